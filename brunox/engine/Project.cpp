@@ -1,0 +1,24 @@
+#include "brunox/engine/Project.h"
+
+void Project::Clear() {
+  Path.clear();
+  Tasks.clear();
+  SQLFile.clear();
+  ReportFile.clear();
+  ReportTxtFile.clear();
+  ReportIniFile.clear();
+  CountersReport.clear();
+  Note.clear();
+  Author.clear();
+  pcIsReport = 0;
+  pcIsSQL = 0;
+  pcIsText = 0;
+  IniReports.clear();
+  for (PerfCounterSlot& slot : Counters) {
+    slot.Samples.clear();
+    slot.Name.clear();
+    slot.Title.clear();
+  }
+  DefConnection.Empty();
+  Saved = 1;
+}

@@ -1,0 +1,12 @@
+# brunox_tests(<name> SOURCES ... LIBS ...): one GoogleTest executable per module,
+# registered with CTest. The shared test main prepares a private ODBC set-up and
+# settings folder before any test runs.
+function(brunox_tests name)
+  if(NOT BRUNOX_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} brunox_testsupport GTest::gtest)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+endfunction()

@@ -1,0 +1,2 @@
+select 'GrÃ¼ÃŸe ğŸ˜€'; select ÿş bad utf8;
+  go  

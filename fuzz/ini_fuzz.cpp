@@ -1,0 +1,70 @@
+// Loads arbitrary bytes as an ini file, writes what was understood to a second file and loads
+// that again: every value must read back exactly, whatever the input was.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mervis/SysReg.h"
+#include "platform/Folders.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+struct Value {
+  std::wstring section;
+  std::wstring key;
+  std::wstring value;
+};
+
+std::vector<Value> ReadEverything(CSysReg& reg) {
+  std::vector<Value> values;
+  for (const std::wstring& section : reg.Sections()) {
+    reg.Section(section);
+    for (const std::wstring& key : reg.Keys())
+      values.push_back({section, key, reg.Read(key, std::wstring())});
+  }
+  return values;
+}
+
+const std::wstring& Folder() {
+  static const std::wstring folder = platform::MakePrivateTempFolder(L"ini-fuzz");
+  if (folder.empty()) std::abort();
+  return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::wstring input = Folder() + L"/input.ini";
+  const std::wstring copy = Folder() + L"/copy.ini";
+  if (!platform::WriteFileBytes(input, std::string_view(reinterpret_cast<const char*>(data), size)))
+    std::abort();
+  platform::RemoveFile(copy);
+
+  std::vector<Value> original;
+  {
+    CSysReg reg(input);
+    original = ReadEverything(reg);
+  }
+  {
+    CSysReg out(copy);
+    for (const Value& v : original) {
+      out.Section(v.section);
+      out.Save(v.key, v.value);
+    }
+    if (!original.empty() && !out.Flush()) std::abort();
+  }
+  CSysReg reloaded(copy);
+  const std::vector<Value> again = ReadEverything(reloaded);
+  // Empty sections are not written again, so compare the values, which must match one to one.
+  if (again.size() != original.size()) std::abort();
+  for (const Value& v : original) {
+    reloaded.Section(v.section);
+    if (!reloaded.HasKey(v.key)) std::abort();
+    if (reloaded.Read(v.key, std::wstring()) != v.value) std::abort();
+  }
+  return 0;
+}

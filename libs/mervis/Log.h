@@ -1,0 +1,27 @@
+#pragma once
+// The program log: a thread-safe log file. Level 0 writes state and error lines, level 1 also
+// the entry/exit traces of State(), level 2 writes nothing. A State() call costs one atomic read
+// when its level is off.
+#include <string>
+
+class CLog {
+ public:
+  // Opens (appending) the log file: `path`, or when empty platform::StateFolder()/brunox.log.
+  static void Open(const std::wstring& path, int level);
+  static void Close();
+  static void SetLevel(int level);
+  static int Level();
+  static std::wstring FilePath();
+
+  static void State(const wchar_t* function);  // entry of `function`; nullptr marks its exit
+  static void State2(const std::wstring& text);
+  static void Bug(const std::wstring& message, const std::wstring& detail, const char* sourceFile,
+                  int line);
+  static void Bug2(const std::wstring& text);
+  static void BugWithMsg(const std::wstring& text);  // logged and shown through platform::Ui()
+
+  static void FormatLastError(std::wstring* out, int code);  // the system's text for errno `code`
+  static std::wstring DecodePath(const std::wstring& path);  // PathMacros, then DateAndTimeMacros
+  static std::wstring GetLastRows();                         // the last lines written, newest last
+  static std::wstring VersionStr(int kind);                  // the program version text
+};

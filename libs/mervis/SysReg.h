@@ -1,0 +1,48 @@
+#pragma once
+// Named-value files: ini-style sections of "key=value" lines, UTF-8. Values are escaped (backslash,
+// CR, LF, TAB, and blanks at either end) so that any text, multi-line scripts included, reads back
+// exactly as written. Section and key names compare without regard to ASCII case, as ini files
+// always have. Reading accepts UTF-8 (with or without BOM) and UTF-16 files with a BOM.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CSysReg {
+ public:
+  // Loads the file at `path` when it exists (mode 0 is the only mode). Changes are kept in memory
+  // and written by Flush() or by the destructor.
+  CSysReg(const std::wstring& path, int mode = 0);
+  ~CSysReg();
+  CSysReg(const CSysReg&) = delete;
+  CSysReg& operator=(const CSysReg&) = delete;
+
+  void Section(const std::wstring& name, int = 0);
+  const std::wstring& CurrentSection() const;
+
+  std::wstring Read(const std::wstring& key, const std::wstring& def) const;
+  int Read(const std::wstring& key, int def) const;  // text converted like _wtoi
+  void Save(const std::wstring& key, const std::wstring& value);
+  void Save(const std::wstring& key, int value);
+  // The key name joined with the number: "PropTempl" and 3 give "PropTempl3".
+  std::wstring ReadByNo(const std::wstring& key, int no, const std::wstring& def) const;
+  int ReadByNo(const std::wstring& key, int no, int def) const;
+  void SaveByNo(const std::wstring& key, int no, const std::wstring& value);
+  void SaveByNo(const std::wstring& key, int no, int value);
+
+  bool HasKey(const std::wstring& key) const;  // in the current section
+  bool HasSection(const std::wstring& name) const;
+  std::vector<std::wstring> Sections() const;  // in file order
+  std::vector<std::wstring> Keys() const;      // of the current section, in file order
+  void RemoveSection(const std::wstring& name);
+  void Clear();  // forgets every section: a following Flush writes only what is saved after it
+
+  // Writes the file when something changed (atomically: temporary file, then rename).
+  // False when it could not be written.
+  bool Flush();
+  const std::wstring& Path() const;
+
+ private:
+  struct Data;
+  std::unique_ptr<Data> d;
+};

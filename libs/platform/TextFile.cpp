@@ -1,0 +1,191 @@
+#include "platform/TextFile.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/Text.h"
+
+namespace platform {
+
+std::string NativePath(const std::wstring& path) { return ToUtf8(path); }
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// umask() can only be read by setting it, which races with other threads; the kernel reports it.
+mode_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+  }
+  return 022;
+}
+
+// The folder a temporary file for `path` goes into, so that the final rename stays on one file
+// system.
+std::string FolderForTemp(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::wstring& path, std::string& bytes) {
+  const int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::string data;
+  struct stat st {};
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    data.reserve(static_cast<size_t>(st.st_size));
+  }
+  char buffer[65536];
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    data.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  if (ok) bytes = std::move(data);
+  return ok;
+}
+
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+  const std::string target = NativePath(path);
+  if (target.empty() || target.back() == '/') return false;
+  std::string temp = FolderForTemp(target) + "/.brunox-write-XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+
+  // mkstemp makes the file 0600; keep the mode of the file being replaced, or give a new file
+  // the mode any other program would create it with.
+  struct stat st {};
+  const mode_t mode = (stat(target.c_str(), &st) == 0) ? (st.st_mode & 07777)
+                                                       : (0666 & ~CurrentUmask());
+  bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
+  if (close(fd) != 0) ok = false;
+  if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false;
+  if (!ok) unlink(temp.c_str());
+  return ok;
+}
+
+bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return false;
+  const std::string_view b(bytes);
+  TextEncoding found;
+  if (b.starts_with("\xEF\xBB\xBF")) {
+    found = TextEncoding::Utf8;
+    text = FromUtf8(b.substr(3));
+  } else if (b.starts_with("\xFF\xFE")) {
+    found = TextEncoding::Utf16Le;
+    text = FromUtf16Le(b.substr(2));
+  } else if (b.starts_with("\xFE\xFF")) {
+    found = TextEncoding::Utf16Be;
+    text = FromUtf16Be(b.substr(2));
+  } else if (IsValidUtf8(b)) {
+    found = TextEncoding::Utf8;
+    text = FromUtf8(b);
+  } else {
+    found = TextEncoding::Latin1;
+    text = FromLatin1(b);
+  }
+  if (encoding) *encoding = found;
+  return true;
+}
+
+bool WriteTextFileUtf16Le(const std::wstring& path, std::wstring_view text) {
+  return WriteFileBytes(path, "\xFF\xFE" + ToUtf16Le(text));
+}
+
+bool WriteTextFileUtf8(const std::wstring& path, std::wstring_view text) {
+  return WriteFileBytes(path, ToUtf8(text));
+}
+
+bool FileExists(const std::wstring& path) {
+  struct stat st {};
+  return stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::wstring& path) {
+  struct stat st {};
+  return stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectories(const std::wstring& path) {
+  const std::string native = NativePath(path);
+  if (native.empty()) return false;
+  // Create each ancestor in turn; one that exists already (or appears meanwhile) is fine.
+  for (size_t slash = native.find('/', 1); slash != std::string::npos;
+       slash = native.find('/', slash + 1)) {
+    const std::string part = native.substr(0, slash);
+    if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) break;
+  }
+  mkdir(native.c_str(), 0777);
+  return DirectoryExists(path);
+}
+
+bool RemoveFile(const std::wstring& path) { return unlink(NativePath(path).c_str()) == 0; }
+
+bool RenameNoReplace(const std::wstring& from, const std::wstring& to) {
+  const std::string source = NativePath(from);
+  const std::string target = NativePath(to);
+  if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+  // The file system cannot rename atomically without replacing: a hard link refuses an existing
+  // target just the same.
+  if (link(source.c_str(), target.c_str()) == 0) {
+    unlink(source.c_str());
+    return true;
+  }
+  if (errno != EPERM) return false;
+  // No hard links either (a folder, or a file system without links): check, then rename.
+  struct stat st {};
+  if (lstat(target.c_str(), &st) == 0 || errno != ENOENT) return false;
+  return rename(source.c_str(), target.c_str()) == 0;
+}
+
+std::wstring FileNamePart(const std::wstring& path) {
+  const size_t slash = path.rfind(L'/');
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring FolderPart(const std::wstring& path) {
+  const size_t slash = path.rfind(L'/');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == L'/') return folder + name;
+  return folder + L'/' + name;
+}
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+// Whole-file reading and writing of texts and bytes, and small file-system helpers.
+// Paths are wide strings; they reach the system as UTF-8.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class TextEncoding { Utf8, Utf16Le, Utf16Be, Latin1 };
+
+std::string NativePath(const std::wstring& path);  // UTF-8 bytes for the system calls
+
+bool ReadFileBytes(const std::wstring& path, std::string& bytes);
+// Writes through a temporary file in the same folder and renames it over the target, so a
+// failed write never leaves a half-written file behind.
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
+
+// Reads a text file: a byte-order mark selects UTF-8, UTF-16LE or UTF-16BE; without one the text
+// is UTF-8 when valid, else Latin-1. `encoding` (optional) receives what was found.
+bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding = nullptr);
+bool WriteTextFileUtf16Le(const std::wstring& path, std::wstring_view text);  // with BOM FF FE
+bool WriteTextFileUtf8(const std::wstring& path, std::wstring_view text);     // no BOM
+
+bool FileExists(const std::wstring& path);       // a regular file (or link to one)
+bool DirectoryExists(const std::wstring& path);
+bool MakeDirectories(const std::wstring& path);  // like mkdir -p; true when it exists afterwards
+bool RemoveFile(const std::wstring& path);
+// Renames without replacing an existing target (the Windows MoveFile rule); false on failure.
+bool RenameNoReplace(const std::wstring& from, const std::wstring& to);
+
+std::wstring FileNamePart(const std::wstring& path);    // after the last '/'
+std::wstring FolderPart(const std::wstring& path);      // before the last '/', "" when none
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+}  // namespace platform

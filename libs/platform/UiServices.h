@@ -1,0 +1,56 @@
+#pragma once
+// The one way engine code talks to a person. The console implementation never blocks; the Qt
+// window installs its own implementation at start-up.
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+  std::wstring filter;      // "Description (*.ext)|*.ext|All Files(*.*)|*.*||"
+  std::wstring defaultExt;  // without the dot
+  std::wstring fileName;
+  std::wstring folder;
+};
+
+class UiServices {
+ public:
+  virtual ~UiServices() = default;
+  virtual MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
+                               MsgButtons buttons, MsgIcon icon) = 0;
+  // True with the chosen path, false when the user cancelled.
+  virtual bool OpenFileDialog(const FileDialogRequest& request, std::wstring& path) = 0;
+  virtual bool SaveFileDialog(const FileDialogRequest& request, std::wstring& path) = 0;
+  // Lets the window handle pending events inside a long loop on its thread.
+  virtual void PumpMessages() = 0;
+  // Opens a file with the desktop's default application.
+  virtual bool OpenWithDesktop(const std::wstring& path) = 0;
+  virtual bool StartProgram(const std::wstring& program, const std::vector<std::wstring>& args) = 0;
+  // Console output of console mode (banner, progress); the window ignores it.
+  virtual void ConsoleWrite(const std::wstring& text) = 0;
+};
+
+// Writes messages to stderr with their caption and answers with the safe default: Cancel when
+// offered, else No, else Ok. File dialogs are cancelled. Programs are started for real.
+class ConsoleUi : public UiServices {
+ public:
+  MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption, MsgButtons buttons,
+                       MsgIcon icon) override;
+  bool OpenFileDialog(const FileDialogRequest& request, std::wstring& path) override;
+  bool SaveFileDialog(const FileDialogRequest& request, std::wstring& path) override;
+  void PumpMessages() override;
+  bool OpenWithDesktop(const std::wstring& path) override;
+  bool StartProgram(const std::wstring& program, const std::vector<std::wstring>& args) override;
+  void ConsoleWrite(const std::wstring& text) override;
+};
+
+// The services in force: the console implementation until SetUi installs another.
+UiServices& Ui();
+// Installs `ui` (not owned); nullptr restores the console implementation. Returns the previous one.
+UiServices* SetUi(UiServices* ui);
+
+}  // namespace platform

@@ -1,0 +1,104 @@
+#include "sompel/SmApp.h"
+
+#include <sys/stat.h>
+
+#include "mervis/Log.h"
+#include "mervis/Settings.h"
+#include "platform/Folders.h"
+#include "platform/Process.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "platform/UiServices.h"
+
+CSmApp::CSmApp() : programFolder_(platform::ProgramFolder()) {}
+
+CSmApp::~CSmApp() = default;
+
+int CSmApp::Run(int argc, char** argv) {
+  arguments_.clear();
+  for (int i = 1; i < argc; ++i) arguments_.push_back(platform::FromUtf8(argv[i]));
+  return InitInstance();
+}
+
+void CSmApp::ParseParam(const std::wstring&) {}
+
+void CSmApp::ParseParams() {
+  for (const std::wstring& arg : arguments_) ParseParam(arg);
+}
+
+void CSmApp::Initialize(_Settings* mainSettings, const std::wstring& title) {
+  mainSettings_ = mainSettings;
+  title_ = title;
+  int level = 0;
+  std::wstring path;
+  if (mainSettings_) {
+    level = mainSettings_->getInt(L"LogLevel");
+    path = CLog::DecodePath(mainSettings_->getStr(L"LogFilePath"));
+    if (mainSettings_->getInt(L"TruncateBigLog")) {
+      const std::wstring logPath =
+          path.empty() ? platform::JoinPath(platform::StateFolder(), L"brunox.log") : path;
+      struct stat st {};
+      const long long limit = static_cast<long long>(mainSettings_->getInt(L"TruncateSize")) << 20;
+      if (limit > 0 && ::stat(platform::NativePath(logPath).c_str(), &st) == 0 &&
+          st.st_size > limit)
+        platform::RemoveFile(logPath);
+    }
+  }
+  CLog::Open(path, level);
+}
+
+namespace {
+
+std::string XmlEscape(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool CSmApp::RegisterFileType(const std::wstring& description, const std::wstring& extension) {
+  const std::wstring ext = platform::TrimLeft(extension, L".");
+  if (ext.empty()) return false;
+  const std::wstring data = platform::DataHome();
+  const std::wstring mimeType = L"application/x-brunox-" + platform::ToLower(ext);
+  const std::wstring mimeFile = data + L"/mime/packages/brunox-" + platform::ToLower(ext) + L".xml";
+  const std::wstring desktopFile = data + L"/applications/brunox.desktop";
+  if (platform::FileExists(mimeFile) && platform::FileExists(desktopFile)) return true;
+
+  const std::string mime =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+      "  <mime-type type=\"" + platform::ToUtf8(mimeType) + "\">\n"
+      "    <comment>" + XmlEscape(platform::ToUtf8(description)) + "</comment>\n"
+      "    <glob pattern=\"*." + XmlEscape(platform::ToUtf8(ext)) + "\"/>\n"
+      "  </mime-type>\n"
+      "</mime-info>\n";
+  // Exec quotes the program path as the desktop entry specification asks.
+  const std::string desktop =
+      "[Desktop Entry]\nType=Application\nName=" + platform::ToUtf8(title_.empty() ? L"brunox" : title_) +
+      "\nExec=\"" + platform::ToUtf8(platform::JoinPath(programFolder_, L"brunox")) +
+      "\" %f\nMimeType=" + platform::ToUtf8(mimeType) + ";\nTerminal=false\nNoDisplay=true\n";
+  bool ok = platform::MakeDirectories(platform::FolderPart(mimeFile)) &&
+            platform::MakeDirectories(platform::FolderPart(desktopFile)) &&
+            platform::WriteFileBytes(mimeFile, mime) && platform::WriteFileBytes(desktopFile, desktop);
+  if (!ok) {
+    CLog::Bug2(L"CSmApp::RegisterFileType: could not write " + mimeFile);
+    return false;
+  }
+  // Refresh the desktop's database when the tool is there; a missing tool is not an error.
+  platform::SpawnDetached(L"update-mime-database", {data + L"/mime"});
+  return true;
+}
+
+void CSmApp::ConsoleWrite(const std::wstring& text, int) { platform::Ui().ConsoleWrite(text); }
+
+void CSmApp::Terminate() { CLog::Close(); }

@@ -1,0 +1,44 @@
+#pragma once
+// What every test executable shares: a private scratch folder, private settings and XDG folders,
+// and a private ODBC set-up (odbcinst.ini / odbc.ini written by the test main), so that tests never
+// depend on the machine's own DSNs or settings.
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+// The test run's private folder (removed when the executable ends).
+std::wstring ScratchFolder();
+// A path to a file named `name` inside a fresh sub-folder of the scratch folder.
+std::wstring NewScratchPath(const std::wstring& name);
+
+// ODBC driver names registered in the private odbcinst.ini.
+inline constexpr const wchar_t* kSqliteDriver = L"SQLite3";
+inline constexpr const wchar_t* kPostgresDriver = L"PostgreSQL Unicode";
+// DSNs registered in the private odbc.ini: an SQLite file in the scratch folder, and the
+// PostgreSQL test server when there is one.
+inline constexpr const wchar_t* kSqliteDsn = L"BrunoxTestSqlite";
+inline constexpr const wchar_t* kPostgresDsn = L"BrunoxTestPg";
+std::wstring SqliteDsnFile();
+
+std::wstring SqliteConnString(const std::wstring& databaseFile);
+
+// The throwaway PostgreSQL server that `./dev test` starts (BRUNOX_TEST_PG_PORT).
+bool HavePostgres();
+// True when the run must have one (BRUNOX_TEST_PG_REQUIRED=1): a missing server then fails tests.
+bool PostgresRequired();
+std::wstring PostgresConnString();  // database "postgres", user "postgres", no password
+std::wstring PostgresUser();
+
+}  // namespace testsupport
+
+// At the top of a test that needs the PostgreSQL server: skips without one, unless the run
+// requires it, where it fails.
+#define REQUIRE_POSTGRES()                                                          \
+  do {                                                                              \
+    if (!testsupport::HavePostgres()) {                                             \
+      if (testsupport::PostgresRequired()) FAIL() << "PostgreSQL test server missing"; \
+      GTEST_SKIP() << "no PostgreSQL test server (./dev test starts one)";          \
+    }                                                                               \
+  } while (0)
