@@ -18,6 +18,9 @@
 //
 // Threads: an object is used by one thread at a time; different objects may be used by different
 // threads at once. Only the process's ODBC environment is shared.
+//
+// Execute, Fetch, GetColumnText and CloseCursor are virtual so that a test can stand in for a
+// server that cannot run here (a derived class that scripts results and sets DBMS itself).
 #include <string>
 #include <vector>
 
@@ -56,22 +59,23 @@ class CDB {
 
   // Runs a statement (an open cursor on the statement is closed first). An UPDATE or DELETE that
   // touched no rows is success.
-  int Execute(const std::wstring& sql, HSTMT_K st = nullptr);
+  virtual int Execute(const std::wstring& sql, HSTMT_K st = nullptr);
   // The next row: 0, 100 when there are no more rows, negative on failure.
-  int Fetch(HSTMT_K st = nullptr);
+  virtual int Fetch(HSTMT_K st = nullptr);
   // The text of a column of the current row (columns from 1). *size in: the most characters
   // wanted; <= 0 or a null `size` means the whole value. *size out: the characters returned, or
   // -1 for NULL (`out` is then empty). A long value is read in pieces and reading stops once the
   // limit is reached. Reading the same column twice gives an empty text the second time (ODBC
   // hands each value out once).
-  int GetColumnText(int column, std::wstring* out, int* size, HSTMT_K st = nullptr, int = 0);
+  virtual int GetColumnText(int column, std::wstring* out, int* size, HSTMT_K st = nullptr,
+                            int = 0);
   int ColumnCount(int* n, HSTMT_K st = nullptr);
   int ColumnName(int column, std::wstring* out, HSTMT_K st = nullptr);
   // Rows changed by the last INSERT, UPDATE or DELETE on the statement (-1 when the driver
   // cannot tell).
   int RowsAffected(int* n, HSTMT_K st = nullptr);
   // Closes the statement's cursor; 0 also when none is open.
-  int CloseCursor(HSTMT_K st = nullptr);
+  virtual int CloseCursor(HSTMT_K st = nullptr);
   // An extra statement on this connection, freed by FreeStatement or by the disconnect.
   int AllocStatement(HSTMT_K* st);
   int FreeStatement(HSTMT_K st);

@@ -1,0 +1,29 @@
+#include "synthor/engine/CompiledItemString.h"
+
+#include "synthor/engine/DSynthor.h"
+
+int CompiledItemString::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
+  DSynthor* eng = Use(caller);
+  if (!out || !eng) return 0;
+  DGRandom& r = eng->random;
+  int64_t length = minLength < 0 ? 0 : minLength;
+  if (minLength < maxLength) length += r.Next64(static_cast<int64_t>(maxLength) - minLength + 1);
+  if (!eng->CanGrow(out->value.size(), static_cast<std::size_t>(length))) return 0;
+  const int separators = separatorPercent;
+  const int blanks = separators + spacePercent;
+  const int uppers = blanks + upperPercent;
+  std::wstring& v = out->value;
+  for (int64_t i = 0; i < length; ++i) {
+    const int d = r.Next(100);
+    if (d < separators) {
+      v += r.NextSeparator();
+    } else if (d < blanks) {
+      v += L' ';
+    } else if (!blocks.empty()) {
+      v += r.OneUnicodeChar(blocks);
+    } else {
+      v += d < uppers ? r.NextUpperLetter() : r.NextLetter();
+    }
+  }
+  return 1;
+}

@@ -1,0 +1,217 @@
+// The engine's life cycle, connections, columns, errors and options.
+#include "synthor/engine/DSynthor.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+
+#include "mervis/Log.h"
+#include "platform/Text.h"
+#include "synthor/engine/CompiledItemGenerator.h"
+#include "synthor/engine/CompiledPattern.h"
+#include "synthor/engine/EngineErrors.h"
+#include "synthor/generators/CDB_API.h"
+#include "synthor/generators/IGenerator.h"
+#include "synthor/generators/LibData.h"
+#include "synthor/generators/VLibrary.h"
+
+using namespace engine_errors;
+
+namespace {
+
+// Process-wide: every engine of a process is initialised with the same callback.
+std::atomic<ValueCallback> g_callback{nullptr};
+
+const std::wstring& Empty() {
+  static const std::wstring empty;
+  return empty;
+}
+
+}  // namespace
+
+DSynthor::DSynthor()
+    : library_(new VLibrary(this)),
+      defaultConnection_(new CDB_API()),
+      maxValueLength_(kMaxValueLength) {}
+
+DSynthor::~DSynthor() {
+  Terminate();
+  delete library_;
+  DeletePatterns();
+  if (defaultConnection_) defaultConnection_->Close();
+  delete defaultConnection_;
+}
+
+int DSynthor::Initialize(const std::wstring& libraryPath, uint32_t seed, ValueCallback callback,
+                         int64_t) {
+  CLog::State(L"DSynthor::Initialize");
+  Clear();
+  if (!libraryPath.empty()) libraryPath_ = libraryPath;
+  if (!seeded_) {
+    random.Init(seed != 0 ? seed : DGRandom::FreshSeed());
+    seeded_ = 1;
+  }
+  LibData::SetLibraryFolder(libraryPath.c_str());
+  g_callback.store(callback);
+  blockStart_ = blockEnd_ = 0;
+  initialized_ = 1;
+  CLog::State(nullptr);
+  return 1;
+}
+
+int DSynthor::Initialize(DSynthor* master) {
+  Clear();
+  if (master) libraryPath_ = master->libraryPath_;
+  if (!seeded_) {
+    random.Init(DGRandom::FreshSeed());
+    seeded_ = 1;
+  }
+  LibData::SetLibraryFolder(libraryPath_.c_str());
+  blockStart_ = blockEnd_ = 0;
+  initialized_ = 1;
+  return 1;
+}
+
+void DSynthor::SetConnection(CDB* connection) {
+  if (!initialized_) {
+    errorText_ = kNotInitializedText;
+    return;
+  }
+  if (customConnection_) {
+    customConnection_->Close();
+    delete customConnection_;
+  }
+  customConnection_ = new CDB_API(connection);
+}
+
+void DSynthor::SetConnection(const std::wstring& dsn, const std::wstring& user,
+                             const std::wstring& password) {
+  if (!initialized_) {
+    errorText_ = kNotInitializedText;
+    return;
+  }
+  dsn_ = dsn;
+  user_ = user;
+  password_ = password;
+  defaultConnection_->Connect(dsn, user, password);
+}
+
+void DSynthor::AddColumnName(const std::wstring& name) {
+  columnNames_.push_back(name);
+  columns_.emplace_back();
+}
+
+void DSynthor::Clear() {
+  DeletePatterns();
+  patterns_.push_back(new CompiledPattern(this));  // handle 0: never a valid result
+  depFlag1_ = depFlag2_ = 0;
+}
+
+void DSynthor::Terminate() {
+  Clear();
+  depFlag1_ = depFlag2_ = 0;
+  columnNames_.clear();
+  columns_.clear();
+  DeleteGenerators();
+  if (customConnection_) {
+    customConnection_->Close();
+    delete customConnection_;
+    customConnection_ = nullptr;
+  }
+}
+
+void DSynthor::DeletePatterns() {
+  for (CompiledPattern* pattern : patterns_) delete pattern;
+  patterns_.clear();
+  patternIndex_.clear();
+}
+
+void DSynthor::DeleteGenerators() {
+  // Newest first: a generator may refer to one made before it.
+  while (!generators_.empty()) {
+    delete generators_.back();
+    generators_.pop_back();
+  }
+}
+
+int DSynthor::Error(std::wstring* text) const {
+  if (text) *text = errorText_;
+  return errorCode_;
+}
+
+void DSynthor::SetError(int code, const wchar_t* text) {
+  errorCode_ = code;
+  if (text) errorText_ = text;
+}
+
+void DSynthor::SetError(int code, const std::wstring& text) {
+  errorCode_ = code;
+  errorText_ = text;
+}
+
+void DSynthor::VariableError(int status, const std::wstring& name) {
+  if (status == 1)
+    SetError(kVariableModifier, platform::Format(kVariableModifierText, name.c_str()));
+  else
+    SetError(kVariableNotFound, platform::Format(kVariableNotFoundText, name.c_str()));
+}
+
+void DSynthor::DisableDepCheck() { depFlag1_ = depFlag2_ = 1; }
+
+void DSynthor::SetOldValues(const std::vector<std::wstring>* values, const std::wstring* text) {
+  oldValues_ = values;
+  oldText_ = text;
+}
+
+void DSynthor::SetMaxValueLength(std::size_t length) {
+  maxValueLength_ = std::clamp<std::size_t>(length, 1, kMaxValueLength);
+}
+
+int DSynthor::MakeGenerator(int opCode, IGenerator* generator, CompiledPattern* pattern) {
+  // Listed before anything else can fail, so the engine deletes it whatever happens.
+  if (generator) generators_.push_back(generator);
+  if (pattern) {
+    auto item = std::make_unique<CompiledItemGenerator>(this, opCode);
+    item->generator = generator;
+    pattern->Add(std::move(item));
+  }
+  return errorCode_ == 0 ? 1 : 0;
+}
+
+const std::wstring& DSynthor::CurrentValue(std::size_t column) const {
+  return column < columns_.size() ? columns_[column].current : Empty();
+}
+
+const std::wstring& DSynthor::PreviousValue(std::size_t column) const {
+  return column < columns_.size() ? columns_[column].previous : Empty();
+}
+
+const std::wstring& DSynthor::ColumnFormat(std::size_t column) const {
+  return column < columns_.size() ? columns_[column].format : Empty();
+}
+
+const std::wstring& DSynthor::OldText() const { return oldText_ ? *oldText_ : Empty(); }
+
+CDB_API* DSynthor::CurrentConnection() const {
+  return customConnection_ ? customConnection_ : defaultConnection_;
+}
+
+ValueCallback DSynthor::Callback() { return g_callback.load(); }
+
+bool DSynthor::CanGrow(std::size_t current, std::size_t extra) {
+  if (extra > maxValueLength_ || current > maxValueLength_ - extra) {
+    SetError(kTooLong, platform::Format(kTooLongText,
+                                        static_cast<unsigned long long>(maxValueLength_)));
+    return false;
+  }
+  return true;
+}
+
+bool DSynthor::EnterNested() {
+  if (nestingDepth_ >= kMaxNesting) {
+    SetError(kTooDeep, kTooDeepText);
+    return false;
+  }
+  ++nestingDepth_;
+  return true;
+}

@@ -1,0 +1,5 @@
+#include "synthor/generators/VLibrary.h"
+
+VLibrary::VLibrary(DSynthor* engine) : engine_(engine) {}
+
+VLibrary::~VLibrary() = default;
