@@ -1,5 +1,10 @@
 #include "brunox/engine/BrunoxApp.h"
 
+#include <signal.h>
+
+#include <atomic>
+
+#include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/SettingsStores.h"
 #include "kavra/CDB.h"
@@ -18,6 +23,69 @@ namespace {
 const wchar_t* const kTitle = L"Ovra DB Brunox";
 
 std::wstring TrimQuotes(const std::wstring& s) { return platform::Trim(s, L"\""); }
+
+// Ctrl-C (or a TERM signal) during a console run stops the run as the window's Stop command does:
+// the workers end their round, the epilogues run and the statement log is complete.
+std::atomic<int>* g_consoleStop = nullptr;
+
+extern "C" void StopConsoleRun(int) {
+  if (g_consoleStop) g_consoleStop->store(1);
+}
+
+class ConsoleStopSignals {
+ public:
+  explicit ConsoleStopSignals(std::atomic<int>* stop) {
+    g_consoleStop = stop;
+    struct sigaction action {};
+    action.sa_handler = StopConsoleRun;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~ConsoleStopSignals() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+    g_consoleStop = nullptr;
+  }
+  ConsoleStopSignals(const ConsoleStopSignals&) = delete;
+  ConsoleStopSignals& operator=(const ConsoleStopSignals&) = delete;
+
+ private:
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+};
+
+// The console's account of the run that just ended.
+std::wstring RunSummary() {
+  // Only what the run measured: threads that ran, executions counted, the run's own clock.
+  int failedThreads = 0;
+  int unconnected = 0;
+  for (int i = 0; i < g_runner->ThreadsOfLastRun; ++i) {
+    const int state = g_runner->Record(i).State;
+    if (state == kWorkerFailed) ++failedThreads;
+    if (state == kWorkerConnecting) ++unconnected;
+  }
+  const double seconds = g_runner->Timer.Seconds();
+  const int executions = g_runner->TotalExecs;
+  std::wstring text = platform::Format(L"Run finished: %d threads, %d executions in %ls s",
+                                       g_runner->ThreadsOfLastRun, executions,
+                                       platform::FormatFixed(seconds, 1).c_str());
+  if (seconds > 0)
+    text += L" (" + platform::FormatFixed(executions / seconds, 1) + L" per second)";
+  text += L".\n";
+  if (failedThreads > 0)
+    text += platform::Format(L"%d threads had a failing statement (see the log).\n", failedThreads);
+  if (unconnected > 0)
+    text += platform::Format(L"%d threads could not connect (see the log).\n", unconnected);
+  const std::wstring log = g_runner->StatementLogPath();
+  if (g_project.SQLFile.empty())
+    text += L"No executed-statement log: the project names none.\n";
+  else if (log.empty() || !platform::FileExists(log))
+    text += L"The executed-statement log could not be written: " + log + L"\n";
+  else
+    text += L"Executed-statement log: " + log + L"\n";
+  return text;
+}
 
 }  // namespace
 
@@ -81,6 +149,7 @@ int CBrunoxApp::InitInstance() {
   RegisterFileType(L"Ovra DB Brunox Project", L".bxp");
   ParseParams();
 
+  g_runner = new BrunoxRunner();
   g_mainDB = CDB::newDB(0);
   if (!g_mainDB) {
     platform::Ui().MessageBox(L"Could not initialize database environment.", L"Critical Error",
@@ -100,6 +169,8 @@ int CBrunoxApp::InitInstance() {
 
   delete g_mainDB;
   g_mainDB = nullptr;
+  delete g_runner;
+  g_runner = nullptr;
   CLog::State(nullptr);
   delete g_settings;
   g_settings = nullptr;
@@ -149,9 +220,18 @@ void CBrunoxApp::RunConsole() {
   g_project.MainDB = g_mainDB;
   g_project.Callback = [](int, int, int, const std::wstring&, const std::wstring&) { return 0; };
 
-  CLog::State2(L"CBrunoxApp: running a project is not available in this build yet.");
-  ConsoleWrite(L"Running a project is not available in this build yet.\n");
+  // Console mode has neither of the window's one-off Run-sequential and Run-by-group commands.
+  g_runner->RunMode = 0;
+  ConsoleWrite(L"Running... (Ctrl-C stops the run)\n");
+  {
+    ConsoleStopSignals signals(&g_runner->Stop);
+    g_runner->Run(&g_project);
+  }
+  const std::wstring summary = RunSummary();
+  ConsoleWrite(summary);
+  CLog::State2(platform::TrimRight(summary, L"\n"));
 }
+
 
 void CBrunoxApp::LaunchVisualizer(const std::vector<std::wstring>& files) {
   if (!platform::FileExists(VisualizerPath)) {

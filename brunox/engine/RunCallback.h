@@ -4,5 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "brunox/engine/RunEvents.h"  // the codes and what their arguments mean
+
 using RunCallback =
     std::function<int(int code, int a, int b, const std::wstring& p, const std::wstring& s)>;

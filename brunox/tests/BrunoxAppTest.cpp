@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/SettingsStores.h"
 #include "platform/Folders.h"
@@ -80,10 +81,50 @@ TEST(ConsoleMode, LoadsConnectsAndSucceeds) {
   EXPECT_EQ(0, RunApp(app, {"-c", platform::ToUtf8(project)}));
   EXPECT_NE(std::wstring::npos, ui.console.find(L"(console mode)...")) << platform::ToUtf8(ui.console);
   EXPECT_NE(std::wstring::npos, ui.console.find(L"Connected: ")) << platform::ToUtf8(ui.console);
+  EXPECT_NE(std::wstring::npos, ui.console.find(L"Run finished: 0 threads, 0 executions"))
+      << platform::ToUtf8(ui.console);
+  EXPECT_NE(std::wstring::npos, ui.console.find(L"No executed-statement log"));
   EXPECT_EQ(project, g_project.Path);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(nullptr, g_mainDB);  // freed at the end of start-up
   EXPECT_EQ(nullptr, g_settings);
+}
+
+TEST(ConsoleMode, RunsTheProjectAndWritesTheStatementLog) {
+  RecordingUi ui;
+  const std::wstring path = testsupport::NewScratchPath(L"work.bxp");
+  const std::wstring folder = platform::FolderPart(path);
+  Project p;
+  p.DefConnection.Kind = CONN_STRING;
+  p.DefConnection.ConnString = testsupport::SqliteConnString(folder + L"/work.sqlite");
+  p.DoType = kRunByTaskCounts;
+  p.SQLFile = folder + L"/statements.txt";
+  Task task;
+  task.Name = L"insert";
+  task.SQL = L"insert into t values (1)";
+  task.SQLBefore = L"create table t(x int)";
+  task.Threads = 2;
+  task.ExecCntr = 3;
+  task.Delay = task.DelayMax = 0;
+  p.Tasks.push_back(task);
+  ASSERT_EQ(1, p.Save(path));
+
+  CBrunoxApp app;
+  EXPECT_EQ(0, RunApp(app, {"-c", platform::ToUtf8(path)}));
+  EXPECT_NE(std::wstring::npos, ui.console.find(L"Run finished: 2 threads, 6 executions in "))
+      << platform::ToUtf8(ui.console);
+  EXPECT_NE(std::wstring::npos, ui.console.find(L"Executed-statement log: " + p.SQLFile + L"\n"))
+      << platform::ToUtf8(ui.console);
+  std::string bytes;
+  ASSERT_TRUE(platform::ReadFileBytes(p.SQLFile, bytes));
+  const std::wstring text = platform::FromUtf16Le(bytes.substr(2));
+  EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
+  size_t lines = 0;
+  for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2))
+    ++lines;
+  EXPECT_EQ(7u, lines) << "a header and six statements";
+  EXPECT_EQ(nullptr, g_runner) << "the runner lives as long as the start-up";
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST(ConsoleMode, WithoutProjectArgumentUsesLastFile) {

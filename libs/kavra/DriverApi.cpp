@@ -70,18 +70,39 @@ bool LibraryIsNarrow(const std::string& library) {
 
 }  // namespace
 
+// The driver behind a DSN or driver name, looked up once: listing the installed drivers and data
+// sources reads the ini files again each time, which is costly when thousands of worker threads
+// connect at once.
 bool DriverIsNarrow(const CONN_INFO& info) {
   if (SharedEnvironment() == SQL_NULL_HENV) return false;
-  std::string driver;
+  std::string key;
+  bool byDsn = false;
   if (info.Kind == CONN_DSN) {
-    driver = DsnDriver(platform::ToUtf8(info.Dsn));
+    key = platform::ToUtf8(info.Dsn);
+    byDsn = true;
   } else if (info.Kind == CONN_STRING) {
-    driver = platform::ToUtf8(ConnStringValue(info.ConnString, L"Driver"));
-    if (driver.empty()) driver = DsnDriver(platform::ToUtf8(ConnStringValue(info.ConnString, L"DSN")));
+    key = platform::ToUtf8(ConnStringValue(info.ConnString, L"Driver"));
+    if (key.empty()) {
+      key = platform::ToUtf8(ConnStringValue(info.ConnString, L"DSN"));
+      byDsn = true;
+    }
   }
-  if (driver.empty()) return false;
-  const std::string library = DriverLibrary(driver);
-  return !library.empty() && LibraryIsNarrow(library);
+  if (key.empty()) return false;
+
+  static std::mutex mutex;
+  static std::map<std::string, bool> known;
+  const std::string cacheKey = (byDsn ? "dsn:" : "driver:") + key;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = known.find(cacheKey);
+    if (it != known.end()) return it->second;
+  }
+  const std::string driver = byDsn ? DsnDriver(key) : key;
+  const std::string library = driver.empty() ? std::string() : DriverLibrary(driver);
+  const bool narrow = !library.empty() && LibraryIsNarrow(library);
+  std::lock_guard<std::mutex> lock(mutex);
+  known.emplace(cacheKey, narrow);
+  return narrow;
 }
 
 }  // namespace kavra_odbc

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FunctionTable.h"
 
 namespace builtin_args {
@@ -21,8 +22,16 @@ inline bool IsNestedBound(const std::wstring& bound) {
   return bound.size() > 1 && (bound[0] == L'$' || bound[0] == L'#' || bound[0] == L'@');
 }
 
+// Sets the engine's error and returns the compiler's failure result.
+inline int Fail(const FunctionCall& call, int code, const std::wstring& text) {
+  call.engine->SetError(code, text);
+  return 0;
+}
+
 }  // namespace builtin_args
 
 // Registration of the engine's own functions (called from RegisterBuiltinFunctions).
-void RegisterTextFunctions(FunctionTable& table);    // BuiltinTextFunctions.cpp
-void RegisterRandomFunctions(FunctionTable& table);  // BuiltinRandomFunctions.cpp
+void RegisterTextFunctions(FunctionTable& table);      // BuiltinTextFunctions.cpp
+void RegisterRandomFunctions(FunctionTable& table);    // BuiltinRandomFunctions.cpp
+void RegisterDateTimeFunctions(FunctionTable& table);  // BuiltinDateTimeFunctions.cpp
+void RegisterDataFunctions(FunctionTable& table);      // BuiltinDataFunctions.cpp

@@ -1,34 +1,27 @@
-// Built-in functions that draw random values or read the clock.
+// Built-in functions that draw random numbers, texts, GUIDs and spatial literals.
+#include <algorithm>
 #include <climits>
 #include <memory>
 
 #include "platform/Text.h"
-#include "platform/UserFormat.h"
 #include "synthor/engine/BuiltinArgs.h"
-#include "synthor/engine/CompiledItemDate.h"
+#include "synthor/engine/BuiltinErrors.h"
+#include "synthor/engine/BuiltinFormats.h"
 #include "synthor/engine/CompiledItemDouble.h"
 #include "synthor/engine/CompiledItemInt.h"
 #include "synthor/engine/CompiledItemString.h"
-#include "synthor/engine/CompiledItemTime.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/engine/EngineErrors.h"
 
 using builtin_args::Arg;
 using builtin_args::Count;
+using builtin_args::Fail;
 using builtin_args::IsNestedBound;
-using namespace engine_errors;
+using namespace builtin_errors;
 
 namespace {
 
-int Fail(const FunctionCall& call, int code, const std::wstring& text) {
-  call.engine->SetError(code, text);
-  return 0;
-}
-
-int BadFormat(const FunctionCall& call, const std::wstring& format, const std::wstring& why) {
-  return Fail(call, kBadFormat, platform::Format(kBadFormatText, format.c_str(), why.c_str()));
-}
+constexpr int kMaxDecimals = 10;
 
 int RInt(const FunctionCall& call) {
   auto item = std::make_unique<CompiledItemInt>(call.engine);
@@ -37,7 +30,10 @@ int RInt(const FunctionCall& call) {
   std::wstring format = Arg(call, 2, L"%I64d");
   if (format == L"%d") format = L"%I64d";
   std::wstring why;
-  if (!platform::FormatUserInteger(format, 0, &why)) return BadFormat(call, format, why);
+  if (ClassifyUserFormat(format, &why) != UserFormatKind::Integer) {
+    if (why.empty()) why = L"it does not print an integer";
+    return Fail(call, kRIntFormat, platform::Format(kRIntFormatText, format.c_str(), why.c_str()));
+  }
   item->format = format;
   item->plainDecimal = format == L"%I64d" ? 1 : 0;
   if (IsNestedBound(item->minText) || IsNestedBound(item->maxText)) {
@@ -58,19 +54,21 @@ int RFloat(const FunctionCall& call) {
   auto item = std::make_unique<CompiledItemDouble>(call.engine);
   item->minText = Arg(call, 0, L"0");
   item->maxText = Arg(call, 1, L"1000000");
-  item->decimals = Count(call) > 2 && !Arg(call, 2).empty() ? platform::ToInt(Arg(call, 2)) : 2;
-  if (item->decimals > 10) item->decimals = 10;
+  item->decimals = std::clamp(platform::ToInt(Arg(call, 2, L"2")), 0, kMaxDecimals);
   std::wstring format = Arg(call, 3, L"%f");
   if (format.size() < 2) format = L"%f";
   std::wstring why;
-  if (!platform::FormatUserNumber(format, 0.0, &why)) return BadFormat(call, format, why);
+  if (ClassifyUserFormat(format, &why) != UserFormatKind::Number) {
+    if (why.empty()) why = L"it does not print a number";
+    return Fail(call, kRFloatFormat, platform::Format(kRFloatFormatText, format.c_str(), why.c_str()));
+  }
   item->format = format;
   const std::wstring distribution = Arg(call, 4);
   if (distribution == L"Normal" || distribution == L"N")
     item->distribution = CompiledItemDouble::kNormal;
   else if (distribution == L"Linear" || distribution == L"L")
     item->distribution = CompiledItemDouble::kLinear;
-  item->deviation = Count(call) > 5 && !Arg(call, 5).empty() ? platform::ToDouble(Arg(call, 5)) : 1.0;
+  item->deviation = platform::ToDouble(Arg(call, 5, L"1.0"));
   if (IsNestedBound(item->minText) || IsNestedBound(item->maxText)) {
     item->constantBounds = 0;
     call.engine->MarkDependent();
@@ -83,10 +81,9 @@ int RFloat(const FunctionCall& call) {
 }
 
 int RString(const FunctionCall& call) {
-  // The item is listed before the arguments are checked, as the other text compilers expect.
+  // The item is listed before the arguments are checked, so a failed pattern still holds it.
   auto* item = call.pattern->Add(std::make_unique<CompiledItemString>(call.engine));
-  if (Count(call) < 2)
-    return Fail(call, 3000, L"RString: the function expects at least 2 parameters");
+  if (Count(call) < 2) return Fail(call, kRStringArguments, kRStringArgumentsText);
   item->minLength = std::max(0, platform::ToInt(Arg(call, 0)));
   item->maxLength = std::max(item->minLength, platform::ToInt(Arg(call, 1)));
   item->upperPercent = platform::ToInt(Arg(call, 2, L"5"));
@@ -94,7 +91,6 @@ int RString(const FunctionCall& call) {
   item->separatorPercent = platform::ToInt(Arg(call, 4, L"0"));
   // Separators are the only way a comma reaches the value.
   if (item->separatorPercent > 0) call.pattern->quotes.comma = 1;
-  DGRandom::Load();
   for (std::size_t i = 5; i < Count(call); ++i) {
     for (int b = 0; b < DGRandom::nUnicodeBlocks(); ++b) {
       const U_BLOCK* block = DGRandom::getUnicodeBlock(b);
@@ -113,35 +109,18 @@ int Guid(const FunctionCall& call) {
 }
 
 int Geography(const FunctionCall& call) {
-  if (Count(call) > 1) return Fail(call, 500, L"Function $Geography has no parameters.");
+  if (Count(call) > 1) return Fail(call, kGeographyArguments, kGeographyArgumentsText);
   call.pattern->Add(std::make_unique<CompiledItem>(call.engine, MASK_GEOGRAPHY));
   return 1;
 }
 
 int Geometry(const FunctionCall& call) {
-  if (Count(call) > 2)
-    return Fail(call, 400, L"Function $Geometry expects not more than one parameter.");
+  if (Count(call) > 1) return Fail(call, kGeometryArguments, kGeometryArgumentsText);
   const std::wstring parts = Arg(call, 0, L"1");
-  if (platform::ToInt(parts) < 1) {
-    return Fail(call, 401, platform::Format(
-        L"Geometry: parameter '%ls' is incorrect, expects positive integer.", parts.c_str()));
-  }
+  if (platform::ToInt(parts) < 1)
+    return Fail(call, kGeometryParts, platform::Format(kGeometryPartsText, parts.c_str()));
   auto item = std::make_unique<CompiledItem>(call.engine, MASK_GEOMETRY);
   item->text = parts;
-  call.pattern->Add(std::move(item));
-  return 1;
-}
-
-int Today(const FunctionCall& call) {
-  auto item = std::make_unique<CompiledItemDate>(call.engine, MASK_TODAY);
-  item->SetMask(Arg(call, 0, L"DD.MM.YYYY"));
-  call.pattern->Add(std::move(item));
-  return 1;
-}
-
-int Now(const FunctionCall& call) {
-  auto item = std::make_unique<CompiledItemTime>(call.engine, MASK_NOW);
-  item->SetMask(Arg(call, 0, L"HH:MM:SS"));
   call.pattern->Add(std::move(item));
   return 1;
 }
@@ -155,6 +134,4 @@ void RegisterRandomFunctions(FunctionTable& table) {
   table.AddBuiltin(L"guid", MASK_GUID, &Guid);
   table.AddBuiltin(L"geography", MASK_GEOGRAPHY, &Geography);
   table.AddBuiltin(L"geometry", MASK_GEOMETRY, &Geometry);
-  table.AddBuiltin(L"today", MASK_TODAY, &Today);
-  table.AddBuiltin(L"now", MASK_NOW, &Now);
 }

@@ -4,6 +4,8 @@
 
 #include "platform/Text.h"
 #include "synthor/engine/BuiltinArgs.h"
+#include "synthor/engine/BuiltinErrors.h"
+#include "synthor/engine/BuiltinFormats.h"
 #include "synthor/engine/CompiledItemQuote.h"
 #include "synthor/engine/CompiledItemTruncate.h"
 #include "synthor/engine/CompiledPattern.h"
@@ -12,13 +14,10 @@
 
 using builtin_args::Arg;
 using builtin_args::Count;
+using builtin_args::Fail;
+using namespace builtin_errors;
 
 namespace {
-
-int Fail(const FunctionCall& call, int code, const std::wstring& text) {
-  call.engine->SetError(code, text);
-  return 0;
-}
 
 // An item of the base class rendering `text` as a nested pattern in the way `kind` says.
 CompiledItem* AddNested(const FunctionCall& call, int kind, const std::wstring& text) {
@@ -29,40 +28,40 @@ CompiledItem* AddNested(const FunctionCall& call, int kind, const std::wstring& 
 }
 
 int Pattern(const FunctionCall& call) {
-  if (Count(call) != 1) return Fail(call, 3700, L"$Pattern expects single mandatory parameter");
+  if (Count(call) != 1) return Fail(call, kPatternArguments, kPatternArgumentsText);
   AddNested(call, MASK_PATTERN, Arg(call, 0));
   return 1;
 }
 
 int Upper(const FunctionCall& call) {
-  if (Count(call) != 1) return Fail(call, 3500, L"$Upper expects single mandatory parameter");
+  if (Count(call) != 1) return Fail(call, kUpperArguments, kUpperArgumentsText);
   AddNested(call, MASK_UPPER, Arg(call, 0));
   return 1;
 }
 
 int Lower(const FunctionCall& call) {
-  if (Count(call) != 1) return Fail(call, 3400, L"$Lower expects single mandatory parameter");
+  if (Count(call) != 1) return Fail(call, kLowerArguments, kLowerArgumentsText);
   AddNested(call, MASK_LOWER, Arg(call, 0));
   return 1;
 }
 
 int First(const FunctionCall& call) {
-  if (Count(call) != 2) return Fail(call, 5200, L"$First expects exactly two parameters");
+  if (Count(call) != 2) return Fail(call, kFirstArguments, kFirstArgumentsText);
   AddNested(call, MASK_FIRST, Arg(call, 0))->count = platform::ToInt(Arg(call, 1));
   return 1;
 }
 
 int Last(const FunctionCall& call) {
-  if (Count(call) != 2) return Fail(call, 5300, L"$Last expects exactly two parameters");
+  if (Count(call) != 2) return Fail(call, kLastArguments, kLastArgumentsText);
   AddNested(call, MASK_LAST, Arg(call, 0))->count = platform::ToInt(Arg(call, 1));
   return 1;
 }
 
 int Truncate(const FunctionCall& call) {
-  if (Count(call) != 2) return Fail(call, 106, L"Truncate: parameter list must contain 2 items.");
+  if (Count(call) != 2) return Fail(call, kTruncateArguments, kTruncateArgumentsText);
   long long size = 0;
   if (!platform::ParseInt64(Arg(call, 1), size) || size <= 0 || size > INT_MAX)
-    return Fail(call, 107, L"Truncate: string size must be positive integer value.");
+    return Fail(call, kTruncateSize, kTruncateSizeText);
   auto item = std::make_unique<CompiledItemTruncate>(call.engine);
   item->text = Arg(call, 0);
   item->length = static_cast<int>(size);
@@ -72,13 +71,17 @@ int Truncate(const FunctionCall& call) {
 }
 
 int Format(const FunctionCall& call) {
-  if (Count(call) != 2) return Fail(call, 3300, L"$Format function expects exact 2 parameters");
-  AddNested(call, MASK_FORMAT, Arg(call, 0))->format = (*call.args)[1];
+  if (Count(call) != 2) return Fail(call, kFormatArguments, kFormatArgumentsText);
+  const std::wstring& format = (*call.args)[1];
+  std::wstring why;
+  if (ClassifyUserFormat(format, &why) == UserFormatKind::Invalid)
+    return Fail(call, kFormatUnusable, platform::Format(kFormatUnusableText, format.c_str(), why.c_str()));
+  AddNested(call, MASK_FORMAT, Arg(call, 0))->format = format;
   return 1;
 }
 
 int Quote(const FunctionCall& call) {
-  if (Count(call) < 1) return Fail(call, 3600, L"$Quote expects at least one parameter");
+  if (Count(call) < 1) return Fail(call, kQuoteArguments, kQuoteArgumentsText);
   auto item = std::make_unique<CompiledItemQuote>(call.engine);
   item->text = Arg(call, 0);
   item->columnType = Arg(call, 1);
@@ -95,17 +98,15 @@ int Old(const FunctionCall& call) {
 }
 
 int Variables(const FunctionCall& call) {
-  if (Count(call) != 1)
-    return Fail(call, 108, L"Variables: parameter list must contain 1 item.");
+  if (Count(call) != 1) return Fail(call, kVariablesArguments, kVariablesArgumentsText);
   AddNested(call, MASK_VARIABLES, Arg(call, 0));
   return 1;
 }
 
 int Call(const FunctionCall& call) {
-  if (Count(call) != 1) return Fail(call, 600, L"Function $Call expects one paremeter.");
+  if (Count(call) != 1) return Fail(call, kCallArguments, kCallArgumentsText);
   const std::vector<NamedGen*>* named = call.engine->NamedGenerators();
-  if (!named)
-    return Fail(call, 601, L"Call: named generators do not passed to pattern engine.");
+  if (!named) return Fail(call, kCallNoNamed, kCallNoNamedText);
   const std::wstring name = Arg(call, 0);
   for (const NamedGen* candidate : *named) {
     if (candidate && platform::EqualsNoCase(candidate->name, name)) {
@@ -113,7 +114,7 @@ int Call(const FunctionCall& call) {
       return 1;
     }
   }
-  return Fail(call, 602, platform::Format(L"Call: named generator '%ls' not found.", name.c_str()));
+  return Fail(call, kCallNotFound, platform::Format(kCallNotFoundText, name.c_str()));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/Text.h"
 #include "platform/UserFormat.h"
+#include "synthor/engine/BuiltinFormats.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
 
@@ -104,35 +105,26 @@ int CompiledItem::Old(DGValue* out, DSynthor* eng) {
   return Append(eng, out, eng->OldText()) ? 1 : 0;
 }
 
-namespace {
-
-bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
-
-}  // namespace
-
 int CompiledItem::Formatted(DGValue* out, DSynthor* eng, QuoteOptions* options) {
   if (!Nested(eng, options)) return 0;
-  // The conversion letter decides how the nested text is read: as an integer, a number or a text.
-  const std::size_t percent = format.find(L'%');
-  wchar_t letter = 0;
-  if (percent != std::wstring::npos) {
-    for (std::size_t i = percent + 1; i < format.size(); ++i) {
-      if (IsAsciiLetter(format[i])) {
-        letter = format[i];
-        break;
-      }
-    }
-  }
+  // The one conversion of the format decides how the nested text is read.
   std::wstring why;
   std::optional<std::wstring> formatted;
-  if (percent == std::wstring::npos) {
-    formatted = format;  // a format without a conversion prints itself
-  } else if (letter != 0 && std::wstring_view(L"IXdlux").find(letter) != std::wstring_view::npos) {
-    formatted = platform::FormatUserInteger(format, platform::ToInt(scratch.value), &why);
-  } else if (letter == L'f') {
-    formatted = platform::FormatUserNumber(format, platform::ToDouble(scratch.value), &why);
-  } else {
-    formatted = platform::FormatUserText(format, scratch.value, &why);
+  switch (ClassifyUserFormat(format, &why)) {
+    case UserFormatKind::Literal:
+      formatted = format;
+      break;
+    case UserFormatKind::Integer:
+      formatted = platform::FormatUserInteger(format, platform::ToInt64(scratch.value), &why);
+      break;
+    case UserFormatKind::Number:
+      formatted = platform::FormatUserNumber(format, platform::ToDouble(scratch.value), &why);
+      break;
+    case UserFormatKind::Text:
+      formatted = platform::FormatUserText(format, scratch.value, &why);
+      break;
+    case UserFormatKind::Invalid:
+      break;
   }
   if (!formatted) {
     eng->SetError(kBadFormat, platform::Format(kBadFormatText, format.c_str(), why.c_str()));

@@ -29,8 +29,8 @@ int CompiledItemInt::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
     std::wstring low, high;
     if (!ResolveBound(minText, eng, &low) || eng->ErrorCode() != 0) return 0;
     if (!ResolveBound(maxText, eng, &high) || eng->ErrorCode() != 0) return 0;
-    minimum = platform::ToInt(low);
-    maximum = platform::ToInt(high);
+    minimum = platform::ToInt64(low);
+    maximum = platform::ToInt64(high);
   }
   int64_t value = minimum;
   if (maximum > minimum) {

@@ -1,7 +1,10 @@
 // Self-contained random literals: GUIDs and the spatial values of `$geography` and `$geometry`.
 #include <sys/random.h>
 
-#include <cstdint>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <random>
 
 #include "platform/Text.h"
 #include "synthor/engine/CompiledItem.h"
@@ -9,21 +12,42 @@
 
 namespace {
 
-// A version-4 GUID. The system's random source keeps GUIDs unique across engines and processes;
-// the engine's generator is only the fallback when that source is unavailable.
-std::wstring NewGuidText(DGRandom& random) {
-  uint8_t bytes[16];
-  if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
-    for (uint8_t& b : bytes) b = static_cast<uint8_t>(random.Next(256));
+// A version-4 (random) GUID in its usual text form, lower case with dashes, from the kernel's
+// random source (getrandom), read in blocks into a per-thread buffer. libuuid's
+// uuid_generate_random gives the same kind of GUID but also stirs glibc's random() under one
+// process-wide lock for every GUID, so eight threads made GUIDs slower than one.
+std::wstring NewGuidText() {
+  thread_local unsigned char pool[4096];
+  thread_local size_t used = sizeof(pool);
+  if (used + 16 > sizeof(pool)) {
+    size_t filled = 0;
+    while (filled < sizeof(pool)) {
+      const ssize_t n = getrandom(pool + filled, sizeof(pool) - filled, 0);
+      if (n > 0) {
+        filled += static_cast<size_t>(n);
+      } else if (n < 0 && errno != EINTR) {
+        // No kernel random source: fall back to a clock-seeded generator rather than fail.
+        std::mt19937_64 fallback(std::random_device{}() ^
+                                 static_cast<uint64_t>(std::chrono::steady_clock::now()
+                                                           .time_since_epoch()
+                                                           .count()));
+        for (; filled < sizeof(pool); ++filled) pool[filled] = static_cast<unsigned char>(fallback());
+      }
+    }
+    used = 0;
   }
-  bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0F) | 0x40);
-  bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);
-  static constexpr wchar_t kHex[] = L"0123456789abcdef";
+  unsigned char id[16];
+  std::memcpy(id, pool + used, sizeof(id));
+  used += sizeof(id);
+  id[6] = static_cast<unsigned char>((id[6] & 0x0F) | 0x40);  // version 4
+  id[8] = static_cast<unsigned char>((id[8] & 0x3F) | 0x80);  // RFC 4122 variant
+  static const wchar_t kHex[] = L"0123456789abcdef";
   std::wstring text;
+  text.reserve(36);
   for (int i = 0; i < 16; ++i) {
     if (i == 4 || i == 6 || i == 8 || i == 10) text += L'-';
-    text += kHex[bytes[i] >> 4];
-    text += kHex[bytes[i] & 0x0F];
+    text += kHex[id[i] >> 4];
+    text += kHex[id[i] & 0x0F];
   }
   return text;
 }
@@ -45,7 +69,7 @@ std::wstring GeometryPoint(DGRandom& random) {
 }  // namespace
 
 int CompiledItem::Guid(DGValue* out, DSynthor* eng) {
-  std::wstring guid = NewGuidText(eng->random);
+  std::wstring guid = NewGuidText();
   if (upperCase) guid = platform::ToUpper(guid);
   if (noDash) guid = platform::ReplaceAll(guid, L"-", L"");
   return Append(eng, out, guid) ? 1 : 0;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <new>
 
 #include "mervis/Log.h"
 #include "platform/Text.h"
@@ -168,8 +169,18 @@ void DSynthor::SetMaxValueLength(std::size_t length) {
 }
 
 int DSynthor::MakeGenerator(int opCode, IGenerator* generator, CompiledPattern* pattern) {
-  // Listed before anything else can fail, so the engine deletes it whatever happens.
-  if (generator) generators_.push_back(generator);
+  // Listed before anything else can fail, so the engine deletes it whatever happens; also one
+  // whose constructor reported an error. Null means it could not be made: the item then reports
+  // "No generator available" when it is rendered.
+  if (generator) {
+    try {
+      generators_.push_back(generator);
+    } catch (const std::bad_alloc&) {
+      delete generator;
+      SetError(kOutOfMemory, kOutOfMemoryText);
+      return 0;
+    }
+  }
   if (pattern) {
     auto item = std::make_unique<CompiledItemGenerator>(this, opCode);
     item->generator = generator;

@@ -9,6 +9,21 @@ constexpr std::wstring_view kBlanks = L" \t";
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+// True when the argument's first character opens a parenthesis that its last character closes:
+// "(a,b)" is wrapped, "(a)==(b)" is not.
+bool IsWrapped(const std::wstring& arg) {
+  if (arg.size() <= 2 || arg.front() != L'(' || arg.back() != L')') return false;
+  int depth = 0;
+  for (std::size_t i = 0; i < arg.size(); ++i) {
+    if (arg[i] == L'(') {
+      ++depth;
+    } else if (arg[i] == L')' && --depth == 0) {
+      return i + 1 == arg.size();
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 FunctionCallText ParseFunctionCall(const std::wstring& text, std::size_t dollar) {
@@ -39,8 +54,7 @@ FunctionCallText ParseFunctionCall(const std::wstring& text, std::size_t dollar)
       --brackets;
     } else if (c == L',' && depth == 1 && brackets < 1) {
       std::wstring arg = platform::Trim(current, kBlanks);
-      if (arg.size() > 2 && arg.front() == L'(' && arg.back() == L')')
-        arg = arg.substr(1, arg.size() - 2);
+      if (IsWrapped(arg)) arg = arg.substr(1, arg.size() - 2);
       call.args.push_back(std::move(arg));
       current.clear();
       continue;

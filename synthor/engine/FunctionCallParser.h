@@ -3,8 +3,9 @@
 //
 // The name is everything between `$` and the first `(`, blanks left out. Arguments are separated
 // by commas outside inner parentheses and square brackets; each is trimmed of blanks, and one
-// ended by a comma loses an outer pair of parentheses (so `(a,b)` passes a comma inside an
-// argument). An empty argument before a comma counts, an empty last one does not.
+// ended by a comma loses an outer pair of parentheses that encloses all of it (so `(a,b)` passes
+// a comma inside an argument, while `(a)==(b)` stays as written). An empty argument before a comma
+// counts, an empty last one does not.
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "synthor/engine/CompiledItemBlock.h"
 #include "synthor/engine/CompiledItemCharList.h"
+#include "synthor/engine/CompiledItemExpression.h"
 #include "synthor/engine/CompiledItemList.h"
 #include "synthor/engine/CompiledItemRef.h"
 #include "synthor/engine/CompiledPattern.h"
@@ -273,6 +274,8 @@ bool PatternCompiler::Function() {
   pos_ = call.end;
   if (call.error == kParametersMissed) return Fail(kParametersMissed, kParametersMissedText);
   if (call.error == kBrackets) return Fail(kBrackets, kBracketsText);
+  // `$$(...)` is an expression: its raw text is the item's whole argument.
+  if (call.name == L"$") return CompileExpressionItem(engine_, pattern_, call.raw) != 0;
   const FunctionEntry* entry = FunctionTable::Instance().Find(call.name);
   if (!entry) return Fail(kUnknownFunction, platform::Format(kUnknownFunctionText, call.name.c_str()));
   if (entry->factory) {

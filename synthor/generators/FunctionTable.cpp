@@ -1,10 +1,21 @@
 #include "synthor/generators/FunctionTable.h"
 
+#include <mutex>
+#include <shared_mutex>
+
 #include "platform/Text.h"
 
-const FunctionTable& FunctionTable::Instance() {
+namespace {
+
+// Guards the process-wide table against additions after it was built.
+std::shared_mutex& TableLock() {
+  static std::shared_mutex lock;
+  return lock;
+}
+
+FunctionTable& MutableInstance() {
   // A function-local static is built exactly once, also when several threads arrive together.
-  static const FunctionTable table = [] {
+  static FunctionTable table = [] {
     FunctionTable filled;
     RegisterBuiltinFunctions(filled);
     RegisterGeneratorFunctions(filled);
@@ -13,8 +24,22 @@ const FunctionTable& FunctionTable::Instance() {
   return table;
 }
 
+}  // namespace
+
+const FunctionTable& FunctionTable::Instance() { return MutableInstance(); }
+
+bool FunctionTable::RegisterGenerator(std::wstring_view name, int opCode, GeneratorFactory factory) {
+  FunctionTable& table = MutableInstance();
+  std::unique_lock<std::shared_mutex> lock(TableLock());
+  return table.AddGenerator(name, opCode, factory);
+}
+
+// Entries are never removed and an unordered_map keeps its elements in place when it grows, so
+// the returned pointer stays valid after the lock is released.
 const FunctionEntry* FunctionTable::Find(std::wstring_view name) const {
-  auto it = entries_.find(platform::ToLower(name));
+  const std::wstring key = platform::ToLower(name);
+  std::shared_lock<std::shared_mutex> lock(TableLock());
+  auto it = entries_.find(key);
   return it == entries_.end() ? nullptr : &it->second;
 }
 

@@ -4,12 +4,15 @@
 // wraps in a generator item. Names are matched without regard to case.
 //
 // The table is filled once per process, the first time it is used, by the registration functions
-// below (each family of functions adds its names there); afterwards it is only read, so engines
-// on any number of threads look names up without locks.
+// below (each family of functions adds its names there). RegisterGenerator adds a name later on
+// (a generator of the program's own, a test's); look-ups take a shared lock, which costs nothing
+// noticeable as names are looked up only when a pattern is compiled.
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "synthor/engine/SynthorExport.h"
 
 class CDB_API;
 class CompiledPattern;
@@ -51,8 +54,11 @@ struct FunctionEntry {
   GeneratorFactory factory = nullptr;
 };
 
-class FunctionTable {
+class SYNTHOR_API FunctionTable {
  public:
+  // Adds a generator function to the process-wide table; false when the name is taken already.
+  static bool RegisterGenerator(std::wstring_view name, int opCode, GeneratorFactory factory);
+
   // The process-wide table, filled on first use.
   static const FunctionTable& Instance();
 

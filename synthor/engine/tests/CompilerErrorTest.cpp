@@ -25,8 +25,6 @@ const SyntaxCase kSyntaxCases[] = {
      L"Function: could not recognize 'nosuch' as correct function name."},
     {L"$ no such (1)", false, 100,
      L"Function: could not recognize 'nosuch' as correct function name."},
-    // Expressions arrive with the evaluator; until then they are unknown functions.
-    {L"$$(1+2)", false, 100, L"Function: could not recognize '$' as correct function name."},
     // Lists.
     {L"<>", false, 104, L"List: <...> list is empty."},
     {L"<red|green", false, 112, L"List: <...> list closed incorrectly."},

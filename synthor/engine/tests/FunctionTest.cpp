@@ -62,9 +62,9 @@ const ErrorCase kArgumentErrors[] = {
     {L"$geometry(1,2,3)", 400},
     {L"$geography(1,2)", 500},
     {L"$rstring(3)", 3000},
-    {L"$rint(1,10,%s)", 116},
-    {L"$rfloat(0,1,2,%d%d)", 116},
-    {L"$format(N,%n)", 116},
+    {L"$rint(1,10,%s)", 5500},
+    {L"$rfloat(0,1,2,%d%d)", 5600},
+    {L"$format(N,%n)", 3301},
 };
 
 class ArgumentErrors : public EngineFixture, public ::testing::WithParamInterface<ErrorCase> {};

@@ -1,0 +1,193 @@
+#pragma once
+// Runs a project: one call of Run is one complete run, synchronous for its caller.
+//
+// Run starts a master thread, which prepares the tasks (own connections, prologue scripts, value
+// files, one worker thread per task thread, each waiting at its start gate), opens the gates of a
+// step, watches the workers every 50 ms (progress, stop rules, statistics), runs the epilogue
+// scripts and ends. Meanwhile the caller's thread reports kRunIdle every 50 ms through the
+// project's callback so that a window keeps handling its events.
+//
+// Run modes: 0 all active tasks together, 1 one task after another, -1 group by group (groups 0
+// to the highest TaskGroup, one after another; the tasks of a group together). The stop flag,
+// the total of executions, the timer and the thread count carry over from one step to the next:
+// a stop rule that fires ends the rest of the run (the epilogues still run).
+//
+// Threads and locks: the caller's thread inside Run and AskStop, one master thread per run, and
+// the workers (pthreads with 256 KiB stacks, at most kMaxThreads per run). The six locks, never
+// two held at once: kLockConnect around each worker's connect, kLockPlan around plan capture,
+// kLockStatementLog around every open of and write to the executed-statement log, kLockValueLines
+// around handing out value-file lines at thread creation, kLockValueFileRead around every read of
+// a value file during the run (lock 1 is unused).
+//
+// There is one runner for the whole program: g_runner, created by the program's start-up
+// (CBrunoxApp) before anything can run a project and deleted at its end.
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "brunox/engine/RunEvents.h"
+#include "brunox/engine/StatementLog.h"
+#include "brunox/engine/ThreadInfo.h"
+#include "mervis/TimeCounter.h"
+
+class CDB;
+class PerfCounters;
+class Project;
+class ValueFile;
+
+class BrunoxRunner {
+ public:
+  static constexpr int kMaxThreads = 10240;
+  static constexpr int kStatSeries = 5;
+  static constexpr int kStatPeriods = 50;
+  // The waits of the original design covered 64 threads at once; kept for the trace line.
+  static constexpr int kWaitBlock = 64;
+  static constexpr int kWorkerStackBytes = 256 * 1024;
+
+  enum Lock {
+    kLockConnect = 0,
+    kLockUnused = 1,
+    kLockPlan = 2,
+    kLockStatementLog = 3,
+    kLockValueLines = 4,
+    kLockValueFileRead = 5,
+    kLockCount = 6
+  };
+
+  BrunoxRunner();
+  virtual ~BrunoxRunner();
+  BrunoxRunner(const BrunoxRunner&) = delete;
+  BrunoxRunner& operator=(const BrunoxRunner&) = delete;
+
+  // One synchronous run of `project`, whose run-time fields (MainDB, DefConnection, Callback,
+  // the statistics settings) are filled. Returns 0.
+  int Run(Project* project);
+  // While a run is going on asks whether to break it; Yes stops the run, waits for its end and
+  // returns 1, No returns 0. Without a run: 1 at once.
+  int AskStop();
+  bool IsRunning() const { return running_.load(); }
+  // 1 when the project can run; else 0 after telling the user why (no tasks, no connection).
+  int CheckProject(Project* project);
+
+  // Runs a prologue or epilogue script on `db` (nothing without a connected db or a script). A
+  // failing statement is logged and reported with kRunScriptError; unless the callback answers 1
+  // the rest of the script is skipped.
+  void RunSQL(CDB* db, const std::wstring& script, int useParser);
+  // Captures the plan of `statement` on `db` into the record's task (under kLockPlan).
+  void CollectPlan(ThreadInfo* record, CDB* db, const std::wstring& statement);
+
+  // ---- Statistics (master thread; the pages read them) ----
+  // One statistics period: the ring values of the step's series, a sample of every enabled
+  // counter, then kRunStatisticsReady.
+  void UpdateStat();
+  // The ring value of `series` at `period` mod kStatPeriods; period -1 is the period written
+  // last. 0 outside the ring or before the first period.
+  int GetStatValue(int series, int period) const;
+  // The number of series: the active tasks with StatByTask, else the threads of the step; at
+  // most kStatSeries.
+  int StatSeriesCount() const;
+
+  // ---- Statement parameters ----
+  // Generates P1..Pn of the record's task with the record's engine and puts them in place of
+  // the markers ?1..?n of `text`. The engine is made, initialised, bound to `db` and told the
+  // column names on first use and keeps its patterns and generators from then on. `oneOff`
+  // (a preview outside a run) ends the engine's row afterwards, so the next call starts afresh.
+  void ParamsForOneLine(std::wstring* text, ThreadInfo* record, Project* project, CDB* db,
+                        bool oneOff = false);
+  // Splits `line` at `separator` and puts field i in place of the marker ?i, from the last field
+  // down, so ?1 never takes the start of ?10.
+  static void PrepareOneLine(std::wstring* text, const std::wstring& line, wchar_t separator);
+  // The next line of `file` (going back to its start at the end), then PrepareOneLine. A file
+  // without lines leaves the markers as they are.
+  void PrepareOneStmt(std::wstring* text, ValueFile* file, wchar_t separator);
+  // The value file a worker reads: the task's shared one, or a new one the worker owns.
+  // *opened: 1 when lines can be read from it.
+  ValueFile* OpenParamFile(ThreadInfo* record, int* opened);
+  // The separator character of a task's Separator text ("<tab>" is a tab).
+  static wchar_t SeparatorChar(const std::wstring& separator);
+
+  // ---- Workers ----
+  // The life of one worker thread (its own connection, its rounds of statements, its end).
+  void ExecOneThread(ThreadInfo* record);
+  // Writes one line of the executed-statement log (nothing when the project has none).
+  void LogStatement(const ThreadInfo& record, const std::wstring& sql, int rows, double execTime,
+                    double fetchTime);
+
+  // The value-library path the engines are initialised with.
+  static const std::wstring& LibraryPath();
+
+  ThreadInfo& Record(int index) { return threadInfos_[index]; }
+  const ThreadInfo& Record(int index) const { return threadInfos_[index]; }
+
+  // ---- State of the run (read by the window's pages) ----
+  std::unique_ptr<PerfCounters> CounterSet;
+  std::atomic<int> Stop{0};
+  std::atomic<int> PauseAll{0};
+  std::atomic<int> TotalExecs{0};
+  int Tick = -1;      // statistics periods taken
+  int RunMode = 0;    // set by the window before Run: 0 together, 1 one after another, -1 groups
+  std::atomic<int> ThreadsStarted{0};  // records used so far in this run
+  _TimeCounter Timer;
+  int RingIndex = -1;
+  int ThreadsOfStep = 0;
+  int StepFirst = 0;  // record of the first thread of the current step
+  int Ring[kStatSeries][kStatPeriods] = {};
+  int Last[kStatSeries] = {};
+  int Elapsed = 0;    // whole seconds since the run began
+  int LastStat = -1;  // Elapsed at the last statistics period
+  int StatPeriod = 0;
+  Project* RunProject = nullptr;
+  int ThreadsOfLastRun = 0;  // records the last run used (ThreadsStarted is 0 after a run)
+  // The executed-statement log of the last run, "" when it wrote none.
+  const std::wstring& StatementLogPath() const { return statementLog_.Path(); }
+
+ private:
+  int Notify(int code, int a, int b, const std::wstring& p = {}, const std::wstring& s = {});
+  void MasterThreadProc();
+  void DoRunThreads();
+  void DoGroupRun();
+  void RunSequential();
+  int PrepareToRun(int taskIndex, int groupThreads);
+  int PrepareOneTask(Task& task, int index);
+  // Creates the worker of record ThreadsStarted; false when the system refused the thread.
+  bool CreateWorker(ThreadInfo& record);
+  void WaitThreads();
+  // Opens the start gates of the records from `first` on.
+  void ResumeWorkers(int first);
+  // Joins the ended workers of the step and closes it.
+  void EndStep();
+  void RunEpilogue(int taskIndex);
+  static void CloseOwnConnection(Task& task);
+  // The stop rules of the run mode, applied after every 50 ms wait.
+  void ApplyStopRules();
+  // Records of the current step that exist: [StepFirst, StepFirst + count).
+  int StepRecordCount() const;
+  // Called by a worker as the last thing it does with its record.
+  void WorkerEnded(ThreadInfo* record);
+  void WriteStatementLogHeader();
+  void CleanUpRun();
+
+  std::unique_ptr<ThreadInfo[]> threadInfos_;
+  std::mutex locks_[kLockCount];
+  StatementLog statementLog_;
+  std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files
+  bool stepOpen_ = false;  // a step's threads are being prepared or waited for
+  std::atomic<bool> running_{false};
+  int baseNice_ = 0;  // the caller's nice value; the priorities are relative to it
+
+  // Live workers, so the master thread wakes as soon as the last one ends.
+  std::mutex liveMutex_;
+  std::condition_variable liveChanged_;
+  int liveWorkers_ = 0;
+
+  std::thread master_;
+  std::mutex masterMutex_;
+  std::condition_variable masterDone_;
+  bool masterEnded_ = true;
+};
+
+extern BrunoxRunner* g_runner;

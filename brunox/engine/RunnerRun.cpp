@@ -1,0 +1,256 @@
+// A run from start to end: the caller's wait, the master thread and the run modes.
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <system_error>
+
+#include "brunox/engine/BrunoxRunner.h"
+#include "brunox/engine/PerfCounters.h"
+#include "brunox/engine/Project.h"
+#include "brunox/engine/ThreadPriority.h"
+#include "brunox/engine/ValueFile.h"
+#include "kavra/CDB.h"
+#include "mervis/Log.h"
+#include "mervis/PumpMessage.h"
+#include "platform/Folders.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "platform/UiServices.h"
+#include "synthor/engine/DSynthor.h"
+
+BrunoxRunner* g_runner = nullptr;
+
+BrunoxRunner::BrunoxRunner()
+    : CounterSet(std::make_unique<PerfCounters>()), threadInfos_(new ThreadInfo[kMaxThreads]) {}
+
+BrunoxRunner::~BrunoxRunner() {
+  if (master_.joinable()) master_.join();
+  CleanUpRun();
+}
+
+const std::wstring& BrunoxRunner::LibraryPath() {
+  static const std::wstring path = platform::JoinPath(platform::ProgramFolder(), L"library.mdb");
+  return path;
+}
+
+int BrunoxRunner::Notify(int code, int a, int b, const std::wstring& p, const std::wstring& s) {
+  if (!RunProject || !RunProject->Callback) return 0;
+  return RunProject->Callback(code, a, b, p, s);
+}
+
+int BrunoxRunner::Run(Project* project) {
+  // A window pumping its events inside the idle callback could ask for a second run.
+  if (running_ || !project) return 0;
+  CLog::State(L"BrunoxRunner::Run");
+  RunProject = project;
+  CounterSet->SetProject(project);
+  LibraryPath();
+  std::memset(Ring, 0, sizeof Ring);
+  std::memset(Last, 0, sizeof Last);
+  Stop = 0;
+  PauseAll = 0;
+  TotalExecs = 0;
+  Tick = -1;
+  RingIndex = -1;
+  LastStat = -1;
+  Elapsed = 0;
+  ThreadsOfStep = 0;
+  StepFirst = 0;
+  ThreadsOfLastRun = 0;
+  baseNice_ = BaseNiceValue();
+  {
+    std::lock_guard lock(locks_[kLockStatementLog]);
+    statementLog_.Forget();
+  }
+
+  {
+    std::lock_guard lock(masterMutex_);
+    masterEnded_ = false;
+  }
+  running_ = true;
+  try {
+    master_ = std::thread([this] { MasterThreadProc(); });
+  } catch (const std::system_error& e) {
+    CLog::Bug(L"Could not start the run", platform::FromUnknown8Bit(e.what()), __FILE__, __LINE__);
+    running_ = false;
+    CLog::State(nullptr);
+    return 0;
+  }
+  for (;;) {
+    std::unique_lock lock(masterMutex_);
+    if (masterDone_.wait_for(lock, std::chrono::milliseconds(50), [this] { return masterEnded_; }))
+      break;
+    lock.unlock();
+    Notify(kRunIdle, 0, 0);
+  }
+  master_.join();
+  CleanUpRun();
+  running_ = false;
+  CLog::State(nullptr);
+  return 0;
+}
+
+void BrunoxRunner::CleanUpRun() {
+  // Every worker has ended by now; a gate that was never opened (a step cut short) is opened
+  // with the stop flag set, so that its worker ends at once and can be joined.
+  const int used = ThreadsStarted;
+  for (int i = 0; i < used; ++i) {
+    ThreadInfo& record = threadInfos_[i];
+    if (record.Joinable) {
+      if (!record.Started) {
+        Stop = 1;
+        record.Started = 1;
+        record.Started.notify_one();
+      }
+      pthread_join(record.Thread, nullptr);
+      record.Joinable = false;
+    }
+    // The records stay readable for the reports; only what they own goes.
+    delete record.Engine;
+    record.Engine = nullptr;
+    record.EngineReady = false;
+    record.SharedFile = nullptr;
+  }
+  sharedFiles_.clear();
+  {
+    std::lock_guard lock(locks_[kLockStatementLog]);
+    statementLog_.Close();
+  }
+  stepOpen_ = false;
+  if (used > 0) ThreadsOfLastRun = used;
+  ThreadsStarted = 0;
+}
+
+void BrunoxRunner::MasterThreadProc() {
+  if (!SetCurrentThreadPriority(kPriorityHigh, baseNice_) && RunProject->LogLevel == 1)
+    CLog::State2(L"BrunoxRunner: the master thread keeps its priority (not permitted)");
+  DoRunThreads();
+  {
+    std::lock_guard lock(masterMutex_);
+    masterEnded_ = true;
+  }
+  masterDone_.notify_all();
+}
+
+void BrunoxRunner::DoRunThreads() {
+  CLog::State(L"BrunoxRunner::DoRunThreads");
+  ThreadsStarted = 0;
+  for (PerfCounterSlot& slot : RunProject->Counters) {
+    slot.Samples.clear();
+    slot.Times.clear();
+  }
+  Timer.Start();
+  CounterSet->AddCounters(nullptr);
+  switch (RunMode) {
+    case -1:
+      DoGroupRun();
+      break;
+    case 1:
+      RunSequential();
+      break;
+    default:
+      if (PrepareToRun(-1, 0) == 0) {
+        WaitThreads();
+        EndStep();
+        RunEpilogue(-1);
+      }
+      break;
+  }
+  CounterSet->Close();
+  Timer.Stop();
+  CLog::State(nullptr);
+}
+
+void BrunoxRunner::RunSequential() {
+  std::vector<Task>& tasks = RunProject->Tasks;
+  for (size_t i = 0; i < tasks.size(); ++i) {
+    if (!tasks[i].isActive) continue;
+    if (PrepareToRun(static_cast<int>(i), 0) == 0) {
+      WaitThreads();
+      EndStep();
+      RunEpilogue(static_cast<int>(i));
+    }
+  }
+}
+
+void BrunoxRunner::DoGroupRun() {
+  std::vector<Task>& tasks = RunProject->Tasks;
+  int highest = 0;
+  for (const Task& task : tasks) highest = std::max(highest, task.TaskGroup);
+  for (int group = 0; group <= highest; ++group) {
+    int threads = 0;
+    for (const Task& task : tasks)
+      if (task.isActive && task.TaskGroup == group) threads += task.Threads;
+    for (size_t i = 0; i < tasks.size(); ++i)
+      if (tasks[i].isActive && tasks[i].TaskGroup == group) PrepareToRun(static_cast<int>(i), threads);
+    WaitThreads();
+    EndStep();
+  }
+  int scripts = 0;
+  for (Task& task : tasks) {
+    if (task.isActive && !task.SQLAfter.empty()) {
+      RunSQL(task.DB, task.SQLAfter, task.UseParser);
+      ++scripts;
+    }
+  }
+  if (scripts > 0)
+    CLog::State2(platform::Format(L"Project level epilogue executed. %d scripts.", scripts));
+  for (Task& task : tasks) CloseOwnConnection(task);
+}
+
+void BrunoxRunner::RunEpilogue(int taskIndex) {
+  std::vector<Task>& tasks = RunProject->Tasks;
+  int scripts = 0;
+  for (size_t i = 0; i < tasks.size(); ++i) {
+    if (taskIndex >= 0 && static_cast<int>(i) != taskIndex) continue;
+    Task& task = tasks[i];
+    if (!task.isActive) continue;
+    if (!task.SQLAfter.empty()) {
+      RunSQL(task.DB, task.SQLAfter, task.UseParser);
+      ++scripts;
+    }
+    CloseOwnConnection(task);
+  }
+  if (scripts > 0)
+    CLog::State2(platform::Format(L"Project level epilogue executed. %d scripts.", scripts));
+}
+
+void BrunoxRunner::CloseOwnConnection(Task& task) {
+  if (task.DefConnect == 0 && task.DB) {
+    task.DB->CloseConnection();
+    delete task.DB;
+  }
+  task.DB = nullptr;
+}
+
+int BrunoxRunner::AskStop() {
+  if (!running_) return 1;
+  if (platform::Ui().MessageBox(L"Break the project execution?", L"Warning!",
+                                platform::MsgButtons::YesNo,
+                                platform::MsgIcon::Question) != platform::MsgAnswer::Yes)
+    return 0;
+  Stop = 1;
+  for (;;) {
+    {
+      std::unique_lock lock(masterMutex_);
+      if (masterDone_.wait_for(lock, std::chrono::milliseconds(10), [this] { return masterEnded_; }))
+        break;
+    }
+    PumpMessage();
+  }
+  return 1;
+}
+
+int BrunoxRunner::CheckProject(Project* project) {
+  const wchar_t* problem = nullptr;
+  if (!project || project->Tasks.empty())
+    problem = L"Your test project is empty.\nPlease add at least one task before execution.";
+  else if (!project->MainDB || !project->MainDB->IsConnected())
+    problem =
+        L"You have no active database connection.\nPlease select File->Connect menu item to "
+        L"prepare it.";
+  if (!problem) return 1;
+  platform::Ui().MessageBox(problem, L"Warning!", platform::MsgButtons::Ok,
+                            platform::MsgIcon::Error);
+  return 0;
+}

@@ -1,0 +1,94 @@
+// Filling the parameter markers ?1, ?2, ... of a statement: generated values from the record's
+// pattern engine, or the fields of a value-file line.
+#include "brunox/engine/BrunoxRunner.h"
+#include "brunox/engine/Project.h"
+#include "brunox/engine/ValueFile.h"
+#include "mervis/Log.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "platform/UiServices.h"
+#include "synthor/engine/DSynthor.h"
+
+namespace {
+
+std::wstring Marker(size_t number) { return L"?" + platform::FromUInt(number); }
+
+// From the last value down, so that ?1 never takes the beginning of ?10.
+void PutValues(std::wstring* text, const std::vector<std::wstring>& values) {
+  for (size_t i = values.size(); i > 0; --i)
+    *text = platform::ReplaceAll(*text, Marker(i), values[i - 1]);
+}
+
+}  // namespace
+
+wchar_t BrunoxRunner::SeparatorChar(const std::wstring& separator) {
+  if (separator == L"<tab>" || separator.empty()) return L'\t';
+  return separator[0];
+}
+
+void BrunoxRunner::ParamsForOneLine(std::wstring* text, ThreadInfo* record, Project* project,
+                                    CDB* db, bool oneOff) {
+  const std::vector<TaskParam>& params = record->TheTask->Params;
+  if (params.empty()) return;
+  if (!record->Engine) record->Engine = new DSynthor;
+  DSynthor& engine = *record->Engine;
+  if (!engine.IsInitialized()) engine.Initialize(LibraryPath(), 0, nullptr);
+  // Bound and told its columns once: the engine then keeps its compiled patterns and its
+  // generators, so stateful generators go on from one execution to the next.
+  if (!record->EngineReady) {
+    engine.SetConnection(db);
+    for (size_t i = 1; i <= params.size(); ++i) engine.AddColumnName(L"P" + platform::FromUInt(i));
+    record->PatternErrorShown.assign(params.size(), false);
+    record->EngineReady = true;
+  }
+
+  std::vector<std::wstring> values(params.size());
+  for (size_t i = 0; i < params.size(); ++i) {
+    DGValue value;
+    if (!engine.Value(static_cast<int>(i), params[i].PropTempl, &value, nullptr)) {
+      // Unattended runs would repeat the same message with every execution: once is enough.
+      const bool console = project && project->Console;
+      if (!console || !record->PatternErrorShown[i]) {
+        record->PatternErrorShown[i] = true;
+        std::wstring error = engine.Error();
+        CLog::Bug(L"Pattern Error", L"P" + platform::FromUInt(i + 1) + L": " + error, __FILE__,
+                  __LINE__);
+        platform::Ui().MessageBox(error, L"Pattern Error", platform::MsgButtons::Ok,
+                                  platform::MsgIcon::None);
+      }
+    }
+    values[i] = value.value;
+  }
+  PutValues(text, values);
+
+  if (oneOff) {
+    engine.Terminate();
+    record->EngineReady = false;
+  }
+}
+
+void BrunoxRunner::PrepareOneLine(std::wstring* text, const std::wstring& line, wchar_t separator) {
+  PutValues(text, platform::Split(line, separator));
+}
+
+void BrunoxRunner::PrepareOneStmt(std::wstring* text, ValueFile* file, wchar_t separator) {
+  std::wstring line;
+  bool got;
+  {
+    std::lock_guard lock(locks_[kLockValueFileRead]);
+    got = file && file->ReadLineWrapping(&line);
+  }
+  if (got) PrepareOneLine(text, line, separator);
+}
+
+ValueFile* BrunoxRunner::OpenParamFile(ThreadInfo* record, int* opened) {
+  const std::wstring path = CLog::DecodePath(record->TheTask->File);
+  *opened = platform::FileExists(path) && !record->HasValueLine ? 1 : 0;
+  if (record->SharedFile) {
+    if (record->SharedFile->IsEmpty()) *opened = 0;
+    return record->SharedFile;
+  }
+  auto* file = new ValueFile;
+  if (*opened) *opened = file->Open(path) && !file->IsEmpty() ? 1 : 0;
+  return file;
+}

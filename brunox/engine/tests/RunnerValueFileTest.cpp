@@ -1,0 +1,124 @@
+// Parameters from value files, in the three ways a task hands the lines to its threads.
+#include "RunnerTestSupport.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+
+namespace runnertest {
+namespace {
+
+class ValueFiles : public RunnerTest {
+ protected:
+  void SetUp() override {
+    RunnerTest::SetUp();
+    Exec(L"create table t(id integer primary key autoincrement, a varchar(20), b varchar(20))");
+  }
+  Task& AddInsert(int threads, int execs, int tdu, const std::wstring& fileText) {
+    Task& task = AddTask(L"values", L"insert into t(a, b) values ('?1', '?2')", threads, execs);
+    task.TDU = tdu;
+    task.File = folder_ + L"/values.txt";
+    WriteText(task.File, fileText);
+    return task;
+  }
+  std::vector<std::wstring> Inserted() { return Rows(L"select a, b from t order by id"); }
+  std::vector<std::wstring> Counted() {
+    return Rows(L"select a, count(*) from t group by a order by a");
+  }
+};
+
+TEST_F(ValueFiles, EachThreadReadsTheFileFromItsStartAndWraps) {
+  AddInsert(1, 5, kEachThreadReadsFile, L"1\tx\n2\ty\n");
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"1|x", L"2|y", L"1|x", L"2|y", L"1|x"}), Inserted());
+}
+
+TEST_F(ValueFiles, EachThreadHasItsOwnReader) {
+  AddInsert(2, 3, kEachThreadReadsFile, L"1\n2\n");
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"1|4", L"2|2"}), Counted());
+}
+
+TEST_F(ValueFiles, OneLinePerThreadForAllItsExecutions) {
+  AddInsert(3, 4, kOneLinePerThread, L"a\nb\nc\nd\n");
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"a|4", L"b|4", L"c|4"}), Counted());
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(ValueFiles, TooFewLinesForTheThreadsStopTheProject) {
+  const std::wstring file = AddInsert(5, 4, kOneLinePerThread, L"a\nb\nc\n").File;
+  AddTask(L"other", L"insert into t(a) values ('other')", 2, 3);
+  RunProject();
+  ASSERT_EQ(1u, ui_.messages.size());
+  EXPECT_EQ(L"File '" + file + L"' contains not enough lines (3 of 5).\nProject has been stopped.",
+            ui_.messages[0].text);
+  EXPECT_EQ(L"Warning!", ui_.messages[0].caption);
+  EXPECT_EQ(platform::MsgIcon::Error, ui_.messages[0].icon);
+  EXPECT_EQ(1, runner_->Stop);
+  EXPECT_EQ(5, runner_->ThreadsOfLastRun) << "three of the task, two of the next";
+  EXPECT_EQ(0, runner_->TotalExecs) << "the threads created end at once";
+  EXPECT_EQ(0, ScalarInt(L"select count(*) from t"));
+}
+
+TEST_F(ValueFiles, SharedReaderHandsEveryLineOutInTurn) {
+  AddInsert(2, 3, kThreadsShareReader, L"a\nb\nc\n");
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"a|2", L"b|2", L"c|2"}), Counted());
+}
+
+TEST_F(ValueFiles, TabSeparatedFieldsAndAnEmptyLastField) {
+  AddInsert(1, 2, kEachThreadReadsFile, L"x\ty\nz\t\n");
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"x|y", L"z|"}), Inserted());
+}
+
+TEST_F(ValueFiles, AnotherSeparatorCharacter) {
+  Task& task = AddInsert(1, 1, kEachThreadReadsFile, L"p;q\n");
+  task.Separator = L";";
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"p|q"}), Inserted());
+}
+
+TEST_F(ValueFiles, Utf16AndLatin1Files) {
+  Task& task = AddInsert(1, 2, kEachThreadReadsFile, L"");
+  ASSERT_TRUE(platform::WriteTextFileUtf16Le(task.File, L"Gr\u00fc\u00dfe\t\u65e5\u672c\r\nzwei\tdrei\r\n"));
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"Gr\u00fc\u00dfe|\u65e5\u672c", L"zwei|drei"}), Inserted());
+
+  Exec(L"delete from t");
+  ASSERT_TRUE(platform::WriteFileBytes(task.File, std::string("caf\xe9\tna\xefve\n")));
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"caf\u00e9|na\u00efve|2"}),
+            Rows(L"select a, b, count(*) from t group by a, b"))
+      << "bytes that are not UTF-8 are Latin-1";
+}
+
+// A file without lines, or no file at all: the statement runs with its markers; nothing hangs.
+TEST_F(ValueFiles, NoLinesLeaveTheMarkers) {
+  for (int tdu : {kEachThreadReadsFile, kThreadsShareReader}) {
+    SCOPED_TRACE(tdu);
+    Exec(L"delete from t");
+    project_.Tasks.clear();
+    AddInsert(2, 2, tdu, L"");
+    RunProject();
+    EXPECT_EQ((std::vector<std::wstring>{L"?1|4"}), Counted());
+  }
+  Exec(L"delete from t");
+  project_.Tasks.clear();
+  Task& missing = AddInsert(1, 1, kThreadsShareReader, L"");
+  missing.File = folder_ + L"/no-such-file.txt";
+  RunProject();
+  EXPECT_EQ((std::vector<std::wstring>{L"?1|1"}), Counted());
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
+TEST_F(ValueFiles, AnEmptyFileHasNoLineForTheFirstThread) {
+  Task& task = AddInsert(2, 1, kOneLinePerThread, L"");
+  RunProject();
+  ASSERT_EQ(1u, ui_.messages.size());
+  EXPECT_EQ(L"File '" + task.File + L"' contains not enough lines (0 of 2).\nProject has been stopped.",
+            ui_.messages[0].text);
+  EXPECT_EQ(0, runner_->ThreadsOfLastRun);
+}
+
+}  // namespace
+}  // namespace runnertest

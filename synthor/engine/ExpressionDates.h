@@ -1,0 +1,22 @@
+#pragma once
+// Calendar and clock arithmetic on expression operands. Dates follow the proleptic Gregorian
+// calendar (leap years included) and are normalised in both directions, so a day or month out of
+// range (read from an odd text, or left by an addition) always ends up as a real date. Years are
+// kept within +-1,000,000 so that no later step can overflow.
+#include <cstdint>
+
+struct ExpOperand;
+
+namespace expression_dates {
+
+int DaysInMonth(int month, long long year);  // month 1..12
+
+// Moves the date part of `date` by `days` (negative: back).
+void AddDays(ExpOperand& date, long long days);
+// Moves the time part of `time` by `seconds` around the clock (hours wrap at 24).
+void AddSeconds(ExpOperand& time, long long seconds);
+// The expression language's date difference: years count 365 days and months 30.5 days
+// (truncated), so it is an estimate, not an exact count of days.
+int32_t DayDifference(const ExpOperand& later, const ExpOperand& earlier);
+
+}  // namespace expression_dates

@@ -1,0 +1,105 @@
+#pragma once
+// The evaluator of the small expressions in value patterns (`$$(...)`, the condition of `$if`).
+//
+//   expr   = term { ("+" | "-" | "==" | "=" | "!=" | "!" | "<" | ">" | "<=" | ">=") term }
+//   term   = factor { ("*" | "/" | "&&" | "&" | "||" | "|") factor }
+//   factor = "(" expr ")" | number | 'text' | "-" literal | "+" literal
+//          | "$name(...)" | "@n" | "@'name'" | "@@..."
+//
+// Only two precedence levels exist and both are evaluated left to right, so comparisons share
+// their level with addition: `1 < 2 + 5` is `(1 < 2) + 5`, which is 6. Nested calls and column
+// references are evaluated through the engine; their values are read as dates (by the format they
+// carry, or by their look), times, date-times, numbers or texts.
+//
+// The evaluator never throws and never stops at the first error: the parse goes on and the last
+// error set wins. Errors (code, text):
+//   80  "Expression: factor error: expect ')'"
+//   81  "Expression: Factor error: expect value instead of '%s'"
+//   82  "Expression: could not evaluate nested call '%s': %s"
+//   83  "Expression: unexpected empty factor"
+//   84  "Expression: unexpected operation ot token '%s'"
+//   85  "Expression: parentheses nest deeper than 64 levels."
+// Code 85 is a limit of this evaluator, not of the language: deeper parentheses would only exhaust
+// the stack. It ends the evaluation at once (the rest of the text is not read), so it is always
+// the error reported.
+//
+// Integer arithmetic wraps around at 32 bits instead of overflowing; division by zero leaves the
+// left operand as the result. Dates follow the real calendar (leap years included). Numbers are
+// read and written with '.' as the decimal point whatever the process locale.
+//
+// One evaluator serves one engine's thread. calc keeps its working state on the call's own stack,
+// so a nested call that evaluates another expression through the same evaluator is harmless.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "synthor/engine/DGValue.h"
+#include "synthor/engine/SynthorExport.h"
+
+class DSynthor;
+
+// One value of an expression. A new operand is the integer 0.
+struct SYNTHOR_API ExpOperand {
+  enum Kind { kInt = 0, kDouble = 1, kDate = 2, kTime = 3, kString = 4, kDateTime = 5 };
+
+  int kind = kInt;
+  int32_t intValue = 0;
+  int day = 0, month = 0, year = 0;
+  int hour = 0, minute = 0, second = 0, millisecond = 0;
+  double doubleValue = 0.0;
+  int fourDigitYear = 0;
+  std::wstring format;  // the mask a date, time or date-time is written with
+  std::wstring text;    // the source text; the value of a string
+};
+
+// A column of a row assigned to the evaluator for FieldValue: its name and type code (9 and 11
+// are the date and timestamp codes whose values carry the row's format text).
+struct SYNTHOR_API ExpressionField {
+  std::wstring name;
+  int type = 0;
+};
+
+class SYNTHOR_API MExpression {
+ public:
+  static constexpr int MY_STACK_SIZE = 128;  // operands held at most: one less than this
+  static constexpr int kMaxParentheses = 64;
+
+  static constexpr int kErrorCloseParenthesis = 80;
+  static constexpr int kErrorExpectValue = 81;
+  static constexpr int kErrorNestedCall = 82;
+  static constexpr int kErrorEmptyFactor = 83;
+  static constexpr int kErrorUnexpectedToken = 84;
+  static constexpr int kErrorTooDeep = 85;
+
+  MExpression() = default;
+  explicit MExpression(DSynthor* engine) : engine_(engine) {}
+  virtual ~MExpression();
+  MExpression(const MExpression&) = delete;
+  MExpression& operator=(const MExpression&) = delete;
+
+  // Evaluates `text` (null is the empty text). `engine` (when not null) becomes the engine that
+  // nested calls and references go through; without any engine they push nothing. The value's
+  // text is the rendered result and its format the result's format. On an error the engine (when
+  // given) receives the code and text too. Success is ErrorCode() == 0.
+  DGValue calc(const wchar_t* text, DSynthor* engine);
+  DGValue calc(const std::wstring& text, DSynthor* engine) { return calc(text.c_str(), engine); }
+
+  int ErrorCode() const { return errorCode_; }
+  const std::wstring& ErrorText() const { return errorText_; }
+
+  // A row for FieldValue; none of the pointers is owned, all stay valid until the next Assign.
+  void Assign(std::wstring* fieldText, const std::vector<ExpressionField>* fields,
+              std::vector<std::wstring>* values);
+  // The value of the assigned row's column named by `reference` ("@'name'"); "" when there is no
+  // such column. `format` (may be null) becomes the field text for date and timestamp columns,
+  // else empty.
+  std::wstring FieldValue(const wchar_t* reference, std::wstring* format) const;
+
+ private:
+  int errorCode_ = 0;
+  std::wstring errorText_;
+  std::wstring* fieldText_ = nullptr;
+  const std::vector<ExpressionField>* fields_ = nullptr;
+  std::vector<std::wstring>* values_ = nullptr;
+  DSynthor* engine_ = nullptr;
+};

@@ -1,0 +1,208 @@
+// Expressions inside the engine: `$$(...)` in patterns, nested calls and column references as
+// operands, and the dates, times and date-times read from the values they give.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "synthor/engine/MExpression.h"
+#include "synthor/engine/NamedGen.h"
+#include "synthor/engine/tests/EngineFixture.h"
+
+namespace engine_test {
+namespace {
+
+class ExpressionEngine : public EngineFixture {
+ protected:
+  void SetUp() override {
+    EngineFixture::SetUp();
+    engine.AddColumnName(L"P1");
+    engine.AddColumnName(L"[P2]");
+    engine.DisableDepCheck();  // every value set below is recorded
+  }
+  void SetColumn(int column, const std::wstring& value, const std::wstring& format) {
+    DGValue v;
+    v.value = value;
+    v.format = format;
+    engine.SetValue(column, &v);
+  }
+};
+
+struct DateCase {
+  const wchar_t* value;   // column P1
+  const wchar_t* format;  // its format ("" : read by the value's look)
+  const wchar_t* expression;
+  const wchar_t* result;
+};
+
+TEST_F(ExpressionEngine, DateArithmeticFollowsTheCalendar) {
+  const DateCase cases[] = {
+      {L"28.02.2001", L"DD.MM.YYYY", L"@1 + 1", L"01.03.2001"},
+      {L"28.02.2004", L"DD.MM.YYYY", L"@1 + 1", L"29.02.2004"},
+      {L"29.02.2004", L"DD.MM.YYYY", L"@1 + 1", L"01.03.2004"},
+      {L"28.02.1900", L"DD.MM.YYYY", L"@1 + 1", L"01.03.1900"},
+      {L"28.02.2000", L"DD.MM.YYYY", L"@1 + 1", L"29.02.2000"},
+      {L"01.03.2004", L"DD.MM.YYYY", L"@1 - 1", L"29.02.2004"},
+      {L"01.03.2001", L"DD.MM.YYYY", L"@1 - 1", L"28.02.2001"},
+      {L"31.12.2001", L"DD.MM.YYYY", L"@1 + 1", L"01.01.2002"},
+      {L"01.01.2002", L"DD.MM.YYYY", L"@1 - 1", L"31.12.2001"},
+      {L"01.01.2002", L"DD.MM.YYYY", L"@1 + -1", L"31.12.2001"},
+      {L"01.01.2002", L"DD.MM.YYYY", L"@1 - -31", L"01.02.2002"},
+      {L"15.06.2001", L"DD.MM.YYYY", L"@1 + 366", L"16.06.2002"},
+      {L"15.06.2001", L"DD.MM.YYYY", L"@1 - 3652", L"16.06.1991"},
+      {L"10.05.2001", L"DD.MM.YYYY", L"@1 + 0", L"10.05.2001"},
+      {L"31.02.2001", L"DD.MM.YYYY", L"@1 + 0", L"03.03.2001"},  // normalised on the way
+      {L"28.02.2001", L"DD.MM.YYYY", L"1 + @1", L"01.03.2001"},
+      {L"28-FEB-2001", L"DD-MON-YYYY", L"@1 + 1", L"01-MAR-2001"},
+      {L"2001/12/31", L"YYYY/MM/DD", L"@1 + 1", L"2002/01/01"},
+      // Read by the value's look.
+      {L"1.3.2001", L"", L"@1 + 0", L"01.03.2001"},
+      {L"31.12.99", L"", L"@1 + 1", L"01.01.00"},
+      {L"12/25/2001", L"", L"@1 + 7", L"01/01/2002"},  // 25 is no month: month first
+      {L"25/12/2001", L"", L"@1 + 7", L"01/01/2002"},
+      {L"2004-02-28", L"", L"@1 + 1", L"2004-02-29"},
+      {L"05-mar-99", L"", L"@1 - 5", L"28-feb-99"},
+      {L"28.02.2001", L"%d", L"@1 + 1", L"01.03.2001"},  // a printf format says nothing
+      // Date-times keep their time; days move the date.
+      {L"28.02.2001 23:30:15", L"", L"@1 + 1", L"01.03.2001 23:30:15"},
+      {L"28.02.2001 23:30", L"", L"@1 + 1", L"01.03.2001 23:30"},
+      {L"2001-12-31 08:05:00", L"YYYY-MM-DD HH:MM:SS", L"@1 + 1", L"2002-01-01 08:05:00"},
+      // Times move by seconds around the clock.
+      {L"23:59:30", L"", L"@1 + 45", L"00:00:15"},
+      {L"00:00:10", L"", L"@1 - 20", L"23:59:50"},
+      {L"10:30", L"", L"@1 + 90", L"10:31"},
+      {L"12:00:00", L"", L"@1 + 86400", L"12:00:00"},
+      {L"10:00:00.250", L"HH:MM:SS.sss", L"@1 + 61", L"10:01:01.250"},
+      {L"1:30:00", L"", L"@1 + 0", L"01:30:00"},
+  };
+  for (const DateCase& c : cases) {
+    SetColumn(0, c.value, c.format);
+    EXPECT_EQ(Render(std::wstring(L"$$(") + c.expression + L")"), c.result)
+        << platform::ToUtf8(c.value) << " " << platform::ToUtf8(c.expression);
+  }
+}
+
+struct PairCase {
+  const wchar_t* first;
+  const wchar_t* second;
+  const wchar_t* expression;
+  const wchar_t* result;
+};
+
+TEST_F(ExpressionEngine, DatesAndTimesCompareAndSubtract) {
+  const PairCase cases[] = {
+      // Years count 365 days and months 30.5.
+      {L"01.03.2001", L"01.02.2001", L"@1 - @2", L"30"},
+      {L"01.02.2001", L"01.03.2001", L"@1 - @2", L"-30"},
+      {L"01.01.2002", L"01.01.2001", L"@1 - @2", L"365"},
+      {L"10.04.2001", L"01.01.2001", L"@1 - @2", L"100"},  // 91 + 9
+      {L"01.03.2001", L"01.02.2001", L"@1 > @2", L"1"},
+      {L"01.03.2001", L"01.02.2001", L"@1 < @2", L"0"},
+      {L"01.03.2001", L"01.03.2001", L"@1 == @2", L"1"},
+      {L"01.03.2001", L"01.03.2001", L"@1 >= @2", L"1"},
+      {L"01.03.2001", L"2001-03-01", L"@1 == @2", L"1"},  // fields, not texts
+      {L"01.03.2001 10:00", L"01.03.2001 09:59", L"@1 > @2", L"1"},
+      {L"01.03.2001 10:00", L"01.03.2001 10:00", L"@1 != @2", L"0"},
+      {L"10:00:01", L"10:00:00", L"@1 > @2", L"1"},
+      {L"10:00:00", L"10:00:00", L"@1 <= @2", L"1"},
+      {L"09:00", L"10:00", L"@1 < @2", L"1"},
+      // Other values are numbers or texts.
+      {L"12", L"30", L"@1 + @2", L"42"},
+      {L"2.5", L"4", L"@1 * @2", L"10"},
+      {L"abc", L"abd", L"@1 < @2", L"1"},
+      {L"hello", L"", L"@1 + ' world'", L"hello world"},
+      {L"e.g.", L"", L"@1 == 'e.g.'", L"1"},
+      {L"e.g.", L"", L"@1 == 'x.y'", L"0"},  // a word is no number 0
+  };
+  for (const PairCase& c : cases) {
+    SetColumn(0, c.first, L"");
+    SetColumn(1, c.second, L"");
+    EXPECT_EQ(Render(std::wstring(L"$$(") + c.expression + L")"), c.result)
+        << platform::ToUtf8(c.first) << " " << platform::ToUtf8(c.expression) << " "
+        << platform::ToUtf8(c.second);
+  }
+}
+
+TEST_F(ExpressionEngine, ExpressionItemsInPatterns) {
+  EXPECT_EQ(Render(L"$$(1 + 2 * 3)"), L"7");
+  EXPECT_EQ(Render(L"x$$(6 / 4)y"), L"x1y");
+  EXPECT_EQ(Render(L"$$(2 * $$(3 + 4))"), L"14");
+  EXPECT_EQ(Render(L"$$(( 1 + 1 ) * 3)"), L"6");
+  EXPECT_EQ(Render(L"$$($rint(5, 6) * 2)"), L"10");  // the upper bound is never drawn
+  EXPECT_EQ(Render(L"$$('<' + $upper(bcd) + '>')"), L"<BCD>");
+
+  // The value carries the result's format, a date's mask included.
+  SetColumn(0, L"28.02.2001", L"DD.MM.YYYY");
+  DGValue v;
+  ASSERT_EQ(engine.Value(-1, L"$$(@1 + 1)", &v, nullptr), 1);
+  EXPECT_EQ(v.value, L"01.03.2001");
+  EXPECT_EQ(v.format, L"DD.MM.YYYY");
+  ASSERT_EQ(engine.Value(-1, L"$$(@1 - @1)", &v, nullptr), 1);
+  EXPECT_EQ(v.value, L"0");
+  EXPECT_EQ(v.format, L"");
+}
+
+TEST_F(ExpressionEngine, CurrentAndPreviousColumnValues) {
+  SetColumn(0, L"5", L"");
+  SetColumn(0, L"8", L"");
+  EXPECT_EQ(Render(L"$$(@1 - @@1)"), L"3");
+  EXPECT_EQ(Render(L"$$(@'P1' * 2)"), L"16");
+  EXPECT_EQ(Render(L"$$(@@'P1' * 2)"), L"10");
+  EXPECT_EQ(Render(L"xyz", 1), L"xyz");
+  EXPECT_EQ(Render(L"$$(@'P2' + @2)"), L"xyzxyz");  // quoting of a column name is ignored
+  // A value computed from a column becomes a column value in turn.
+  EXPECT_EQ(Render(L"$$(@1 + 1)", 1), L"9");
+  EXPECT_EQ(Render(L"$$(@2 * 10)"), L"90");
+}
+
+struct EngineErrorCase {
+  const wchar_t* pattern;
+  int code;
+  const wchar_t* text;
+};
+
+TEST_F(ExpressionEngine, ErrorsReachTheEngine) {
+  const EngineErrorCase cases[] = {
+      {L"$$()", 83, L"Expression: unexpected empty factor"},
+      {L"$$(1 +)", 83, L"Expression: unexpected empty factor"},
+      {L"$$(1 2)", 84, L"Expression: unexpected operation ot token '2'"},
+      {L"$$((1)", 91, L"Function: brackets coordination error."},
+      {L"$$(@9)", 82,
+       L"Expression: could not evaluate nested call '@9': Column: invalid column index."},
+      {L"$$(1 + $nosuch(2))", 82,
+       L"Expression: could not evaluate nested call '$nosuch(2)': "
+       L"Function: could not recognize 'nosuch' as correct function name."},
+      {L"$$(1 + $$(2 +))", 82,
+       L"Expression: could not evaluate nested call '$$(2 +)': "
+       L"Expression: unexpected empty factor"},
+      {L"$$(1 + $rint(1, 5)", 91, L"Function: brackets coordination error."},
+  };
+  for (const EngineErrorCase& c : cases) {
+    DGValue v;
+    EXPECT_EQ(engine.Value(-1, c.pattern, &v, nullptr), 0) << platform::ToUtf8(c.pattern);
+    EXPECT_EQ(engine.ErrorCode(), c.code) << platform::ToUtf8(c.pattern);
+    EXPECT_EQ(engine.Error(), c.text) << platform::ToUtf8(c.pattern);
+  }
+  // Without columns a reference cannot compile.
+  DSynthor bare;
+  ASSERT_EQ(bare.Initialize(L"", kSeed, nullptr), 1);
+  MExpression expression;
+  expression.calc(L"@1 + 1", &bare);
+  EXPECT_EQ(expression.ErrorCode(), 82);
+  EXPECT_EQ(
+      expression.ErrorText(),
+      L"Expression: could not evaluate nested call '@1': Column: definitions are not present.");
+  EXPECT_EQ(bare.ErrorCode(), 82);
+  bare.Terminate();
+}
+
+TEST_F(ExpressionEngine, ExpressionsCallingThemselvesStop) {
+  NamedGen loop{L"loop", L"$$($call(loop) + 1)"};
+  std::vector<NamedGen*> named = {&loop};
+  engine.SetNamedGenerators(&named);
+  DGValue v;
+  EXPECT_EQ(engine.Value(-1, L"$call(loop)", &v, nullptr), 0);
+  EXPECT_NE(engine.ErrorCode(), 0);
+}
+
+}  // namespace
+}  // namespace engine_test
