@@ -8,6 +8,7 @@
 
 #include "mervis/Log.h"
 #include "platform/Text.h"
+#include "synthor/engine/TextPhrases.h"
 #include "synthor/engine/CompiledItemGenerator.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/EngineErrors.h"
@@ -37,6 +38,7 @@ DSynthor::DSynthor()
 
 DSynthor::~DSynthor() {
   Terminate();
+  delete phrases_;
   delete library_;
   DeletePatterns();
   if (defaultConnection_) defaultConnection_->Close();
@@ -106,6 +108,11 @@ void DSynthor::Clear() {
   DeletePatterns();
   patterns_.push_back(new CompiledPattern(this));  // handle 0: never a valid result
   depFlag1_ = depFlag2_ = 0;
+}
+
+TextPhrases* DSynthor::Phrases() {
+  if (!phrases_) phrases_ = new TextPhrases(this);
+  return phrases_;
 }
 
 void DSynthor::Terminate() {

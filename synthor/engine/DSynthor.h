@@ -30,6 +30,7 @@ class CDB_API;
 class CompiledPattern;
 class IGenerator;
 class PatternCompiler;
+class TextPhrases;
 class VLibrary;
 struct NamedGen;
 
@@ -141,6 +142,8 @@ class SYNTHOR_API DSynthor {
   const std::vector<IGenerator*>& Generators() const { return generators_; }
   CDB_API* CurrentConnection() const;
   VLibrary* Library() const { return library_; }
+  // The phrases of `$text`, loaded on first use and shared by every `$text` of this engine.
+  TextPhrases* Phrases();
   const std::wstring& LibraryPath() const { return libraryPath_; }
   static ValueCallback Callback();
 
@@ -177,6 +180,7 @@ class SYNTHOR_API DSynthor {
   const std::wstring* oldText_ = nullptr;
   std::vector<IGenerator*> generators_;  // owned, in creation order
   VLibrary* library_ = nullptr;          // owned
+  TextPhrases* phrases_ = nullptr;       // owned, made on first use
   CDB_API* defaultConnection_ = nullptr;  // owned
   CDB_API* customConnection_ = nullptr;   // owned
   std::wstring dsn_, user_, password_;
