@@ -172,8 +172,11 @@ std::string NarrowSpec(const Conversion& c, const char* length) {
 template <typename Value>
 std::wstring PrintValue(const std::string& conversion, Value value) {
   internal::CLocaleScope cLocale;
-  const int n = std::snprintf(nullptr, 0, conversion.c_str(), value);
+  // Most values fit the stack buffer, so printf runs once; only a wider one is printed again.
+  char small[128];
+  const int n = std::snprintf(small, sizeof(small), conversion.c_str(), value);
   if (n <= 0) return {};
+  if (static_cast<size_t>(n) < sizeof(small)) return std::wstring(small, small + n);  // ASCII
   std::string buffer(static_cast<size_t>(n) + 1, '\0');
   std::snprintf(buffer.data(), buffer.size(), conversion.c_str(), value);
   buffer.resize(static_cast<size_t>(n));

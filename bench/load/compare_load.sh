@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# The load-test program side by side with pgbench and with a bare ODBC loop, all running
+# "SELECT 1" on the same PostgreSQL server with the same clients and the same executions per
+# client, so that the figures show what a run costs beyond the driver and the server.
+#
+#   bench/load/compare_load.sh [BUILD_DIR]     (default build/bench; brunox and odbc_loop built)
+#
+# Uses the server of BRUNOX_TEST_PG_PORT (user BRUNOX_TEST_PG_USER, default postgres) when set,
+# else starts a throwaway one with tools/testpg.sh. LOAD_CASES sets the client counts and
+# executions per client (default "8:40000 64:5000": 320000 statements in both, a second or two
+# per run, long enough that start-up and connecting do not swamp the rate), LOAD_RUNS the runs of
+# each (default 3; the table shows the median). Everything it writes goes to BUILD_DIR/load.
+#
+# Two figures per tool, because the tools keep different clocks:
+# - own: the tool's own account. pgbench: its tps "without initial connection time". odbc_loop:
+#   from its start gate, after every client connected, to the last client's end. brunox: the
+#   run's clock of its console summary, which starts before the workers connect (they connect one
+#   after the other) and ends after the last has disconnected, so connecting is inside.
+# - wall: the whole process from start to exit, connections, start-up and shut-down included.
+# And the client's processor time (user + system of the tool's process, the whole process) per
+# statement: less disturbed by other work on the machine than the rates, and it is what the client
+# takes away from the server when both share the processors.
+set -euo pipefail
+export LC_ALL=C
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD_DIR="$(realpath -m "${1:-$ROOT/build/bench}")"
+BRUNOX="$BUILD_DIR/brunox/brunox"
+LOOP="$BUILD_DIR/bench/load/odbc_loop"
+WORK="$BUILD_DIR/load"
+CASES="${LOAD_CASES:-8:40000 64:5000}"
+RUNS="${LOAD_RUNS:-3}"
+
+die() {
+  echo "compare_load: $*" >&2
+  exit 1
+}
+log() { echo "compare_load: $*"; }
+
+[[ -x "$BRUNOX" ]] || die "$BRUNOX is not built (cmake --build $BUILD_DIR --target brunox)"
+[[ -x "$LOOP" ]] || die "$LOOP is not built (cmake --build $BUILD_DIR --target odbc_loop)"
+[[ "$RUNS" =~ ^[1-9][0-9]*$ ]] || die "LOAD_RUNS must be a whole number from 1, not '$RUNS'"
+for c in $CASES; do
+  [[ "$c" =~ ^[1-9][0-9]*:[1-9][0-9]*$ ]] || die "LOAD_CASES takes CLIENTS:EXECUTIONS pairs, not '$c'"
+done
+
+# shellcheck source=../../tools/testpg.sh
+source "$ROOT/tools/testpg.sh"
+
+# pgbench of the server's own version; the one on PATH may be a wrapper that wants a cluster.
+PGBENCH=""
+if testpg_find_bin 2>/dev/null && [[ -x "$TESTPG_BIN/pgbench" ]]; then
+  PGBENCH="$TESTPG_BIN/pgbench"
+elif command -v pgbench >/dev/null 2>&1; then
+  PGBENCH="$(command -v pgbench)"
+fi
+[[ -n "$PGBENCH" ]] || die "pgbench not found (Debian: postgresql)"
+
+pg_driver=""
+for f in /usr/lib/*/odbc/psqlodbcw.so; do
+  [[ -f "$f" ]] && pg_driver="$f" && break
+done
+[[ -n "$pg_driver" ]] || die "PostgreSQL ODBC driver not found (Debian: odbc-postgresql)"
+
+if [[ -z "${BRUNOX_TEST_PG_PORT:-}" ]]; then
+  trap testpg_stop EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  testpg_start || die "could not start a PostgreSQL server"
+fi
+PORT="$BRUNOX_TEST_PG_PORT"
+PGUSER_NAME="${BRUNOX_TEST_PG_USER:-postgres}"
+CONN="Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=$PORT;Database=postgres;Uid=$PGUSER_NAME;Pwd=;"
+
+# A private driver list and no DSNs, as ./dev demo has; fresh settings, so no stored setting of
+# the user's (a log level, a statement log) changes what brunox does per statement.
+rm -rf "$WORK"
+mkdir -p "$WORK/odbc" "$WORK/config" "$WORK/state" "$WORK/out"
+printf '[PostgreSQL Unicode]\nDescription=PostgreSQL ODBC driver (Unicode)\nDriver=%s\nUsageCount=1\n' \
+  "$pg_driver" >"$WORK/odbc/odbcinst.ini"
+: >"$WORK/odbc/odbc.ini"
+export ODBCSYSINI="$WORK/odbc" ODBCINI="$WORK/odbc/odbc.ini"
+export BRUNOX_CONFIG_DIR="$WORK/config" XDG_STATE_HOME="$WORK/state"
+printf 'SELECT 1;\n' >"$WORK/select1.sql"
+
+# write_project FILE CLIENTS EXECUTIONS: one task of CLIENTS threads, each running SELECT 1
+# EXECUTIONS times (run mode 3) without delays, reading all rows, with no statement log.
+write_project() {
+  local file="$1" clients="$2" executions="$3" i
+  {
+    printf '[Package]\nDoType=3\nSeconds=0\nEachTasks=%s\nAllTasks=0\nAtLeast=0\n' "$executions"
+    printf 'OpenReport=0\nShowPlan=0\nSQLFile=\nReportFile=\nReportTxtFile=\nReportIniFile=\n'
+    printf 'Note=SELECT 1 load, %s clients x %s executions\nAuthor=compare_load.sh\n' \
+      "$clients" "$executions"
+    printf 'CountersReport=\n'
+    for i in 0 1 2 3 4; do
+      printf 'PerfEnabled%d=0\nPerfMachine%d=\nPerfName%d=\nPerfTitle%d=\n' "$i" "$i" "$i" "$i"
+    done
+    printf 'pcIsReport=0\npcIsSQL=0\npcIsText=0\nIniReports=0\nTasks=1\n\n'
+    printf '[Task0]\nName=SELECT 1\nSQL=SELECT 1\nFile=\nSeparator=<tab>\nAllRows=1\nDelay=0\n'
+    printf 'DelayMax=0\nPriority=1\nSQLDelay=0\nRows=25\nThreads=%s\nExecCntr=0\nTDU=0\n' "$clients"
+    printf 'isActive=1\nUseParser=0\nUseFileSQL=0\nsqlFile=\nDefConnect=1\nParamType=0\n'
+    printf 'iStmtDelay=0\niStmtDelayMax=0\nAsTransaction=0\nResultsDirectory=\n'
+    printf 'bSaveThreadResults=0\nTaskGroup=0\nSQLBefore=\nSQLAfter=\nParams=0\n\n'
+    printf '[TaskCon0]\nKind=0\nDsn=\nUser=\nPassword=\nConnString=\nManualCommit=0\nDsType=0\n\n'
+    printf '[DefConnection]\nKind=1\nDsn=\nUser=\nPassword=\nConnString=%s\nManualCommit=0\nDsType=0\n' \
+      "$CONN"
+  } >"$file"
+}
+
+RESULTS="$WORK/results.tsv"
+: >"$RESULTS"
+
+# record TOOL CLIENTS EACH EXECUTIONS OWN_SECONDS: with WALL and CPU of the last timed run. A
+# tool that did not run every execution (pgbench counts failed transactions out, brunox stops a
+# failing thread) is not compared.
+record() {
+  local tool="$1" clients="$2" each="$3" executions="$4" own="$5" cpu_us
+  if ((executions != clients * each)); then
+    die "$tool ran $executions executions, not $clients x $each (see $WORK/out)"
+  fi
+  cpu_us="$(awk -v c="$CPU" -v n="$executions" 'BEGIN { printf "%.2f", c * 1e6 / n }')"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$tool" "$clients" "$each" "$executions" "$own" \
+    "$WALL" "$cpu_us" >>"$RESULTS"
+  printf '  %-16s %3s clients  %7s executions  own %8.3f s  wall %8.3f s  cpu %6.2f us/stmt\n' \
+    "$tool" "$clients" "$executions" "$own" "$WALL" "$cpu_us"
+}
+
+# timed OUT COMMAND...: runs COMMAND with its output in OUT; sets WALL (seconds) and CPU (user +
+# system seconds of the process and its children). Fails as COMMAND fails.
+timed() {
+  local out="$1" times="$WORK/out/times" status=0 user sys TIMEFORMAT='%3R %3U %3S'
+  shift
+  { time "$@" >"$out" 2>&1 || status=$?; } 2>"$times"
+  read -r WALL user sys <"$times"
+  CPU="$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.3f", u + s }')"
+  return "$status"
+}
+
+# run_pgbench CLIENTS EXECUTIONS
+run_pgbench() {
+  local c="$1" m="$2" out="$WORK/out/pgbench-$1x$2.txt" done_count tps
+  timed "$out" "$PGBENCH" -n -M simple -c "$c" -j "$c" -t "$m" -f "$WORK/select1.sql" \
+    -h 127.0.0.1 -p "$PORT" -U "$PGUSER_NAME" postgres ||
+    { cat "$out" >&2; die "pgbench failed"; }
+  done_count="$(sed -n 's/^number of transactions actually processed: \([0-9]*\).*/\1/p' "$out")"
+  tps="$(sed -n 's/^tps = \([0-9.]*\) (without initial connection time).*/\1/p' "$out")"
+  [[ -n "$done_count" && -n "$tps" ]] || { cat "$out" >&2; die "cannot read pgbench's result"; }
+  record pgbench "$c" "$m" "$done_count" "$(awk -v n="$done_count" -v r="$tps" 'BEGIN { printf "%.6f", n / r }')"
+}
+
+# run_brunox CLIENTS EXECUTIONS
+run_brunox() {
+  local c="$1" m="$2" project="$WORK/select1-$1x$2.bxp" out="$WORK/out/brunox-$1x$2.txt" line
+  [[ -f "$project" ]] || write_project "$project" "$c" "$m"
+  timed "$out" "$BRUNOX" -c "$project" || { cat "$out" >&2; die "brunox failed"; }
+  if grep -q 'could not connect\|had a failing statement' "$out"; then
+    cat "$out" >&2
+    die "brunox: threads failed"
+  fi
+  # "Run finished: 8 threads, 16000 executions in 0.9 s (17777.7 per second)." The seconds are
+  # rounded to a tenth; executions / rate gives them to the rate's precision.
+  line="$(grep '^Run finished:' "$out" || true)"
+  local executions rate
+  executions="$(sed -n 's/^Run finished: [0-9]* threads, \([0-9]*\) executions.*/\1/p' <<<"$line")"
+  rate="$(sed -n 's/.*(\([0-9.]*\) per second).*/\1/p' <<<"$line")"
+  [[ -n "$executions" && -n "$rate" ]] || { cat "$out" >&2; die "cannot read brunox's summary"; }
+  record brunox "$c" "$m" "$executions" "$(awk -v n="$executions" -v r="$rate" 'BEGIN { printf "%.6f", n / r }')"
+}
+
+# run_loop NAME CLIENTS EXECUTIONS [--raw]
+run_loop() {
+  local name="$1" c="$2" m="$3" out="$WORK/out/${1// /}-$2x$3.txt" executions seconds
+  shift 3
+  timed "$out" "$LOOP" "$@" "$c" "$m" "$CONN" || { cat "$out" >&2; die "odbc_loop failed"; }
+  executions="$(sed -n 's/.* executions=\([0-9]*\) .*/\1/p' "$out")"
+  seconds="$(sed -n 's/.* seconds=\([0-9.]*\) .*/\1/p' "$out")"
+  [[ -n "$executions" && -n "$seconds" ]] || { cat "$out" >&2; die "cannot read odbc_loop's result"; }
+  record "$name" "$c" "$m" "$executions" "$seconds"
+}
+
+TOOLS=(pgbench brunox odbc_loop "odbc_loop --raw")
+log "PostgreSQL on 127.0.0.1:$PORT, $("$PGBENCH" --version), driver $pg_driver"
+log "cases (clients:executions per client): $CASES; $RUNS runs each, interleaved"
+for ((run = 1; run <= RUNS; ++run)); do
+  log "run $run of $RUNS"
+  for case in $CASES; do
+    clients="${case%%:*}"
+    each="${case##*:}"
+    run_pgbench "$clients" "$each"
+    run_brunox "$clients" "$each"
+    run_loop odbc_loop "$clients" "$each"
+    run_loop "odbc_loop --raw" "$clients" "$each" --raw
+  done
+done
+
+# median TOOL CLIENTS EACH COLUMN: the median of a column of results.tsv over the runs (the lower
+# middle one for an even count).
+median() {
+  awk -F '\t' -v t="$1" -v c="$2" -v m="$3" -v k="$4" '$1 == t && $2 == c && $3 == m { print $k }' \
+    "$RESULTS" |
+    sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'
+}
+
+echo
+printf 'Median of %s runs. own: the tool'"'"'s own clock (brunox: connects inside, see the script\n' "$RUNS"
+printf 'header); wall: the whole process; ratio: statements/s divided by pgbench'"'"'s; cpu: user +\n'
+printf 'system time of the client process per statement, in microseconds.\n\n'
+printf '%-16s %7s %10s %9s %11s %6s %9s %11s %6s %8s\n' tool clients executions 'own s' \
+  'own stmt/s' ratio 'wall s' 'wall stmt/s' ratio 'cpu us'
+for case in $CASES; do
+  clients="${case%%:*}"
+  each="${case##*:}"
+  base_own=""
+  base_wall=""
+  for tool in "${TOOLS[@]}"; do
+    executions="$(median "$tool" "$clients" "$each" 4)"
+    own="$(median "$tool" "$clients" "$each" 5)"
+    wall="$(median "$tool" "$clients" "$each" 6)"
+    cpu="$(median "$tool" "$clients" "$each" 7)"
+    if [[ "$tool" == pgbench ]]; then
+      base_own="$(awk -v n="$executions" -v s="$own" 'BEGIN { printf "%.6f", n / s }')"
+      base_wall="$(awk -v n="$executions" -v s="$wall" 'BEGIN { printf "%.6f", n / s }')"
+    fi
+    awk -v t="$tool" -v c="$clients" -v n="$executions" -v o="$own" -v w="$wall" -v u="$cpu" \
+      -v bo="$base_own" -v bw="$base_wall" 'BEGIN {
+        printf "%-16s %7d %10d %9.3f %11.0f %6.2f %9.3f %11.0f %6.2f %8.2f\n",
+          t, c, n, o, n / o, n / o / bo, w, n / w, n / w / bw, u
+      }'
+  done
+done
+echo
+log "raw outputs in $WORK/out, all runs in $RESULTS"
