@@ -9,9 +9,11 @@ int CompiledItemString::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
   int64_t length = minLength < 0 ? 0 : minLength;
   if (minLength < maxLength) length += r.Next64(static_cast<int64_t>(maxLength) - minLength + 1);
   if (!eng->CanGrow(out->value.size(), static_cast<std::size_t>(length))) return 0;
-  const int separators = separatorPercent;
-  const int blanks = separators + spacePercent;
-  const int uppers = blanks + upperPercent;
+  // The percentages come from the pattern as written: summed in 64 bits so huge ones cannot
+  // overflow.
+  const int64_t separators = separatorPercent;
+  const int64_t blanks = separators + spacePercent;
+  const int64_t uppers = blanks + upperPercent;
   std::wstring& v = out->value;
   for (int64_t i = 0; i < length; ++i) {
     const int d = r.Next(100);

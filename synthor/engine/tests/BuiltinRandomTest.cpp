@@ -76,6 +76,8 @@ const Shape kShapes[] = {
     {L"$rstring(5,2,0,0)", "[a-z]{5}"},    // a maximum below the minimum is the minimum
     {L"$rstring(-3,2,0,0)", "[a-z]{0,2}"},  // a negative minimum is 0
     {L"$rstring(20,20,0,0,100)", "[.,?!]{20}"},
+    // Huge percentages saturate and add up without overflowing (found by fuzzing).
+    {L"$rstring(3,3,0,144444444444444444,144444444444444444)", "[.,?!]{3}"},
     {L"$guid()", "[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}"},
     {L"$guid(true)", "[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}"},
     {L"$guid(false,true)", "[0-9a-f]{12}4[0-9a-f]{3}[89ab][0-9a-f]{15}"},
