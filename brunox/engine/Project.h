@@ -74,6 +74,10 @@ class Project {
   // Offers to save an edited project. 1 when the caller should give up what it was doing (the
   // user chose Cancel, or the save did not happen), else 0.
   int SaveIfModified();
+
+  // Writes an HTML page describing the project as configured: a summary and one table per task.
+  // False when the file could not be written (the user has been told when it could not be made).
+  bool WriteDescriptionReport(const std::wstring& path) const;
 };
 
 // The name the previous version of a project file is kept under: a ".bxp" ending (any case) of

@@ -82,7 +82,7 @@ bool CSmApp::RegisterFileType(const std::wstring& description, const std::wstrin
       "    <glob pattern=\"*." + XmlEscape(platform::ToUtf8(ext)) + "\"/>\n"
       "  </mime-type>\n"
       "</mime-info>\n";
-  // Exec quotes the program path as the desktop entry specification asks.
+  // Exec quotes the program path, as desktop entries require for paths with blanks.
   const std::string desktop =
       "[Desktop Entry]\nType=Application\nName=" + platform::ToUtf8(title_.empty() ? L"brunox" : title_) +
       "\nExec=\"" + platform::ToUtf8(platform::JoinPath(programFolder_, L"brunox")) +

@@ -6,14 +6,14 @@ namespace {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-struct ConversionSpec {
+struct ConversionParts {
   std::wstring_view length;  // "", "I64", "ll", "l", "h"
   wchar_t letter = 0;        // 0 when the format ends inside the conversion
 };
 
 // The first conversion of `format` (after any "%%"); npos-like letter 0 when there is none.
-ConversionSpec FirstConversion(std::wstring_view f) {
-  ConversionSpec spec;
+ConversionParts FirstConversion(std::wstring_view f) {
+  ConversionParts conversion;
   std::size_t i = 0;
   while (i < f.size()) {
     if (f[i] != L'%') {
@@ -29,15 +29,15 @@ ConversionSpec FirstConversion(std::wstring_view f) {
     while (j < f.size() && (IsDigit(f[j]) || f[j] == L'.')) ++j;
     for (std::wstring_view length : {L"I64", L"ll", L"l", L"h"}) {
       if (f.substr(j).starts_with(length)) {
-        spec.length = length;
+        conversion.length = length;
         j += length.size();
         break;
       }
     }
-    if (j < f.size()) spec.letter = f[j];
-    return spec;
+    if (j < f.size()) conversion.letter = f[j];
+    return conversion;
   }
-  return spec;
+  return conversion;
 }
 
 UserFormatKind Refuse(std::wstring* why, std::wstring reason) {
@@ -49,20 +49,20 @@ UserFormatKind Refuse(std::wstring* why, std::wstring reason) {
 
 UserFormatKind ClassifyUserFormat(std::wstring_view format, std::wstring* why) {
   if (format.find(L'%') == std::wstring_view::npos) return UserFormatKind::Literal;
-  const ConversionSpec spec = FirstConversion(format);
+  const ConversionParts conversion = FirstConversion(format);
   std::wstring reason;
   const std::wstring_view integers = L"diuxX";
   const std::wstring_view numbers = L"feg";
-  if (spec.letter != 0 && integers.find(spec.letter) != std::wstring_view::npos) {
-    if (spec.length == L"h") return Refuse(why, L"the length h does not fit an integer");
+  if (conversion.letter != 0 && integers.find(conversion.letter) != std::wstring_view::npos) {
+    if (conversion.length == L"h") return Refuse(why, L"the length h does not fit an integer");
     if (!platform::FormatUserInteger(format, 0, &reason)) return Refuse(why, reason);
     return UserFormatKind::Integer;
   }
-  if (spec.letter != 0 && numbers.find(spec.letter) != std::wstring_view::npos) {
+  if (conversion.letter != 0 && numbers.find(conversion.letter) != std::wstring_view::npos) {
     if (!platform::FormatUserNumber(format, 0.0, &reason)) return Refuse(why, reason);
     return UserFormatKind::Number;
   }
-  if (spec.letter == L's') {
+  if (conversion.letter == L's') {
     if (!platform::FormatUserText(format, L"", &reason)) return Refuse(why, reason);
     return UserFormatKind::Text;
   }
@@ -72,7 +72,7 @@ UserFormatKind ClassifyUserFormat(std::wstring_view format, std::wstring* why) {
   const bool printable = platform::FormatUserInteger(format, 0, &reason) ||
                          platform::FormatUserNumber(format, 0.0, &ignored) ||
                          platform::FormatUserText(format, L"", &ignored);
-  if (printable && spec.letter != 0)
-    return Refuse(why, std::wstring(L"conversion %") + spec.letter + L" is not allowed");
+  if (printable && conversion.letter != 0)
+    return Refuse(why, std::wstring(L"conversion %") + conversion.letter + L" is not allowed");
   return Refuse(why, reason.empty() ? L"the format must contain exactly one conversion" : reason);
 }
