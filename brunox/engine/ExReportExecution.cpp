@@ -56,9 +56,13 @@ int ExReport::Begin() {
   CLog::State2(
       platform::Format(L"Creating reports: '%ls' '%ls'", textName_.c_str(), htmlName_.c_str()));
   report_.Clear();
-  report_.AddReport(RF_HTML, htmlName_, L"head.htm");
-  SetTemplateProperties(title);
-  if (report_.Open() != RE_OK) return -1;
+  // Without an HTML name only the text report is wanted: the page is built in memory and never
+  // written, so the text report still gets its lines instead of staying an empty file.
+  if (!htmlName_.empty()) {
+    report_.AddReport(RF_HTML, htmlName_, L"head.htm");
+    SetTemplateProperties(title);
+    if (report_.Open() != RE_OK) return -1;
+  }
 
   SummaryTable(title);
   SummaryRows();

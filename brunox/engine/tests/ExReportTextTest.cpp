@@ -114,6 +114,13 @@ TEST_F(TextReport, CountersOfEachThreadEndTheLines) {
   EXPECT_EQ("\t11\tNo data", lines[1].substr(lines[1].size() - 11));
 }
 
+TEST_F(TextReport, IsWrittenAloneWhenNoHtmlReportIsWanted) {
+  project_.ReportFile.clear();
+  RunAndReport();
+  EXPECT_EQ(4u, ReportLines().size());
+  EXPECT_TRUE(ui_.messages.empty());
+}
+
 TEST_F(TextReport, AFileThatCannotBeCreatedStopsBothReports) {
   project_.ReportTxtFile = InFolder(L"missing/run.txt");
   RunAndReport();
