@@ -1,24 +1,29 @@
 #include "synthor/generators/GeneratorFunctions.h"
 
 #include "synthor/engine/MaskOpCode.h"
+#include "synthor/generators/BlobData.h"
+#include "synthor/generators/ChoiceGenerators.h"
+#include "synthor/generators/CounterFactories.h"
+#include "synthor/generators/FileData.h"
+#include "synthor/generators/FileGroupData.h"
 
 namespace {
 
 // Op codes are part of the library's interface; `tablegroup` and `tablegroupc` are one class that
 // shares the engine's connection or makes its own.
 constexpr GeneratorName kGenerators[] = {
-    {L"inc", MASK_INC, nullptr},
-    {L"incfloat", MASK_INCFLOAT, nullptr},
-    {L"incdate", MASK_INCDATE, nullptr},
-    {L"inctime", MASK_INCTIME, nullptr},
-    {L"incchar", MASK_INCCHAR, nullptr},
-    {L"sequence", MASK_SEQUENCE, nullptr},
-    {L"seq", MASK_SEQUENCE, nullptr},
-    {L"file", MASK_FILE, nullptr},
-    {L"filegroup", MASK_FILEGROUP, nullptr},
+    {L"inc", MASK_INC, MakeIncData},
+    {L"incfloat", MASK_INCFLOAT, MakeIncFloatData},
+    {L"incdate", MASK_INCDATE, MakeIncDateData},
+    {L"inctime", MASK_INCTIME, MakeIncTimeData},
+    {L"incchar", MASK_INCCHAR, MakeIncCharData},
+    {L"sequence", MASK_SEQUENCE, MakeSeqData},
+    {L"seq", MASK_SEQUENCE, MakeSeqData},
+    {L"file", MASK_FILE, &FileData::Make},
+    {L"filegroup", MASK_FILEGROUP, &FileGroupData::Make},
     {L"webfile", MASK_WEBFILE, nullptr},
     {L"webfilegroup", MASK_WEBFILEGROUP, nullptr},
-    {L"blob", MASK_BLOB, nullptr},
+    {L"blob", MASK_BLOB, &BLOBData::Make},
     {L"xml", MASK_XML, nullptr},
     {L"json", MASK_JSON, nullptr},
     {L"lib", MASK_LIB, nullptr},
@@ -35,15 +40,15 @@ constexpr GeneratorName kGenerators[] = {
     {L"table", MASK_TABLE, nullptr},
     {L"tablegroup", MASK_TABLEGROUP, nullptr},
     {L"tablegroupc", MASK_TABLEGROUPC, nullptr},
-    {L"if", MASK_IF, nullptr},
-    {L"ifr", MASK_IFR, nullptr},
-    {L"case", MASK_CASE, nullptr},
-    {L"switch", MASK_CASE, nullptr},
-    {L"list", MASK_LIST, nullptr},
-    {L"listpattern", MASK_LISTPATTERN, nullptr},
-    {L"unique", MASK_UNIQUE, nullptr},
-    {L"uniq", MASK_UNIQUE, nullptr},
-    {L"const", MASK_CONST, nullptr},
+    {L"if", MASK_IF, MakeIf2Data},
+    {L"ifr", MASK_IFR, MakeIfData},
+    {L"case", MASK_CASE, MakeCaseData},
+    {L"switch", MASK_CASE, MakeCaseData},
+    {L"list", MASK_LIST, MakeListData},
+    {L"listpattern", MASK_LISTPATTERN, MakeListPatternData},
+    {L"unique", MASK_UNIQUE, MakeUniqueData},
+    {L"uniq", MASK_UNIQUE, MakeUniqueData},
+    {L"const", MASK_CONST, MakeConstData},
     {L"regexp", MASK_REGEXP, nullptr},
     {L"byexample", MASK_BYEXAMPLE, nullptr},
     {L"rintn", MASK_RINTN, nullptr},

@@ -33,6 +33,9 @@ class SYNTHOR_API IGenerator {
   // The generator's whole list, when it has one (not owned by the caller).
   virtual std::vector<std::wstring>* AllData();
 
+  // The one reading of a boolean parameter: "1", or "true" in any case.
+  static bool IsTrueParameter(const std::wstring& parameter);
+
   int IsGroup(int g) const { return g == groupId ? 1 : 0; }
   int IsFault() const { return fault != 0 ? 1 : 0; }
 

@@ -1,0 +1,67 @@
+#include "synthor/generators/CounterSupport.h"
+
+#include "kavra/CDB.h"
+#include "platform/Text.h"
+#include "synthor/engine/DGValue.h"
+#include "synthor/engine/DSynthor.h"
+#include "synthor/generators/CDB_API.h"
+
+namespace counters {
+
+const std::wstring& Param(const std::vector<std::wstring>* params, std::size_t index) {
+  static const std::wstring kEmpty;
+  return params && index < params->size() ? (*params)[index] : kEmpty;
+}
+
+void ConstructionError::Report(std::wstring* errorText, int* errorCode) const {
+  if (code == 0) return;
+  if (errorText) *errorText = text;
+  if (errorCode) *errorCode = code;
+}
+
+bool Evaluate(DSynthor* engine, const std::wstring& pattern, std::wstring* result,
+              std::wstring* why) {
+  DGValue v;
+  const int ok = engine ? engine->Value(pattern, &v) : 0;
+  if (result) *result = v.value;
+  if (!ok && why) *why = engine ? engine->Error() : std::wstring();
+  return ok != 0;
+}
+
+std::wstring Resolve(DSynthor* engine, const std::wstring& text, int code, const wchar_t* format,
+                     ConstructionError* error) {
+  if (text.empty() || text[0] != L'$') return text;
+  std::wstring result, why;
+  if (!Evaluate(engine, text, &result, &why) && error)
+    error->Set(code, platform::Format(format, text.c_str(), why.c_str()));
+  return result;
+}
+
+bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstring& column,
+               std::wstring* value, std::wstring* why) {
+  CDB* db = connection ? connection->Connection() : nullptr;
+  if (!db || !db->IsConnected()) {
+    *why = connection && !connection->LastError().empty() ? connection->LastError()
+                                                          : L"There is no connection.";
+    return false;
+  }
+  const std::wstring sql =
+      platform::Format(L"select max(\"%ls\") from \"%ls\"", column.c_str(), table.c_str());
+  int size = 0;
+  int rc = db->Execute(sql);
+  if (rc == CDB::kOk) rc = db->Fetch();
+  if (rc == CDB::kOk) rc = db->GetColumnText(1, value, &size);
+  db->CloseCursor();
+  if (rc < 0) {
+    *why = db->ErrorText;
+    return false;
+  }
+  // An empty table gives one row holding NULL.
+  if (rc != CDB::kOk || size < 0 || value->empty()) {
+    *why = L"The table holds no value.";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace counters

@@ -1,0 +1,40 @@
+#pragma once
+// `$inc(start, step, format, border, reuse)`: whole numbers that advance by a step, each given
+// `reuse` times, back to the start once past a positive border. `$inc(table, column, ...)` starts
+// one step after the largest value stored in that column (its step, format, border and reuse
+// then follow as parameters 3 to 6).
+//
+// The counter is signed 64-bit. Its range works like a border: when the next step would leave
+// the range, the last value in range is given (with its reuse count) and the counter starts over.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "synthor/engine/SynthorExport.h"
+#include "synthor/generators/CounterSupport.h"
+#include "synthor/generators/IGenerator.h"
+
+class DSynthor;
+
+class SYNTHOR_API IncData : public IGenerator {
+ public:
+  IncData(const std::vector<std::wstring>* params, DSynthor* engine, CDB_API* connection,
+          std::wstring* errorText, int* errorCode);
+  std::wstring Value(std::wstring* format) override;
+  void Reset() override;
+
+ private:
+  std::wstring Format(int64_t value) const;
+
+  std::wstring last_;
+  std::wstring borderText_;
+  std::wstring reuseText_;
+  std::wstring format_;  // empty: the plain decimal form
+  DSynthor* engine_ = nullptr;
+  int64_t current_ = 1;
+  int64_t start_ = 1;
+  int64_t step_ = 1;
+  int64_t border_ = 0;  // 0: none
+  counters::Reuse reuse_;
+  bool outOfRange_ = false;
+};
