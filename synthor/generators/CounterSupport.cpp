@@ -45,8 +45,11 @@ bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstrin
                                                           : L"There is no connection.";
     return false;
   }
-  const std::wstring sql =
-      platform::Format(L"select max(\"%ls\") from \"%ls\"", column.c_str(), table.c_str());
+  // Names come from the pattern: a quote inside one is doubled, so it stays one identifier.
+  const auto quoted = [](const std::wstring& name) {
+    return L"\"" + platform::ReplaceAll(name, L"\"", L"\"\"") + L"\"";
+  };
+  const std::wstring sql = L"select max(" + quoted(column) + L") from " + quoted(table);
   int size = 0;
   int rc = db->Execute(sql);
   if (rc == CDB::kOk) rc = db->Fetch();
