@@ -1,11 +1,13 @@
 #include "synthor/generators/GeneratorFunctions.h"
 
 #include "synthor/engine/MaskOpCode.h"
+#include "synthor/generators/ArrayGenerators.h"
 #include "synthor/generators/BlobData.h"
 #include "synthor/generators/ChoiceGenerators.h"
 #include "synthor/generators/CounterFactories.h"
 #include "synthor/generators/FileData.h"
 #include "synthor/generators/FileGroupData.h"
+#include "synthor/generators/JsonGenerators.h"
 
 namespace {
 
@@ -51,14 +53,14 @@ constexpr GeneratorName kGenerators[] = {
     {L"const", MASK_CONST, MakeConstData},
     {L"regexp", MASK_REGEXP, nullptr},
     {L"byexample", MASK_BYEXAMPLE, nullptr},
-    {L"rintn", MASK_RINTN, nullptr},
-    {L"rstringn", MASK_RSTRINGN, nullptr},
-    {L"listn", MASK_LISTN, nullptr},
-    {L"repeat", MASK_REPEAT, nullptr},
-    {L"makejsonarray", MASK_MAKEJSONARRAY, nullptr},
-    {L"makejsonobject", MASK_MAKEJSONOBJECT, nullptr},
-    {L"makejsonitem", MASK_MAKEJSONITEM, nullptr},
-    {L"makejson", MASK_MAKEJSON, nullptr},
+    {L"rintn", MASK_RINTN, MakeArrayIntData},
+    {L"rstringn", MASK_RSTRINGN, MakeArrayStringData},
+    {L"listn", MASK_LISTN, MakeArrayListData},
+    {L"repeat", MASK_REPEAT, MakeArrayRepeatData},
+    {L"makejsonarray", MASK_MAKEJSONARRAY, MakeMakeJSArrayData},
+    {L"makejsonobject", MASK_MAKEJSONOBJECT, MakeMakeJSObjectData},
+    {L"makejsonitem", MASK_MAKEJSONITEM, MakeMakeJSItemData},
+    {L"makejson", MASK_MAKEJSON, MakeMakeJSData},
 };
 
 }  // namespace
