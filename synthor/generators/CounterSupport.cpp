@@ -67,4 +67,25 @@ bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstrin
   return true;
 }
 
+bool ReadStartText(DSynthor* engine, CDB_API* connection, const std::vector<std::wstring>* params,
+                   const std::wstring& mask, const std::wstring& fallback, std::wstring* startText,
+                   ConstructionError* error, int fromCall, const wchar_t* fromCallText,
+                   int lastValue, const wchar_t* lastValueText) {
+  const std::wstring& from = Param(params, 1);
+  *startText = from.size() == mask.size() ? from : fallback;
+  if (!from.empty() && from[0] == L'$') {
+    std::wstring why;
+    if (!Evaluate(engine, from, startText, &why))
+      error->Set(fromCall, platform::Format(fromCallText, from.c_str(), why.c_str()));
+    return false;
+  }
+  if (from.empty() || (from[0] >= L'0' && from[0] <= L'9')) return false;
+  std::wstring value, why;
+  if (!ColumnMax(connection, from, Param(params, 2), &value, &why))
+    error->Set(lastValue, platform::Format(lastValueText, why.c_str()));
+  else
+    *startText = value;
+  return true;
+}
+
 }  // namespace counters

@@ -41,6 +41,16 @@ std::wstring Resolve(DSynthor* engine, const std::wstring& text, int code, const
 bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstring& column,
                std::wstring* value, std::wstring* why);
 
+// The start text of $incdate and $inctime from parameter 1 (`from`): the parameter itself when it
+// has the mask's length, else `fallback`; its value when it begins with "$" (failure: `fromCall`
+// and `fromCallText`); or, when it names a table (it starts with neither "$" nor a digit), the
+// largest value of the column in parameter 2 (failure: `lastValue` and `lastValueText`). Returns
+// true in the table form, whose later parameters sit one place further on.
+bool ReadStartText(DSynthor* engine, CDB_API* connection, const std::vector<std::wstring>* params,
+                   const std::wstring& mask, const std::wstring& fallback, std::wstring* startText,
+                   ConstructionError* error, int fromCall, const wchar_t* fromCallText,
+                   int lastValue, const wchar_t* lastValueText);
+
 // Hands out each value `count` times. A fresh or reset counter is at the end of a round, so the
 // first call asks for a new value.
 struct Reuse {

@@ -94,29 +94,18 @@ bool Has(const std::wstring& text, const wchar_t* token) {
 
 }  // namespace
 
-IncDateData::IncDateData(const std::vector<std::wstring>* params, DSynthor* engine,
-                         CDB_API* conn, std::wstring* errorText, int* errorCode) {
+IncDateData::IncDateData(const std::vector<std::wstring>* params, DSynthor* engine, CDB_API* conn,
+                         std::wstring* errorText, int* errorCode) {
   connection = conn;
   if (engine) engine->MarkDependent();
   counters::ConstructionError error;
   const std::wstring& maskParam = Param(params, 0);
   mask_ = maskParam.size() >= 5 ? maskParam : L"DD.MM.YYYY";
 
-  const std::wstring& from = Param(params, 1);
-  std::wstring startText = from.size() == mask_.size() ? from : EpochText(mask_);
-  bool table = false;
-  if (!from.empty() && from[0] == L'$') {
-    std::wstring why;
-    if (!counters::Evaluate(engine, from, &startText, &why))
-      error.Set(kFromCall, platform::Format(kFromCallText, from.c_str(), why.c_str()));
-  } else if (!from.empty() && !(from[0] >= L'0' && from[0] <= L'9')) {
-    table = true;
-    std::wstring value, why;
-    if (!counters::ColumnMax(conn, from, Param(params, 2), &value, &why))
-      error.Set(kLastValue, platform::Format(kLastValueText, why.c_str()));
-    else
-      startText = value;
-  }
+  std::wstring startText;
+  const bool table =
+      counters::ReadStartText(engine, conn, params, mask_, EpochText(mask_), &startText, &error,
+                              kFromCall, kFromCallText, kLastValue, kLastValueText);
   const std::size_t shift = table ? 1 : 0;
 
   const std::wstring& stepText = Param(params, 2 + shift);
@@ -170,13 +159,26 @@ void IncDateData::Step(Fields* f) const {
   int64_t year = f->year, month = f->month, day = f->day;
   int64_t hour = f->hour, minute = f->minute, second = f->second;
   switch (unit_) {
-    case L'D': day += step_; break;
-    case L'M': month += step_; break;
-    case L'Y': year += step_; break;
-    case L'H': hour += step_; break;
-    case L'm': minute += step_; break;
-    case L'S': second += step_; break;
-    default: return;
+    case L'D':
+      day += step_;
+      break;
+    case L'M':
+      month += step_;
+      break;
+    case L'Y':
+      year += step_;
+      break;
+    case L'H':
+      hour += step_;
+      break;
+    case L'm':
+      minute += step_;
+      break;
+    case L'S':
+      second += step_;
+      break;
+    default:
+      return;
   }
   const bool inRange = Normalise(f, year, month, day, hour, minute, second);
   const bool pastBorder =
@@ -200,8 +202,8 @@ std::wstring IncDateData::Render(const Fields& f) const {
   const struct {
     const wchar_t* token;
     int value;
-  } twoDigits[] = {{L"MM", f.month}, {L"DD", f.day},    {L"HH", f.hour},
-                   {L"mm", f.minute}, {L"SS", f.second}};
+  } twoDigits[] = {
+      {L"MM", f.month}, {L"DD", f.day}, {L"HH", f.hour}, {L"mm", f.minute}, {L"SS", f.second}};
   for (const auto& field : twoDigits)
     if (Has(t, field.token))
       t = platform::ReplaceAll(t, field.token, platform::Format(L"%02d", field.value));

@@ -32,28 +32,17 @@ std::wstring MidnightText(const std::wstring& mask) {
 
 }  // namespace
 
-IncTimeData::IncTimeData(const std::vector<std::wstring>* params, DSynthor* engine,
-                         CDB_API* conn, std::wstring* errorText, int* errorCode) {
+IncTimeData::IncTimeData(const std::vector<std::wstring>* params, DSynthor* engine, CDB_API* conn,
+                         std::wstring* errorText, int* errorCode) {
   connection = conn;
   if (engine) engine->MarkDependent();
   counters::ConstructionError error;
   mask_ = Param(params, 0).empty() ? L"HH:MM:SS" : Param(params, 0);
 
-  const std::wstring& from = Param(params, 1);
-  std::wstring startText = from.size() == mask_.size() ? from : MidnightText(mask_);
-  bool table = false;
-  if (!from.empty() && from[0] == L'$') {
-    std::wstring why;
-    if (!counters::Evaluate(engine, from, &startText, &why))
-      error.Set(kFromCall, platform::Format(kFromCallText, from.c_str(), why.c_str()));
-  } else if (!from.empty() && !(from[0] >= L'0' && from[0] <= L'9')) {
-    table = true;
-    std::wstring value, why;
-    if (!counters::ColumnMax(conn, from, Param(params, 2), &value, &why))
-      error.Set(kLastValue, platform::Format(kLastValueText, why.c_str()));
-    else
-      startText = value;
-  }
+  std::wstring startText;
+  const bool table =
+      counters::ReadStartText(engine, conn, params, mask_, MidnightText(mask_), &startText, &error,
+                              kFromCall, kFromCallText, kLastValue, kLastValueText);
   const std::size_t shift = table ? 1 : 0;
 
   const std::wstring& stepText = Param(params, 2 + shift);
@@ -80,11 +69,18 @@ IncTimeData::IncTimeData(const std::vector<std::wstring>* params, DSynthor* engi
 void IncTimeData::Step(Fields* f) const {
   int64_t seconds = int64_t(f->hour) * 3600 + int64_t(f->minute) * 60 + f->second;
   switch (unit_) {
-    case L'H': seconds += int64_t(step_) * 3600; break;
+    case L'H':
+      seconds += int64_t(step_) * 3600;
+      break;
     case L'M':
-    case L'm': seconds += int64_t(step_) * 60; break;
-    case L'S': seconds += step_; break;
-    default: return;
+    case L'm':
+      seconds += int64_t(step_) * 60;
+      break;
+    case L'S':
+      seconds += step_;
+      break;
+    default:
+      return;
   }
   seconds %= kSecondsPerDay;
   if (seconds < 0) seconds += kSecondsPerDay;
@@ -107,8 +103,8 @@ std::wstring IncTimeData::Value(std::wstring* format) {
   if (reuse_.Repeat()) return last_;
   std::wstring t = mask_;
   const bool twelveHours = t.find(L"AM") != std::wstring::npos;
-  const int shownHour = twelveHours ? (current_.hour % 12 == 0 ? 12 : current_.hour % 12)
-                                    : current_.hour;
+  const int shownHour =
+      twelveHours ? (current_.hour % 12 == 0 ? 12 : current_.hour % 12) : current_.hour;
   t = platform::ReplaceAll(t, L"HH", platform::Format(L"%02d", shownHour));
   const std::wstring minute = platform::Format(L"%02d", current_.minute);
   t = platform::ReplaceAll(t, L"MM", minute);
