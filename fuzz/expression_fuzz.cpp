@@ -11,7 +11,7 @@
 
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/engine/MExpression.h"
+#include "synthor/engine/expressions/MExpression.h"
 
 namespace {
 

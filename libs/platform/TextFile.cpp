@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "platform/Text.h"
+#include "platform/UserFile.h"
 
 namespace platform {
 
@@ -51,28 +52,7 @@ std::string FolderForTemp(const std::string& path) {
 }  // namespace
 
 bool ReadFileBytes(const std::wstring& path, std::string& bytes) {
-  const int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::string data;
-  struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    data.reserve(static_cast<size_t>(st.st_size));
-  }
-  char buffer[65536];
-  bool ok = true;
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    if (n == 0) break;
-    data.append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
-  if (ok) bytes = std::move(data);
-  return ok;
+  return ReadUserFileBytes(path, bytes);
 }
 
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
@@ -94,11 +74,9 @@ bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
   return ok;
 }
 
-bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding) {
-  std::string bytes;
-  if (!ReadFileBytes(path, bytes)) return false;
-  const std::string_view b(bytes);
+std::wstring DecodeText(std::string_view b, TextEncoding* encoding) {
   TextEncoding found;
+  std::wstring text;
   if (b.starts_with("\xEF\xBB\xBF")) {
     found = TextEncoding::Utf8;
     text = FromUtf8(b.substr(3));
@@ -116,7 +94,11 @@ bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* en
     text = FromLatin1(b);
   }
   if (encoding) *encoding = found;
-  return true;
+  return text;
+}
+
+bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding) {
+  return ReadUserTextFile(path, text, nullptr, kUserFileMaxBytes, encoding);
 }
 
 bool WriteTextFileUtf16Le(const std::wstring& path, std::wstring_view text) {

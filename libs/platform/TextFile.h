@@ -10,6 +10,8 @@ enum class TextEncoding { Utf8, Utf16Le, Utf16Be, Latin1 };
 
 std::string NativePath(const std::wstring& path);  // UTF-8 bytes for the system calls
 
+// Whole-file reads go through ReadUserFileBytes (UserFile.h): regular files only, with a size cap;
+// use that routine directly where the reason for a failure is to be shown.
 bool ReadFileBytes(const std::wstring& path, std::string& bytes);
 // Writes through a temporary file in the same folder and renames it over the target, so a
 // failed write never leaves a half-written file behind.
@@ -18,6 +20,8 @@ bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 // Reads a text file: a byte-order mark selects UTF-8, UTF-16LE or UTF-16BE; without one the text
 // is UTF-8 when valid, else Latin-1. `encoding` (optional) receives what was found.
 bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding = nullptr);
+// Decodes bytes as ReadTextFile does.
+std::wstring DecodeText(std::string_view bytes, TextEncoding* encoding = nullptr);
 bool WriteTextFileUtf16Le(const std::wstring& path, std::wstring_view text);  // with BOM FF FE
 bool WriteTextFileUtf8(const std::wstring& path, std::wstring_view text);     // no BOM
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "synthor/engine/CompiledItem.h"
+#include "synthor/engine/items/CompiledItem.h"
 #include "synthor/engine/QuoteOptions.h"
 #include "synthor/engine/SynthorExport.h"
 

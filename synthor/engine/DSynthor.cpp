@@ -9,7 +9,7 @@
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "synthor/engine/TextPhrases.h"
-#include "synthor/engine/CompiledItemGenerator.h"
+#include "synthor/engine/items/CompiledItemGenerator.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/EngineErrors.h"
 #include "synthor/generators/CDB_API.h"

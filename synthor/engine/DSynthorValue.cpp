@@ -8,7 +8,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
-#include "synthor/engine/PatternCompiler.h"
+#include "synthor/engine/compiler/PatternCompiler.h"
 
 using namespace engine_errors;
 

@@ -2,7 +2,7 @@
 
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/engine/MExpression.h"
+#include "synthor/engine/expressions/MExpression.h"
 #include "synthor/generators/ChoiceGenerators.h"
 
 If2Data::If2Data(const std::vector<std::wstring>* params, DSynthor* engine,

@@ -4,7 +4,7 @@
 
 #include <clocale>
 
-#include "synthor/engine/BuiltinFormats.h"
+#include "synthor/engine/builtins/BuiltinFormats.h"
 #include "synthor/engine/tests/EngineFixture.h"
 
 namespace engine_test {

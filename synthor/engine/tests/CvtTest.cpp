@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "synthor/engine/CvtDocument.h"
+#include "synthor/engine/items/CvtDocument.h"
 #include "synthor/engine/NamedGen.h"
 #include "synthor/engine/tests/EngineFixture.h"
 

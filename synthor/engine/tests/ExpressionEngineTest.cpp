@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "synthor/engine/MExpression.h"
+#include "synthor/engine/expressions/MExpression.h"
 #include "synthor/engine/NamedGen.h"
 #include "synthor/engine/tests/EngineFixture.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/Text.h"
-#include "synthor/engine/MExpression.h"
+#include "synthor/engine/expressions/MExpression.h"
 
 namespace {
 

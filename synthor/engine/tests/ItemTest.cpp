@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "synthor/engine/CompiledItemDate.h"
-#include "synthor/engine/CompiledItemGenerator.h"
-#include "synthor/engine/CompiledItemTime.h"
+#include "synthor/engine/items/CompiledItemDate.h"
+#include "synthor/engine/items/CompiledItemGenerator.h"
+#include "synthor/engine/items/CompiledItemTime.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/MaskStatic.h"
 #include "synthor/engine/tests/EngineFixture.h"

@@ -1,0 +1,239 @@
+#include "synthor/engine/expressions/ExpressionOperand.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/Text.h"
+#include "synthor/engine/MaskStatic.h"
+#include "synthor/engine/MonthNames.h"
+
+namespace expression_operand {
+
+namespace {
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+std::size_t LeadingDigits(std::wstring_view s) {
+  std::size_t n = 0;
+  while (n < s.size() && IsDigit(s[n])) ++n;
+  return n;
+}
+
+// Whether a text reads as a number at all: after blanks and signs, a digit (or ".digit").
+bool LooksNumeric(std::wstring_view s) {
+  const std::wstring rest = platform::TrimLeft(s, L" \t-+");
+  if (rest.empty()) return false;
+  if (IsDigit(rest[0])) return true;
+  return rest[0] == L'.' && rest.size() > 1 && IsDigit(rest[1]);
+}
+
+bool Has(const std::wstring& s, std::wstring_view token) {
+  return s.find(token) != std::wstring::npos;
+}
+
+bool HasDateField(const std::wstring& format) { return Has(format, L"YY"); }
+
+bool HasAnyField(const std::wstring& format) {
+  return HasDateField(format) || Has(format, L"HH") || Has(format, L"MM") || Has(format, L"mm") ||
+         Has(format, L"SS") || Has(format, L"DD") || Has(format, L"MON") || Has(format, L"mon");
+}
+
+// Two occurrences of `c`, the first not at the start.
+bool HasTwo(const std::wstring& s, wchar_t c) {
+  const std::size_t first = s.find(c);
+  return first != std::wstring::npos && first > 0 && s.find(c, first + 1) != std::wstring::npos;
+}
+
+std::wstring PadOneDigit(const std::wstring& part) {
+  return LeadingDigits(part) == 1 ? L"0" + part : part;
+}
+
+// Works out the mask of a date written as three parts joined by `separator`; pads one-digit day
+// and month parts so that the fields stand where the mask says. `text` is normalised in place.
+std::wstring DateMask(std::wstring& text, wchar_t separator) {
+  const std::size_t s1 = text.find(separator);
+  const std::size_t s2 = text.find(separator, s1 + 1);
+  std::wstring p1 = text.substr(0, s1);
+  std::wstring p2 = text.substr(s1 + 1, s2 - s1 - 1);
+  std::wstring p3 = text.substr(s2 + 1);
+  const std::wstring sep(1, separator);
+  const bool monthName = !p2.empty() && IsLetter(p2[0]);
+  const std::wstring month = !monthName                         ? L"MM"
+                             : (p2[0] >= L'A' && p2[0] <= L'Z') ? L"MON"
+                                                                : L"mon";
+  std::wstring mask;
+  if (LeadingDigits(p1) > 2) {
+    p2 = PadOneDigit(p2);
+    p3 = PadOneDigit(p3);
+    mask = L"YYYY" + sep + month + sep + L"DD";
+  } else {
+    p1 = PadOneDigit(p1);
+    p2 = PadOneDigit(p2);
+    const std::wstring year = LeadingDigits(p3) > 2 ? L"YYYY" : L"YY";
+    if (!monthName && platform::ToInt(p2) > 12)
+      mask = L"MM" + sep + L"DD" + sep + year;
+    else
+      mask = L"DD" + sep + month + sep + year;
+  }
+  text = p1 + sep + p2 + sep + p3;
+  return mask;
+}
+
+// The mask a value without a format is read by; empty for a plain literal.
+std::wstring GuessMask(std::wstring& text) {
+  if (text.empty() || !IsDigit(text[0])) return {};
+  for (const wchar_t separator : {L'/', L'-', L'.'}) {
+    if (HasTwo(text, separator)) return DateMask(text, separator);
+  }
+  if (text.find(L':') != std::wstring::npos) {
+    if (LeadingDigits(text) == 1) text.insert(0, 1, L'0');
+    return text.size() > 5 ? L"HH:MM:SS" : L"HH:MM";
+  }
+  return {};
+}
+
+bool MonthByName(const std::wstring& mask) { return Has(mask, L"MON") || Has(mask, L"mon"); }
+
+// In a date-time mask "MM" may stand for the month and for the minute. The month is the first
+// "MM" unless the month is written by name; each field is read with the other one hidden.
+std::wstring Hidden(const std::wstring& mask, std::size_t at) {
+  std::wstring hidden = mask;
+  if (at != std::wstring::npos) hidden.replace(at, 2, L"__");
+  return hidden;
+}
+
+std::wstring DateMaskOf(const std::wstring& mask) {
+  return MonthByName(mask) ? Hidden(mask, mask.find(L"MM")) : mask;
+}
+
+std::wstring TimeMaskOf(const std::wstring& mask) {
+  if (Has(mask, L"mm") || MonthByName(mask)) return mask;
+  const std::size_t month = mask.find(L"MM");
+  if (month == std::wstring::npos || mask.find(L"MM", month + 2) == std::wstring::npos) return mask;
+  return Hidden(mask, month);
+}
+
+void ReplaceFirst(std::wstring& s, std::wstring_view token, const std::wstring& by) {
+  const std::size_t at = s.find(token);
+  if (at != std::wstring::npos) s.replace(at, token.size(), by);
+}
+
+std::wstring Digits(int value, int width) {
+  return platform::Format(width == 2 ? L"%02d" : width == 3 ? L"%03d" : L"%04d", value);
+}
+
+void RenderDate(std::wstring& s, const ExpOperand& op) {
+  if (op.fourDigitYear)
+    ReplaceFirst(s, L"YYYY", Digits(op.year, 4));
+  else
+    ReplaceFirst(s, L"YY", Digits((op.year % 100 + 100) % 100, 2));
+  if (!MonthByName(s)) {
+    ReplaceFirst(s, L"MM", Digits(op.month, 2));
+  } else if (op.month >= 1 && op.month <= 12) {
+    ReplaceFirst(s, L"MON", month_names::Upper(op.month));
+    ReplaceFirst(s, L"mon", month_names::Lower(op.month));
+  }
+  ReplaceFirst(s, L"DD", Digits(op.day, 2));
+}
+
+void RenderTime(std::wstring& s, const ExpOperand& op) {
+  ReplaceFirst(s, L"HH", Digits(op.hour, 2));
+  ReplaceFirst(s, L"MM", Digits(op.minute, 2));
+  ReplaceFirst(s, L"mm", Digits(op.minute, 2));
+  ReplaceFirst(s, L"SS", Digits(op.second, 2));
+  ReplaceFirst(s, L"sss", Digits(op.millisecond, 3));
+}
+
+}  // namespace
+
+ExpOperand FromLiteral(const std::wstring& token) {
+  ExpOperand op;
+  op.text = token;
+  if (token.size() > 1 && token.front() == L'\'' && token.back() == L'\'') {
+    op.kind = ExpOperand::kString;
+    op.text = token.substr(1, token.size() - 2);
+    op.intValue = platform::ToInt(op.text);
+    op.doubleValue = platform::ToDouble(op.text);
+    return op;
+  }
+  if (token.empty()) return op;
+  // A word is a string even when it holds an "e" or a ".": it must not turn into the number 0.
+  if (!LooksNumeric(token)) {
+    op.kind = ExpOperand::kString;
+    return op;
+  }
+  if (token.find_first_of(L".eE") == std::wstring::npos) {
+    op.intValue = platform::ToInt(token);
+  } else {
+    op.kind = ExpOperand::kDouble;
+    op.doubleValue = platform::ToDouble(token);
+  }
+  return op;
+}
+
+ExpOperand FromValue(const std::wstring& value, const std::wstring& format) {
+  std::wstring mask = format;
+  // A printf format, or a text without any field, says nothing about dates and times.
+  if (!mask.empty() && (mask[0] == L'%' || !HasAnyField(mask))) mask.clear();
+  std::wstring text = value;
+  if (mask.empty()) {
+    mask = GuessMask(text);
+    if (mask.empty()) return FromLiteral(value);
+  }
+  ExpOperand op;
+  if (!HasDateField(mask)) {
+    op.kind = ExpOperand::kTime;
+    MaskStatic::ScanTime(text, mask, &op.hour, &op.minute, &op.second, &op.millisecond);
+  } else {
+    op.kind = ExpOperand::kDate;
+    op.fourDigitYear = MaskStatic::ScanDate(text, DateMaskOf(mask), &op.day, &op.month, &op.year);
+    if (Has(mask, L"HH") || text.size() >= 12) {
+      op.kind = ExpOperand::kDateTime;
+      if (!Has(mask, L"HH")) mask += HasTwo(text, L':') ? L" HH:mm:SS" : L" HH:mm";
+      MaskStatic::ScanTime(text, TimeMaskOf(mask), &op.hour, &op.minute, &op.second,
+                           &op.millisecond);
+    }
+  }
+  op.format = mask;
+  op.text = text;
+  return op;
+}
+
+std::wstring Render(const ExpOperand& op) {
+  switch (op.kind) {
+    case ExpOperand::kInt:
+      return platform::FromInt(op.intValue);
+    case ExpOperand::kDouble:
+      return platform::FormatGeneral(op.doubleValue);
+    case ExpOperand::kDate: {
+      std::wstring s = op.format;
+      RenderDate(s, op);
+      return s;
+    }
+    case ExpOperand::kTime: {
+      std::wstring s = op.format;
+      RenderTime(s, op);
+      return s;
+    }
+    case ExpOperand::kDateTime: {
+      std::wstring s = op.format;
+      RenderDate(s, op);
+      RenderTime(s, op);
+      return s;
+    }
+    default:
+      return op.text;
+  }
+}
+
+void Negate(ExpOperand& op) {
+  if (op.kind == ExpOperand::kInt) {
+    op.intValue = static_cast<int32_t>(0u - static_cast<uint32_t>(op.intValue));
+  } else if (op.kind == ExpOperand::kDouble) {
+    op.doubleValue = -op.doubleValue;
+  }
+}
+
+}  // namespace expression_operand

@@ -1,0 +1,30 @@
+#pragma once
+// Making expression operands from texts and writing them back as text.
+#include <string>
+
+#include "synthor/engine/expressions/MExpression.h"
+
+namespace expression_operand {
+
+// A literal token: 'text' (a string whose number values are its inside read as numbers), an
+// integer (no ".", "e" or "E"; a text that does not start with a digit is a string), else a
+// double.
+ExpOperand FromLiteral(const std::wstring& token);
+
+// A value that a nested call or a column reference gave, with the format it carries. The format
+// says how to read a date, time or date-time; a printf format, or one without any date or time
+// field, says nothing. Without a format the value's look decides: "d.m.y", "d-m-y" or "d/m/y"
+// (day first; month first when the second part is above 12; year first when the first part has
+// more than two digits; a month name in place of the month number) is a date, possibly followed
+// by a time; "h:m" or "h:m:s" is a time (a one-digit hour is padded); anything else is a
+// literal.
+ExpOperand FromValue(const std::wstring& value, const std::wstring& format);
+
+// The operand's value as text: "%d", "%g", the text, or the format with the date and time fields
+// filled in.
+std::wstring Render(const ExpOperand& operand);
+
+// Unary minus: changes the sign of numbers (integers wrap), leaves other kinds alone.
+void Negate(ExpOperand& operand);
+
+}  // namespace expression_operand

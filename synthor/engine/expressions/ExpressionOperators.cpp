@@ -1,0 +1,233 @@
+#include "synthor/engine/expressions/ExpressionOperators.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+
+#include "synthor/engine/expressions/ExpressionDates.h"
+#include "synthor/engine/expressions/ExpressionOperand.h"
+
+namespace expression_operators {
+
+namespace {
+
+using expression_dates::AddDays;
+using expression_dates::AddSeconds;
+
+// 32-bit arithmetic that wraps around instead of overflowing.
+int32_t Add(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+int32_t Subtract(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+int32_t Multiply(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+int32_t Divide(int32_t a, int32_t b) {
+  if (b == 0) return a;
+  if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));  // INT32_MIN / -1 wraps
+  return a / b;
+}
+
+bool IsDate(const ExpOperand& op) {
+  return op.kind == ExpOperand::kDate || op.kind == ExpOperand::kDateTime;
+}
+
+// What a number-like right operand counts as: its int value when it is an int, else its double.
+double NumberOf(const ExpOperand& op) {
+  return op.kind == ExpOperand::kInt ? static_cast<double>(op.intValue) : op.doubleValue;
+}
+
+void BecomeInt(ExpOperand& op, int32_t value) {
+  op.kind = ExpOperand::kInt;
+  op.intValue = value;
+  op.format.clear();
+}
+
+void BecomeDouble(ExpOperand& op, double value) {
+  op.kind = ExpOperand::kDouble;
+  op.doubleValue = value;
+}
+
+void Plus(ExpOperand& left, const ExpOperand& right) {
+  switch (left.kind) {
+    case ExpOperand::kInt:
+      if (right.kind == ExpOperand::kDouble) {
+        BecomeDouble(left, left.intValue + right.doubleValue);
+      } else if (IsDate(right) || right.kind == ExpOperand::kTime) {
+        const int32_t n = left.intValue;
+        left = right;
+        if (IsDate(left))
+          AddDays(left, n);
+        else
+          AddSeconds(left, n);
+      } else {
+        left.intValue = Add(left.intValue, right.intValue);
+      }
+      break;
+    case ExpOperand::kDouble:
+      left.doubleValue += NumberOf(right);
+      break;
+    case ExpOperand::kDate:
+    case ExpOperand::kDateTime:
+      if (right.kind == ExpOperand::kInt) AddDays(left, right.intValue);
+      break;
+    case ExpOperand::kTime:
+      if (right.kind == ExpOperand::kInt) AddSeconds(left, right.intValue);
+      break;
+    default:
+      left.text += right.text;
+      break;
+  }
+}
+
+void Minus(ExpOperand& left, const ExpOperand& right) {
+  switch (left.kind) {
+    case ExpOperand::kInt:
+      if (right.kind == ExpOperand::kDouble)
+        BecomeDouble(left, left.intValue - right.doubleValue);
+      else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString)
+        left.intValue = Subtract(left.intValue, right.intValue);
+      break;
+    case ExpOperand::kDouble:
+      left.doubleValue -= NumberOf(right);
+      break;
+    case ExpOperand::kDate:
+    case ExpOperand::kDateTime:
+      if (right.kind == ExpOperand::kInt)
+        AddDays(left, -static_cast<long long>(right.intValue));
+      else if (IsDate(right))
+        BecomeInt(left, expression_dates::DayDifference(left, right));
+      break;
+    case ExpOperand::kTime:
+      if (right.kind == ExpOperand::kInt) AddSeconds(left, -static_cast<long long>(right.intValue));
+      break;
+    default:
+      break;
+  }
+}
+
+void Times(ExpOperand& left, const ExpOperand& right) {
+  if (left.kind == ExpOperand::kInt) {
+    if (right.kind == ExpOperand::kDouble)
+      BecomeDouble(left, left.intValue * right.doubleValue);
+    else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString)
+      left.intValue = Multiply(left.intValue, right.intValue);
+  } else if (left.kind == ExpOperand::kDouble) {
+    left.doubleValue *= NumberOf(right);
+  }
+}
+
+void Over(ExpOperand& left, const ExpOperand& right) {
+  if (left.kind == ExpOperand::kInt) {
+    if (right.kind == ExpOperand::kDouble) {
+      if (right.doubleValue != 0.0) BecomeDouble(left, left.intValue / right.doubleValue);
+    } else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString) {
+      left.intValue = Divide(left.intValue, right.intValue);
+    }
+  } else if (left.kind == ExpOperand::kDouble) {
+    const double divisor = NumberOf(right);
+    if (divisor != 0.0) left.doubleValue /= divisor;
+  }
+}
+
+bool SameDay(const ExpOperand& a, const ExpOperand& b) {
+  return a.day == b.day && a.month == b.month && a.year == b.year;
+}
+
+bool SameTime(const ExpOperand& a, const ExpOperand& b) {
+  return a.hour == b.hour && a.minute == b.minute && a.second == b.second;
+}
+
+bool Equal(const ExpOperand& left, const ExpOperand& right) {
+  switch (left.kind) {
+    case ExpOperand::kInt:
+      return right.kind == ExpOperand::kInt && left.intValue == right.intValue;
+    case ExpOperand::kDouble:
+      return left.doubleValue == NumberOf(right);
+    case ExpOperand::kDate:
+      return SameDay(left, right);
+    case ExpOperand::kDateTime:
+      return SameDay(left, right) && SameTime(left, right);
+    case ExpOperand::kTime:
+      return SameTime(left, right);
+    default:
+      return left.text == right.text;
+  }
+}
+
+template <class T>
+int Compare(T a, T b) {
+  return a < b ? -1 : b < a ? 1 : 0;
+}
+
+int CompareFields(std::initializer_list<std::pair<int, int>> fields) {
+  for (const auto& [a, b] : fields) {
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return 0;
+}
+
+// <0, 0 or >0 as the left operand orders before, with or after the right one.
+int Order(const ExpOperand& left, const ExpOperand& right) {
+  switch (left.kind) {
+    case ExpOperand::kInt:
+      // A fractional right operand is compared as a number, not by its (zero) int value.
+      if (right.kind == ExpOperand::kDouble)
+        return Compare(static_cast<double>(left.intValue), right.doubleValue);
+      return Compare(left.intValue, right.intValue);
+    case ExpOperand::kDouble:
+      return Compare(left.doubleValue, NumberOf(right));
+    case ExpOperand::kDate:
+      return CompareFields(
+          {{left.year, right.year}, {left.month, right.month}, {left.day, right.day}});
+    case ExpOperand::kDateTime:
+      return CompareFields({{left.year, right.year},
+                            {left.month, right.month},
+                            {left.day, right.day},
+                            {left.hour, right.hour},
+                            {left.minute, right.minute},
+                            {left.second, right.second}});
+    case ExpOperand::kTime:
+      return CompareFields(
+          {{left.hour, right.hour}, {left.minute, right.minute}, {left.second, right.second}});
+    default:
+      return left.text.compare(right.text);
+  }
+}
+
+}  // namespace
+
+void Apply(std::wstring_view op, ExpOperand& left, const ExpOperand& right) {
+  if (op == L"+") {
+    Plus(left, right);
+  } else if (op == L"-") {
+    Minus(left, right);
+  } else if (op == L"*") {
+    Times(left, right);
+  } else if (op == L"/") {
+    Over(left, right);
+  } else if (op == L"==") {
+    BecomeInt(left, Equal(left, right) ? 1 : 0);
+  } else if (op == L"!=") {
+    BecomeInt(left, Equal(left, right) ? 0 : 1);
+  } else if (op == L"<") {
+    BecomeInt(left, Order(left, right) < 0 ? 1 : 0);
+  } else if (op == L">") {
+    BecomeInt(left, Order(left, right) > 0 ? 1 : 0);
+  } else if (op == L"<=") {
+    BecomeInt(left, Order(left, right) > 0 ? 0 : 1);
+  } else if (op == L">=") {
+    BecomeInt(left, Order(left, right) < 0 ? 0 : 1);
+  } else if (op == L"&&") {
+    left.intValue = left.intValue != 0 && right.intValue != 0 ? 1 : 0;
+  } else if (op == L"||") {
+    left.intValue = left.intValue != 0 || right.intValue != 0 ? 1 : 0;
+  }
+  // A computed value must read as what it now is wherever its text is used (appending to a
+  // string, comparing with one).
+  if (left.kind != ExpOperand::kString) left.text = expression_operand::Render(left);
+}
+
+}  // namespace expression_operators

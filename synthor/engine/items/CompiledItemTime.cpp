@@ -1,0 +1,131 @@
+#include "synthor/engine/items/CompiledItemTime.h"
+
+#include <time.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/Text.h"
+#include "synthor/engine/DSynthor.h"
+#include "synthor/engine/MaskStatic.h"
+#include "synthor/engine/MaskWriter.h"
+
+namespace {
+
+long Find(const std::wstring& text, const wchar_t* token) {
+  const std::size_t at = text.find(token);
+  return at == std::wstring::npos ? -1 : static_cast<long>(at);
+}
+
+}  // namespace
+
+void CompiledItemTime::SetMask(const std::wstring& mask) {
+  format = mask;
+  ampmPos = Find(mask, L"AM");
+  msPos = Find(mask, L"sss");
+  secPos = Find(mask, L"SS");
+  minPos = Find(mask, L"mm");
+  if (minPos < 0) minPos = Find(mask, L"MM");
+  hourPos = Find(mask, L"HH");
+  zonePos = Find(mask, L"zz");
+}
+
+std::wstring CompiledItemTime::Render(int hour, int minute, int second, int millisecond, bool pm,
+                                      const std::wstring& zone) const {
+  std::wstring s = format;
+  if (ampmPos >= 0) {
+    mask_writer::PutText(s, ampmPos, pm ? L"PM" : L"AM");
+    hour %= 12;
+    if (hour == 0) hour = 12;
+  }
+  mask_writer::PutDigits(s, msPos, millisecond, 3);
+  mask_writer::PutDigits(s, secPos, second, 2);
+  mask_writer::PutDigits(s, minPos, minute, 2);
+  mask_writer::PutDigits(s, hourPos, hour, 2);
+  if (zonePos >= 0 && !zone.empty() && static_cast<std::size_t>(zonePos) + 2 <= s.size())
+    s.replace(static_cast<std::size_t>(zonePos), 2, zone);
+  return s;
+}
+
+int CompiledItemTime::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
+  DSynthor* eng = Use(caller);
+  if (!out || !eng) return 0;
+  switch (kind) {
+    case MASK_NOW: return CurrentTime(out, eng);
+    case MASK_TIME: return GivenTime(out, eng);
+    default: return RandomTime(out, eng);
+  }
+}
+
+int CompiledItemTime::RandomTime(DGValue* out, DSynthor* eng) {
+  if (!constantBounds) {
+    std::wstring low, high;
+    if (!ResolveBound(minText, eng, &low) || !ResolveBound(maxText, eng, &high)) return 0;
+    MaskStatic::ScanTime(low, format, &minHour, &minMinute, &minSecond);
+    MaskStatic::ScanTime(high, format, &maxHour, &maxMinute, &maxSecond);
+  }
+  DGRandom& r = eng->random;
+  const int h1 = minHour, m1 = minMinute, s1 = minSecond;
+  const int m2 = maxMinute, s2 = maxSecond;
+  int hour, minute;
+  if (h1 < maxHour) {
+    const int k = r.Next(maxHour - h1);
+    hour = h1 + k;
+    if (k > 0)
+      minute = r.Next(hour == maxHour && m2 != 0 ? m2 : 60);
+    else
+      minute = m1 + r.Next(60 - m1);
+  } else {
+    hour = h1;
+    maxHour = h1;
+    minute = m1 < m2 ? m1 + r.Next(m2 - m1) : m1;
+  }
+  const int h2 = maxHour;
+  int second;
+  if (hour == h1 && minute == m1) {
+    int span = 60 - s1;
+    if (hour == h2 && minute == m2) span = (s1 < s2 ? s2 + 1 : 60) - s1;
+    second = s1 + r.Next(span);
+  } else {
+    second = r.Next(hour == h2 && minute == m2 && s2 != 0 ? s2 : 60);
+  }
+  // The draws keep their order: marker, milliseconds, then the zone.
+  const bool pm = ampmPos >= 0 && r.Next(2) == 0;
+  const int millisecond = msPos >= 0 ? r.Next(1000) : 0;
+  std::wstring zone;
+  if (zonePos >= 0) {
+    const wchar_t sign = r.Next(2) == 1 ? L'-' : L'+';
+    const int hours = r.Next(12);
+    zone = sign + platform::Format(L"%02d:00", hours);
+  }
+  return Append(eng, out, Render(hour, minute, second, millisecond, pm, zone)) ? 1 : 0;
+}
+
+int CompiledItemTime::CurrentTime(DGValue* out, DSynthor* eng) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::tm local{};
+  const time_t seconds = now.tv_sec;
+  localtime_r(&seconds, &local);
+  // ISO 8601: minus west of UTC; half-hour zones keep their minutes.
+  const long offset = local.tm_gmtoff;
+  const long magnitude = std::labs(offset);
+  const std::wstring zone = (offset < 0 ? L"-" : L"+") +
+                            platform::Format(L"%02ld:%02ld", magnitude / 3600, (magnitude % 3600) / 60);
+  const int millisecond = static_cast<int>(now.tv_nsec / 1000000);
+  return Append(eng, out,
+                Render(local.tm_hour, local.tm_min, local.tm_sec, millisecond, local.tm_hour > 11,
+                       zone))
+             ? 1
+             : 0;
+}
+
+int CompiledItemTime::GivenTime(DGValue* out, DSynthor* eng) {
+  std::wstring value = text;
+  std::wstring valueFormat = format;
+  if (!constantBounds) {
+    if (!ResolveBound(text, eng, &value, &valueFormat)) return 0;
+  }
+  out->format = valueFormat;
+  return Append(eng, out, value) ? 1 : 0;
+}
