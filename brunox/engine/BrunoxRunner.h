@@ -22,6 +22,7 @@
 // There is one runner for the whole program: g_runner, created by the program's start-up
 // (CBrunoxApp) before anything can run a project and deleted at its end.
 #include <atomic>
+#include <cstdint>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -142,6 +143,14 @@ class BrunoxRunner {
   int StatPeriod = 0;
   Project* RunProject = nullptr;
   int ThreadsOfLastRun = 0;  // records the last run used (ThreadsStarted is 0 after a run)
+  // Rounds that failed (a statement, the commit, a fetch or a column read failed); they are not
+  // executions and do not count in TotalExecs.
+  std::atomic<std::int64_t> FailedRounds{0};
+  // What went wrong with the run as a whole (thread limit, an unknown run mode, a stop rule
+  // without its number, ...), in the order it happened; each is in the program log too.
+  const std::vector<std::wstring>& RunErrors() const { return runErrors_; }
+  // False when the executed-statement log of the last run could not be written whole.
+  bool StatementLogComplete() const { return statementLogComplete_; }
   // The executed-statement log of the last run, "" when it wrote none.
   const std::wstring& StatementLogPath() const { return statementLog_.Path(); }
 
@@ -170,8 +179,12 @@ class BrunoxRunner {
   void WorkerEnded(ThreadInfo* record);
   void WriteStatementLogHeader();
   void CleanUpRun();
+  // Logs `text` as an error of the run and keeps it for RunErrors().
+  void ReportRunError(const std::wstring& text);
 
   std::unique_ptr<ThreadInfo[]> threadInfos_;
+  std::vector<std::wstring> runErrors_;
+  bool statementLogComplete_ = true;
   std::mutex locks_[kLockCount];
   StatementLog statementLog_;
   std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files

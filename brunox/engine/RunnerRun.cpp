@@ -48,6 +48,9 @@ int BrunoxRunner::Run(Project* project) {
   std::memset(Ring, 0, sizeof Ring);
   std::memset(Last, 0, sizeof Last);
   Stop = 0;
+  FailedRounds = 0;
+  runErrors_.clear();
+  statementLogComplete_ = true;
   PauseAll = 0;
   TotalExecs = 0;
   Tick = -1;
@@ -241,16 +244,8 @@ int BrunoxRunner::AskStop() {
   return 1;
 }
 
-int BrunoxRunner::CheckProject(Project* project) {
-  const wchar_t* problem = nullptr;
-  if (!project || project->Tasks.empty())
-    problem = L"Your test project is empty.\nPlease add at least one task before execution.";
-  else if (!project->MainDB || !project->MainDB->IsConnected())
-    problem =
-        L"You have no active database connection.\nPlease select File->Connect menu item to "
-        L"prepare it.";
-  if (!problem) return 1;
-  platform::Ui().MessageBox(problem, L"Warning!", platform::MsgButtons::Ok,
-                            platform::MsgIcon::Error);
-  return 0;
+void BrunoxRunner::ReportRunError(const std::wstring& text) {
+  CLog::Bug(text, L"BrunoxRunner", __FILE__, __LINE__);
+  std::lock_guard lock(locks_[kLockUnused]);
+  runErrors_.push_back(text);
 }

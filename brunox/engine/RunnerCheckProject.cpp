@@ -1,0 +1,19 @@
+// Whether a project can be run at all, checked before a run starts.
+#include "brunox/engine/BrunoxRunner.h"
+#include "brunox/engine/Project.h"
+#include "kavra/CDB.h"
+#include "platform/UiServices.h"
+
+int BrunoxRunner::CheckProject(Project* project) {
+  const wchar_t* problem = nullptr;
+  if (!project || project->Tasks.empty())
+    problem = L"Your test project is empty.\nPlease add at least one task before execution.";
+  else if (!project->MainDB || !project->MainDB->IsConnected())
+    problem =
+        L"You have no active database connection.\nPlease select File->Connect menu item to "
+        L"prepare it.";
+  if (!problem) return 1;
+  platform::Ui().MessageBox(problem, L"Warning!", platform::MsgButtons::Ok,
+                            platform::MsgIcon::Error);
+  return 0;
+}
