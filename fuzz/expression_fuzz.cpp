@@ -2,7 +2,7 @@
 // an engine (nested calls and column references), and as the `$$(...)` item of a pattern. One
 // engine, seeded once, lives for the whole run; its columns hold a number, a date, a date-time
 // and a time so that references reach every operand kind. Inputs are cut to 4096 characters and
-// values capped at 64 KiB characters to keep the work per input small.
+// values capped at 4096 characters to keep the work per input small.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,11 +16,12 @@
 namespace {
 
 constexpr std::size_t kMaxInput = 4096;
+constexpr std::size_t kMaxValue = 4096;
 
 struct FuzzEngine {
   FuzzEngine() {
     engine.Initialize(L"", 4242, nullptr);
-    engine.SetMaxValueLength(64 * 1024);
+    engine.SetMaxValueLength(kMaxValue);
   }
   ~FuzzEngine() { engine.Terminate(); }
 
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int ok = engine.Value(-1, L"$$(" + text + L")", &value, nullptr);
   if (ok != 0 && ok != 1) std::abort();
   if (!ok && engine.ErrorCode() == 0 && engine.Error().empty()) std::abort();
-  if (value.value.size() > 64 * 1024) std::abort();
+  if (value.value.size() > kMaxValue) std::abort();
   engine.Terminate();
   return 0;
 }

@@ -1,5 +1,6 @@
 // Loads arbitrary bytes as an ini file, writes what was understood to a second file and loads
-// that again: every value must read back exactly, whatever the input was.
+// that again: every value must read back exactly, whatever the input was. The files live on the
+// memory file system (ScratchFiles.h).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -7,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ScratchFiles.h"
 #include "mervis/SysReg.h"
-#include "platform/Folders.h"
 #include "platform/TextFile.h"
 
 namespace {
@@ -29,18 +30,12 @@ std::vector<Value> ReadEverything(CSysReg& reg) {
   return values;
 }
 
-const std::wstring& Folder() {
-  static const std::wstring folder = platform::MakePrivateTempFolder(L"ini-fuzz");
-  if (folder.empty()) std::abort();
-  return folder;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::wstring input = Folder() + L"/input.ini";
-  const std::wstring copy = Folder() + L"/copy.ini";
-  if (!platform::WriteFileBytes(input, std::string_view(reinterpret_cast<const char*>(data), size)))
+  static const std::wstring input = fuzz::ScratchFolder() + L"/input.ini";
+  static const std::wstring copy = fuzz::ScratchFolder() + L"/copy.ini";
+  if (!fuzz::OverwriteFile(input, std::string_view(reinterpret_cast<const char*>(data), size)))
     std::abort();
   platform::RemoveFile(copy);
 

@@ -1,36 +1,28 @@
 // Loads arbitrary bytes as a project file, saves the project and loads the saved file into a
 // second project: whatever the loader made of the input must survive its own save unchanged.
-// Runs without settings, as a tool would.
+// Runs without settings, as a tool would; the files live on the memory file system
+// (ScratchFiles.h).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "ScratchFiles.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/ProjectCompare.h"
-#include "platform/Folders.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
-namespace {
-
-const std::wstring& Folder() {
-  static const std::wstring folder = platform::MakePrivateTempFolder(L"project-fuzz");
-  if (folder.empty()) std::abort();
-  return folder;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::wstring input = Folder() + L"/input.bxp";
-  const std::wstring saved = Folder() + L"/saved.bxp";
-  if (!platform::WriteFileBytes(input, std::string_view(reinterpret_cast<const char*>(data), size)))
+  static const std::wstring input = fuzz::ScratchFolder() + L"/input.bxp";
+  static const std::wstring saved = fuzz::ScratchFolder() + L"/saved.bxp";
+  static const std::wstring backup = ProjectBackupPath(saved);
+  if (!fuzz::OverwriteFile(input, std::string_view(reinterpret_cast<const char*>(data), size)))
     std::abort();
   // No earlier round may leave a file or backup behind for this one to read.
   platform::RemoveFile(saved);
-  platform::RemoveFile(ProjectBackupPath(saved));
+  platform::RemoveFile(backup);
 
   Project first;
   first.Load(input);

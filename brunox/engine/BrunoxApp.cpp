@@ -1,14 +1,19 @@
 #include "brunox/engine/BrunoxApp.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
+#include "brunox/engine/ProjectFileCheck.h"
 #include "brunox/engine/SettingsStores.h"
 #include "kavra/CDB.h"
 #include "mervis/Log.h"
+#include "platform/Folders.h"
+#include "platform/Limits.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -24,18 +29,39 @@ const wchar_t* const kTitle = L"Ovra DB Brunox";
 
 std::wstring TrimQuotes(const std::wstring& s) { return platform::Trim(s, L"\""); }
 
+// Where a user finds the details of what went wrong.
+std::wstring SeeTheLog() {
+  if (CLog::Level() >= 2) return L"The program log is off (setting LogLevel=2).";
+  return L"See the log for details: " + CLog::FilePath();
+}
+
 // Ctrl-C (or a TERM signal) during a console run stops the run as the window's Stop command does:
-// the workers end their round, the epilogues run and the statement log is complete.
-std::atomic<int>* g_consoleStop = nullptr;
+// the workers end their round, the epilogues run and the statement log is complete. A second one
+// while that stop is under way ends the process at once, so a driver call that never returns
+// cannot keep the program alive. Only async-signal-safe calls in the handler.
+std::atomic<std::atomic<int>*> g_consoleStop{nullptr};
+static_assert(std::atomic<std::atomic<int>*>::is_always_lock_free &&
+              std::atomic<int>::is_always_lock_free,
+              "the signal handler may only touch lock-free atomics");
 
 extern "C" void StopConsoleRun(int) {
-  if (g_consoleStop) g_consoleStop->store(1);
+  std::atomic<int>* stop = g_consoleStop.load();
+  if (!stop) return;
+  if (stop->exchange(1) == 0) {
+    static const char kStopping[] =
+        "\nStopping the run: the threads end their round (interrupt again to quit at once)...\n";
+    (void)!::write(STDERR_FILENO, kStopping, sizeof kStopping - 1);
+    return;
+  }
+  static const char kQuit[] = "\nInterrupted again: quitting without waiting for the run.\n";
+  (void)!::write(STDERR_FILENO, kQuit, sizeof kQuit - 1);
+  ::_exit(130);
 }
 
 class ConsoleStopSignals {
  public:
   explicit ConsoleStopSignals(std::atomic<int>* stop) {
-    g_consoleStop = stop;
+    g_consoleStop.store(stop);
     struct sigaction action {};
     action.sa_handler = StopConsoleRun;
     sigemptyset(&action.sa_mask);
@@ -45,7 +71,7 @@ class ConsoleStopSignals {
   ~ConsoleStopSignals() {
     sigaction(SIGINT, &oldInt_, nullptr);
     sigaction(SIGTERM, &oldTerm_, nullptr);
-    g_consoleStop = nullptr;
+    g_consoleStop.store(nullptr);
   }
   ConsoleStopSignals(const ConsoleStopSignals&) = delete;
   ConsoleStopSignals& operator=(const ConsoleStopSignals&) = delete;
@@ -55,36 +81,14 @@ class ConsoleStopSignals {
   struct sigaction oldTerm_ {};
 };
 
-// The console's account of the run that just ended.
-std::wstring RunSummary() {
-  // Only what the run measured: threads that ran, executions counted, the run's own clock.
-  int failedThreads = 0;
-  int unconnected = 0;
-  for (int i = 0; i < g_runner->ThreadsOfLastRun; ++i) {
-    const int state = g_runner->Record(i).State;
-    if (state == kWorkerFailed) ++failedThreads;
-    if (state == kWorkerConnecting) ++unconnected;
-  }
-  const double seconds = g_runner->Timer.Seconds();
-  const int executions = g_runner->TotalExecs;
-  std::wstring text = platform::Format(L"Run finished: %d threads, %d executions in %ls s",
-                                       g_runner->ThreadsOfLastRun, executions,
-                                       platform::FormatFixed(seconds, 1).c_str());
-  if (seconds > 0)
-    text += L" (" + platform::FormatFixed(executions / seconds, 1) + L" per second)";
-  text += L".\n";
-  if (failedThreads > 0)
-    text += platform::Format(L"%d threads had a failing statement (see the log).\n", failedThreads);
-  if (unconnected > 0)
-    text += platform::Format(L"%d threads could not connect (see the log).\n", unconnected);
+// A log that was not written whole is not named as if it could be used.
+std::wstring StatementLogLine() {
   const std::wstring log = g_runner->StatementLogPath();
   if (g_project.SQLFile.empty())
-    text += L"No executed-statement log: the project names none.\n";
-  else if (log.empty() || !platform::FileExists(log))
-    text += L"The executed-statement log could not be written: " + log + L"\n";
-  else
-    text += L"Executed-statement log: " + log + L"\n";
-  return text;
+    return L"No executed-statement log: the project names none (SQLFile).\n";
+  if (!g_runner->StatementLogComplete() || log.empty() || !platform::FileExists(log))
+    return L"The executed-statement log could not be written whole. " + SeeTheLog() + L"\n";
+  return L"Executed-statement log: " + log + L"\n";
 }
 
 }  // namespace
@@ -95,51 +99,85 @@ CBrunoxApp::~CBrunoxApp() {
   if (g_app == this) g_app = nullptr;
 }
 
+std::wstring CBrunoxApp::UsageText() {
+  return L"Usage: brunox [switches] [project.bxp]\n"
+         L"  -c          console mode: run the project once without a window, then quit\n"
+         L"  -r          run the project as soon as the window is up\n"
+         L"  -q          close the window when that run has ended\n"
+         L"  -x          do not connect at start\n"
+         L"  -@profile   connect with the connection profile file 'profile'\n"
+         L"  -h, --help  show this list\n"
+         L"Switches may start with '/' as well (/c). Without a project file the last project\n"
+         L"(setting LastFile) is used.\n"
+         L"Exit status: 0 the run ran and no thread failed; 1 it could not start;\n"
+         L"2 threads failed or could not connect, or the run reported errors.\n";
+}
+
 void CBrunoxApp::ParseParam(const std::wstring& argument) {
   if (argument.empty()) return;
+  if (argument == L"-h" || argument == L"/h" || argument == L"--help") {
+    helpWanted_ = true;
+    return;
+  }
+  // Switches are one letter, or -@ with its profile; any other argument that starts with '/' is
+  // a path, whether or not it exists.
   const wchar_t first = argument[0];
-  if (first != L'-' && first != L'/') {
+  const bool isSwitch =
+      first == L'-' || (first == L'/' && (argument.size() == 2 || argument[1] == L'@'));
+  if (!isSwitch) {
     const std::wstring file = TrimQuotes(argument);
+    if (!ProjectArgument.empty() && ProjectArgument != file) {
+      if (usageError_.empty())
+        usageError_ = platform::Format(L"More than one project file was named: '%ls' and '%ls'.",
+                                       ProjectArgument.c_str(), file.c_str());
+      return;
+    }
+    ProjectArgument = file;
     if (platform::FileExists(file)) FileList.insert(FileList.begin(), file);
     return;
   }
-  // A '/' switch and a file path both start with '/': a path to an existing file is a file.
-  if (first == L'/' && argument.size() > 2 && platform::FileExists(argument)) {
-    FileList.insert(FileList.begin(), argument);
+  if (argument.size() >= 2 && argument[1] == L'@') {
+    if (argument.size() < 3) {
+      platform::Ui().MessageBox(L"-@ switch without profile was specified.", L"Warning!",
+                                platform::MsgButtons::Ok, platform::MsgIcon::Information);
+      return;
+    }
+    Profile = TrimQuotes(argument.substr(2));
     return;
   }
-  if (argument.size() < 2) return;
-  switch (argument[1]) {
-    case L'@':
-      if (argument.size() < 3) {
-        platform::Ui().MessageBox(L"-@ switch without profile was specified.", L"Warning!",
-                                  platform::MsgButtons::Ok, platform::MsgIcon::Information);
+  if (argument.size() == 2) {
+    switch (argument[1]) {
+      case L'c':
+        console_ = 1;
+        RunAtStart = 1;
+        QuitAfterRun = 1;
         return;
-      }
-      Profile = TrimQuotes(argument.substr(2));
-      return;
-    case L'c':
-      if (argument.size() != 2) return;
-      console_ = 1;
-      RunAtStart = 1;
-      QuitAfterRun = 1;
-      return;
-    case L'q':
-      if (argument.size() == 2) QuitAfterRun = 1;
-      return;
-    case L'r':
-      if (argument.size() == 2) RunAtStart = 1;
-      return;
-    case L'x':
-      if (argument.size() == 2) NoConnect = 1;
-      return;
-    default:
-      return;
+      case L'q':
+        QuitAfterRun = 1;
+        return;
+      case L'r':
+        RunAtStart = 1;
+        return;
+      case L'x':
+        NoConnect = 1;
+        return;
+      default:
+        break;
+    }
   }
+  if (usageError_.empty())
+    usageError_ = platform::Format(L"Unknown switch '%ls'.", argument.c_str());
+}
+
+void CBrunoxApp::ShowError(const std::wstring& text) {
+  platform::Ui().MessageBox(text, L"Error", platform::MsgButtons::Ok, platform::MsgIcon::Error);
 }
 
 int CBrunoxApp::InitInstance() {
-  exitCode_ = 0;
+  exitCode_ = kExitOk;
+  // Every worker thread holds at least one descriptor; the usual soft limit of 1024 would stop a
+  // large run long before the thread limit.
+  platform::RaiseOpenFileLimit();
   g_settings = new CSettings();
   // The stored values are loaded before the log opens, so the log follows the stored level.
   g_settings->LoadData();
@@ -147,24 +185,35 @@ int CBrunoxApp::InitInstance() {
   CLog::State(L"CBrunoxApp::InitInstance");
   VisualizerPath = platform::JoinPath(ProgramFolder(), L"vis/DBBrunoxVisualizer");
   RegisterFileType(L"Ovra DB Brunox Project", L".bxp");
+  helpWanted_ = false;
+  usageError_.clear();
+  ProjectArgument.clear();
+  FileList.clear();
   ParseParams();
 
-  g_runner = new BrunoxRunner();
-  g_mainDB = CDB::newDB(0);
-  if (!g_mainDB) {
-    platform::Ui().MessageBox(L"Could not initialize database environment.", L"Critical Error",
-                              platform::MsgButtons::Ok, platform::MsgIcon::Error);
-    exitCode_ = 1;
-  } else if (console_) {
-    RunConsole();
-  } else if (ShowMainWindow) {
-    ShowMainWindow(*this);
+  if (!usageError_.empty()) {
+    ShowError(usageError_ + L"\n" + platform::TrimRight(UsageText(), L"\n"));
+    exitCode_ = kExitNotRun;
+  } else if (helpWanted_) {
+    ConsoleWrite(UsageText());
   } else {
-    platform::Ui().MessageBox(
-        L"This build of the program has no window. Run a project in console mode: brunox -c "
-        L"project.bxp",
-        L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Warning);
-    exitCode_ = 1;
+    g_runner = new BrunoxRunner();
+    g_mainDB = CDB::newDB(0);
+    if (!g_mainDB) {
+      platform::Ui().MessageBox(L"Could not initialize database environment.", L"Critical Error",
+                                platform::MsgButtons::Ok, platform::MsgIcon::Error);
+      exitCode_ = kExitNotRun;
+    } else if (console_) {
+      RunConsole();
+    } else if (ShowMainWindow) {
+      ShowMainWindow(*this);
+    } else {
+      platform::Ui().MessageBox(
+          L"This build of the program has no window. Run a project in console mode: brunox -c "
+          L"project.bxp",
+          L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Warning);
+      exitCode_ = kExitNotRun;
+    }
   }
 
   delete g_mainDB;
@@ -181,8 +230,7 @@ int CBrunoxApp::InitInstance() {
 bool CBrunoxApp::RestoreConnection() {
   if (g_mainDB->IsConnected()) return true;
   g_mainDB->Info = g_project.DefConnection;
-  const bool useProfile = !Profile.empty() && platform::FileExists(Profile);
-  if (!CDB::isOK(connectDialog_.DoConnect(g_mainDB, useProfile ? &Profile : nullptr, 1)))
+  if (!CDB::isOK(connectDialog_.DoConnect(g_mainDB, Profile.empty() ? nullptr : &Profile, 1)))
     return false;
   if (g_project.DefConnection != g_mainDB->Info) {
     g_project.DefConnection = g_mainDB->Info;
@@ -191,47 +239,136 @@ bool CBrunoxApp::RestoreConnection() {
   return true;
 }
 
+std::wstring CBrunoxApp::ConsoleProjectPath() {
+  if (!ProjectArgument.empty()) {
+    const std::wstring problem = ProjectFileProblem(ProjectArgument);
+    if (problem.empty()) return ProjectArgument;
+    ShowError(problem);
+    return {};
+  }
+  const std::wstring last = g_settings->getStr(kStoreMain, L"LastFile");
+  const std::wstring where =
+      L"the setting LastFile (in " + platform::JoinPath(platform::ConfigFolder(), L"settings.ini") +
+      L")";
+  if (last.empty()) {
+    ShowError(L"No project file was named, and " + where + L" names none.\n" +
+              L"Run a project with: brunox -c project.bxp");
+    return {};
+  }
+  const std::wstring problem = ProjectFileProblem(last);
+  if (problem.empty()) return last;
+  ShowError(problem + L"\nThe project was named by " + where + L".");
+  return {};
+}
+
+void CBrunoxApp::PrepareConsoleRun() {
+  g_project.Console = 1;
+  g_project.DefConnection = g_mainDB->Info;
+  g_project.StopOnError = g_settings->getInt(kStoreMain, L"StopOnError");
+  g_project.StatPeriod = g_settings->getInt(kStoreMain, L"StatPeriod");
+  g_project.StatByTask = g_settings->getInt(kStoreMain, L"StatByTask");
+  g_project.StatPerPeriod = g_settings->getInt(kStoreMain, L"StatPerPeriod");
+  g_project.LogLevel = g_settings->getInt(kStoreMain, L"LogLevel");
+  // The window's run command takes the column size limit from the settings; console mode does
+  // the same so that both read the same values.
+  g_project.MaxBlobBytes = g_settings->getInt(kStoreTask, L"MaxBlobSize") << 10;
+  g_project.MainDB = g_mainDB;
+  g_project.Callback = [](int, int, int, const std::wstring&, const std::wstring&) { return 0; };
+  // Console mode has neither of the window's one-off Run-sequential and Run-by-group commands.
+  g_runner->RunMode = 0;
+}
+
 void CBrunoxApp::RunConsole() {
   ConsoleWrite(std::wstring(kTitle) + L" (console mode)...\n\n");
-  const std::wstring path = FileList.empty() ? g_settings->getStr(0, L"LastFile") : FileList[0];
+  exitCode_ = kExitNotRun;
+  const std::wstring path = ConsoleProjectPath();
+  if (path.empty()) return;
   g_project.Load(path);
-  ConsoleWrite(L"Project: " + (path.empty() ? std::wstring(L"(none)") : path) + L"\n");
+  ConsoleWrite(L"Project: " + path + L"\n");
 
+  if (!Profile.empty() && !platform::FileExists(Profile)) {
+    ShowError(platform::Format(L"Connection profile '%ls' not found.", Profile.c_str()));
+    return;
+  }
+  if (Profile.empty() && g_project.DefConnection.IsEmpty()) {
+    ShowError(platform::Format(
+        L"The project '%ls' names no database connection: its [DefConnection] section is "
+        L"missing or empty.\nAdd Kind=1 and ConnString=Driver=...;... there, or connect with "
+        L"-@profile.",
+        path.c_str()));
+    return;
+  }
   if (!RestoreConnection()) {
-    platform::Ui().MessageBox(
-        L"Could not restore connection from the project properties.\nSee log for details.",
-        L"Error", platform::MsgButtons::Ok, platform::MsgIcon::Error);
-    if (!g_mainDB->ErrorText.empty()) ConsoleWrite(L"Connection error: " + g_mainDB->ErrorText + L"\n");
-    exitCode_ = 1;
+    ShowError(L"Could not restore connection from the project properties.\n" +
+              (g_mainDB->ErrorText.empty() ? std::wstring() : g_mainDB->ErrorText + L"\n") +
+              SeeTheLog());
     return;
   }
   ConsoleWrite(L"Connected: " + g_mainDB->ConInfo(1, 1) + L"\n");
 
-  g_project.Console = 1;
-  g_project.DefConnection = g_mainDB->Info;
-  g_project.StopOnError = g_settings->getInt(0, L"StopOnError");
-  g_project.StatPeriod = g_settings->getInt(0, L"StatPeriod");
-  g_project.StatByTask = g_settings->getInt(0, L"StatByTask");
-  g_project.StatPerPeriod = g_settings->getInt(0, L"StatPerPeriod");
-  g_project.LogLevel = g_settings->getInt(0, L"LogLevel");
-  // The window's run command takes the column size limit from the settings; console mode does
-  // the same so that both read the same values.
-  g_project.MaxBlobBytes = g_settings->getInt(2, L"MaxBlobSize") << 10;
-  g_project.MainDB = g_mainDB;
-  g_project.Callback = [](int, int, int, const std::wstring&, const std::wstring&) { return 0; };
+  PrepareConsoleRun();
+  if (!g_runner->CheckProject(&g_project)) return;
 
-  // Console mode has neither of the window's one-off Run-sequential and Run-by-group commands.
-  g_runner->RunMode = 0;
   ConsoleWrite(L"Running... (Ctrl-C stops the run)\n");
   {
     ConsoleStopSignals signals(&g_runner->Stop);
     g_runner->Run(&g_project);
   }
-  const std::wstring summary = RunSummary();
-  ConsoleWrite(summary);
-  CLog::State2(platform::TrimRight(summary, L"\n"));
+  ReportConsoleRun();
 }
 
+void CBrunoxApp::ReportConsoleRun() {
+  // Only what the run measured: threads that ran, executions counted, the run's own clock.
+  const int threads = g_runner->ThreadsOfLastRun;
+  int failedThreads = 0;
+  int unconnected = 0;
+  for (int i = 0; i < threads; ++i) {
+    const int state = g_runner->Record(i).State;
+    if (state == kWorkerFailed) ++failedThreads;
+    if (state == kWorkerConnecting) ++unconnected;
+  }
+  const std::int64_t executions = g_runner->TotalExecs.load();
+  const std::int64_t failedRounds = g_runner->FailedRounds.load();
+  const double seconds = g_runner->Timer.Seconds();
+
+  std::wstring text = L"Run finished in " + platform::FormatFixed(seconds, 1) + L" s: " +
+                      platform::FromInt(threads) + L" threads, " + platform::FromInt(executions) +
+                      L" executions";
+  if (seconds > 0)
+    text += L" (" + platform::FormatFixed(static_cast<double>(executions) / seconds, 1) +
+            L" per second)";
+  text += L", " + platform::FromInt(failedRounds) + L" failed rounds.\n";
+  if (failedThreads > 0)
+    text += L"Threads with a failing statement: " + platform::FromInt(failedThreads) + L". " +
+            SeeTheLog() + L"\n";
+  if (unconnected > 0)
+    text += L"Threads that could not connect: " + platform::FromInt(unconnected) + L". " +
+            SeeTheLog() + L"\n";
+
+  // Nothing ran, nothing to log: a line about the log would only mislead then.
+  if (threads > 0) text += StatementLogLine();
+  ConsoleWrite(text);
+  CLog::State2(platform::TrimRight(text, L"\n"));
+
+  const std::vector<std::wstring>& runErrors = g_runner->RunErrors();
+  if (!runErrors.empty()) {
+    std::wstring list = L"The run reported errors:";
+    for (const std::wstring& error : runErrors) list += L"\n  " + error;
+    ShowError(list);
+  }
+
+  if (threads == 0) {
+    if (runErrors.empty())
+      ShowError(L"Nothing ran: no worker thread was started (the active tasks have Threads=0, or "
+                L"their own connections failed). " + SeeTheLog());
+    exitCode_ = kExitNotRun;
+  } else if (failedThreads > 0 || unconnected > 0 || failedRounds > 0 || !runErrors.empty() ||
+             !g_runner->StatementLogComplete()) {
+    exitCode_ = kExitRunFailed;
+  } else {
+    exitCode_ = kExitOk;
+  }
+}
 
 void CBrunoxApp::LaunchVisualizer(const std::vector<std::wstring>& files) {
   if (!platform::FileExists(VisualizerPath)) {

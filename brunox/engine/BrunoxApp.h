@@ -28,10 +28,22 @@ class CBrunoxApp : public CSmApp {
   // object; returns when the window closes. Without it window mode says it is not available.
   std::function<void(CBrunoxApp&)> ShowMainWindow;
 
-  // 0 when the program did what was asked; 1 when console mode could not run its project (no
-  // database environment, no connection), so that unattended callers see the failure.
+  // The process's exit status, so that unattended callers see what happened: kExitOk when the
+  // program did what was asked (in console mode: the run ran and no thread failed),
+  // kExitNotRun when it could not (a wrong command line, no project, no connection, nothing to
+  // run), kExitRunFailed when the run ran but threads failed or could not connect, or the run
+  // itself reported errors.
+  static constexpr int kExitOk = 0;
+  static constexpr int kExitNotRun = 1;
+  static constexpr int kExitRunFailed = 2;
   int ExitCode() const { return exitCode_; }
   bool ConsoleMode() const { return console_ != 0; }
+  // The list of switches that -h shows and a wrong switch repeats.
+  static std::wstring UsageText();
+
+  // The project file as named on the command line, whether or not it exists: console mode
+  // refuses a name it cannot load rather than run some other project.
+  std::wstring ProjectArgument;
 
   std::wstring VisualizerPath;
   std::wstring Profile;
@@ -41,12 +53,22 @@ class CBrunoxApp : public CSmApp {
 
  private:
   void RunConsole();
+  // The project console mode runs: the one named on the command line, else the setting LastFile.
+  // "" after telling the user why there is none that can be loaded.
+  std::wstring ConsoleProjectPath();
+  // Fills the project's run-time fields from the settings and the main connection.
+  void PrepareConsoleRun();
+  // The summary, the run's own errors and the exit status of a console run that has ended.
+  void ReportConsoleRun();
+  void ShowError(const std::wstring& text);
   // Connects the main database object as the window does on start: from the project's default
   // connection, or from the -@ profile when that file exists.
   bool RestoreConnection();
 
   int console_ = 0;
   int exitCode_ = 0;
+  bool helpWanted_ = false;
+  std::wstring usageError_;  // the first thing wrong with the command line
   CAdvConnect connectDialog_;
 };
 

@@ -14,10 +14,15 @@
 //
 // Threads and locks: the caller's thread inside Run and AskStop, one master thread per run, and
 // the workers (pthreads with 256 KiB stacks, at most kMaxThreads per run). The six locks, never
-// two held at once: kLockConnect around each worker's connect, kLockPlan around plan capture,
-// kLockStatementLog around every open of and write to the executed-statement log, kLockValueLines
-// around handing out value-file lines at thread creation, kLockValueFileRead around every read of
-// a value file during the run (lock 1 is unused).
+// two held at once: kLockConnect around each worker's connect and disconnect, kLockPlan around
+// plan capture, kLockStatementLog around every open of and write to the executed-statement log,
+// kLockValueLines around handing out value-file lines at thread creation, kLockValueFileRead
+// around every read of a value file during the run (lock 1 is unused).
+//
+// Errors of the run as a whole (an unknown run mode, a stop rule without its number, no active
+// task, a task whose connection failed, the thread limit, too few open files for the threads)
+// are logged and kept for RunErrors(). A round that fails is counted in FailedRounds, not in
+// TotalExecs, so rates and mean times divide executed work by its time.
 //
 // There is one runner for the whole program: g_runner, created by the program's start-up
 // (CBrunoxApp) before anything can run a project and deleted at its end.
@@ -31,6 +36,7 @@
 #include <vector>
 
 #include "brunox/engine/RunEvents.h"
+#include "brunox/engine/RunStopRules.h"
 #include "brunox/engine/StatementLog.h"
 #include "brunox/engine/ThreadInfo.h"
 #include "mervis/TimeCounter.h"
@@ -93,21 +99,25 @@ class BrunoxRunner {
   int StatSeriesCount() const;
 
   // ---- Statement parameters ----
-  // Generates P1..Pn of the record's task with the record's engine and puts them in place of
-  // the markers ?1..?n of `text`. The engine is made, initialised, bound to `db` and told the
-  // column names on first use and keeps its patterns and generators from then on. `oneOff`
-  // (a preview outside a run) ends the engine's row afterwards, so the next call starts afresh.
+  // Generates P1..Pn of the record's task with the record's engine (none when the task has no
+  // parameters). The engine is made, initialised, bound to `db` and told the column names on
+  // first use and keeps its patterns and generators from then on. `oneOff` (a preview outside a
+  // run) ends the engine's row afterwards, so the next call starts afresh.
+  std::vector<std::wstring> GenerateValues(ThreadInfo* record, Project* project, CDB* db,
+                                           bool oneOff = false);
+  // GenerateValues, put in place of the markers ?1..?n of `text` (FillMarkers).
   void ParamsForOneLine(std::wstring* text, ThreadInfo* record, Project* project, CDB* db,
                         bool oneOff = false);
-  // Splits `line` at `separator` and puts field i in place of the marker ?i, from the last field
-  // down, so ?1 never takes the start of ?10.
+  // Splits `line` at `separator` and puts field i in place of the marker ?i (FillMarkers).
   static void PrepareOneLine(std::wstring* text, const std::wstring& line, wchar_t separator);
-  // The next line of `file` (going back to its start at the end), then PrepareOneLine. A file
-  // without lines leaves the markers as they are.
+  // The next line of `file`, going back to its start at the end (under kLockValueFileRead).
+  // False when the file has no line.
+  bool NextValueLine(ValueFile* file, std::wstring* line);
+  // NextValueLine, then PrepareOneLine. A file without lines leaves the markers as they are.
   void PrepareOneStmt(std::wstring* text, ValueFile* file, wchar_t separator);
-  // The value file a worker reads: the task's shared one, or a new one the worker owns.
-  // *opened: 1 when lines can be read from it.
-  ValueFile* OpenParamFile(ThreadInfo* record, int* opened);
+  // The value file a worker reads: the task's shared one, or a new one put into *own, which the
+  // worker then owns. *opened: 1 when lines can be read from it.
+  ValueFile* OpenParamFile(ThreadInfo* record, std::unique_ptr<ValueFile>* own, int* opened);
   // The separator character of a task's Separator text ("<tab>" is a tab).
   static wchar_t SeparatorChar(const std::wstring& separator);
 
@@ -128,7 +138,7 @@ class BrunoxRunner {
   std::unique_ptr<PerfCounters> CounterSet;
   std::atomic<int> Stop{0};
   std::atomic<int> PauseAll{0};
-  std::atomic<int> TotalExecs{0};
+  std::atomic<std::int64_t> TotalExecs{0};  // executed rounds of all workers in this run
   int Tick = -1;      // statistics periods taken
   int RunMode = 0;    // set by the window before Run: 0 together, 1 one after another, -1 groups
   std::atomic<int> ThreadsStarted{0};  // records used so far in this run
@@ -148,6 +158,7 @@ class BrunoxRunner {
   std::atomic<std::int64_t> FailedRounds{0};
   // What went wrong with the run as a whole (thread limit, an unknown run mode, a stop rule
   // without its number, ...), in the order it happened; each is in the program log too.
+  // Read them once the run has ended.
   const std::vector<std::wstring>& RunErrors() const { return runErrors_; }
   // False when the executed-statement log of the last run could not be written whole.
   bool StatementLogComplete() const { return statementLogComplete_; }
@@ -155,6 +166,8 @@ class BrunoxRunner {
   const std::wstring& StatementLogPath() const { return statementLog_.Path(); }
 
  private:
+  friend class Worker;
+
   int Notify(int code, int a, int b, const std::wstring& p = {}, const std::wstring& s = {});
   void MasterThreadProc();
   void DoRunThreads();
@@ -170,21 +183,35 @@ class BrunoxRunner {
   // Joins the ended workers of the step and closes it.
   void EndStep();
   void RunEpilogue(int taskIndex);
-  static void CloseOwnConnection(Task& task);
+  // Closes the connection the runner opened for task `index`, if any; the task's DB is null after.
+  void CloseOwnConnection(Task& task, int index);
+  // Checks made once before a run prepares anything; false when it cannot run.
+  bool CheckRunnable();
   // The stop rules of the run mode, applied after every 50 ms wait.
   void ApplyStopRules();
+  // Cancels the statements of the workers that still run one long after the run was told to stop.
+  void CancelLateStatements();
   // Records of the current step that exist: [StepFirst, StepFirst + count).
   int StepRecordCount() const;
   // Called by a worker as the last thing it does with its record.
   void WorkerEnded(ThreadInfo* record);
   void WriteStatementLogHeader();
+  // Under kLockStatementLog: notes a write failure of the log (logged once per run).
+  void NoteStatementLogFailure();
   void CleanUpRun();
   // Logs `text` as an error of the run and keeps it for RunErrors().
   void ReportRunError(const std::wstring& text);
 
   std::unique_ptr<ThreadInfo[]> threadInfos_;
+  std::mutex runErrorsMutex_;
   std::vector<std::wstring> runErrors_;
-  bool statementLogComplete_ = true;
+  bool statementLogComplete_ = true;  // written under kLockStatementLog during a run
+  RunStopRules stopRules_;             // loaded before a run prepares anything
+  // The connections the runner opened for tasks that do not use the main one, by task index;
+  // a task's DB points at its entry (or at the main connection) while its part of the run lasts.
+  std::vector<std::unique_ptr<CDB>> ownConnections_;
+  double stopSeenAt_ = -1;   // Timer seconds when the master first saw Stop; -1 before
+  double lastCancelAt_ = -1;
   std::mutex locks_[kLockCount];
   StatementLog statementLog_;
   std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files

@@ -9,7 +9,7 @@
 int ExReport::OpenTextFile(const std::wstring& name) {
   CloseTextFile();
   if (name.empty()) return 0;
-  textFile_ = std::fopen(platform::NativePath(name).c_str(), "wb");
+  textFile_ = std::fopen(platform::NativePath(name).c_str(), "wbe");
   if (textFile_) return 0;
   const int code = errno;
   std::wstring reason;

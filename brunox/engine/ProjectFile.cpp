@@ -165,9 +165,11 @@ void Project::Load(const std::wstring& path) {
   pcIsSQL = f.Read(L"pcIsSQL", 0);
   pcIsText = f.Read(L"pcIsText", 0);
 
+  // Like tasks and parameters, the list ends at the first entry the file does not hold.
   IniReports.clear();
   const int reports = ClampCount(f.Read(L"IniReports", 0), kMaxIniReports);
-  for (int i = 0; i < reports; ++i) IniReports.push_back(f.ReadByNo(L"IniReport", i, L""));
+  for (int i = 0; i < reports && f.HasKey(L"IniReport" + platform::FromInt(i)); ++i)
+    IniReports.push_back(f.ReadByNo(L"IniReport", i, L""));
 
   const int tasks = ClampCount(f.Read(L"Tasks", 0), kMaxTasks);
   Tasks.clear();

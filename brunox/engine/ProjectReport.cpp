@@ -112,7 +112,7 @@ void TaskSection(MultiReport& report, const Project& p, const Task& t, int numbe
     report.Row2(L"File with parameters", t.File);
     const bool tab = t.Separator.empty() || t.Separator == L"<tab>";
     report.Row2(L"Parameters file value separator",
-                tab ? Markup(L"&lt;tab&gt;") : Markup::Escaped(t.Separator));
+                Markup::Escaped(tab ? L"<tab>" : t.Separator));
   }
   report.EndTable();
 }

@@ -32,5 +32,11 @@ enum ThreadRunState {
   kThreadEndedFailed = -4,  // it ended after a statement had failed
 };
 
-// ThreadInfo::State.
-enum WorkerState { kWorkerRunning = 0, kWorkerConnecting = 1, kWorkerFailed = 2 };
+// ThreadInfo::State. A worker that could not connect stays kWorkerConnecting; one that saw the
+// run's stop before its turn to connect never tried and is kWorkerStoppedBeforeConnect.
+enum WorkerState {
+  kWorkerRunning = 0,
+  kWorkerConnecting = 1,
+  kWorkerFailed = 2,
+  kWorkerStoppedBeforeConnect = 3,
+};

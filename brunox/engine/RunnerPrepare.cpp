@@ -47,7 +47,7 @@ int BrunoxRunner::PrepareToRun(int taskIndex, int groupThreads) {
 
   const int first = ThreadsStarted;
   if (taskIndex < 0) {
-    for (size_t i = 0; i < tasks.size(); ++i)
+    for (size_t i = 0; i < tasks.size() && !Stop; ++i)
       if (PrepareOneTask(tasks[i], static_cast<int>(i)) != 0) break;
   } else {
     PrepareOneTask(tasks[taskIndex], taskIndex);
@@ -66,17 +66,17 @@ int BrunoxRunner::PrepareOneTask(Task& task, int index) {
   task.PlanWanted = RunProject->ShowPlan;
   if (task.DefConnect == 0) {
     task.DB = nullptr;
-    CDB* own = CDB::newDB(task.TaskCon.DsType);
+    std::unique_ptr<CDB> own(CDB::newDB(task.TaskCon.DsType));
     CONN_INFO info = task.TaskCon;
     if (!own || !CDB::isOK(own->OpenConnection(&info))) {
       // The task is skipped; its epilogue step finds no connection and does nothing.
-      CLog::Bug(L"Could not connect to '" + info.ConInfo() + L"'", own ? own->ErrorText : L"",
-                __FILE__, __LINE__);
-      delete own;
+      ReportRunError(L"Task '" + task.Name + L"' could not connect to '" + info.ConInfo() +
+                     L"': " + (own ? own->ErrorText : std::wstring(L"no ODBC environment")));
       CLog::State(nullptr);
       return 0;
     }
-    task.DB = own;
+    task.DB = own.get();
+    ownConnections_[index] = std::move(own);
   }
   RunSQL(task.DB, task.SQLBefore, task.UseParser);
 
@@ -100,9 +100,10 @@ int BrunoxRunner::PrepareOneTask(Task& task, int index) {
   int result = 0;
   int priority = kPriorityNormal;
   for (int j = 0; j < task.Threads; ++j) {
+    // Creating ten thousand threads takes a while: a stop must not wait for all of them.
+    if (Stop) break;
     if (ThreadsStarted >= kMaxThreads) {
-      CLog::Bug(platform::Format(L"Thread limit %d exceeds.", kMaxThreads), L"", __FILE__,
-                __LINE__);
+      ReportRunError(platform::Format(L"Thread limit %d exceeds.", kMaxThreads));
       result = -2;
       break;
     }
@@ -125,7 +126,7 @@ int BrunoxRunner::PrepareOneTask(Task& task, int index) {
             task.File.c_str(), j, task.Threads);
         Stop = 1;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        CLog::Bug(message, L"", __FILE__, __LINE__);
+        ReportRunError(message);
         platform::Ui().MessageBox(message, L"Warning!", platform::MsgButtons::Ok,
                                   platform::MsgIcon::Error);
         break;
@@ -228,8 +229,17 @@ void BrunoxRunner::CollectPlan(ThreadInfo* record, CDB* db, const std::wstring& 
 
 void BrunoxRunner::WriteStatementLogHeader() {
   std::lock_guard lock(locks_[kLockStatementLog]);
-  if (!statementLog_.Tried()) statementLog_.Open(DateAndTimeMacros(RunProject->SQLFile, 0, 0));
-  statementLog_.Write(StatementLogHeader(*RunProject));
+  if (!statementLog_.Tried() &&
+      !statementLog_.Open(DateAndTimeMacros(RunProject->SQLFile, 0, 0)))
+    NoteStatementLogFailure();
+  if (!statementLog_.Write(StatementLogHeader(*RunProject))) NoteStatementLogFailure();
+}
+
+void BrunoxRunner::NoteStatementLogFailure() {
+  if (!statementLogComplete_) return;
+  statementLogComplete_ = false;
+  CLog::Bug(L"The executed-statement log '" + statementLog_.Path() + L"' is incomplete",
+            statementLog_.FailureText(), __FILE__, __LINE__);
 }
 
 void BrunoxRunner::LogStatement(const ThreadInfo& record, const std::wstring& sql, int rows,
@@ -237,8 +247,12 @@ void BrunoxRunner::LogStatement(const ThreadInfo& record, const std::wstring& sq
   if (RunProject->SQLFile.empty()) return;
   const LogClock clock = LogClock::Now();
   std::lock_guard lock(locks_[kLockStatementLog]);
-  if (!statementLog_.Tried()) statementLog_.Open(DateAndTimeMacros(RunProject->SQLFile, 0, 0));
+  if (!statementLog_.Tried() &&
+      !statementLog_.Open(DateAndTimeMacros(RunProject->SQLFile, 0, 0)))
+    NoteStatementLogFailure();
   if (!statementLog_.IsOpen()) return;
-  statementLog_.Write(StatementLogLine(*RunProject, record.TaskIndex, record.TheTask->Name,
-                                       record.ThreadNo, sql, rows, execTime, fetchTime, clock));
+  if (!statementLog_.Write(StatementLogLine(*RunProject, record.TaskIndex, record.TheTask->Name,
+                                            record.ThreadNo, sql, rows, execTime, fetchTime,
+                                            clock)))
+    NoteStatementLogFailure();
 }

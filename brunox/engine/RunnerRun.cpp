@@ -13,6 +13,7 @@
 #include "mervis/Log.h"
 #include "mervis/PumpMessage.h"
 #include "platform/Folders.h"
+#include "platform/Limits.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
@@ -61,6 +62,7 @@ int BrunoxRunner::Run(Project* project) {
   StepFirst = 0;
   ThreadsOfLastRun = 0;
   baseNice_ = BaseNiceValue();
+  stopSeenAt_ = lastCancelAt_ = -1;
   {
     std::lock_guard lock(locks_[kLockStatementLog]);
     statementLog_.Forget();
@@ -109,16 +111,20 @@ void BrunoxRunner::CleanUpRun() {
       record.Joinable = false;
     }
     // The records stay readable for the reports; only what they own goes.
-    delete record.Engine;
-    record.Engine = nullptr;
+    record.Engine.reset();
     record.EngineReady = false;
     record.SharedFile = nullptr;
   }
   sharedFiles_.clear();
   {
     std::lock_guard lock(locks_[kLockStatementLog]);
-    statementLog_.Close();
+    if (!statementLog_.Close()) NoteStatementLogFailure();
   }
+  // Normally each closed with the task's part of the run; what is left goes now.
+  for (size_t i = 0; i < ownConnections_.size() && RunProject && i < RunProject->Tasks.size(); ++i)
+    if (ownConnections_[i] && RunProject->Tasks[i].DB == ownConnections_[i].get())
+      RunProject->Tasks[i].DB = nullptr;
+  ownConnections_.clear();
   stepOpen_ = false;
   if (used > 0) ThreadsOfLastRun = used;
   ThreadsStarted = 0;
@@ -143,15 +149,22 @@ void BrunoxRunner::DoRunThreads() {
     slot.Times.clear();
   }
   Timer.Start();
+  if (!CheckRunnable()) {
+    Timer.Stop();
+    CLog::State(nullptr);
+    return;
+  }
+  ownConnections_.clear();
+  ownConnections_.resize(RunProject->Tasks.size());
   CounterSet->AddCounters(nullptr);
-  switch (RunMode) {
-    case -1:
+  switch (stopRules_.RunMode()) {
+    case RunStopRules::Mode::kGroups:
       DoGroupRun();
       break;
-    case 1:
+    case RunStopRules::Mode::kOneAfterAnother:
       RunSequential();
       break;
-    default:
+    case RunStopRules::Mode::kTogether:
       if (PrepareToRun(-1, 0) == 0) {
         WaitThreads();
         EndStep();
@@ -162,6 +175,32 @@ void BrunoxRunner::DoRunThreads() {
   CounterSet->Close();
   Timer.Stop();
   CLog::State(nullptr);
+}
+
+bool BrunoxRunner::CheckRunnable() {
+  stopRules_.Load(*RunProject, RunMode);
+  for (const std::wstring& problem : stopRules_.Problems()) ReportRunError(problem);
+  if (!stopRules_.CanRun()) return false;
+  std::int64_t threads = 0;
+  for (const Task& task : RunProject->Tasks)
+    if (task.isActive) threads += std::max(0, task.Threads);
+  bool anyActive = false;
+  for (const Task& task : RunProject->Tasks) anyActive = anyActive || task.isActive;
+  if (!anyActive) {
+    ReportRunError(L"The project has no active task.");
+    return false;
+  }
+  // Every thread holds at least one descriptor (its socket or database file); the program
+  // itself needs a few dozen more. The run still starts: the threads past the limit fail to
+  // connect, and the user knows why.
+  threads = std::min<std::int64_t>(threads, kMaxThreads);
+  const std::int64_t needed = threads + 64;
+  const std::int64_t limit = platform::OpenFileLimit();
+  if (limit > 0 && needed > limit)
+    ReportRunError(platform::Format(L"%lld threads need about %lld open files; the limit is %lld.",
+                                    static_cast<long long>(threads),
+                                    static_cast<long long>(needed), static_cast<long long>(limit)));
+  return true;
 }
 
 void BrunoxRunner::RunSequential() {
@@ -198,7 +237,7 @@ void BrunoxRunner::DoGroupRun() {
   }
   if (scripts > 0)
     CLog::State2(platform::Format(L"Project level epilogue executed. %d scripts.", scripts));
-  for (Task& task : tasks) CloseOwnConnection(task);
+  for (size_t i = 0; i < tasks.size(); ++i) CloseOwnConnection(tasks[i], static_cast<int>(i));
 }
 
 void BrunoxRunner::RunEpilogue(int taskIndex) {
@@ -212,16 +251,16 @@ void BrunoxRunner::RunEpilogue(int taskIndex) {
       RunSQL(task.DB, task.SQLAfter, task.UseParser);
       ++scripts;
     }
-    CloseOwnConnection(task);
+    CloseOwnConnection(task, static_cast<int>(i));
   }
   if (scripts > 0)
     CLog::State2(platform::Format(L"Project level epilogue executed. %d scripts.", scripts));
 }
 
-void BrunoxRunner::CloseOwnConnection(Task& task) {
-  if (task.DefConnect == 0 && task.DB) {
-    task.DB->CloseConnection();
-    delete task.DB;
+void BrunoxRunner::CloseOwnConnection(Task& task, int index) {
+  if (index >= 0 && index < static_cast<int>(ownConnections_.size()) && ownConnections_[index]) {
+    ownConnections_[index]->CloseConnection();
+    ownConnections_[index].reset();
   }
   task.DB = nullptr;
 }
@@ -246,6 +285,6 @@ int BrunoxRunner::AskStop() {
 
 void BrunoxRunner::ReportRunError(const std::wstring& text) {
   CLog::Bug(text, L"BrunoxRunner", __FILE__, __LINE__);
-  std::lock_guard lock(locks_[kLockUnused]);
+  std::lock_guard lock(runErrorsMutex_);
   runErrors_.push_back(text);
 }

@@ -25,8 +25,9 @@ void BrunoxRunner::WaitThreads() {
         break;
     }
     Elapsed = static_cast<int>(std::lround(Timer.Seconds()));
-    Notify(kRunProgress, Elapsed, TotalExecs);
+    Notify(kRunProgress, Elapsed, static_cast<int>(std::min<std::int64_t>(TotalExecs, INT32_MAX)));
     ApplyStopRules();
+    CancelLateStatements();
     if (Elapsed != 0 && StatPeriod != 0 && Elapsed - LastStat >= StatPeriod) UpdateStat();
   }
   CLog::State(nullptr);
@@ -37,30 +38,24 @@ int BrunoxRunner::StepRecordCount() const {
 }
 
 void BrunoxRunner::ApplyStopRules() {
-  switch (RunProject->DoType) {
-    case kRunSeconds:
-      // The exact time, not the rounded Elapsed, which would end a run half a second early.
-      if (Timer.Seconds() >= platform::ToInt(RunProject->Seconds)) Stop = 1;
-      break;
-    case kRunAllAtLeast:
-      if (TotalExecs >= platform::ToInt(RunProject->AllTasks)) Stop = 1;
-      break;
-    case kRunEachAtLeast: {
-      const int atLeast = platform::ToInt(RunProject->AtLeast);
-      const int count = StepRecordCount();
-      bool reached = true;
-      for (int i = StepFirst; i < StepFirst + count && reached; ++i) {
-        const ThreadInfo& record = threadInfos_[i];
-        // A worker that has ended (a failed connect, StopOnError) will not get further; waiting
-        // for it would keep the others running for ever.
-        if (record.Execs < atLeast && !record.Ended) reached = false;
-      }
-      if (reached) Stop = 1;
-      break;
-    }
-    default:
-      break;  // the workers end by themselves (counts) or by the user
-  }
+  const int count = StepRecordCount();
+  if (stopRules_.RunLimitReached(Timer.Seconds(), TotalExecs, threadInfos_.get() + StepFirst, count))
+    Stop = 1;
+}
+
+void BrunoxRunner::CancelLateStatements() {
+  if (!Stop) return;
+  const double now = Timer.Seconds();
+  if (stopSeenAt_ < 0) stopSeenAt_ = now;
+  if (now - stopSeenAt_ < RunStopRules::kCancelGraceSeconds) return;
+  if (lastCancelAt_ >= 0 && now - lastCancelAt_ < RunStopRules::kCancelRepeatSeconds) return;
+  lastCancelAt_ = now;
+  int cancelled = 0;
+  const int used = ThreadsStarted;
+  for (int i = 0; i < used; ++i)
+    if (!threadInfos_[i].Ended && threadInfos_[i].CancelStatement()) ++cancelled;
+  if (cancelled > 0)
+    CLog::State2(platform::Format(L"Stop: %d statements still running were cancelled", cancelled));
 }
 
 void BrunoxRunner::EndStep() {

@@ -2,6 +2,8 @@
 
 #include <sys/time.h>
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "brunox/engine/Project.h"
@@ -28,7 +30,8 @@ std::wstring StatementLogSql(const std::wstring& sql) {
 }
 
 std::wstring StatementLogHeader(const Project& project) {
-  std::wstring header = L"TaskNo\tTaskName\tThread\tSQL\tRowsFetched\tExecTime\tFetchTime\tTimestamp";
+  std::wstring header =
+      L"TaskNo\tTaskName\tThread\tSQL\tRowsFetched\tExecTime\tFetchTime\tTimestamp";
   if (project.pcIsSQL) {
     for (const PerfCounterSlot& slot : project.Counters)
       if (slot.Enabled) header += L"\t" + slot.Title;
@@ -66,30 +69,49 @@ std::wstring StatementLogLine(const Project& project, int taskIndex, const std::
 
 StatementLog::~StatementLog() { Close(); }
 
+bool StatementLog::Fail(const char* what, int error) {
+  failure_ = platform::FromUtf8(what) + L": " + platform::FromUnknown8Bit(std::strerror(error));
+  return false;
+}
+
 bool StatementLog::Open(const std::wstring& path) {
   if (file_) std::fclose(file_);
   tried_ = true;
   path_ = path;
-  file_ = std::fopen(platform::NativePath(path).c_str(), "wb");
-  if (!file_) return false;
+  failure_.clear();
+  file_ = std::fopen(platform::NativePath(path).c_str(), "wbe");
+  if (!file_) return Fail("cannot be created", errno);
   static const unsigned char kBom[2] = {0xFF, 0xFE};
-  std::fwrite(kBom, 1, sizeof kBom, file_);
+  if (std::fwrite(kBom, 1, sizeof kBom, file_) != sizeof kBom) return Fail("write failed", errno);
   return true;
 }
 
-void StatementLog::Write(const std::wstring& text) {
-  if (!file_) return;
+bool StatementLog::Write(const std::wstring& text) {
+  if (!file_) return true;
   const std::string bytes = platform::ToUtf16Le(text);
-  std::fwrite(bytes.data(), 1, bytes.size(), file_);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+    return Fail("write failed", errno);
+  return true;
 }
 
-void StatementLog::Close() {
-  if (file_) std::fclose(file_);
+bool StatementLog::Close() {
+  bool ok = true;
+  if (file_) {
+    const bool hadError = std::ferror(file_) != 0;
+    errno = 0;
+    const bool closed = std::fclose(file_) == 0;
+    if (!closed)
+      ok = Fail("close failed", errno);
+    else if (hadError)
+      ok = Fail("write failed", EIO);
+  }
   file_ = nullptr;
   tried_ = false;
+  return ok;
 }
 
 void StatementLog::Forget() {
   Close();
   path_.clear();
+  failure_.clear();
 }

@@ -1,7 +1,8 @@
-// Filling the parameter markers ?1, ?2, ... of a statement: generated values from the record's
-// pattern engine, or the fields of a value-file line.
+// The values of the parameter markers ?1, ?2, ... of a statement: generated values from the
+// record's pattern engine, or the fields of a value-file line.
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
+#include "brunox/engine/StatementMarkers.h"
 #include "brunox/engine/ValueFile.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
@@ -9,28 +10,16 @@
 #include "platform/UiServices.h"
 #include "synthor/engine/DSynthor.h"
 
-namespace {
-
-std::wstring Marker(size_t number) { return L"?" + platform::FromUInt(number); }
-
-// From the last value down, so that ?1 never takes the beginning of ?10.
-void PutValues(std::wstring* text, const std::vector<std::wstring>& values) {
-  for (size_t i = values.size(); i > 0; --i)
-    *text = platform::ReplaceAll(*text, Marker(i), values[i - 1]);
-}
-
-}  // namespace
-
 wchar_t BrunoxRunner::SeparatorChar(const std::wstring& separator) {
   if (separator == L"<tab>" || separator.empty()) return L'\t';
   return separator[0];
 }
 
-void BrunoxRunner::ParamsForOneLine(std::wstring* text, ThreadInfo* record, Project* project,
-                                    CDB* db, bool oneOff) {
+std::vector<std::wstring> BrunoxRunner::GenerateValues(ThreadInfo* record, Project* project,
+                                                       CDB* db, bool oneOff) {
   const std::vector<TaskParam>& params = record->TheTask->Params;
-  if (params.empty()) return;
-  if (!record->Engine) record->Engine = new DSynthor;
+  if (params.empty()) return {};
+  if (!record->Engine) record->Engine = std::make_unique<DSynthor>();
   DSynthor& engine = *record->Engine;
   if (!engine.IsInitialized()) engine.Initialize(LibraryPath(), 0, nullptr);
   // Bound and told its columns once: the engine then keeps its compiled patterns and its
@@ -59,36 +48,42 @@ void BrunoxRunner::ParamsForOneLine(std::wstring* text, ThreadInfo* record, Proj
     }
     values[i] = value.value;
   }
-  PutValues(text, values);
-
   if (oneOff) {
     engine.Terminate();
     record->EngineReady = false;
   }
+  return values;
+}
+
+void BrunoxRunner::ParamsForOneLine(std::wstring* text, ThreadInfo* record, Project* project,
+                                    CDB* db, bool oneOff) {
+  const std::vector<std::wstring> values = GenerateValues(record, project, db, oneOff);
+  if (!values.empty()) *text = FillMarkers(*text, values);
 }
 
 void BrunoxRunner::PrepareOneLine(std::wstring* text, const std::wstring& line, wchar_t separator) {
-  PutValues(text, platform::Split(line, separator));
+  *text = FillMarkers(*text, platform::Split(line, separator));
+}
+
+bool BrunoxRunner::NextValueLine(ValueFile* file, std::wstring* line) {
+  std::lock_guard lock(locks_[kLockValueFileRead]);
+  return file && file->ReadLineWrapping(line);
 }
 
 void BrunoxRunner::PrepareOneStmt(std::wstring* text, ValueFile* file, wchar_t separator) {
   std::wstring line;
-  bool got;
-  {
-    std::lock_guard lock(locks_[kLockValueFileRead]);
-    got = file && file->ReadLineWrapping(&line);
-  }
-  if (got) PrepareOneLine(text, line, separator);
+  if (NextValueLine(file, &line)) PrepareOneLine(text, line, separator);
 }
 
-ValueFile* BrunoxRunner::OpenParamFile(ThreadInfo* record, int* opened) {
+ValueFile* BrunoxRunner::OpenParamFile(ThreadInfo* record, std::unique_ptr<ValueFile>* own,
+                                       int* opened) {
   const std::wstring path = CLog::DecodePath(record->TheTask->File);
   *opened = platform::FileExists(path) && !record->HasValueLine ? 1 : 0;
   if (record->SharedFile) {
     if (record->SharedFile->IsEmpty()) *opened = 0;
     return record->SharedFile;
   }
-  auto* file = new ValueFile;
-  if (*opened) *opened = file->Open(path) && !file->IsEmpty() ? 1 : 0;
-  return file;
+  *own = std::make_unique<ValueFile>();
+  if (*opened) *opened = (*own)->Open(path) && !(*own)->IsEmpty() ? 1 : 0;
+  return own->get();
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "brunox/engine/SettingsStores.h"
+#include "mervis/Log.h"
 #include "mervis/SysReg.h"
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
@@ -73,8 +74,18 @@ const CSysReg* StringFactory::Profile() const {
     cache_->profile->Section(section_);
     cache_->path = profile_;
     cache_->stamp = stamp;
+    // Once per change of the file: the reports then carry the built-in labels.
+    if (!cache_->profile->LoadError().empty())
+      CLog::Bug(L"The report label profile cannot be read", cache_->profile->LoadError(), __FILE__,
+                __LINE__);
   }
   return cache_->profile.get();
+}
+
+const std::wstring& StringFactory::ProfileError() const {
+  static const std::wstring kNone;
+  const CSysReg* profile = Profile();
+  return profile ? profile->LoadError() : kNone;
 }
 
 std::wstring StringFactory::Get(const std::wstring& key, const std::wstring& fallback) const {

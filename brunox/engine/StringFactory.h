@@ -26,6 +26,9 @@ class StringFactory {
   std::wstring Get(const std::wstring& key, const std::wstring& fallback) const;
 
   const std::wstring& ProfilePath() const { return profile_; }
+  // Why the profile in place could not be read (a FIFO, a device, a folder, a file too large);
+  // empty when it was read or when there is none. The labels then are the built-in ones.
+  const std::wstring& ProfileError() const;
 
   // Labels are cut to this length, as they always have been.
   static constexpr size_t kMaxLabel = 254;

@@ -49,7 +49,8 @@ struct Task {
   int TaskGroup = 0;
   int TDU = kEachThreadReadsFile;
   int Priority = kPriorityNormal;
-  CDB* DB = nullptr;  // run time: the task's own open connection; not owned
+  CDB* DB = nullptr;  // run time: the connection of its scripts, the main one or one the runner
+                      // opened for the task and owns; not owned here
 
   // Counts, delays and priority come from the task-defaults settings (their registered defaults
   // when there are no settings).

@@ -1,11 +1,10 @@
 #include "brunox/engine/ThreadInfo.h"
 
+#include "kavra/CDB.h"
 #include "synthor/engine/DSynthor.h"
 
-ThreadInfo::~ThreadInfo() {
-  if (ResultFile) std::fclose(ResultFile);
-  delete Engine;
-}
+ThreadInfo::ThreadInfo() = default;
+ThreadInfo::~ThreadInfo() = default;
 
 void ThreadInfo::Reset() {
   TheTask = nullptr;
@@ -17,10 +16,9 @@ void ThreadInfo::Reset() {
   ValueLine.clear();
   HasValueLine = false;
   SharedFile = nullptr;
-  if (ResultFile) std::fclose(ResultFile);
-  ResultFile = nullptr;
   Stop = 0;
   Pause = 0;
+  InStatement = false;
   Thread = pthread_t{};
   Joinable = false;
   Started = 0;
@@ -29,8 +27,19 @@ void ThreadInfo::Reset() {
   LastTime = ConnectTime = CloseTime = ExecStart = MaxTime = MinTime = 0;
   StmtTime = FetchTime = TotalTime = 0;
   Runner = nullptr;
-  delete Engine;
-  Engine = nullptr;
+  Engine.reset();
   EngineReady = false;
   PatternErrorShown.clear();
+  SetConnection(nullptr);
+}
+
+void ThreadInfo::SetConnection(CDB* db) {
+  std::lock_guard lock(connectionMutex_);
+  connection_ = db;
+}
+
+bool ThreadInfo::CancelStatement() {
+  std::lock_guard lock(connectionMutex_);
+  if (!connection_ || !InStatement) return false;
+  return CDB::isOK(connection_->Cancel());
 }

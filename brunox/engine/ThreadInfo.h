@@ -5,23 +5,28 @@
 // Who writes what: the master thread fills a record before the worker starts; after that only the
 // worker writes it, until it sets Ended. The fields that other threads read while the worker runs
 // (Execs, State, Stop, Pause, Ended) are atomics; the times are plain and may be read by others
-// once Ended is set (setting Ended publishes them).
+// once Ended is set (setting Ended publishes them). The worker's connection is reachable through
+// the record only under its connection lock, so the master thread can cancel a statement that
+// will not end while the worker may be closing that connection.
 #include <pthread.h>
 
 #include <atomic>
-#include <cstdio>
+#include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "brunox/engine/RunEvents.h"
 
 class BrunoxRunner;
+class CDB;
 class DSynthor;
 class ValueFile;
 struct Task;
 
 struct ThreadInfo {
-  ThreadInfo() = default;
+  ThreadInfo();
   ~ThreadInfo();
   // A record is owned by the runner's table; it is reset in place, never copied.
   ThreadInfo(const ThreadInfo&) = delete;
@@ -30,18 +35,25 @@ struct ThreadInfo {
   // Back to the state of a new record for a thread of `task`. Frees the engine it owned.
   void Reset();
 
+  // The worker's connection while it may run statements (null before the connect and from the
+  // start of the disconnect on). Set and cleared by the worker.
+  void SetConnection(CDB* db);
+  // Master thread: cancels the statement the worker is running, if any. True when one was.
+  bool CancelStatement();
+
   Task* TheTask = nullptr;
-  std::atomic<int> Execs{0};  // rounds completed
+  std::atomic<std::int64_t> Execs{0};  // rounds that executed their statements
   int ConsoleRow = -1;        // from the kRunAddThreadRow callback
   int TaskIndex = -1;         // position of the task in the project, from 0
   std::atomic<int> State{kWorkerRunning};  // WorkerState; kWorkerFailed stays to the end
   int ThreadNo = -1;          // within the task, from 0
   std::wstring ValueLine;     // the one value-file line of this thread (one line per thread)
   bool HasValueLine = false;  // an empty line is a line too
-  ValueFile* SharedFile = nullptr;  // the task's shared value file; not owned
-  std::FILE* ResultFile = nullptr;  // owned while the worker runs
+  ValueFile* SharedFile = nullptr;  // the task's shared value file; the runner owns it
   std::atomic<int> Stop{0};
   std::atomic<int> Pause{0};
+  // Set by the worker while a statement executes or its rows are fetched.
+  std::atomic<bool> InStatement{false};
 
   // The thread: Started opens its start gate; Ended is set by the worker as its last act on the
   // record (the runner's waits skip it from then on). Joinable until the runner has joined it.
@@ -62,9 +74,15 @@ struct ThreadInfo {
   double TotalTime = 0;
 
   BrunoxRunner* Runner = nullptr;
-  DSynthor* Engine = nullptr;  // owned; made on first use, deleted when the run ends
+  // Made on first use by the worker (or a preview); freed when the worker ends, by Reset, or
+  // with the record.
+  std::unique_ptr<DSynthor> Engine;
   // The engine knows the columns P1..Pn and is bound to the worker's connection.
   bool EngineReady = false;
   // Parameters whose pattern error has been shown already (console mode shows each once).
   std::vector<bool> PatternErrorShown;
+
+ private:
+  std::mutex connectionMutex_;
+  CDB* connection_ = nullptr;  // the worker owns it
 };

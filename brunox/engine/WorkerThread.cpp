@@ -1,16 +1,15 @@
-// One worker thread: its own connection, then round after round of the task's statements until a
-// stop flag, the task's limit or an error ends it.
+// The life of one worker thread: connect, set up, round after round, end.
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
+#include "brunox/engine/RunStopRules.h"
 #include "brunox/engine/ThreadPriority.h"
 #include "brunox/engine/ValueFile.h"
+#include "brunox/engine/Worker.h"
 #include "kavra/CDB.h"
-#include "kavra/Parse.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -19,248 +18,200 @@
 namespace {
 
 constexpr double kNoRoundYet = 40960.0;
-
-// The script of a task: its SQL text, or the file it names.
-std::wstring TaskScript(const Task& task) {
-  if (!task.UseFileSQL) return task.SQL;
-  std::wstring text;
-  if (!platform::ReadTextFile(CLog::DecodePath(task.sqlFile), text))
-    CLog::Bug(L"Could not read the script file", task.sqlFile, __FILE__, __LINE__);
-  return text;
-}
-
-// The record's engine, made when first needed: a thread that neither generates values nor
-// draws random delays never needs one, and ten thousand of them would cost memory.
-DSynthor& EngineOf(ThreadInfo* record) {
-  if (!record->Engine) record->Engine = new DSynthor;
-  return *record->Engine;
-}
-
-// A delay from `low` to `high` ms: low plus a random part when the range is not empty.
-int RandomDelay(ThreadInfo* record, int low, int high) {
-  return low + (high - low > 0 ? EngineOf(record).random.Next(high - low) : 0);
-}
-
-void WriteUtf16(std::FILE* file, const std::wstring& text) {
-  const std::string bytes = platform::ToUtf16Le(text);
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-}
+constexpr int kFirstBackOffMs = 10;
+constexpr int kLongestBackOffMs = 1000;
+// Sleeps are cut into slices of this length so that a stop is not kept waiting.
+constexpr int kSleepSliceMs = 50;
 
 }  // namespace
 
 void BrunoxRunner::ExecOneThread(ThreadInfo* record) {
   if (static_cast<unsigned>(record->ConsoleRow) > static_cast<unsigned>(kMaxThreads)) {
     CLog::Bug(L"Wrong TI structure passed.", L"BrunoxRunner", __FILE__, __LINE__);
-    WorkerEnded(record);
-    return;
+  } else {
+    Worker(*this, *record).Run();
   }
-  Task& task = *record->TheTask;
-  const Project& project = *RunProject;
-  if (!SetCurrentThreadPriority(record->Priority, baseNice_) && project.LogLevel == 1)
-    CLog::State2(platform::Format(L"ExecThread: priority %d not permitted, kept", record->Priority));
+  WorkerEnded(record);
+}
 
-  // Blocks for a while (in slices, so a stop is not kept waiting).
-  auto sleepUnlessStopped = [&](int ms) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!Stop && !record->Stop) {
-      const auto left = until - std::chrono::steady_clock::now();
-      if (left <= std::chrono::steady_clock::duration::zero()) break;
-      std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-          left, std::chrono::milliseconds(50)));
-    }
-  };
+Worker::Worker(BrunoxRunner& runner, ThreadInfo& record)
+    : runner_(runner),
+      record_(record),
+      task_(*record.TheTask),
+      project_(*runner.RunProject),
+      rules_(runner.stopRules_) {}
 
-  record->State = kWorkerConnecting;
-  CDB* db = nullptr;
+Worker::~Worker() = default;
+
+void Worker::Run() {
+  if (!SetCurrentThreadPriority(record_.Priority, runner_.baseNice_) && project_.LogLevel == 1)
+    CLog::State2(
+        platform::Format(L"ExecThread: priority %d not permitted, kept", record_.Priority));
+  switch (Connect()) {
+    case ConnectResult::kConnected:
+      break;
+    case ConnectResult::kStopped:
+      runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadStopped);
+      return;
+    case ConnectResult::kFailed:
+      return;  // stays "connecting" without a callback; the log says why
+  }
+  CLog::State2(
+      platform::Format(L"ExecThread - start: %d/%d", record_.TaskIndex, record_.ConsoleRow));
+  const bool endedByLimit = SetUp() ? RunRounds() : true;
+  Finish(endedByLimit);
+}
+
+Worker::ConnectResult Worker::Connect() {
+  record_.State = kWorkerConnecting;
+  CONN_INFO info = task_.DefConnect == 0 ? task_.TaskCon : project_.DefConnection;
   bool connected = false;
-  CONN_INFO info = task.DefConnect == 0 ? task.TaskCon : project.DefConnection;
   {
-    std::lock_guard lock(locks_[kLockConnect]);
-    const double start = Timer.Seconds();
-    db = CDB::newDB(info.DsType);
-    connected = db && CDB::isOK(db->OpenConnection(&info));
-    record->ConnectTime = Timer.Seconds() - start;
+    std::lock_guard lock(runner_.locks_[BrunoxRunner::kLockConnect]);
+    // Thousands of workers queue here one after another: a stop must not wait for all of them.
+    if (StopRequested()) {
+      record_.State = kWorkerStoppedBeforeConnect;
+      return ConnectResult::kStopped;
+    }
+    const double start = runner_.Timer.Seconds();
+    db_.reset(CDB::newDB(info.DsType));
+    connected = db_ && CDB::isOK(db_->OpenConnection(&info));
+    record_.ConnectTime = runner_.Timer.Seconds() - start;
   }
   if (!connected) {
-    CLog::Bug(L"Could not connect to '" + info.ConInfo() + L"'", db ? db->ErrorText : L"",
+    CLog::Bug(L"Could not connect to '" + info.ConInfo() + L"'", db_ ? db_->ErrorText : L"",
               __FILE__, __LINE__);
-    delete db;
-    WorkerEnded(record);
-    return;
+    db_.reset();
+    return ConnectResult::kFailed;
   }
-  CLog::State2(platform::Format(L"ExecThread - start: %d/%d", record->TaskIndex, record->ConsoleRow));
+  record_.SetConnection(db_.get());
+  return ConnectResult::kConnected;
+}
 
-  int valueFileOpen = 0;
-  ValueFile* valueFile = OpenParamFile(record, &valueFileOpen);
-  const wchar_t separator = SeparatorChar(task.Separator);
-  const bool withoutSemicolon = db->ServerProperty() == 3;
+bool Worker::SetUp() {
+  record_.State = kWorkerRunning;
+  record_.FetchTime = record_.StmtTime = record_.TotalTime = record_.MaxTime = 0;
+  record_.LastTime = 0;
+  record_.MinTime = kNoRoundYet;
+  record_.ExecStart = runner_.Timer.Seconds();
 
-  record->State = kWorkerRunning;
-  record->FetchTime = record->StmtTime = record->TotalTime = record->MaxTime = 0;
-  record->LastTime = 0;
-  record->MinTime = kNoRoundYet;
-  record->ExecStart = Timer.Seconds();
+  std::wstring script = task_.SQL;
+  if (task_.UseFileSQL) {
+    const std::wstring path = CLog::DecodePath(task_.sqlFile);
+    std::wstring error;
+    if (!platform::ReadUserTextFile(path, script, &error)) {
+      CLog::Bug(L"Could not read the script file '" + path + L"'", error, __FILE__, __LINE__);
+      record_.State = kWorkerFailed;
+      return false;
+    }
+  }
+  script_ = std::make_unique<ScriptStatements>(std::move(script), task_.UseParser != 0);
+  if (script_->NeverHasStatements()) {
+    CLog::Bug(L"The script of task '" + task_.Name + L"' holds no statement", L"", __FILE__,
+              __LINE__);
+    record_.State = kWorkerFailed;
+    return false;
+  }
 
-  if (task.bSaveThreadResults && platform::DirectoryExists(task.ResultsDirectory)) {
+  int opened = 0;
+  valueFile_ = runner_.OpenParamFile(&record_, &ownValueFile_, &opened);
+  valueFileOpen_ = opened != 0;
+  separator_ = BrunoxRunner::SeparatorChar(task_.Separator);
+  withoutSemicolon_ = db_->ServerProperty() == 3;
+
+  if (task_.bSaveThreadResults && platform::DirectoryExists(task_.ResultsDirectory)) {
     const std::wstring path = platform::JoinPath(
-        task.ResultsDirectory,
-        platform::Format(L"Task_%d_Thread_%d.txt", record->TaskIndex, record->ThreadNo));
-    record->ResultFile = std::fopen(platform::NativePath(path).c_str(), "wb");
+        task_.ResultsDirectory,
+        platform::Format(L"Task_%d_Thread_%d.txt", record_.TaskIndex, record_.ThreadNo));
+    resultFile_.reset(std::fopen(platform::NativePath(path).c_str(), "wbe"));
   }
-  const std::wstring script = TaskScript(task);
-  const int eachTimes = platform::ToInt(project.EachTasks);
+  return true;
+}
 
-  bool endedByLimit = false;
-  for (int n = 1; !Stop && !record->Stop; ++n) {
-    if (!project.Console) {
-      while ((PauseAll || record->Pause) && !Stop && !record->Stop) {
-        Notify(kRunThreadState, record->ConsoleRow, kThreadPaused);
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-      }
-      Notify(kRunThreadState, record->ConsoleRow, kThreadRunning);
-    }
-    if (project.DoType == kRunByTaskCounts && task.ExecCntr >= 1 && n > task.ExecCntr) {
-      endedByLimit = true;
-      break;
-    }
-    if (project.DoType == kRunEachTimes && eachTimes != 0 && n > eachTimes) {
-      endedByLimit = true;
-      break;
-    }
+bool Worker::RunRounds() {
+  for (round_ = 1; !StopRequested(); ++round_) {
+    if (!project_.Console) WaitWhilePaused();
+    if (!rules_.RoundAllowed(task_, round_)) return true;
 
-    std::wstring text = script;
-    if (task.ParamType == kParamsGenerated)
-      ParamsForOneLine(&text, record, RunProject, db);
-    else if (record->HasValueLine)
-      PrepareOneLine(&text, record->ValueLine, separator);
-    else if (valueFileOpen)
-      PrepareOneStmt(&text, valueFile, separator);
-
-    std::vector<std::wstring> statements;
-    if (task.UseParser) {
-      CParse parser;
-      parser.Parse(text, 0);
-      statements = std::move(parser.Statements);
+    const std::optional<std::vector<std::wstring>> values = NextValues();
+    const std::vector<std::wstring> statements = script_->Fill(values ? &*values : nullptr);
+    const bool first = round_ == 1;
+    if (first && task_.SQLDelay > 0) SleepUnlessStopped(task_.SQLDelay);
+    const RoundOutcome outcome = RunRound(statements, first);
+    if (outcome != RoundOutcome::kNothingExecuted)
+      runner_.Notify(kRunThreadState, record_.ConsoleRow,
+                     static_cast<int>(std::min<std::int64_t>(round_, INT32_MAX)));
+    if (outcome == RoundOutcome::kFailed && rules_.EndAfterFailedRound()) return true;
+    ThinkTime();
+    if (outcome == RoundOutcome::kExecuted) {
+      backOffMs_ = 0;
+      runner_.TotalExecs.fetch_add(1);
+      record_.Execs.fetch_add(1);
     } else {
-      statements.push_back(std::move(text));
+      BackOff();
+      // The time of a round that did not execute belongs to no round.
+      record_.ExecStart = runner_.Timer.Seconds();
     }
-
-    if (n == 1 && task.SQLDelay > 0) sleepUnlessStopped(task.SQLDelay);
-    if (task.AsTransaction) {
-      db->SetTransactionMode(0);
-      db->BeginTransaction();
-    }
-    int affected = 0;
-    bool failed = false;
-    for (size_t k = 0; k < statements.size(); ++k) {
-      if ((k > 0 && task.iStmtDelay != 0) || task.iStmtDelayMax != 0)
-        sleepUnlessStopped(RandomDelay(record, task.iStmtDelay, task.iStmtDelayMax));
-      std::wstring& statement = statements[k];
-      if (withoutSemicolon) statement = platform::TrimRight(statement, L";");
-
-      db->CloseCursor(nullptr);
-      if (std::atomic_ref<int>(task.PlanWanted).load()) {
-        std::lock_guard lock(locks_[kLockPlan]);
-        if (std::atomic_ref<int>(task.PlanWanted).load()) {
-          CollectPlan(record, db, statement);
-          std::atomic_ref<int>(task.PlanWanted).store(0);
-        }
-      }
-      db->CloseCursor(nullptr);
-
-      const double execStart = Timer.Seconds();
-      const int rc = db->Execute(statement, nullptr);
-      const double execEnd = Timer.Seconds();
-      record->StmtTime += execEnd - execStart;
-      if (!CDB::isOK(rc)) {
-        CLog::Bug(L"Wrong stmt:", statement + L" " + db->ErrorText, __FILE__, __LINE__);
-        record->State = kWorkerFailed;
-        failed = true;
-        break;
-      }
-
-      int rows = 0;
-      int columns = 0;
-      if (!CDB::isOK(db->ColumnCount(&columns, nullptr))) columns = 0;
-      if (columns > 0) {
-        int frc;
-        bool cut = false;
-        while ((frc = db->Fetch(nullptr)) == CDB::kOk) {
-          ++rows;
-          if (Stop || (!task.AllRows && rows >= task.Rows)) {
-            cut = true;
-            break;
-          }
-          for (int c = 1; c <= columns; ++c) {
-            std::wstring value;
-            int size = project.MaxBlobBytes;
-            db->GetColumnText(c, &value, &size, nullptr, 0);
-            if (record->ResultFile) {
-              if (c > 1) WriteUtf16(record->ResultFile, L"\t");
-              WriteUtf16(record->ResultFile, value);
-            }
-          }
-          if (record->ResultFile) WriteUtf16(record->ResultFile, L"\r\n");
-        }
-        if (!cut && frc != CDB::kNoData)
-          CLog::Bug(platform::Format(L"Fetch: frc=%d", frc), db->ErrorText, __FILE__, __LINE__);
-      } else if (task.AsTransaction) {
-        int changed = 0;
-        if (CDB::isOK(db->RowsAffected(&changed, nullptr)) && changed > 0) affected += changed;
-      }
-      const double fetchTime = Timer.Seconds() - execEnd;
-      record->FetchTime += fetchTime;
-      LogStatement(*record, statement, rows, execEnd - execStart, fetchTime);
-    }
-
-    if (task.AsTransaction) {
-      // A failed round is undone, so that a later round's commit does not carry its first half.
-      if (failed)
-        db->EndTransaction(1);
-      else if (affected > 0)
-        db->EndTransaction(0);
-    }
-    if (!failed) {
-      const double now = Timer.Seconds();
-      double last = now - record->ExecStart;
-      if (n == 1 && task.SQLDelay > 0) last -= task.SQLDelay / 1000.0;
-      record->LastTime = last;
-      record->ExecStart = now;
-      record->MaxTime = std::max(record->MaxTime, last);
-      record->MinTime = std::min(record->MinTime, last);
-      record->TotalTime += last;
-    }
-    Notify(kRunThreadState, record->ConsoleRow, n);
-    if (failed && project.StopOnError) {
-      endedByLimit = true;
-      break;
-    }
-    if (task.Delay != 0) {
-      const int delay = task.DelayMax != task.Delay ? RandomDelay(record, task.Delay, task.DelayMax)
-                                                    : task.Delay;
-      sleepUnlessStopped(delay);
-      record->ExecStart += delay / 1000.0;
-    }
-    TotalExecs.fetch_add(1);
-    record->Execs.fetch_add(1);
   }
+  return false;
+}
 
+void Worker::WaitWhilePaused() {
+  while ((runner_.PauseAll || record_.Pause) && !StopRequested()) {
+    runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadPaused);
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadRunning);
+}
+
+std::optional<std::vector<std::wstring>> Worker::NextValues() {
+  if (task_.ParamType == kParamsGenerated)
+    return runner_.GenerateValues(&record_, runner_.RunProject, db_.get());
+  if (record_.HasValueLine) return platform::Split(record_.ValueLine, separator_);
+  std::wstring line;
+  if (valueFileOpen_ && runner_.NextValueLine(valueFile_, &line))
+    return platform::Split(line, separator_);
+  return std::nullopt;
+}
+
+void Worker::BackOff() {
+  backOffMs_ = backOffMs_ == 0 ? kFirstBackOffMs : std::min(2 * backOffMs_, kLongestBackOffMs);
+  SleepUnlessStopped(backOffMs_);
+}
+
+void Worker::SleepUnlessStopped(int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!StopRequested()) {
+    const auto left = until - std::chrono::steady_clock::now();
+    if (left <= std::chrono::steady_clock::duration::zero()) break;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+        left, std::chrono::milliseconds(kSleepSliceMs)));
+  }
+}
+
+bool Worker::StopRequested() const { return RunStopRules::StopRequested(runner_.Stop, record_); }
+
+void Worker::Finish(bool endedByLimit) {
   int finalState = endedByLimit ? kThreadFinished : kThreadStopped;
-  if (record->State != kWorkerRunning) finalState = kThreadEndedFailed;
-  Notify(kRunThreadState, record->ConsoleRow, finalState);
+  if (record_.State != kWorkerRunning) finalState = kThreadEndedFailed;
+  runner_.Notify(kRunThreadState, record_.ConsoleRow, finalState);
 
-  if (record->ResultFile) std::fclose(record->ResultFile);
-  record->ResultFile = nullptr;
-  if (valueFile != record->SharedFile) delete valueFile;
+  resultFile_.reset();
+  ownValueFile_.reset();
+  valueFile_ = nullptr;
   // The engine's wrapper refers to the connection: it goes first. The engine is not used again
   // once its thread has ended, so its memory need not wait for the end of the run.
-  if (record->Engine) record->Engine->Terminate();
-  delete record->Engine;
-  record->Engine = nullptr;
-  record->EngineReady = false;
-  const double closeStart = Timer.Seconds();
-  db->CloseConnection();
-  delete db;
-  record->CloseTime = Timer.Seconds() - closeStart;
-  WorkerEnded(record);
+  if (record_.Engine) record_.Engine->Terminate();
+  record_.Engine.reset();
+  record_.EngineReady = false;
+  record_.SetConnection(nullptr);
+  // The SQLite driver keeps the connections of the shared ODBC environment in one list, which
+  // making and freeing a connection edit without a lock of their own: a disconnect racing a
+  // connect can leave the list circular and the next connect looping for ever. Both happen
+  // under the connect lock.
+  std::lock_guard lock(runner_.locks_[BrunoxRunner::kLockConnect]);
+  const double closeStart = runner_.Timer.Seconds();
+  db_->CloseConnection();
+  db_.reset();
+  record_.CloseTime = runner_.Timer.Seconds() - closeStart;
 }

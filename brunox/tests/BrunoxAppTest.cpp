@@ -1,6 +1,7 @@
 #include "brunox/engine/BrunoxApp.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <string>
 #include <vector>
@@ -8,7 +9,9 @@
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/SettingsStores.h"
+#include "brunox/tests/AppTestSupport.h"
 #include "platform/Folders.h"
+#include "platform/Limits.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "testsupport/RecordingUi.h"
@@ -27,16 +30,18 @@ int RunApp(CBrunoxApp& app, std::vector<std::string> args) {
   return app.ExitCode();
 }
 
-// A project file whose default connection is a fresh SQLite file.
-std::wstring WriteSqliteProject(const std::wstring& name) {
-  const std::wstring path = testsupport::NewScratchPath(name);
+using apptest::MakeTask;
+using apptest::WriteSqliteProject;
+
+// A project with one task that runs `sql` once on one thread.
+std::wstring OneStatementProject(const std::wstring& name, const std::wstring& sql) {
   Project p;
-  p.DefConnection.Kind = CONN_STRING;
-  p.DefConnection.ConnString =
-      testsupport::SqliteConnString(platform::FolderPart(path) + L"/demo.sqlite");
-  p.Note = L"console test";
-  EXPECT_EQ(1, p.Save(path));
-  return path;
+  p.Tasks.push_back(MakeTask(sql, 1, 1));
+  return WriteSqliteProject(name, p);
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part) {
+  return text.find(part) != std::wstring::npos;
 }
 
 TEST(CommandLine, SwitchesAndFiles) {
@@ -49,17 +54,71 @@ TEST(CommandLine, SwitchesAndFiles) {
   EXPECT_EQ(1, app.QuitAfterRun);
   app.ParseParam(L"-x");
   EXPECT_EQ(1, app.NoConnect);
-  app.ParseParam(L"-C");  // switch letters compare with case
-  EXPECT_FALSE(app.ConsoleMode());
-  app.ParseParam(L"-Z");
-  app.ParseParam(L"\"/no/such/file.bxp\"");
-  EXPECT_TRUE(app.FileList.empty());
   app.ParseParam(L"\"" + project + L"\"");
   ASSERT_EQ(1u, app.FileList.size());
   EXPECT_EQ(project, app.FileList[0]);
+  EXPECT_EQ(project, app.ProjectArgument);
   app.ParseParam(L"-c");
   EXPECT_TRUE(app.ConsoleMode());
   EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(CommandLine, MissingProjectIsRememberedNotListed) {
+  // A path that starts with '/' is a file even when it does not exist, never a switch.
+  CBrunoxApp app;
+  app.ParseParam(L"\"/no/such/file.bxp\"");
+  EXPECT_TRUE(app.FileList.empty());
+  EXPECT_EQ(L"/no/such/file.bxp", app.ProjectArgument);
+}
+
+TEST(CommandLine, WrongSwitchesAreUsageErrors) {
+  // Switch letters compare with case; a known letter with more after it is no switch either.
+  for (const char* wrong : {"-z", "--foo", "-C", "-cq", "-", "/z"}) {
+    RecordingUi ui;
+    CBrunoxApp app;
+    EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c", wrong})) << wrong;
+    ASSERT_EQ(1u, ui.messages.size()) << wrong;
+    EXPECT_TRUE(Contains(ui.messages[0].text, L"Unknown switch '" + platform::FromUtf8(wrong) +
+                                                  L"'.\nUsage: brunox"))
+        << platform::ToUtf8(ui.messages[0].text);
+    EXPECT_TRUE(Contains(ui.messages[0].text, L"-h, --help"));
+    EXPECT_FALSE(Contains(ui.console, L"console mode")) << "nothing runs";
+  }
+}
+
+TEST(CommandLine, TwoProjectsAreAUsageError) {
+  RecordingUi ui;
+  CBrunoxApp app;
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c", "a.bxp", "b.bxp"}));
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_TRUE(Contains(ui.messages[0].text,
+                       L"More than one project file was named: 'a.bxp' and 'b.bxp'."));
+}
+
+TEST(CommandLine, HelpListsTheSwitches) {
+  for (const char* help : {"-h", "--help", "/h"}) {
+    RecordingUi ui;
+    CBrunoxApp app;
+    EXPECT_EQ(CBrunoxApp::kExitOk, RunApp(app, {"-c", help})) << help;
+    EXPECT_EQ(CBrunoxApp::UsageText(), ui.console);
+    EXPECT_TRUE(ui.messages.empty());
+  }
+  for (const wchar_t* line : {L"-c ", L"-r ", L"-q ", L"-x ", L"-@profile ", L"-h, --help"})
+    EXPECT_TRUE(Contains(CBrunoxApp::UsageText(), line)) << platform::ToUtf8(line);
+}
+
+TEST(StartUp, RaisesTheOpenFileLimit) {
+  rlimit limit{};
+  ASSERT_EQ(0, getrlimit(RLIMIT_NOFILE, &limit));
+  if (limit.rlim_max <= 64) GTEST_SKIP() << "hard limit too low to lower the soft one";
+  rlimit lowered = limit;
+  lowered.rlim_cur = 64;
+  ASSERT_EQ(0, setrlimit(RLIMIT_NOFILE, &lowered));
+  RecordingUi ui;
+  CBrunoxApp app;
+  RunApp(app, {"-h"});
+  ASSERT_EQ(0, getrlimit(RLIMIT_NOFILE, &lowered));
+  EXPECT_EQ(limit.rlim_max, lowered.rlim_cur);
 }
 
 TEST(CommandLine, ProfileSwitch) {
@@ -74,20 +133,37 @@ TEST(CommandLine, ProfileSwitch) {
   EXPECT_EQ(L"my profile.ini", app.Profile);
 }
 
-TEST(ConsoleMode, LoadsConnectsAndSucceeds) {
+TEST(ConsoleMode, ProjectsWithNothingToRunAreRefused) {
   RecordingUi ui;
-  const std::wstring project = WriteSqliteProject(L"run.bxp");
+  const std::wstring empty = WriteSqliteProject(L"empty.bxp");
   CBrunoxApp app;
-  EXPECT_EQ(0, RunApp(app, {"-c", platform::ToUtf8(project)}));
-  EXPECT_NE(std::wstring::npos, ui.console.find(L"(console mode)...")) << platform::ToUtf8(ui.console);
-  EXPECT_NE(std::wstring::npos, ui.console.find(L"Connected: ")) << platform::ToUtf8(ui.console);
-  EXPECT_NE(std::wstring::npos, ui.console.find(L"Run finished: 0 threads, 0 executions"))
-      << platform::ToUtf8(ui.console);
-  EXPECT_NE(std::wstring::npos, ui.console.find(L"No executed-statement log"));
-  EXPECT_EQ(project, g_project.Path);
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c", platform::ToUtf8(empty)}));
+  EXPECT_TRUE(Contains(ui.console, L"Connected: ")) << platform::ToUtf8(ui.console);
+  EXPECT_TRUE(ui.Saw(L"Your test project is empty.\nPlease add at least one task before execution."));
+  EXPECT_FALSE(Contains(ui.console, L"Run finished"));
   EXPECT_EQ(nullptr, g_mainDB);  // freed at the end of start-up
   EXPECT_EQ(nullptr, g_settings);
+
+  Project inactive;
+  inactive.Tasks.push_back(MakeTask(L"select 1", 2, 1));
+  inactive.Tasks.back().isActive = 0;
+  const std::wstring path = WriteSqliteProject(L"inactive.bxp", inactive);
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c", platform::ToUtf8(path)}));
+  EXPECT_TRUE(ui.Saw(L"Your test project has no active task.\nPlease make at least one task "
+                     L"active before execution."));
+  EXPECT_FALSE(Contains(ui.console, L"Run finished"));
+}
+
+TEST(ConsoleMode, ThreadlessRunIsNotASuccess) {
+  RecordingUi ui;
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 0, 1));
+  const std::wstring path = WriteSqliteProject(L"nothreads.bxp", p);
+  CBrunoxApp app;
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c", platform::ToUtf8(path)}));
+  EXPECT_TRUE(Contains(ui.console, L"0 threads, 0 executions")) << platform::ToUtf8(ui.console);
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_TRUE(Contains(ui.messages[0].text, L"Nothing ran")) << platform::ToUtf8(ui.messages[0].text);
 }
 
 TEST(ConsoleMode, RunsTheProjectAndWritesTheStatementLog) {
@@ -110,8 +186,9 @@ TEST(ConsoleMode, RunsTheProjectAndWritesTheStatementLog) {
   ASSERT_EQ(1, p.Save(path));
 
   CBrunoxApp app;
-  EXPECT_EQ(0, RunApp(app, {"-c", platform::ToUtf8(path)}));
-  EXPECT_NE(std::wstring::npos, ui.console.find(L"Run finished: 2 threads, 6 executions in "))
+  EXPECT_EQ(CBrunoxApp::kExitOk, RunApp(app, {"-c", platform::ToUtf8(path)}));
+  EXPECT_TRUE(Contains(ui.console, L" s: 2 threads, 6 executions (")) << platform::ToUtf8(ui.console);
+  EXPECT_TRUE(Contains(ui.console, L"per second), 0 failed rounds.\n"))
       << platform::ToUtf8(ui.console);
   EXPECT_NE(std::wstring::npos, ui.console.find(L"Executed-statement log: " + p.SQLFile + L"\n"))
       << platform::ToUtf8(ui.console);
@@ -127,30 +204,64 @@ TEST(ConsoleMode, RunsTheProjectAndWritesTheStatementLog) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(ConsoleMode, WithoutProjectArgumentUsesLastFile) {
-  RecordingUi ui;
-  const std::wstring project = WriteSqliteProject(L"last.bxp");
-  {
-    CSettings settings;
-    settings.setStr(0, L"LastFile", project);
-    settings.SaveData(0);
-  }
-  CBrunoxApp app;
-  EXPECT_EQ(0, RunApp(app, {"-c"}));
-  EXPECT_EQ(project, g_project.Path);
+// Stores `path` as the setting LastFile of the test's settings folder.
+void SetLastFile(const std::wstring& path) {
+  CSettings settings;
+  settings.setStr(kStoreMain, L"LastFile", path);
+  settings.SaveData(0);
 }
 
-TEST(ConsoleMode, ConnectionFailureIsReportedAndFails) {
+TEST(ConsoleMode, WithoutProjectArgumentUsesLastFile) {
+  RecordingUi ui;
+  const std::wstring project = OneStatementProject(L"last.bxp", L"select 1");
+  SetLastFile(project);
+  CBrunoxApp app;
+  EXPECT_EQ(CBrunoxApp::kExitOk, RunApp(app, {"-c"}));
+  EXPECT_EQ(project, g_project.Path);
+
+  SetLastFile(L"");
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c"}));
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_TRUE(Contains(ui.messages[0].text, L"No project file was named, and the setting LastFile"))
+      << platform::ToUtf8(ui.messages[0].text);
+
+  const std::wstring gone = testsupport::NewScratchPath(L"gone.bxp");
+  SetLastFile(gone);
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c"}));
+  ASSERT_EQ(2u, ui.messages.size());
+  EXPECT_TRUE(Contains(ui.messages[1].text, L"Project file '" + gone + L"' not found.\n"
+                                            L"The project was named by the setting LastFile"))
+      << platform::ToUtf8(ui.messages[1].text);
+}
+
+TEST(ConsoleMode, ConnectionFailureNamesTheErrorAndTheLog) {
   RecordingUi ui;
   const std::wstring path = testsupport::NewScratchPath(L"bad.bxp");
   Project p;
   p.DefConnection.Kind = CONN_STRING;
   p.DefConnection.ConnString = L"Driver=NoSuchDriver;Database=x;";
+  p.Tasks.push_back(MakeTask(L"select 1", 1, 1));
   ASSERT_EQ(1, p.Save(path));
   CBrunoxApp app;
-  EXPECT_EQ(1, RunApp(app, {"-c", platform::ToUtf8(path)}));
-  EXPECT_TRUE(ui.Saw(L"Could not restore connection from the project properties.\nSee log for "
-                     L"details."));
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c", platform::ToUtf8(path)}));
+  ASSERT_EQ(1u, ui.messages.size());
+  const std::wstring& text = ui.messages[0].text;
+  EXPECT_TRUE(platform::StartsWith(text, L"Could not restore connection from the project properties.\n"));
+  EXPECT_TRUE(Contains(text, L"NoSuchDriver")) << platform::ToUtf8(text);
+  EXPECT_TRUE(platform::EndsWith(text, L"See the log for details: " + platform::StateFolder() +
+                                           L"/brunox.log"))
+      << platform::ToUtf8(text);
+}
+
+TEST(ConsoleMode, ProjectWithoutConnectionSaysSo) {
+  RecordingUi ui;
+  const std::wstring path = testsupport::NewScratchPath(L"noconn.bxp");
+  ASSERT_TRUE(platform::WriteTextFileUtf8(path, L"[Package]\nTasks=1\n[Task0]\nSQL=select 1\n"));
+  CBrunoxApp app;
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c", platform::ToUtf8(path)}));
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_TRUE(Contains(ui.messages[0].text, L"names no database connection: its [DefConnection]"))
+      << platform::ToUtf8(ui.messages[0].text);
 }
 
 TEST(ConsoleMode, ProfileFileOverridesProjectConnection) {
@@ -160,9 +271,18 @@ TEST(ConsoleMode, ProfileFileOverridesProjectConnection) {
   Project p;
   p.DefConnection.Kind = CONN_STRING;
   p.DefConnection.ConnString = L"Driver=NoSuchDriver;";
+  p.DoType = kRunByTaskCounts;
+  p.Tasks.push_back(MakeTask(L"select 1", 1, 1));
   ASSERT_EQ(1, p.Save(path));
   CBrunoxApp app;
-  EXPECT_EQ(0, RunApp(app, {"-c", "-@" + platform::ToUtf8(profileProject), platform::ToUtf8(path)}));
+  EXPECT_EQ(CBrunoxApp::kExitOk,
+            RunApp(app, {"-c", "-@" + platform::ToUtf8(profileProject), platform::ToUtf8(path)}));
+
+  // A profile that is not there is an error, not a quiet fall-back to the project's connection.
+  const std::wstring good = OneStatementProject(L"good.bxp", L"select 1");
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {"-c", "-@/no/such/profile.ini",
+                                                  platform::ToUtf8(good)}));
+  EXPECT_TRUE(ui.Saw(L"Connection profile '/no/such/profile.ini' not found."));
 }
 
 TEST(WindowMode, WithoutWindowSaysSoAndFails) {

@@ -108,6 +108,10 @@ int CDB::OpenConnection(CONN_INFO* info) {
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, SharedEnvironment(), &dbc)))
     return FailOdbc(SQL_HANDLE_ENV, SharedEnvironment(), L"SQLAllocHandle(SQL_HANDLE_DBC)");
 
+  // A server that has gone away (no answer, not a refusal) would otherwise hold the connect for
+  // as long as the network stack keeps trying. Drivers that ignore the attribute keep their own.
+  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0);
   // Decided before connecting: the connect call already carries text (a file path, a password).
   narrow_ = DriverIsNarrow(Info);
   SQLRETURN rc = Info.Kind == CONN_DSN
@@ -127,7 +131,10 @@ int CDB::OpenConnection(CONN_INFO* info) {
     return kOdbcError;
   }
   dbc_ = dbc;
-  stmt_ = stmt;
+  {
+    std::lock_guard lock(stmtMutex_);
+    stmt_ = stmt;
+  }
   autoCommit_ = true;
   ReadServerFacts();
   if (Info.ManualCommit == 1) {
@@ -165,8 +172,11 @@ int CDB::CloseConnection() {
   if (!autoCommit_) SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
   for (void* st : extraStatements_) SQLFreeHandle(SQL_HANDLE_STMT, st);
   extraStatements_.clear();
-  SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
-  stmt_ = nullptr;
+  {
+    std::lock_guard lock(stmtMutex_);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+    stmt_ = nullptr;
+  }
   int result = kOk;
   if (!SQL_SUCCEEDED(SQLDisconnect(dbc))) result = FailOdbc(SQL_HANDLE_DBC, dbc, L"SQLDisconnect");
   SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -317,6 +327,12 @@ int CDB::BeginTransaction() {
   }
   transactionOpen_ = true;
   return kOk;
+}
+
+int CDB::Cancel() {
+  std::lock_guard lock(stmtMutex_);
+  if (!stmt_) return kNotConnected;
+  return SQL_SUCCEEDED(SQLCancel(stmt_)) ? kOk : kOdbcError;
 }
 
 int CDB::EndTransaction(int rollback) {

@@ -17,10 +17,12 @@
 // squeeze every UTF-16 unit into one byte. The choice is made per connection, before connecting.
 //
 // Threads: an object is used by one thread at a time; different objects may be used by different
-// threads at once. Only the process's ODBC environment is shared.
+// threads at once. Only the process's ODBC environment is shared. The one exception is Cancel,
+// which another thread may call while the owner is inside a call.
 //
 // Execute, Fetch, GetColumnText and CloseCursor are virtual so that a test can stand in for a
 // server that cannot run here (a derived class that scripts results and sets DBMS itself).
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,8 @@ class CDB {
   static CDB* newDB(DS_TYPE type);
   // True for 0 only.
   static bool isOK(int rc) { return rc == kOk; }
+  // A connect to a server that does not answer gives up after this many seconds.
+  static constexpr int kLoginTimeoutSeconds = 30;
 
   virtual ~CDB();  // disconnects when connected
   CDB(const CDB&) = delete;
@@ -56,6 +60,10 @@ class CDB {
   // those from AllocStatement, and disconnects. 0 also when not connected.
   int CloseConnection();
   bool IsConnected() const { return dbc_ != nullptr; }
+  // Asks the driver to cancel what runs on the own statement (SQLCancel). Safe to call from
+  // another thread while the owner is inside Execute or Fetch, and before or after a connect;
+  // leaves ErrorText alone, since the owner may be writing it. kNotConnected without a statement.
+  int Cancel();
 
   // Runs a statement (an open cursor on the statement is closed first). An UPDATE or DELETE that
   // touched no rows is success.
@@ -124,6 +132,7 @@ class CDB {
 
   void* dbc_ = nullptr;
   void* stmt_ = nullptr;                 // the own statement
+  std::mutex stmtMutex_;                // guards stmt_ being made and freed against Cancel
   std::vector<void*> extraStatements_;  // made by AllocStatement, not yet freed
   bool transactionOpen_ = false;
   bool autoCommit_ = true;

@@ -88,7 +88,7 @@ void CLog::Open(const std::wstring& path, int level) {
   // A log that cannot be opened leaves the program running without one.
   const std::wstring folder = platform::FolderPart(target);
   if (!folder.empty()) platform::MakeDirectories(folder);
-  s.file = std::fopen(platform::NativePath(target).c_str(), "ab");
+  s.file = std::fopen(platform::NativePath(target).c_str(), "abe");
 }
 
 void CLog::Close() {

@@ -1,5 +1,7 @@
 #include "mervis/SysReg.h"
 
+#include <sys/stat.h>
+
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -7,6 +9,7 @@
 #include "mervis/AsciiFold.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/UserFile.h"
 
 namespace {
 
@@ -130,6 +133,7 @@ struct CSysReg::Data {
   std::vector<SectionData> sections;                // file order
   std::unordered_map<std::wstring, size_t> lookup;  // folded name -> position in sections
   std::wstring current;
+  std::wstring loadError;
   bool modified = false;
 
   SectionData* Find(const std::wstring& name) {
@@ -211,7 +215,14 @@ std::wstring CSysReg::Data::Compose() const {
 CSysReg::CSysReg(const std::wstring& path, int) : d(std::make_unique<Data>()) {
   d->path = path;
   std::wstring text;
-  if (platform::ReadTextFile(path, text)) d->Parse(text);
+  std::wstring error;
+  if (platform::ReadUserTextFile(path, text, &error)) {
+    d->Parse(text);
+    return;
+  }
+  // A file that is not there yet is the normal start; anything else in its place is worth a word.
+  struct stat st {};
+  if (::stat(platform::NativePath(path).c_str(), &st) == 0) d->loadError = error;
 }
 
 CSysReg::~CSysReg() { Flush(); }
@@ -295,3 +306,4 @@ bool CSysReg::Flush() {
 }
 
 const std::wstring& CSysReg::Path() const { return d->path; }
+const std::wstring& CSysReg::LoadError() const { return d->loadError; }

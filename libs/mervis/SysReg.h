@@ -41,6 +41,9 @@ class CSysReg {
   // False when it could not be written.
   bool Flush();
   const std::wstring& Path() const;
+  // Why the file could not be loaded when something is at its path (a folder, a FIFO, a device,
+  // a file too large or not readable); empty when it loaded or does not exist yet.
+  const std::wstring& LoadError() const;
 
  private:
   struct Data;

@@ -2,6 +2,8 @@
 // HTML that is ready to be written into a report page. Report texts are user data (statements,
 // names, notes, paths), so the writer escapes every plain std::wstring it is given; a Markup is the
 // one way to hand it HTML on purpose ("&nbsp;", a "<br>" inside a cell, a link).
+// Markup::Escaped and EscapeAttribute are the program's one HTML escaper; XML documents are
+// escaped by mervis/XmlWriter.h, whose references and refused characters differ.
 #include <string>
 #include <string_view>
 #include <utility>

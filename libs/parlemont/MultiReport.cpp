@@ -1,10 +1,14 @@
 #include "parlemont/MultiReport.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "parlemont/CharsetEncoder.h"
 #include "parlemont/Markup.h"
 #include "parlemont/ReportTemplate.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/UserFile.h"
 
 MultiReport::~MultiReport() {
   if (open_) Close();
@@ -28,16 +32,35 @@ void MultiReport::AddProperty(const std::wstring& placeholder, const std::wstrin
 REPORT_ERRORS MultiReport::Open() {
   CloseStreams();
   open_ = false;
-  if (outputs_.empty()) return RE_NO_REPORT;
+  errorText_.clear();
+  if (outputs_.empty()) {
+    errorText_ = L"No report file was added.";
+    return RE_NO_REPORT;
+  }
   for (Output& output : outputs_) {
-    const std::wstring path = parlemont::FindTemplate(output.templateName, output.file);
-    if (path.empty() || !platform::ReadTextFile(path, output.templateText))
+    const std::wstring name =
+        output.templateName.empty() ? parlemont::kDefaultTemplate : output.templateName;
+    std::wstring path = parlemont::FindTemplate(name, output.file);
+    // An absolute name that is no regular file: the read says what it is instead.
+    if (path.empty() && platform::StartsWith(name, L"/")) path = name;
+    if (path.empty()) {
+      errorText_ = L"The report template '" + name +
+                   L"' is neither in the program folder nor next to the report file.";
+      return RE_TEMPLATE_NOT_FOUND;
+    }
+    if (!platform::ReadUserTextFile(path, output.templateText, &errorText_))
       return RE_TEMPLATE_NOT_FOUND;
   }
   for (Output& output : outputs_) {
-    output.stream =
-        output.file.empty() ? nullptr : std::fopen(platform::NativePath(output.file).c_str(), "wb");
+    if (output.file.empty()) {
+      errorText_ = L"No name was given for the report file.";
+      CloseStreams();
+      return RE_CANNOT_CREATE_FILE;
+    }
+    output.stream = std::fopen(platform::NativePath(output.file).c_str(), "wbe");
     if (!output.stream) {
+      errorText_ = L"Could not create the report file '" + output.file + L"': " +
+                   platform::FromUnknown8Bit(std::strerror(errno)) + L".";
       CloseStreams();
       return RE_CANNOT_CREATE_FILE;
     }

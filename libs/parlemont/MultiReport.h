@@ -59,6 +59,8 @@ class MultiReport : public AReport {
   void Clear();
 
   bool IsOpen() const { return open_; }
+  // Why the last Open failed, naming the template or the report file; empty after a success.
+  const std::wstring& ErrorText() const { return errorText_; }
   // The charset the last Close wrote in, as declared in the page.
   const std::wstring& WrittenCharset() const { return writtenCharset_; }
 
@@ -74,5 +76,6 @@ class MultiReport : public AReport {
   std::vector<Output> outputs_;
   std::map<std::wstring, std::wstring> properties_;  // name without '%' -> plain text
   std::wstring writtenCharset_;
+  std::wstring errorText_;
   bool open_ = false;
 };

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 
 #include "platform/Text.h"
 #include "platform/UserFile.h"
@@ -32,10 +31,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 // umask() can only be read by setting it, which races with other threads; the kernel reports it.
 mode_t CurrentUmask() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+  std::string status;
+  if (ReadUserFileBytes(L"/proc/self/status", status)) {
+    const size_t at = status.find("\nUmask:");
+    if (at != std::string::npos)
+      return static_cast<mode_t>(std::strtoul(status.c_str() + at + 7, nullptr, 8));
   }
   return 022;
 }

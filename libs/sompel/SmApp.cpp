@@ -4,6 +4,7 @@
 
 #include "mervis/Log.h"
 #include "mervis/Settings.h"
+#include "mervis/XmlWriter.h"
 #include "platform/Folders.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
@@ -47,24 +48,6 @@ void CSmApp::Initialize(_Settings* mainSettings, const std::wstring& title) {
   CLog::Open(path, level);
 }
 
-namespace {
-
-std::string XmlEscape(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
 bool CSmApp::RegisterFileType(const std::wstring& description, const std::wstring& extension) {
   const std::wstring ext = platform::TrimLeft(extension, L".");
   if (ext.empty()) return false;
@@ -77,9 +60,9 @@ bool CSmApp::RegisterFileType(const std::wstring& description, const std::wstrin
   const std::string mime =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-      "  <mime-type type=\"" + platform::ToUtf8(mimeType) + "\">\n"
-      "    <comment>" + XmlEscape(platform::ToUtf8(description)) + "</comment>\n"
-      "    <glob pattern=\"*." + XmlEscape(platform::ToUtf8(ext)) + "\"/>\n"
+      "  <mime-type type=\"" + platform::ToUtf8(XmlWriter::EscapeAttribute(mimeType)) + "\">\n"
+      "    <comment>" + platform::ToUtf8(XmlWriter::EscapeText(description)) + "</comment>\n"
+      "    <glob pattern=\"*." + platform::ToUtf8(XmlWriter::EscapeAttribute(ext)) + "\"/>\n"
       "  </mime-type>\n"
       "</mime-info>\n";
   // Exec quotes the program path, as desktop entries require for paths with blanks.

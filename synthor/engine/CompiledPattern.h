@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "synthor/engine/DSynthor.h"
 #include "synthor/engine/items/CompiledItem.h"
 #include "synthor/engine/QuoteOptions.h"
 #include "synthor/engine/SynthorExport.h"
-
-class DSynthor;
 
 class SYNTHOR_API CompiledPattern {
  public:
@@ -26,7 +25,14 @@ class SYNTHOR_API CompiledPattern {
   }
   // Renders the items in order into `out`; stops at the first failing item (what was appended so
   // far stays). 1 success, 0 failure.
-  int Render(DGValue* out, QuoteOptions* options);
+  int Render(DGValue* out, QuoteOptions* options) {
+    for (auto& item : items) {
+      if (!item->Value(out, engine, options)) return 0;
+      // Items check their own growth; this catches any that append a little without asking.
+      if (!engine->CanGrow(out->value.size(), 0)) return 0;
+    }
+    return 1;
+  }
   // The largest nValues of any item (1 for a pattern without items: the empty text).
   int nValues() const;
   void Reset();

@@ -15,8 +15,6 @@ static_assert(std::endian::native == std::endian::little, "DGRandom expects a li
 namespace {
 
 constexpr uint32_t kWordsPerFill = PRECREATED_BUF_SIZE / 4;
-// A draw must end before the buffer's last byte, which is never read.
-constexpr uint32_t kReadLimit = PRECREATED_BUF_SIZE - 1;
 
 constexpr uint32_t kInitialY = 362436069;
 constexpr uint32_t kInitialZ = 521288629;
@@ -111,65 +109,24 @@ void DGRandom::Init(uint32_t seed) {
 }
 
 void DGRandom::Fill() {
+  // The state lives in locals while the buffer is written: byte stores may alias anything, so the
+  // members would be stored and reloaded at every step.
+  uint32_t x = x_, y = y_, z = z_, w = w_, t = t_;
+  uint8_t* out = buffer_.get();
   for (uint32_t i = 0; i < kWordsPerFill; ++i) {
-    t_ = x_ ^ (x_ << 11);
-    x_ = y_;
-    y_ = z_;
-    z_ = w_;
-    w_ = w_ ^ (w_ >> 19) ^ t_ ^ (t_ >> 8);
-    std::memcpy(buffer_.get() + i * 4, &w_, 4);
+    t = x ^ (x << 11);
+    x = y;
+    y = z;
+    z = w;
+    w = w ^ (w >> 19) ^ t ^ (t >> 8);
+    std::memcpy(out + i * 4, &w, 4);
   }
+  x_ = x;
+  y_ = y;
+  z_ = z;
+  w_ = w;
+  t_ = t;
   offset_ = 0;
-}
-
-void DGRandom::Reserve(uint32_t size) {
-  if (offset_ + size > kReadLimit) Fill();
-}
-
-int DGRandom::GetShort() {
-  Reserve(2);
-  uint16_t v;
-  std::memcpy(&v, buffer_.get() + offset_, 2);
-  offset_ += 2;
-  return static_cast<int>(v & 0x7FFFu);
-}
-
-int DGRandom::GetInt() {
-  Reserve(4);
-  uint32_t v;
-  std::memcpy(&v, buffer_.get() + offset_, 4);
-  offset_ += 4;
-  return static_cast<int>(v & 0x7FFFFFFFu);
-}
-
-int64_t DGRandom::Get64() {
-  Reserve(8);
-  uint64_t v;
-  std::memcpy(&v, buffer_.get() + offset_, 8);
-  offset_ += 8;
-  return static_cast<int64_t>(v & 0x7FFFFFFFFFFFFFFFull);
-}
-
-int DGRandom::Next(int n) {
-  if (n <= 0) return 0;
-  if (n > 32766) return GetInt() % n;
-  return GetShort() % n;
-}
-
-int64_t DGRandom::Next64(int64_t n) {
-  if (n > 2147483647) return Get64() % n;
-  return Next(static_cast<int>(n < 0 ? 0 : n));
-}
-
-wchar_t DGRandom::NextDigit() { return static_cast<wchar_t>(L'0' + Next(10)); }
-
-wchar_t DGRandom::NextLetter() { return static_cast<wchar_t>(L'a' + Next(26)); }
-
-wchar_t DGRandom::NextUpperLetter() { return static_cast<wchar_t>(L'A' + Next(26)); }
-
-wchar_t DGRandom::NextHexChar() {
-  int v = Next(16);
-  return static_cast<wchar_t>(v <= 9 ? L'0' + v : L'A' + v - 10);
 }
 
 wchar_t DGRandom::NextSeparator() {

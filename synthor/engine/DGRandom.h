@@ -3,6 +3,7 @@
 // random bytes, from which draws of 2, 4 or 8 bytes are taken. Each engine owns one generator and
 // uses it from one thread only; the draw sequence for an explicit seed is fixed and reproducible.
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,11 @@ class SYNTHOR_API DGRandom {
   wchar_t NextUpperLetter();    // 'A'..'Z'
   wchar_t NextHexChar();        // '0'..'9', 'A'..'F'
   wchar_t NextSeparator();      // one of . , ? !
+  // n characters drawn from `alphabet` as n calls of Next(kSize) would choose them (the same
+  // bytes, the same values), written to `out`; the buffer is read in stretches without a check
+  // per character.
+  template <int kSize>
+  void NextChars(wchar_t* out, std::size_t n, const wchar_t (&alphabet)[kSize]);
 
   // A value in [min, max] with `decimals` decimals (negative: rounded down to a multiple of
   // 10^-decimals); gives up after ten tries and returns the last one.
@@ -84,3 +90,75 @@ class SYNTHOR_API DGRandom {
   double spareY_ = 0.0;
   double spareS_ = 0.0;
 };
+
+// The draws are inline: character runs take one per character, and a call into the library for
+// each would cost more than the draw itself.
+inline void DGRandom::Reserve(uint32_t size) {
+  if (offset_ + size > PRECREATED_BUF_SIZE - 1) Fill();
+}
+
+inline int DGRandom::GetShort() {
+  Reserve(2);
+  uint16_t v;
+  std::memcpy(&v, buffer_.get() + offset_, 2);
+  offset_ += 2;
+  return static_cast<int>(v & 0x7FFFu);
+}
+
+inline int DGRandom::GetInt() {
+  Reserve(4);
+  uint32_t v;
+  std::memcpy(&v, buffer_.get() + offset_, 4);
+  offset_ += 4;
+  return static_cast<int>(v & 0x7FFFFFFFu);
+}
+
+inline int64_t DGRandom::Get64() {
+  Reserve(8);
+  uint64_t v;
+  std::memcpy(&v, buffer_.get() + offset_, 8);
+  offset_ += 8;
+  return static_cast<int64_t>(v & 0x7FFFFFFFFFFFFFFFull);
+}
+
+inline int DGRandom::Next(int n) {
+  if (n <= 0) return 0;
+  if (n > 32766) return GetInt() % n;
+  return GetShort() % n;
+}
+
+inline int64_t DGRandom::Next64(int64_t n) {
+  if (n > 2147483647) return Get64() % n;
+  return Next(static_cast<int>(n < 0 ? 0 : n));
+}
+
+inline wchar_t DGRandom::NextDigit() { return static_cast<wchar_t>(L'0' + Next(10)); }
+
+inline wchar_t DGRandom::NextLetter() { return static_cast<wchar_t>(L'a' + Next(26)); }
+
+inline wchar_t DGRandom::NextUpperLetter() { return static_cast<wchar_t>(L'A' + Next(26)); }
+
+inline wchar_t DGRandom::NextHexChar() {
+  const int v = Next(16);
+  return static_cast<wchar_t>(v <= 9 ? L'0' + v : L'A' + v - 10);
+}
+
+template <int kSize>
+void DGRandom::NextChars(wchar_t* out, std::size_t n, const wchar_t (&alphabet)[kSize]) {
+  static_assert(kSize > 0 && kSize <= 32766, "Next draws two bytes only up to 32766");
+  constexpr uint32_t kReadLimit = PRECREATED_BUF_SIZE - 1;
+  while (n > 0) {
+    Reserve(2);
+    const std::size_t fit = (kReadLimit - offset_) / 2;  // at least 1 after Reserve
+    const std::size_t k = n < fit ? n : fit;
+    const uint8_t* in = buffer_.get() + offset_;
+    for (std::size_t i = 0; i < k; ++i) {
+      uint16_t v;
+      std::memcpy(&v, in + 2 * i, 2);
+      out[i] = alphabet[(v & 0x7FFFu) % kSize];
+    }
+    offset_ += static_cast<uint32_t>(2 * k);
+    out += k;
+    n -= k;
+  }
+}

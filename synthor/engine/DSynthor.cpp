@@ -31,9 +31,19 @@ const std::wstring& Empty() {
 
 }  // namespace
 
+namespace {
+
+uint64_t NewPatternGeneration() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
 DSynthor::DSynthor()
     : library_(new VLibrary(this)),
       defaultConnection_(new CDB_API()),
+      patternGeneration_(NewPatternGeneration()),
       maxValueLength_(kMaxValueLength) {}
 
 DSynthor::~DSynthor() {
@@ -132,6 +142,7 @@ void DSynthor::DeletePatterns() {
   for (CompiledPattern* pattern : patterns_) delete pattern;
   patterns_.clear();
   patternIndex_.clear();
+  patternGeneration_ = NewPatternGeneration();
 }
 
 void DSynthor::DeleteGenerators() {
@@ -216,17 +227,17 @@ CDB_API* DSynthor::CurrentConnection() const {
 
 ValueCallback DSynthor::Callback() { return g_callback.load(); }
 
-bool DSynthor::CanGrow(std::size_t current, std::size_t extra) {
-  if (extra > maxValueLength_ || current > maxValueLength_ - extra) {
-    SetError(kTooLong, platform::Format(kTooLongText,
-                                        static_cast<unsigned long long>(maxValueLength_)));
-    return false;
-  }
-  return true;
+bool DSynthor::TooLong() {
+  SetError(kTooLong,
+           platform::Format(kTooLongText, static_cast<unsigned long long>(maxValueLength_)));
+  return false;
 }
 
+// The pattern asked for is level 0 (depth 1): the limit counts the levels nested inside it.
+bool DSynthor::CanNestDeeper() const { return nestingDepth_ <= kMaxNesting; }
+
 bool DSynthor::EnterNested() {
-  if (nestingDepth_ >= kMaxNesting) {
+  if (!CanNestDeeper()) {
     SetError(kTooDeep, kTooDeepText);
     return false;
   }

@@ -22,6 +22,7 @@
 
 #include "synthor/engine/DGRandom.h"
 #include "synthor/engine/DGValue.h"
+#include "synthor/engine/PatternLookup.h"
 #include "synthor/engine/QuoteOptions.h"
 #include "synthor/engine/SynthorExport.h"
 
@@ -69,6 +70,9 @@ class SYNTHOR_API DSynthor {
   // Finds or compiles `text` and renders it into `value` (emptied first). column >= 0 records the
   // value as that column's; -1 records nothing.
   int Value(int column, const std::wstring& text, DGValue* value, QuoteOptions* options);
+  // The same, remembering in `lookup` where `text` was found.
+  int Value(int column, const std::wstring& text, PatternLookup* lookup, DGValue* value,
+            QuoteOptions* options);
   // Renders a compiled pattern; `append` non-zero keeps what `value` holds.
   int Value(int column, uint32_t handle, DGValue* value, QuoteOptions* options, int append);
   int Value(const std::wstring& text, DGValue* value);
@@ -147,9 +151,16 @@ class SYNTHOR_API DSynthor {
   const std::wstring& LibraryPath() const { return libraryPath_; }
   static ValueCallback Callback();
 
-  // True when a value of `current` characters may grow by `extra`; else sets error 115.
-  bool CanGrow(std::size_t current, std::size_t extra);
+  // True when a value of `current` characters may grow by `extra`; else sets error 115. Inline:
+  // every item asks before it appends.
+  bool CanGrow(std::size_t current, std::size_t extra) {
+    if (extra > maxValueLength_ || current > maxValueLength_ - extra) return TooLong();
+    return true;
+  }
   std::size_t MaxValueLength() const { return maxValueLength_; }
+  // False when one more nested rendering would go beyond the nesting limit. Items that render a
+  // nested pattern's text themselves ask this to fail exactly where the nested call would.
+  bool CanNestDeeper() const;
 
   DGRandom random;
 
@@ -165,7 +176,12 @@ class SYNTHOR_API DSynthor {
   // Nesting of compilations and renderings; false (error 114 set) beyond the limit.
   bool EnterNested();
   void LeaveNested() { --nestingDepth_; }
+  bool TooLong();  // sets error 115; false
   uint32_t FindPattern(const std::wstring& text) const;  // 0 when absent
+  // The handle of `text`, compiled (for `column`) when absent; 0 when the compilation failed.
+  uint32_t FindOrCompile(const std::wstring& text, int column);
+  // Value by text once the handle is known: the first item's format, then the rendering.
+  int ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options);
   uint32_t AddPattern(CompiledPattern* pattern);
   void DeletePatterns();
   void DeleteGenerators();
@@ -188,6 +204,9 @@ class SYNTHOR_API DSynthor {
   std::vector<CompiledPattern*> patterns_;  // owned; position = handle
   // First handle of each source text, so a look-up never scans the list.
   std::unordered_map<std::wstring, uint32_t> patternIndex_;
+  // Changes whenever the pattern list is emptied; unique across the engines of the process, so a
+  // PatternLookup never takes one engine's handle for another's.
+  uint64_t patternGeneration_;
   std::wstring libraryPath_;
   std::wstring errorText_;
   int errorCode_ = 0;

@@ -9,6 +9,7 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
 #include "synthor/engine/compiler/PatternCompiler.h"
+#include "synthor/engine/items/CompiledItemRun.h"
 
 using namespace engine_errors;
 
@@ -26,7 +27,9 @@ uint32_t DSynthor::AddPattern(CompiledPattern* pattern) {
 
 int DSynthor::Compile(const std::wstring& text, CompiledPattern* pattern, void* context) {
   if (!pattern) return 0;
-  return PatternCompiler(*this, text, pattern, context).Run();
+  if (!PatternCompiler(*this, text, pattern, context).Run()) return 0;
+  FuseCharacterRuns(pattern->items);
+  return 1;
 }
 
 uint32_t DSynthor::Compile(const std::wstring& text, int reuse, int column, void* context) {
@@ -57,21 +60,46 @@ uint32_t DSynthor::Compile(const std::wstring& text, int reuse, int column, void
   return handle;
 }
 
-int DSynthor::Value(int column, const std::wstring& text, DGValue* value, QuoteOptions* options) {
-  if (!initialized_ || !value) return 0;
-  uint32_t handle = FindPattern(text);
-  if (!handle) {
-    handle = Compile(text, 0, column, nullptr);
-    if (!handle) {
-      value->value.clear();
-      return 0;
-    }
-  }
+uint32_t DSynthor::FindOrCompile(const std::wstring& text, int column) {
+  if (const uint32_t found = FindPattern(text)) return found;
+  return Compile(text, 0, column, nullptr);
+}
+
+int DSynthor::ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options) {
   if (handle >= patterns_.size()) return Value(column, handle, value, options, 0);  // reports it
   const CompiledPattern* pattern = patterns_[handle];
   if (value->format.empty() && !pattern->items.empty())
     value->format = pattern->items.front()->format;
   return Value(column, handle, value, options, 0);
+}
+
+int DSynthor::Value(int column, const std::wstring& text, DGValue* value, QuoteOptions* options) {
+  if (!initialized_ || !value) return 0;
+  const uint32_t handle = FindOrCompile(text, column);
+  if (!handle) {
+    value->value.clear();
+    return 0;
+  }
+  return ValueOfFound(column, handle, value, options);
+}
+
+int DSynthor::Value(int column, const std::wstring& text, PatternLookup* lookup, DGValue* value,
+                    QuoteOptions* options) {
+  if (!lookup) return Value(column, text, value, options);
+  if (!initialized_ || !value) return 0;
+  uint32_t handle = lookup->handle;
+  const bool known = handle != 0 && lookup->generation == patternGeneration_ &&
+                     handle < patterns_.size() && patterns_[handle]->source == text;
+  if (!known) {
+    handle = FindOrCompile(text, column);
+    if (!handle) {
+      value->value.clear();
+      return 0;
+    }
+    lookup->handle = handle;
+    lookup->generation = patternGeneration_;
+  }
+  return ValueOfFound(column, handle, value, options);
 }
 
 int DSynthor::Value(const std::wstring& text, DGValue* value) {
@@ -114,7 +142,8 @@ void DSynthor::SetValue(int column, const DGValue* value) {
   if (depFlag1_ == 0 && depFlag2_ == 0 && depCounter_ < 0) return;
   if (column >= 0 && static_cast<std::size_t>(column) < columns_.size()) {
     ColumnValues& c = columns_[column];
-    c.previous = c.current;
+    // The old current text becomes the previous one; swapping keeps both buffers' memory.
+    c.previous.swap(c.current);
     c.current = value->value;
     c.format = value->format;
   }

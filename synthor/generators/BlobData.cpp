@@ -10,6 +10,7 @@
 
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/UserFile.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FileLoaders.h"
@@ -26,9 +27,6 @@ void Report(std::wstring* errorText, int* errorCode, int code, const std::wstrin
   if (errorCode) *errorCode = code;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 struct DirCloser {
   void operator()(DIR* d) const { closedir(d); }
 };
@@ -85,7 +83,7 @@ BLOBData::BLOBData(const std::vector<std::wstring>* args, DSynthor* engine,
 }
 
 bool BLOBData::ReadContent(const std::wstring& path, std::wstring* content) const {
-  std::unique_ptr<std::FILE, FileCloser> file(FileLoaders::OpenRegularFile(path));
+  platform::UniqueFile file = platform::OpenUserFile(path);
   if (!file) return false;
   // Two hexadecimal digits per byte: half the cap keeps the text within the value limit.
   if (!text_) {

@@ -37,6 +37,11 @@ std::wstring Resolve(DSynthor* engine, const std::wstring& text, int code, const
   return result;
 }
 
+std::wstring QuoteIdentifier(const CDB& db, const std::wstring& name) {
+  const std::wstring close(1, db.QuoteClose);
+  return db.QuoteOpen + platform::ReplaceAll(name, close, close + close) + close;
+}
+
 bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstring& column,
                std::wstring* value, std::wstring* why) {
   CDB* db = connection ? connection->Connection() : nullptr;
@@ -45,11 +50,8 @@ bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstrin
                                                           : L"There is no connection.";
     return false;
   }
-  // Names come from the pattern: a quote inside one is doubled, so it stays one identifier.
-  const auto quoted = [](const std::wstring& name) {
-    return L"\"" + platform::ReplaceAll(name, L"\"", L"\"\"") + L"\"";
-  };
-  const std::wstring sql = L"select max(" + quoted(column) + L") from " + quoted(table);
+  const std::wstring sql =
+      L"select max(" + QuoteIdentifier(*db, column) + L") from " + QuoteIdentifier(*db, table);
   int size = 0;
   int rc = db->Execute(sql);
   if (rc == CDB::kOk) rc = db->Fetch();

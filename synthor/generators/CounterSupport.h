@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "synthor/engine/SynthorExport.h"
+
+class CDB;
 class CDB_API;
 class DSynthor;
 
@@ -36,8 +39,13 @@ bool Evaluate(DSynthor* engine, const std::wstring& pattern, std::wstring* resul
 std::wstring Resolve(DSynthor* engine, const std::wstring& text, int code, const wchar_t* format,
                      ConstructionError* error);
 
-// The first value of `select max("column") from "table"`; false with `why` set when there is no
-// connection, the statement fails or it gives no row or NULL.
+// `name` as one identifier of the connection's SQL: between its own quote characters (" for
+// most servers, ` or [ ] for others), a closing quote inside doubled. Names come from patterns,
+// so nothing in one can end the identifier early.
+SYNTHOR_API std::wstring QuoteIdentifier(const CDB& db, const std::wstring& name);
+
+// The first value of `select max(column) from table`, both names quoted; false with `why` set
+// when there is no connection, the statement fails or it gives no row or NULL.
 bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstring& column,
                std::wstring* value, std::wstring* why);
 

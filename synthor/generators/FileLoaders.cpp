@@ -1,23 +1,13 @@
 #include "synthor/generators/FileLoaders.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <memory>
 #include <new>
 
 #include "platform/Text.h"
-#include "platform/TextFile.h"
+#include "platform/UserFile.h"
 #include "synthor/engine/DSynthor.h"
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool IsLineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
@@ -90,24 +80,9 @@ int FileLoaders::ReadString(std::string_view data, std::size_t* position, std::w
   return line->empty() ? 0 : 1;
 }
 
-std::FILE* FileLoaders::OpenRegularFile(const std::wstring& path) {
-  // O_NONBLOCK keeps the open itself from waiting on a FIFO without a writer.
-  const int fd = ::open(platform::NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  std::FILE* file = ::fdopen(fd, "rb");
-  if (!file) ::close(fd);
-  return file;
-}
-
 bool FileLoaders::ForEachLine(const std::wstring& path,
                               const std::function<void(const std::wstring&)>& take) {
-  FilePtr file(OpenRegularFile(path));
+  platform::UniqueFile file = platform::OpenUserFile(path);
   if (!file) return false;
   const IGenerator::F_ENCODING encoding = CheckUnicode(file.get());
   const std::string data = LoadFile(file.get());

@@ -1,6 +1,8 @@
 #pragma once
 // The loaders the file-based generators share: byte-order-mark detection, reading a file into
-// memory with a size cap, and cutting lines out of that memory in a given encoding.
+// memory with a size cap, and cutting lines out of that memory in a given encoding. Files are
+// opened through platform::OpenUserFile: patterns name files freely, and a FIFO, a terminal or a
+// device would block or never end.
 #include <cstddef>
 #include <cstdio>
 #include <functional>
@@ -19,9 +21,6 @@ class SYNTHOR_API FileLoaders {
 
   // FF FE: little-endian, FE FF: big-endian, both left positioned after the mark; anything else
   // (also a file shorter than two bytes) is 8-bit text and the file is rewound.
-  // Opens a regular file for reading; nullptr for anything else. Patterns name files freely, and
-  // a FIFO, a terminal or a device would block or never end.
-  static std::FILE* OpenRegularFile(const std::wstring& path);
   static IGenerator::F_ENCODING CheckUnicode(std::FILE* file);
   // Reads from the current position, at most `limit` bytes; empty when nothing could be read.
   static std::string LoadFile(std::FILE* file, std::size_t limit = kMaxFileBytes);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "synthor/engine/SynthorExport.h"
-#include "synthor/generators/CounterSupport.h"
+#include "synthor/generators/CounterSettings.h"
 #include "synthor/generators/IGenerator.h"
 
 class DSynthor;
@@ -26,15 +26,9 @@ class SYNTHOR_API IncData : public IGenerator {
  private:
   std::wstring Format(int64_t value) const;
 
+  counters::CounterSettings<int64_t> settings_;
   std::wstring last_;
-  std::wstring borderText_;
-  std::wstring reuseText_;
-  std::wstring format_;  // empty: the plain decimal form
   DSynthor* engine_ = nullptr;
   int64_t current_ = 1;
-  int64_t start_ = 1;
-  int64_t step_ = 1;
-  int64_t border_ = 0;  // 0: none
-  counters::Reuse reuse_;
   bool outOfRange_ = false;
 };

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "synthor/engine/SynthorExport.h"
-#include "synthor/generators/CounterSupport.h"
+#include "synthor/generators/CounterSettings.h"
 #include "synthor/generators/IGenerator.h"
 
 class DSynthor;
@@ -21,14 +21,8 @@ class SYNTHOR_API IncFloatData : public IGenerator {
  private:
   std::wstring Format(double value) const;
 
+  counters::CounterSettings<double> settings_;
   std::wstring last_;
-  std::wstring borderText_;
-  std::wstring reuseText_;
-  std::wstring format_;  // empty: "%f"
   DSynthor* engine_ = nullptr;
-  double current_ = 1.0;
-  double start_ = 1.0;
-  double step_ = 1.0;
-  double border_ = 0.0;  // 0: none
-  counters::Reuse reuse_;
+  double current_ = 1;
 };

@@ -56,7 +56,7 @@ TEST_F(EngineTest, HugeCountsStopAtWhatTheFileHolds) {
   ASSERT_EQ(p.Tasks[0].Params.size(), 2u);
   EXPECT_EQ(p.Tasks[0].Params[1].PropTo, 5);
   EXPECT_EQ(p.Tasks[1].Name, L"second");
-  EXPECT_EQ(p.IniReports.size(), 10000u);
+  EXPECT_TRUE(p.IniReports.empty());
 }
 
 TEST_F(EngineTest, NegativeCountsLoadAsNone) {

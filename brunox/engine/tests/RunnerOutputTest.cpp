@@ -2,7 +2,10 @@
 #include <regex>
 
 #include "RunnerTestSupport.h"
+#include <unistd.h>
+
 #include "brunox/engine/StatementLog.h"
+#include "mervis/Log.h"
 #include "mervis/Macros.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -86,6 +89,7 @@ TEST_F(Output, StatementLogBytes) {
   task.UseParser = 1;
   AddTask(L"lf", L"select name\nfrom r where id = 3 ;  \r\n", 1, 1);
   RunProject(1);
+  EXPECT_TRUE(runner_->StatementLogComplete());
   const std::string bytes = FileBytes(project_.SQLFile);
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
@@ -138,6 +142,34 @@ TEST_F(Output, AStatementLogThatCannotBeCreatedLosesItsLinesOnly) {
   RunProject();
   EXPECT_EQ(6, runner_->TotalExecs);
   EXPECT_FALSE(platform::FileExists(project_.SQLFile));
+  EXPECT_FALSE(runner_->StatementLogComplete());
+}
+
+// The open succeeds and the writes seem to, until the buffer goes to the device: the loss must
+// still be noticed (at the latest when the file is closed) and logged once.
+TEST_F(Output, AStatementLogOnAFullDeviceIsReportedIncomplete) {
+  const std::wstring link = folder_ + L"/full.txt";
+  ASSERT_EQ(0, symlink("/dev/full", platform::ToUtf8(link).c_str()));
+  project_.SQLFile = link;
+  AddTask(L"one", L"select 1", 2, 3);
+  CLog::Open(folder_ + L"/brunox.log", 0);
+  RunProject();
+  CLog::Close();
+  EXPECT_EQ(6, runner_->TotalExecs) << "the run goes on";
+  EXPECT_FALSE(runner_->StatementLogComplete());
+  std::wstring log;
+  ASSERT_TRUE(platform::ReadTextFile(folder_ + L"/brunox.log", log));
+  size_t mentions = 0;
+  for (size_t at = log.find(L"is incomplete"); at != std::wstring::npos;
+       at = log.find(L"is incomplete", at + 1))
+    ++mentions;
+  EXPECT_EQ(1u, mentions) << platform::ToUtf8(log);
+  EXPECT_NE(std::wstring::npos, log.find(L"No space left on device")) << platform::ToUtf8(log);
+
+  // The next run starts with a complete log again.
+  project_.SQLFile = folder_ + L"/log.txt";
+  RunProject();
+  EXPECT_TRUE(runner_->StatementLogComplete());
 }
 
 TEST(StatementLogFormat, SqlOnOneLine) {

@@ -79,7 +79,7 @@ TEST_F(Scripts, ATaskWithItsOwnConnection) {
       << "nothing on the main connection";
 }
 
-TEST_F(Scripts, AnOwnConnectionThatFailsSkipsTheTaskSilently) {
+TEST_F(Scripts, AnOwnConnectionThatFailsSkipsTheTaskAndIsARunError) {
   Task& broken = AddTask(L"broken", L"insert into ev(what) values ('broken')", 2, 1);
   broken.DefConnect = 0;
   broken.TaskCon.Kind = CONN_STRING;
@@ -89,7 +89,13 @@ TEST_F(Scripts, AnOwnConnectionThatFailsSkipsTheTaskSilently) {
   RunProject();
   EXPECT_EQ((std::vector<std::wstring>{L"fine", L"fine"}), Notes());
   EXPECT_EQ(1, runner_->ThreadsOfLastRun);
-  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_TRUE(ui_.messages.empty()) << "an unattended run is not held up";
+  ASSERT_EQ(1u, runner_->RunErrors().size());
+  const std::wstring& error = runner_->RunErrors()[0];
+  EXPECT_TRUE(platform::StartsWith(error, L"Task 'broken' could not connect to 'Driver=NoSuchDriver"))
+      << platform::ToUtf8(error);
+  EXPECT_NE(std::wstring::npos, error.find(L"NoSuchDriver' : file not found"))
+      << "the driver manager's diagnostics: " << platform::ToUtf8(error);
 }
 
 TEST_F(Scripts, WorkersThatCannotConnectEndAndTheRunEnds) {
@@ -122,9 +128,11 @@ TEST_F(Scripts, AFailingStatementEndsTheRoundAndWithStopOnErrorTheThread) {
     EXPECT_EQ(0, ScalarInt(L"select count(*) from ev where what = 'three'"));
     for (int i = 0; i < 2; ++i) {
       EXPECT_EQ(kWorkerFailed, runner_->Record(i).State);
-      EXPECT_EQ(stopOnError ? 0 : 3, runner_->Record(i).Execs);
+      EXPECT_EQ(0, runner_->Record(i).Execs) << "a failed round is no execution";
       EXPECT_EQ(40960.0, runner_->Record(i).MinTime) << "a failed round is not timed";
     }
+    EXPECT_EQ(0, runner_->TotalExecs);
+    EXPECT_EQ(2 * rounds, runner_->FailedRounds);
     const auto events = recorder_.Events(kRunThreadState);
     int reported = 0, failedEnds = 0;
     for (size_t i = roundsBefore; i < events.size(); ++i) {

@@ -35,7 +35,7 @@ TEST_F(RunnerTest, UntilStoppedRunsPastTheTaskCountsUntilTheStopFlag) {
   RunProject();
   EXPECT_GE(runner_->TotalExecs, 20) << "the task's count of 2 does not apply";
   EXPECT_EQ((std::map<int, int>{{kThreadStopped, 3}}), FinalStates(recorder_));
-  int sum = 0;
+  std::int64_t sum = 0;
   for (int i = 0; i < 3; ++i) sum += runner_->Record(i).Execs;
   EXPECT_EQ(runner_->TotalExecs, sum);
 }
@@ -61,8 +61,8 @@ TEST_F(RunnerTest, SecondsEndTheRunOnTime) {
   Task& task = AddTask(L"select", L"select 1", 200, 1);
   task.Delay = task.DelayMax = 5;
   const double seconds = RunProject();
-  std::printf("[ info ] 200 threads for Seconds=2: the run took %.3f s, %d executions\n", seconds,
-              runner_->TotalExecs.load());
+  std::printf("[ info ] 200 threads for Seconds=2: the run took %.3f s, %lld executions\n", seconds,
+              static_cast<long long>(runner_->TotalExecs.load()));
   EXPECT_GE(seconds, 2.0);
   EXPECT_LT(seconds, 3.0) << "ends shortly after two seconds";
   EXPECT_GT(runner_->TotalExecs, 200) << "past the task's count of 1";
@@ -102,7 +102,7 @@ TEST_F(RunnerTest, AtLeastWaitsForTheSlowestThread) {
   Task& slow = AddTask(L"slow", L"select 2", 2, 1);
   slow.Delay = slow.DelayMax = 30;
   RunProject();
-  int least = 1 << 30;
+  std::int64_t least = 1 << 30;
   for (int i = 0; i < 4; ++i) least = std::min(least, runner_->Record(i).Execs.load());
   EXPECT_GE(least, 5);
   EXPECT_GT(runner_->Record(0).Execs, runner_->Record(2).Execs) << "the fast threads ran on";

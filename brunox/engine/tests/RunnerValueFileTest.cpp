@@ -54,7 +54,7 @@ TEST_F(ValueFiles, TooFewLinesForTheThreadsStopTheProject) {
   EXPECT_EQ(L"Warning!", ui_.messages[0].caption);
   EXPECT_EQ(platform::MsgIcon::Error, ui_.messages[0].icon);
   EXPECT_EQ(1, runner_->Stop);
-  EXPECT_EQ(5, runner_->ThreadsOfLastRun) << "three of the task, two of the next";
+  EXPECT_EQ(3, runner_->ThreadsOfLastRun) << "a stop ends the preparation: no threads for the next task";
   EXPECT_EQ(0, runner_->TotalExecs) << "the threads created end at once";
   EXPECT_EQ(0, ScalarInt(L"select count(*) from t"));
 }
@@ -118,6 +118,23 @@ TEST_F(ValueFiles, AnEmptyFileHasNoLineForTheFirstThread) {
   EXPECT_EQ(L"File '" + task.File + L"' contains not enough lines (0 of 2).\nProject has been stopped.",
             ui_.messages[0].text);
   EXPECT_EQ(0, runner_->ThreadsOfLastRun);
+}
+
+// The script is split before the values go in: the quote of O'Brien (inside brackets, which
+// SQLite takes as an identifier quote and the parser does not know) must not join the statements.
+TEST_F(ValueFiles, AQuoteInAValueDoesNotSwallowTheFollowingStatements) {
+  project_.SQLFile = folder_ + L"/statements.txt";
+  Task& task = AddTask(L"quote", L"select 1 as [?1];\ninsert into t(a, b) values ('second', '?2')", 1, 2);
+  task.UseParser = 1;
+  task.TDU = kEachThreadReadsFile;
+  task.File = folder_ + L"/values.txt";
+  WriteText(task.File, L"O'Brien\tx\n");
+  RunProject();
+  EXPECT_EQ(2, runner_->TotalExecs);
+  EXPECT_EQ((std::vector<std::wstring>{L"second|x", L"second|x"}), Inserted());
+  const auto lines = CrLfLines(Utf16File(project_.SQLFile));
+  ASSERT_EQ(5u, lines.size()) << "a header and two statements per round";
+  EXPECT_NE(std::wstring::npos, lines[1].find(L"\tselect 1 as [O'Brien]\t"));
 }
 
 }  // namespace

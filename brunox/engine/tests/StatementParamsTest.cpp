@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "RunnerTestSupport.h"
+#include "brunox/engine/StatementMarkers.h"
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FunctionTable.h"
@@ -34,9 +35,56 @@ TEST(PrepareOneLine, FieldsGoToTheirMarkers) {
       {L"?1", L"", L'\t', L""},
       {L"no markers", L"a\tb", L'\t', L"no markers"},
       {L"?11", L"a\tb", L'\t', L"a1"},  // without an eleventh field ?11 is ?1 and a 1
+      {L"?105", L"a\tb\tc\td\te\tf\tg\th\ti\tj", L'\t', L"j5"},
+      {L"?01 ?0 ?", L"a", L'\t', L"?01 ?0 ?"},  // no marker starts with 0
+      {L"??1?", L"a", L'\t', L"?a?"},
+      {L"(?1,?2)", L"a\t?1", L'\t', L"(a,?1)"},  // a value is never filled again
+      {L"?2?1", L"?2\t?1", L'\t', L"?1?2"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.filled, Filled(c.text, c.line, c.separator)) << platform::ToUtf8(c.text);
+}
+
+// Each field names the one before it twice: filling the markers again after each value would
+// double the text with every field, to 2^29 copies of ?1.
+TEST(PrepareOneLine, ValuesThatHoldMarkersDoNotMultiply) {
+  std::wstring line = L"x";
+  for (int i = 2; i <= 30; ++i) line += platform::Format(L"\t?%d?%d", i - 1, i - 1);
+  EXPECT_EQ(L"[?29?29]", Filled(L"[?30]", line, L'\t'));
+}
+
+TEST(ScriptStatements, TheScriptIsSplitBeforeItsMarkersAreFilled) {
+  const ScriptStatements script(L"insert into t values ('?1');\ninsert into t values ('?2', ?3)", true);
+  EXPECT_FALSE(script.SplitsAfterFilling());
+  const std::vector<std::wstring> values = {L"O'Brien", L"a; b", L"3"};
+  EXPECT_EQ((std::vector<std::wstring>{L"insert into t values ('O'Brien')",
+                                       L"insert into t values ('a; b', 3)"}),
+            script.Fill(&values))
+      << "a quote or a ';' in a value stays in its statement";
+  EXPECT_EQ((std::vector<std::wstring>{L"insert into t values ('?1')",
+                                       L"insert into t values ('?2', ?3)"}),
+            script.Fill(nullptr));
+}
+
+TEST(ScriptStatements, AMarkerStandingAloneTakesWholeStatements) {
+  const ScriptStatements script(L"?1;\nselect '?2'", true);
+  EXPECT_TRUE(script.SplitsAfterFilling());
+  const std::vector<std::wstring> values = {L"insert into a values (1); delete from b", L"x"};
+  EXPECT_EQ((std::vector<std::wstring>{L"insert into a values (1)", L"delete from b",
+                                       L"select 'x'"}),
+            script.Fill(&values));
+  const std::vector<std::wstring> empty = {L"", L"x"};
+  EXPECT_EQ((std::vector<std::wstring>{L"select 'x'"}), script.Fill(&empty));
+  EXPECT_FALSE(script.NeverHasStatements());
+}
+
+TEST(ScriptStatements, ScriptsWithoutAStatement) {
+  EXPECT_TRUE(ScriptStatements(L"", false).NeverHasStatements());
+  EXPECT_TRUE(ScriptStatements(L" \r\n", false).NeverHasStatements());
+  EXPECT_TRUE(ScriptStatements(L";;\n;", true).NeverHasStatements());
+  const ScriptStatements whole(L"select 1; select 2", false);
+  EXPECT_EQ((std::vector<std::wstring>{L"select 1; select 2"}), whole.Fill(nullptr))
+      << "without the parser the script is one statement";
 }
 
 TEST(PrepareOneLine, SeparatorOfATask) {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -195,6 +197,26 @@ TEST_F(StringFactoryTest, LongLabelsAreCutAndDamagedProfilesGiveTheBuiltInTexts)
     WriteProfile(profile, bytes);
     EXPECT_EQ(labels.Get(L"ExMode", L"Execution Mode"), L"Execution Mode");
   }
+}
+
+TEST_F(StringFactoryTest, AProfileThatIsNoRegularFileGivesTheBuiltInTextsAndSaysWhy) {
+  const std::wstring fifo = testsupport::NewScratchPath(L"labels.fifo");
+  ASSERT_EQ(mkfifo(platform::NativePath(fifo).c_str(), 0600), 0);
+  for (const std::wstring& profile : {fifo, std::wstring(L"/dev/zero")}) {
+    MakeGlobalSettings().setStr(kStoreReport, L"TextProfile", profile);
+    StringFactory labels;
+    labels.Init();
+    EXPECT_EQ(labels.Get(L"ExMode", L"Execution Mode"), L"Execution Mode");
+    EXPECT_NE(labels.ProfileError().find(L"'" + profile + L"'"), std::wstring::npos)
+        << platform::ToUtf8(labels.ProfileError());
+  }
+  const std::wstring good = testsupport::NewScratchPath(L"good.ini");
+  WriteProfile(good, "[General]\nExMode=Mode\n");
+  MakeGlobalSettings().setStr(kStoreReport, L"TextProfile", good);
+  StringFactory labels;
+  labels.Init();
+  EXPECT_EQ(labels.Get(L"ExMode", L"Execution Mode"), L"Mode");
+  EXPECT_EQ(labels.ProfileError(), L"");
 }
 
 TEST(ShippedLabelProfile, HoldsEveryLabelWithItsBuiltInText) {

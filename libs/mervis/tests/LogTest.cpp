@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "platform/tests/OpenDescriptors.h"
 #include "testsupport/TestEnv.h"
 
 namespace {
@@ -55,6 +56,13 @@ TEST_F(LogTest, WritesFormattedLines) {
   EXPECT_EQ(TextOf(lines[0]), "Run started \xC3\xA9");
   EXPECT_EQ(TextOf(lines[1]), "ERROR Fetch failed: [HY000] gone (Worker.cpp:42)");
   EXPECT_EQ(TextOf(lines[2]), "ERROR plain bug");
+}
+
+TEST_F(LogTest, TheOpenLogIsNotInheritedByPrograms) {
+  const std::wstring path = testsupport::NewScratchPath(L"cloexec.log");
+  CLog::Open(path, 0);
+  CLog::State2(L"open");
+  EXPECT_TRUE(platform_test::OpenCloseOnExec(platform::NativePath(path)));
 }
 
 TEST_F(LogTest, TracesNestPerThreadAtLevelOne) {

@@ -48,4 +48,26 @@ TEST(ReadString, Utf16Lines) {
   EXPECT_EQ(ReadAll("\xFF\xFE", 0), Lines{});
 }
 
+TEST(ReadString, ALineOverTheCapIsRefused) {
+  const auto read = [](const std::string& bytes, int ansi, std::size_t cap) {
+    const std::wstring path = testsupport::NewScratchPath(L"capped.txt");
+    EXPECT_TRUE(platform::WriteFileBytes(path, bytes));
+    std::FILE* f = std::fopen(platform::NativePath(path).c_str(), "rbe");
+    std::vector<std::wstring> lines;
+    std::wstring line;
+    bool tooLong = false;
+    while (ReadString(f, &line, ansi, cap, &tooLong)) lines.push_back(line);
+    std::fclose(f);
+    if (tooLong) lines.push_back(L"<too long>");
+    return lines;
+  };
+  // The line end does not count: a CR LF line of exactly the cap is still a line.
+  EXPECT_EQ(read("abcd\r\nabcde\nx", 1, 4), (Lines{L"abcd", L"<too long>"}));
+  EXPECT_EQ(read("abcd\r\nabcd", 1, 4), (Lines{L"abcd", L"abcd"}));
+  EXPECT_EQ(read("abcde", 1, 4), (Lines{L"<too long>"}));
+  const std::string utf16 = platform::ToUtf16Le(L"ab\r\nabc\r\n");
+  EXPECT_EQ(read("\xFF\xFE" + utf16, 0, 4), (Lines{L"ab", L"<too long>"}));
+  EXPECT_EQ(read("\xFF\xFE" + utf16, 0, 6), (Lines{L"ab", L"abc"}));
+}
+
 }  // namespace

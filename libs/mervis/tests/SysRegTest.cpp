@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -236,6 +238,24 @@ TEST(SysReg, HostileFilesLoadWithoutHarm) {
     reg.Section(L"S");
     EXPECT_EQ(reg.Read(L"ok", 0), 1);
     EXPECT_EQ(reg.Read(L"ok2", 0), 2);
+  }
+}
+
+TEST(SysReg, WhatCannotBeLoadedIsNamedAndAMissingFileIsNot) {
+  CSysReg missing(testsupport::NewScratchPath(L"not-yet.ini"));
+  EXPECT_EQ(missing.LoadError(), L"");
+  const std::wstring good = testsupport::NewScratchPath(L"good.ini");
+  WriteBytes(good, "[S]\nk=v\n");
+  EXPECT_EQ(CSysReg(good).LoadError(), L"");
+
+  const std::wstring fifo = testsupport::NewScratchPath(L"profile.fifo");
+  ASSERT_EQ(mkfifo(platform::NativePath(fifo).c_str(), 0600), 0);
+  for (const std::wstring& path : {fifo, std::wstring(L"/dev/zero")}) {
+    CSysReg reg(path);  // neither blocks nor reads without end
+    EXPECT_NE(reg.LoadError().find(L"'" + path + L"'"), std::wstring::npos)
+        << platform::ToUtf8(reg.LoadError());
+    reg.Section(L"S");
+    EXPECT_EQ(reg.Read(L"k", L"default"), L"default");
   }
 }
 

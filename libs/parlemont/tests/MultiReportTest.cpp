@@ -1,5 +1,8 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -7,6 +10,7 @@
 #include "parlemont/tests/HtmlValidation.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/tests/OpenDescriptors.h"
 #include "testsupport/TestEnv.h"
 
 namespace {
@@ -219,6 +223,8 @@ TEST(MultiReport, OpenReportsItsErrors) {
   ASSERT_EQ(report.AddReport(RF_HTML, path, L"no-such-template.htm"), RE_OK);
   EXPECT_EQ(report.Open(), RE_TEMPLATE_NOT_FOUND);
   EXPECT_FALSE(platform::FileExists(path));
+  EXPECT_NE(report.ErrorText().find(L"'no-such-template.htm'"), std::wstring::npos)
+      << platform::ToUtf8(report.ErrorText());
 
   const std::wstring folder = platform::FolderPart(testsupport::NewScratchPath(L"x"));
   const std::wstring cannotCreate[] = {folder + L"/missing-folder/r.html", folder, L""};
@@ -227,7 +233,34 @@ TEST(MultiReport, OpenReportsItsErrors) {
     ASSERT_EQ(report.AddReport(RF_HTML, file, kTemplate), RE_OK);
     EXPECT_EQ(report.Open(), RE_CANNOT_CREATE_FILE) << platform::ToUtf8(file);
     EXPECT_FALSE(report.IsOpen());
+    EXPECT_NE(report.ErrorText().find(L"report file"), std::wstring::npos);
+    EXPECT_NE(report.ErrorText().find(file), std::wstring::npos);
   }
+}
+
+TEST(MultiReport, ATemplateThatIsNoRegularFileIsRefusedAtOnceWithTheReason) {
+  const std::wstring fifo = testsupport::NewScratchPath(L"template.fifo");
+  ASSERT_EQ(mkfifo(platform::NativePath(fifo).c_str(), 0600), 0);
+  const std::wstring path = testsupport::NewScratchPath(L"fifo-template.html");
+  const auto start = std::chrono::steady_clock::now();
+  for (const std::wstring& templ : {fifo, std::wstring(L"/dev/zero"), fifo + L".missing"}) {
+    MultiReport report;
+    ASSERT_EQ(report.AddReport(RF_HTML, path, templ), RE_OK);
+    EXPECT_EQ(report.Open(), RE_TEMPLATE_NOT_FOUND);
+    EXPECT_NE(report.ErrorText().find(L"'" + templ + L"'"), std::wstring::npos)
+        << platform::ToUtf8(report.ErrorText());
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_FALSE(platform::FileExists(path));
+}
+
+TEST(MultiReport, TheOpenReportFileIsNotInheritedByPrograms) {
+  const std::wstring path = testsupport::NewScratchPath(L"cloexec.html");
+  MultiReport report;
+  OpenReport(report, path, L"UTF-8");
+  EXPECT_TRUE(report.ErrorText().empty());
+  EXPECT_TRUE(platform_test::OpenCloseOnExec(platform::NativePath(path)));
+  ASSERT_EQ(report.Close(), RE_OK);
 }
 
 TEST(MultiReport, DefaultTemplateNextToTheReport) {

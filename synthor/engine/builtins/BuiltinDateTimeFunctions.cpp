@@ -77,9 +77,9 @@ int RDate(const FunctionCall& call) {
   const bool nestedFrom = IsNestedBound(from);
   const bool nestedTo = IsNestedBound(to);
   // Defaults are written in the mask, so a bound resolved at value time reads them back alike.
-  if (!nestedFrom && from.size() <= 2) from = item->Render(kFirstYear, 1, 1);
+  if (!nestedFrom && from.size() <= 2) item->Render(kFirstYear, 1, 1, &from);
   const int lastYear = ShortYearWithoutCentury(mask) ? kLastShortYear : kLastYear;
-  if (!nestedTo && to.size() <= 2) to = item->Render(lastYear, 12, 31);
+  if (!nestedTo && to.size() <= 2) item->Render(lastYear, 12, 31, &to);
   item->minText = from;
   item->maxText = to;
   if (!nestedFrom &&

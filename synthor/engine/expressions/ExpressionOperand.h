@@ -1,6 +1,7 @@
 #pragma once
 // Making expression operands from texts and writing them back as text.
 #include <string>
+#include <string_view>
 
 #include "synthor/engine/expressions/MExpression.h"
 
@@ -10,6 +11,8 @@ namespace expression_operand {
 // integer (no ".", "e" or "E"; a text that does not start with a digit is a string), else a
 // double.
 ExpOperand FromLiteral(const std::wstring& token);
+// The same into `op`, which is reset first; its texts keep their memory.
+void FromLiteralInto(std::wstring_view token, ExpOperand* op);
 
 // A value that a nested call or a column reference gave, with the format it carries. The format
 // says how to read a date, time or date-time; a printf format, or one without any date or time
@@ -19,10 +22,14 @@ ExpOperand FromLiteral(const std::wstring& token);
 // by a time; "h:m" or "h:m:s" is a time (a one-digit hour is padded); anything else is a
 // literal.
 ExpOperand FromValue(const std::wstring& value, const std::wstring& format);
+// The same into `op`; a value that reads as a plain literal costs no allocation.
+void FromValueInto(const std::wstring& value, const std::wstring& format, ExpOperand* op);
 
 // The operand's value as text: "%d", "%g", the text, or the format with the date and time fields
 // filled in.
 std::wstring Render(const ExpOperand& operand);
+// The same into `out` (which may be the operand's own text), reusing its memory.
+void RenderInto(const ExpOperand& operand, std::wstring* out);
 
 // Unary minus: changes the sign of numbers (integers wrap), leaves other kinds alone.
 void Negate(ExpOperand& operand);

@@ -199,35 +199,21 @@ int Order(const ExpOperand& left, const ExpOperand& right) {
 
 }  // namespace
 
-void Apply(std::wstring_view op, ExpOperand& left, const ExpOperand& right) {
-  if (op == L"+") {
-    Plus(left, right);
-  } else if (op == L"-") {
-    Minus(left, right);
-  } else if (op == L"*") {
-    Times(left, right);
-  } else if (op == L"/") {
-    Over(left, right);
-  } else if (op == L"==") {
-    BecomeInt(left, Equal(left, right) ? 1 : 0);
-  } else if (op == L"!=") {
-    BecomeInt(left, Equal(left, right) ? 0 : 1);
-  } else if (op == L"<") {
-    BecomeInt(left, Order(left, right) < 0 ? 1 : 0);
-  } else if (op == L">") {
-    BecomeInt(left, Order(left, right) > 0 ? 1 : 0);
-  } else if (op == L"<=") {
-    BecomeInt(left, Order(left, right) > 0 ? 0 : 1);
-  } else if (op == L">=") {
-    BecomeInt(left, Order(left, right) < 0 ? 0 : 1);
-  } else if (op == L"&&") {
-    left.intValue = left.intValue != 0 && right.intValue != 0 ? 1 : 0;
-  } else if (op == L"||") {
-    left.intValue = left.intValue != 0 || right.intValue != 0 ? 1 : 0;
+void Apply(Operator op, ExpOperand& left, const ExpOperand& right) {
+  switch (op) {
+    case Operator::kPlus: Plus(left, right); break;
+    case Operator::kMinus: Minus(left, right); break;
+    case Operator::kTimes: Times(left, right); break;
+    case Operator::kOver: Over(left, right); break;
+    case Operator::kEqual: BecomeInt(left, Equal(left, right) ? 1 : 0); break;
+    case Operator::kNotEqual: BecomeInt(left, Equal(left, right) ? 0 : 1); break;
+    case Operator::kLess: BecomeInt(left, Order(left, right) < 0 ? 1 : 0); break;
+    case Operator::kGreater: BecomeInt(left, Order(left, right) > 0 ? 1 : 0); break;
+    case Operator::kLessEqual: BecomeInt(left, Order(left, right) > 0 ? 0 : 1); break;
+    case Operator::kGreaterEqual: BecomeInt(left, Order(left, right) < 0 ? 0 : 1); break;
+    case Operator::kAnd: left.intValue = left.intValue != 0 && right.intValue != 0 ? 1 : 0; break;
+    case Operator::kOr: left.intValue = left.intValue != 0 || right.intValue != 0 ? 1 : 0; break;
   }
-  // A computed value must read as what it now is wherever its text is used (appending to a
-  // string, comparing with one).
-  if (left.kind != ExpOperand::kString) left.text = expression_operand::Render(left);
 }
 
 }  // namespace expression_operators

@@ -11,13 +11,34 @@
 //   && ||            set the left's int value to 0 or 1 and keep its kind.
 //
 // "-" in the table: the left operand stays as it was. Integer results wrap around at 32 bits.
-#include <string_view>
+#include <cstdint>
 
 #include "synthor/engine/expressions/MExpression.h"
 
 namespace expression_operators {
 
-// `op` is one of + - * / == != < > <= >= && || (the parser maps = ! & | onto them).
-void Apply(std::wstring_view op, ExpOperand& left, const ExpOperand& right);
+// The parser maps the one-character spellings = ! & | onto kEqual, kNotEqual, kAnd and kOr.
+enum class Operator : uint8_t {
+  kPlus,          // +
+  kMinus,         // -
+  kTimes,         // *
+  kOver,          // /
+  kEqual,         // ==
+  kNotEqual,      // !=
+  kLess,          // <
+  kGreater,       // >
+  kLessEqual,     // <=
+  kGreaterEqual,  // >=
+  kAnd,           // &&
+  kOr,            // ||
+};
+
+// The left operand's text is left as it was: for a result that is not a string, it is brought up
+// to date (expression_operand::RenderInto) only where it is read, as the right operand of a
+// string. A right operand read so must be up to date.
+void Apply(Operator op, ExpOperand& left, const ExpOperand& right);
+
+// Whether `op` with `left` as its left operand reads the right operand's text.
+inline bool ReadsRightText(const ExpOperand& left) { return left.kind == ExpOperand::kString; }
 
 }  // namespace expression_operators

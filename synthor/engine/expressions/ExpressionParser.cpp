@@ -2,9 +2,7 @@
 
 #include <utility>
 
-#include "synthor/engine/DSynthor.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
-#include "synthor/engine/expressions/ExpressionOperators.h"
 
 namespace {
 
@@ -17,40 +15,42 @@ std::wstring ExpectValueText(const std::wstring& token) {
   return L"Expression: Factor error: expect value instead of '" + token + L"'";
 }
 
-std::wstring NestedCallText(const std::wstring& token, const std::wstring& why) {
-  return L"Expression: could not evaluate nested call '" + token + L"': " + why;
-}
-
 std::wstring UnexpectedTokenText(const std::wstring& token) {
   return L"Expression: unexpected operation ot token '" + token + L"'";
 }
 
-// The one-character spellings of the operators read as the two-character ones.
-std::wstring TermOperator(const std::wstring& token) {
-  if (token == L"+" || token == L"-" || token == L"==" || token == L"!=" || token == L"<" ||
-      token == L">" || token == L"<=" || token == L">=")
-    return token;
-  if (token == L"=") return L"==";
-  if (token == L"!") return L"!=";
-  return {};
+using expression_operators::Operator;
+
+// The operators of the two levels; the one-character spellings read as the two-character ones.
+// False for any other token.
+bool TermOperator(const std::wstring& token, Operator* op) {
+  if (token == L"+") *op = Operator::kPlus;
+  else if (token == L"-") *op = Operator::kMinus;
+  else if (token == L"==" || token == L"=") *op = Operator::kEqual;
+  else if (token == L"!=" || token == L"!") *op = Operator::kNotEqual;
+  else if (token == L"<") *op = Operator::kLess;
+  else if (token == L">") *op = Operator::kGreater;
+  else if (token == L"<=") *op = Operator::kLessEqual;
+  else if (token == L">=") *op = Operator::kGreaterEqual;
+  else return false;
+  return true;
 }
 
-std::wstring FactorOperator(const std::wstring& token) {
-  if (token == L"*" || token == L"/" || token == L"&&" || token == L"||") return token;
-  if (token == L"&") return L"&&";
-  if (token == L"|") return L"||";
-  return {};
+bool FactorOperator(const std::wstring& token, Operator* op) {
+  if (token == L"*") *op = Operator::kTimes;
+  else if (token == L"/") *op = Operator::kOver;
+  else if (token == L"&&" || token == L"&") *op = Operator::kAnd;
+  else if (token == L"||" || token == L"|") *op = Operator::kOr;
+  else return false;
+  return true;
 }
 
 }  // namespace
 
-ExpressionParser::ExpressionParser(DSynthor* engine, std::wstring_view text)
-    : engine_(engine), lexer_(text) {}
+ExpressionParser::ExpressionParser(std::wstring_view text, std::vector<ExpressionStep>* steps)
+    : lexer_(text), steps_(steps) {}
 
-ExpOperand ExpressionParser::Run() {
-  Expr();
-  return Pop();
-}
+void ExpressionParser::Run() { Expr(); }
 
 void ExpressionParser::Expr() {
   Term();
@@ -67,8 +67,8 @@ void ExpressionParser::MoreTerms() {
   while (!stopped_) {
     const std::wstring token = lexer_.Next();
     if (token.empty()) return;
-    const std::wstring op = TermOperator(token);
-    if (!op.empty()) {
+    Operator op;
+    if (TermOperator(token, &op)) {
       Binary(op, &ExpressionParser::Term);
       continue;
     }
@@ -80,8 +80,8 @@ void ExpressionParser::MoreTerms() {
 
 void ExpressionParser::MoreFactors() {
   while (!stopped_) {
-    const std::wstring op = FactorOperator(lexer_.Next());
-    if (op.empty()) {
+    Operator op;
+    if (!FactorOperator(lexer_.Next(), &op)) {
       lexer_.PushBack();
       return;
     }
@@ -89,12 +89,19 @@ void ExpressionParser::MoreFactors() {
   }
 }
 
-void ExpressionParser::Binary(const std::wstring& op, void (ExpressionParser::*operand)()) {
+void ExpressionParser::Binary(Operator op, void (ExpressionParser::*operand)()) {
+  const std::size_t before = steps_->size();
   (this->*operand)();
-  const ExpOperand right = Pop();
-  ExpOperand left = Pop();
-  expression_operators::Apply(op, left, right);
-  Push(std::move(left));
+  // A right operand that is a plain literal need not go through the stack.
+  if (steps_->size() == before + 1 && steps_->back().kind == ExpressionStep::kLiteral) {
+    steps_->back().kind = ExpressionStep::kApplyLiteral;
+    steps_->back().op = op;
+    return;
+  }
+  ExpressionStep step;
+  step.kind = ExpressionStep::kApply;
+  step.op = op;
+  steps_->push_back(std::move(step));
 }
 
 void ExpressionParser::Factor() {
@@ -116,9 +123,9 @@ void ExpressionParser::Factor() {
       expression_operand::Negate(operand);
       if (operand.kind != ExpOperand::kString) operand.text = expression_operand::Render(operand);
     }
-    Push(std::move(operand));
+    Literal(std::move(operand));
   } else if (IsExpressionDigit(first) || first == L'\'') {
-    Push(expression_operand::FromLiteral(token));
+    Literal(expression_operand::FromLiteral(token));
   } else {
     SetError(MExpression::kErrorExpectValue, ExpectValueText(token));
   }
@@ -138,32 +145,27 @@ void ExpressionParser::Parenthesis() {
   if (lexer_.Next() != L")") SetError(MExpression::kErrorCloseParenthesis, kCloseParenthesisText);
 }
 
+void ExpressionParser::Literal(ExpOperand operand) {
+  ExpressionStep step;
+  step.kind = ExpressionStep::kLiteral;
+  step.textIsRendering = operand.kind != ExpOperand::kString &&
+                         expression_operand::Render(operand) == operand.text;
+  step.literal = std::move(operand);
+  steps_->push_back(std::move(step));
+}
+
 void ExpressionParser::Nested(const std::wstring& token) {
-  if (!engine_) return;
-  DGValue value;
-  if (engine_->Value(-1, token, &value, nullptr)) {
-    Push(expression_operand::FromValue(value.value, value.format));
-  } else {
-    SetError(MExpression::kErrorNestedCall, NestedCallText(token, engine_->Error()));
-  }
-}
-
-void ExpressionParser::Push(ExpOperand operand) {
-  // At most MY_STACK_SIZE - 1 operands are held; a push beyond is dropped. Parentheses nest 64
-  // deep at most and every operator takes two operands and gives back one, so it never happens.
-  if (stack_.size() + 1 < static_cast<std::size_t>(MExpression::MY_STACK_SIZE))
-    stack_.push_back(std::move(operand));
-}
-
-ExpOperand ExpressionParser::Pop() {
-  if (stack_.empty()) return ExpOperand();
-  ExpOperand top = std::move(stack_.back());
-  stack_.pop_back();
-  return top;
+  ExpressionStep step;
+  step.kind = ExpressionStep::kNested;
+  step.text = token;
+  steps_->push_back(std::move(step));
 }
 
 void ExpressionParser::SetError(int code, const std::wstring& text) {
   if (stopped_) return;  // the depth limit is the one error worth reporting then
-  errorCode_ = code;
-  errorText_ = text;
+  ExpressionStep step;
+  step.kind = ExpressionStep::kError;
+  step.errorCode = code;
+  step.text = text;
+  steps_->push_back(std::move(step));
 }

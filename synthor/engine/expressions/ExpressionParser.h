@@ -1,24 +1,20 @@
 #pragma once
-// The recursive descent over one expression text, for MExpression::calc. Each calc makes its own
-// parser, so the operand stack, the token position and the error belong to that one evaluation (a
-// nested call may evaluate another expression through the same MExpression meanwhile).
+// The recursive descent over one expression text, writing the steps of an ExpressionProgram: a
+// literal where a value was pushed, a nested step for each call or reference, an apply step where
+// an operator combined its two operands, an error step where the reading met an error (none after
+// the depth limit, which ends the reading and is always the error reported).
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "synthor/engine/expressions/ExpressionLexer.h"
-#include "synthor/engine/expressions/MExpression.h"
+#include "synthor/engine/expressions/ExpressionProgram.h"
 
 class ExpressionParser {
  public:
-  // Nested calls and references go through `engine` (may be null).
-  ExpressionParser(DSynthor* engine, std::wstring_view text);
+  ExpressionParser(std::wstring_view text, std::vector<ExpressionStep>* steps);
 
-  // Evaluates the whole text and returns the result (the int 0 when nothing was left).
-  ExpOperand Run();
-  // The last error of the evaluation (the evaluation goes on after an error), 0 for none.
-  int ErrorCode() const { return errorCode_; }
-  const std::wstring& ErrorText() const { return errorText_; }
+  void Run();
 
  private:
   void Expr();
@@ -27,18 +23,14 @@ class ExpressionParser {
   void MoreFactors();
   void Factor();
   void Parenthesis();
-  void Nested(const std::wstring& token);
-  void Binary(const std::wstring& op, void (ExpressionParser::*operand)());
+  void Binary(expression_operators::Operator op, void (ExpressionParser::*operand)());
 
-  void Push(ExpOperand operand);
-  ExpOperand Pop();
+  void Literal(ExpOperand operand);
+  void Nested(const std::wstring& token);
   void SetError(int code, const std::wstring& text);
 
-  DSynthor* engine_;
   ExpressionLexer lexer_;
-  std::vector<ExpOperand> stack_;
+  std::vector<ExpressionStep>* steps_;
   int depth_ = 0;
   bool stopped_ = false;
-  int errorCode_ = 0;
-  std::wstring errorText_;
 };

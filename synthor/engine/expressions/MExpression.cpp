@@ -4,23 +4,49 @@
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
-#include "synthor/engine/expressions/ExpressionParser.h"
+#include "synthor/engine/expressions/ExpressionMachine.h"
+#include "synthor/engine/expressions/ExpressionProgram.h"
+
+MExpression::MExpression() = default;
+
+MExpression::MExpression(DSynthor* engine) : engine_(engine) {}
 
 MExpression::~MExpression() = default;
 
 DGValue MExpression::calc(const wchar_t* text, DSynthor* engine) {
+  ExpressionProgram program(text ? std::wstring_view(text) : std::wstring_view());
+  DGValue value;
+  Evaluate(program, engine, &value);
+  return value;
+}
+
+void MExpression::Evaluate(ExpressionProgram& program, DSynthor* engine, DGValue* value) {
   CLog::State(L"MExpression::calc");
   if (engine) engine_ = engine;
-  ExpressionParser parser(engine_, text ? std::wstring_view(text) : std::wstring_view());
-  const ExpOperand result = parser.Run();
-  errorCode_ = parser.ErrorCode();
-  errorText_ = parser.ErrorText();
-  DGValue value;
-  value.value = expression_operand::Render(result);
-  value.format = result.format;
+  // A nested call may evaluate through this evaluator again before this evaluation is done.
+  std::unique_ptr<ExpressionMachine> own;
+  ExpressionMachine* machine;
+  if (running_) {
+    own = std::make_unique<ExpressionMachine>();
+    machine = own.get();
+  } else {
+    if (!machine_) machine_ = std::make_unique<ExpressionMachine>();
+    machine = machine_.get();
+  }
+  struct Running {
+    bool& flag;
+    bool was;
+    ~Running() { flag = was; }
+  } running{running_, running_};
+  running_ = true;
+  machine->Run(program, engine_);
+  errorCode_ = machine->ErrorCode();
+  if (errorCode_ != 0 || !errorText_.empty()) errorText_ = machine->ErrorText();
+  const ExpOperand& result = machine->Result();
+  expression_operand::RenderInto(result, &value->value);
+  value->format = result.format;
   if (errorCode_ != 0 && engine) engine->SetError(errorCode_, errorText_);
   CLog::State(nullptr);
-  return value;
 }
 
 void MExpression::Assign(std::wstring* fieldText, const std::vector<ExpressionField>* fields,

@@ -27,9 +27,15 @@
 // left operand as the result. Dates follow the real calendar (leap years included). Numbers are
 // read and written with '.' as the decimal point whatever the process locale.
 //
-// One evaluator serves one engine's thread. calc keeps its working state on the call's own stack,
-// so a nested call that evaluates another expression through the same evaluator is harmless.
+// An expression text can be compiled once into an ExpressionProgram and evaluated many times
+// (Evaluate); calc compiles the text and evaluates it in one go. Both give the same values and
+// errors.
+//
+// One evaluator serves one engine's thread. It keeps its operand stack between evaluations so
+// that they allocate nothing; a nested call that evaluates another expression through the same
+// evaluator meanwhile gets a stack of its own, so it is harmless.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +43,8 @@
 #include "synthor/engine/SynthorExport.h"
 
 class DSynthor;
+class ExpressionMachine;
+class ExpressionProgram;
 
 // One value of an expression. A new operand is the integer 0.
 struct SYNTHOR_API ExpOperand {
@@ -71,8 +79,8 @@ class SYNTHOR_API MExpression {
   static constexpr int kErrorUnexpectedToken = 84;
   static constexpr int kErrorTooDeep = 85;
 
-  MExpression() = default;
-  explicit MExpression(DSynthor* engine) : engine_(engine) {}
+  MExpression();
+  explicit MExpression(DSynthor* engine);
   virtual ~MExpression();
   MExpression(const MExpression&) = delete;
   MExpression& operator=(const MExpression&) = delete;
@@ -83,6 +91,9 @@ class SYNTHOR_API MExpression {
   // given) receives the code and text too. Success is ErrorCode() == 0.
   DGValue calc(const wchar_t* text, DSynthor* engine);
   DGValue calc(const std::wstring& text, DSynthor* engine) { return calc(text.c_str(), engine); }
+  // Evaluates a compiled expression as calc evaluates its text; the value's text and format are
+  // written into `value` (its memory reused).
+  void Evaluate(ExpressionProgram& program, DSynthor* engine, DGValue* value);
 
   int ErrorCode() const { return errorCode_; }
   const std::wstring& ErrorText() const { return errorText_; }
@@ -102,4 +113,6 @@ class SYNTHOR_API MExpression {
   const std::vector<ExpressionField>* fields_ = nullptr;
   std::vector<std::wstring>* values_ = nullptr;
   DSynthor* engine_ = nullptr;
+  std::unique_ptr<ExpressionMachine> machine_;  // made on first use
+  bool running_ = false;                        // machine_ is in use by an evaluation
 };

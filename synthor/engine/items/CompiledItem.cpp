@@ -18,14 +18,9 @@ int CompiledItem::nValues() { return 1; }
 
 void CompiledItem::Reset() {}
 
-DSynthor* CompiledItem::Use(DSynthor* caller) {
-  if (caller) engine = caller;
-  return engine;
-}
-
 int CompiledItem::Nested(DSynthor* eng, QuoteOptions* options) {
   scratch.Clear();
-  return eng->Value(-1, text, &scratch, options);
+  return eng->Value(-1, text, &lookup_, &scratch, options);
 }
 
 bool CompiledItem::Append(DSynthor* eng, DGValue* out, std::wstring_view piece) {

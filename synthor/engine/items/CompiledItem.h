@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "synthor/engine/DGValue.h"
+#include "synthor/engine/PatternLookup.h"
 #include "synthor/engine/MaskOpCode.h"
 #include "synthor/engine/SynthorExport.h"
 
@@ -43,7 +44,10 @@ class SYNTHOR_API CompiledItem {
 
  protected:
   // The engine to render with: the caller's, else the one the item was made for.
-  DSynthor* Use(DSynthor* caller);
+  DSynthor* Use(DSynthor* caller) {
+    if (caller) engine = caller;
+    return engine;
+  }
   // Evaluates `text` as a pattern of its own (no column recorded) into `scratch`.
   int Nested(DSynthor* eng, QuoteOptions* options);
   // Appends within the engine's value-length limit; false (error set) when it would not fit.
@@ -52,6 +56,8 @@ class SYNTHOR_API CompiledItem {
   static bool AppendTakingFormat(DSynthor* eng, DGValue* out, const DGValue& piece);
 
  private:
+  PatternLookup lookup_;  // where `text` was found last, for Nested
+
   int Optional(DGValue* out, DSynthor* eng, QuoteOptions* options);
   int NestedPattern(DGValue* out, DSynthor* eng, QuoteOptions* options);
   int ChangeCase(DGValue* out, DSynthor* eng, QuoteOptions* options);

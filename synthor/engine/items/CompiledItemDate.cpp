@@ -31,8 +31,9 @@ void CompiledItemDate::SetMask(const std::wstring& mask) {
   century = Find(mask, L"C") >= 0 ? 1 : 0;
 }
 
-std::wstring CompiledItemDate::Render(int year, int month, int day) const {
-  std::wstring s = format;
+void CompiledItemDate::Render(int year, int month, int day, std::wstring* out) const {
+  std::wstring& s = *out;
+  s = format;
   long yPos = yearPos, mPos = monthPos, dPos = dayPos;
   if (century) {
     const long c = Find(s, L"C");
@@ -51,7 +52,6 @@ std::wstring CompiledItemDate::Render(int year, int month, int day) const {
   mask_writer::PutDigits(s, dPos, day, 2);
   if (lowerMonthName) mask_writer::PutText(s, Find(s, L"mon"), month_names::Lower(month));
   if (upperMonthName) mask_writer::PutText(s, Find(s, L"MON"), month_names::Upper(month));
-  return s;
 }
 
 int CompiledItemDate::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
@@ -101,14 +101,16 @@ int CompiledItemDate::RandomDate(DGValue* out, DSynthor* eng) {
   } else {
     day = r.Next(year == y2 && month == m2 ? d2 : days) + 1;
   }
-  return Append(eng, out, Render(year, month, day)) ? 1 : 0;
+  Render(year, month, day, &rendered_);
+  return Append(eng, out, rendered_) ? 1 : 0;
 }
 
 int CompiledItemDate::CurrentDate(DGValue* out, DSynthor* eng) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  return Append(eng, out, Render(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday)) ? 1 : 0;
+  Render(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, &rendered_);
+  return Append(eng, out, rendered_) ? 1 : 0;
 }
 
 int CompiledItemDate::GivenDate(DGValue* out, DSynthor* eng) {

@@ -14,8 +14,8 @@ class SYNTHOR_API CompiledItemDate : public CompiledItemRandom {
 
   // Stores `mask` as the format and finds its fields.
   void SetMask(const std::wstring& mask);
-  // The date written into a copy of the mask.
-  std::wstring Render(int year, int month, int day) const;
+  // The date written into a copy of the mask, in `s` (its memory is reused).
+  void Render(int year, int month, int day, std::wstring* s) const;
 
   int minDay = 1, minMonth = 1, minYear = 1970;
   int maxDay = 31, maxMonth = 12, maxYear = 2050;
@@ -29,4 +29,6 @@ class SYNTHOR_API CompiledItemDate : public CompiledItemRandom {
   int RandomDate(DGValue* out, DSynthor* eng);
   int CurrentDate(DGValue* out, DSynthor* eng);
   int GivenDate(DGValue* out, DSynthor* eng);
+
+  std::wstring rendered_;  // the last date written, kept for its memory
 };

@@ -9,6 +9,7 @@
 #include "platform/UserFormat.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
+#include "synthor/engine/NumberChars.h"
 
 using namespace engine_errors;
 
@@ -69,6 +70,13 @@ int CompiledItemDouble::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
     v = eng->random.NextEven(low, high, decimals);
   }
   if (distribution != kEven && low <= high) v = std::clamp(v, low, high);
+  // The default "%f" is the common case; written straight into the value.
+  NumberChars fixed;
+  if ((format.empty() || format == L"%f") && NumberChars::Fixed(v, 6, &fixed)) {
+    if (!eng->CanGrow(out->value.size(), fixed.size())) return 0;
+    fixed.AppendTo(out->value);
+    return 1;
+  }
   const std::wstring mask = format.empty() ? L"%f" : format;
   std::wstring why;
   std::optional<std::wstring> formatted = platform::FormatUserNumber(mask, v, &why);

@@ -4,19 +4,27 @@
 
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/engine/expressions/ExpressionProgram.h"
+
+CompiledItemExpression::CompiledItemExpression(DSynthor* engine, const std::wstring& expression)
+    : CompiledItem(engine, MASK_EXPRESSION),
+      evaluator_(engine),
+      program_(std::make_unique<ExpressionProgram>(expression)) {
+  text = expression;
+}
+
+CompiledItemExpression::~CompiledItemExpression() = default;
 
 int CompiledItemExpression::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
   DSynthor* eng = Use(caller);
   if (!out || !eng) return 0;
-  scratch = evaluator_.calc(text, eng);
+  evaluator_.Evaluate(*program_, eng, &scratch);
   if (evaluator_.ErrorCode() != 0) return 0;
   return AppendTakingFormat(eng, out, scratch) ? 1 : 0;
 }
 
 int CompileExpressionItem(DSynthor& engine, CompiledPattern* pattern, const std::wstring& text) {
-  auto item = std::make_unique<CompiledItemExpression>(&engine);
-  item->text = text;
   engine.MarkDependent();
-  pattern->Add(std::move(item));
+  pattern->Add(std::make_unique<CompiledItemExpression>(&engine, text));
   return 1;
 }

@@ -13,9 +13,13 @@ int CompiledItemGenerator::Value(DGValue* out, DSynthor* caller, QuoteOptions*) 
     eng->SetError(kNoGenerator, kNoGeneratorText);
     return 0;
   }
+  // A generator that cannot give its value says so through the engine's error and hands back an
+  // empty text; only the error tells that empty text from an empty value, so it is judged from a
+  // clean state and fails the item like any other failure.
+  eng->SetError(0, nullptr);
   const std::wstring next = generator->Value(&out->format);
-  if (!Append(eng, out, next)) return 0;
-  return generator->IsFault() ? 0 : 1;
+  if (eng->ErrorCode() != 0 || generator->IsFault()) return 0;
+  return Append(eng, out, next) ? 1 : 0;
 }
 
 int CompiledItemGenerator::nValues() { return generator ? generator->nValues() : 0; }

@@ -7,6 +7,7 @@
 #include "platform/UserFormat.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
+#include "synthor/engine/NumberChars.h"
 
 using namespace engine_errors;
 
@@ -43,7 +44,7 @@ int CompiledItemInt::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
   }
   lastValue = value;
   if (plainDecimal) {
-    output = platform::FromInt(value);
+    NumberChars::Decimal(value).AssignTo(output);
   } else {
     const std::wstring mask = format.empty() ? L"%I64d" : format;
     std::wstring why;

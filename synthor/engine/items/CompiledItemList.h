@@ -1,6 +1,8 @@
 #pragma once
 // `<a|b|c>`: one alternative drawn uniformly. Each alternative is compiled into a pattern of its
-// own when it is added, so `<Anna|Bob>` has random letters in it like any other pattern.
+// own when it is added, so `<Anna|Bob>` has random letters in it like any other pattern. An
+// alternative without any construct character renders its text directly, without the nested
+// pattern call (same draws, same result).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,4 +22,8 @@ class SYNTHOR_API CompiledItemList : public CompiledItem {
 
   std::vector<std::wstring> alternatives;
   std::vector<uint32_t> handles;
+
+ private:
+  // Whether the compiled alternative is nothing but its own text, one flag per alternative.
+  std::vector<bool> literal_;
 };

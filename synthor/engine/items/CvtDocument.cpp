@@ -1,7 +1,8 @@
 #include "synthor/engine/items/CvtDocument.h"
 
-#include "mervis/Html.h"
+#include "mervis/XmlWriter.h"
 #include "platform/Text.h"
+#include "synthor/generators/JsonText.h"
 
 namespace {
 
@@ -26,34 +27,8 @@ bool IsNameChar(wchar_t c) {
          InRange(c, 0x300, 0x36F) || InRange(c, 0x203F, 0x2040);
 }
 
-// Element text; a carriage return is written as a reference because parsers turn a literal one
-// into a line feed.
-std::wstring XmlText(const std::wstring& value) {
-  return platform::ReplaceAll(HTML::Quoting(value, 1), L"\r", L"&#13;");
-}
-
-// A JSON string with its quotes (RFC 8259): quote, backslash and control characters escaped.
-std::wstring JsonString(const std::wstring& value) {
-  std::wstring out = L"\"";
-  for (const wchar_t c : value) {
-    switch (c) {
-      case L'"': out += L"\\\""; break;
-      case L'\\': out += L"\\\\"; break;
-      case L'\b': out += L"\\b"; break;
-      case L'\f': out += L"\\f"; break;
-      case L'\n': out += L"\\n"; break;
-      case L'\r': out += L"\\r"; break;
-      case L'\t': out += L"\\t"; break;
-      default:
-        if (static_cast<unsigned>(c) < 0x20)
-          out += platform::Format(L"\\u%04x", static_cast<unsigned>(c));
-        else
-          out += c;
-    }
-  }
-  out += L'"';
-  return out;
-}
+// A JSON string with its quotes (RFC 8259).
+std::wstring JsonString(const std::wstring& value) { return L"\"" + JsonEscape(value) + L"\""; }
 
 }  // namespace
 
@@ -81,7 +56,7 @@ std::wstring WriteCvtDocument(const std::vector<std::wstring>& values, const std
     doc += L" <data>";
     doc += kNewLine;
     for (const std::wstring& value : values) {
-      doc += L"  <" + element + L">" + XmlText(value) + L"</" + element + L">";
+      doc += L"  <" + element + L">" + XmlWriter::EscapeText(value) + L"</" + element + L">";
       doc += kNewLine;
     }
     doc += L" </data>";

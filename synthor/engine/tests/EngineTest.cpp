@@ -202,13 +202,19 @@ TEST_F(EngineFixture, NestingStopsAtTheDepthLimit) {
   EXPECT_EQ(RenderError(L"$call(loop)"), 114);
   EXPECT_EQ(engine.Error(), L"Pattern: nesting is deeper than 64 levels.");
 
-  const auto nested = [](int depth) {
-    std::wstring p = L"N";
-    for (int i = 0; i < depth; ++i) p = L"$pattern(" + p + L")";
-    return p;
-  };
-  EXPECT_EQ(Render(nested(40)).size(), 1u);
-  EXPECT_EQ(RenderError(nested(70)), 114);
+  // The limit allows what its text says: 64 levels of functions inside the pattern, not one more.
+  for (const std::wstring function : {L"$pattern(", L"$upper("}) {
+    const auto nested = [&](int depth) {
+      std::wstring p = L"N";
+      for (int i = 0; i < depth; ++i) p = function + p + L")";
+      return p;
+    };
+    EXPECT_EQ(Render(nested(64)).size(), 1u) << platform::ToUtf8(function);
+    EXPECT_NE(engine.Compile(nested(64) + L"N", 0, -1, nullptr), 0u);
+    EXPECT_EQ(RenderError(nested(65)), 114) << platform::ToUtf8(function);
+    EXPECT_EQ(engine.Error(), L"Pattern: nesting is deeper than 64 levels.");
+    EXPECT_EQ(RenderError(nested(70)), 114);
+  }
   // The engine is usable afterwards.
   EXPECT_EQ(Render(L"NN").size(), 2u);
 }

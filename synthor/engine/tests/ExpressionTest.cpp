@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Text.h"
+#include "synthor/engine/expressions/ExpressionProgram.h"
 #include "synthor/engine/expressions/MExpression.h"
 
 namespace {
@@ -183,6 +184,31 @@ TEST(ExpressionReferences, WithoutAnEngineNothingIsPushed) {
   EXPECT_EQ(expression.calc(L"@1 + 2", nullptr).value, L"2");
   EXPECT_EQ(expression.calc(L"$rint(1, 5) * 3", nullptr).value, L"0");
   EXPECT_EQ(expression.ErrorCode(), 0);
+}
+
+// A compiled expression is evaluated again and again with one evaluator, which keeps its operand
+// stack between evaluations: nothing of one evaluation may reach the next.
+TEST(ExpressionPrograms, EvaluationsLeaveNothingBehind) {
+  MExpression expression;
+  ExpressionProgram failing(L"(1 2) +");
+  ExpressionProgram sum(L"'ab' + 7 * 2 + 'c'");
+  ExpressionProgram lonely(L"+ 3 * 4");
+  DGValue value;
+  value.value = L"a much longer text than any result below";
+  value.format = L"DD.MM.YYYY";
+  for (int round = 0; round < 3; ++round) {
+    expression.Evaluate(failing, nullptr, &value);
+    EXPECT_EQ(expression.ErrorCode(), 80);  // 84 at "2", then 80; ")" ends the reading
+    EXPECT_EQ(expression.ErrorText(), L"Expression: factor error: expect ')'");
+    expression.Evaluate(sum, nullptr, &value);
+    EXPECT_EQ(expression.ErrorCode(), 0);
+    EXPECT_EQ(expression.ErrorText(), L"");
+    EXPECT_EQ(value.value, L"ab14c");  // 7 * 2 is written as text only where a string reads it
+    EXPECT_EQ(value.format, L"");
+    expression.Evaluate(lonely, nullptr, &value);
+    EXPECT_EQ(value.value, L"12");
+  }
+  EXPECT_EQ(expression.calc(L"'ab' + 7 * 2 + 'c'", nullptr).value, L"ab14c");
 }
 
 TEST(ExpressionRows, FieldValueByName) {

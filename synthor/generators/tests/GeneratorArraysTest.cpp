@@ -14,11 +14,11 @@ struct CodeCase {
   int code;
 };
 
-// Value-time failures give an empty text and leave their code, so the code is read after a few
-// renderings rather than from the result.
+// The code of a pattern that must fail, at compilation or at any later rendering.
 int CodeAfterRenders(DSynthor& engine, const std::wstring& pattern) {
   DGValue v;
-  for (int i = 0; i < 3; ++i) engine.Value(-1, pattern, &v, nullptr);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(engine.Value(-1, pattern, &v, nullptr), 0) << platform::ToUtf8(pattern);
   return engine.ErrorCode();
 }
 
@@ -87,9 +87,25 @@ TEST_F(ArrayGenerators, HugeCountsAreCapped) {
             std::size_t(2 * ArrayData::kMaxCount - 1));
 }
 
-TEST_F(ArrayGenerators, ValueLengthLimitStopsTheArray) {
+// An array that would outgrow the value limit fails the value with the limit's error, like any
+// other construct that outgrows it, instead of giving an empty value as if it had succeeded.
+TEST_F(ArrayGenerators, ValueLengthLimitFailsTheValue) {
+  DGValue v;
+  EXPECT_EQ(engine.Value(-1, L"$repeat(5000,5000,,,a{=5000})", &v, nullptr), 0);
+  EXPECT_EQ(engine.ErrorCode(), 115);
+  EXPECT_EQ(engine.Error(), L"Pattern: the value would be longer than 16777216 characters.");
+
   engine.SetMaxValueLength(100);
-  EXPECT_EQ(CodeAfterRenders(engine, L"$repeat(200, 200, , , ab)"), 115);
+  for (const wchar_t* pattern :
+       {L"$repeat(200, 200, , , ab)", L"$rintn(100, 999, %d, 200, 200)",
+        L"$rstringn(5, 5, 200, 200)", L"$listn(200, 200, , , x, y)",
+        L"before $repeat(60, 60, , , ab) after"}) {
+    EXPECT_EQ(CodeAfterRenders(engine, pattern), 115) << platform::ToUtf8(pattern);
+    EXPECT_EQ(engine.Error(), L"Pattern: the value would be longer than 100 characters.");
+  }
+  // Within the limit the same generators still give their values.
+  EXPECT_EQ(Render(L"$repeat(10, 10, , , ab)").size(), 29u);
+  EXPECT_EQ(engine.ErrorCode(), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kavra/CDB.h"
+#include "synthor/generators/CounterSupport.h"
 #include "testsupport/TestEnv.h"
 #include "synthor/engine/tests/EngineFixture.h"
 
@@ -159,6 +160,44 @@ TEST_F(Counters, TableFormsContinueAfterTheLargestStoredValue) {
   for (const auto& c : cases) EXPECT_EQ(Run(c.pattern, c.expected.size()), c.expected)
       << platform::ToUtf8(c.pattern);
   EXPECT_EQ(RenderError(L"$inc(nosuch,id)"), 3152);
+  engine.Terminate();
+}
+
+// Table and column names reach the statement quoted the way the connection quotes identifiers, so
+// that a name holding the quote character stays one name.
+TEST_F(Counters, TableNamesAreQuotedWithTheConnectionsOwnQuotes) {
+  std::unique_ptr<CDB> db(CDB::newDB(0));
+  ASSERT_TRUE(db);
+  CONN_INFO info;
+  info.Kind = CONN_STRING;
+  info.ConnString = testsupport::SqliteConnString(testsupport::NewScratchPath(L"quotes.db"));
+  ASSERT_EQ(db->OpenConnection(&info), 0) << platform::ToUtf8(db->ErrorText);
+  EXPECT_EQ(db->QuoteOpen, L'"');  // what the SQLite driver reports
+  EXPECT_EQ(db->QuoteClose, L'"');
+  ASSERT_EQ(db->Execute(L"create table \"my \"\"odd\"\" table\" (\"the id\" integer)"), 0);
+  ASSERT_EQ(db->Execute(L"insert into \"my \"\"odd\"\" table\" values (41)"), 0);
+  engine.SetConnection(db.get());
+  EXPECT_EQ(Run(L"$inc(my \"odd\" table,the id)", 2), (Values{L"42", L"43"}));
+
+  // Other servers quote with backquotes or brackets; SQLite understands both, so the statements
+  // built with them run for real here.
+  const struct {
+    wchar_t open, close;
+    const wchar_t* quoted;  // of the name: a"b`c]d
+  } styles[] = {
+      {L'"', L'"', L"\"a\"\"b`c]d\""},
+      {L'`', L'`', L"`a\"b``c]d`"},
+      {L'[', L']', L"[a\"b`c]]d]"},
+  };
+  for (const auto& style : styles) {
+    db->QuoteOpen = style.open;
+    db->QuoteClose = style.close;
+    EXPECT_EQ(counters::QuoteIdentifier(*db, L"a\"b`c]d"), style.quoted);
+    engine.Terminate();  // the generator reads the table when it is made
+    engine.SetConnection(db.get());
+    EXPECT_EQ(Run(L"$inc(my \"odd\" table,the id,2)", 2), (Values{L"43", L"45"}))
+        << static_cast<char>(style.open);
+  }
   engine.Terminate();
 }
 

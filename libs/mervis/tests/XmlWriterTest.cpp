@@ -1,17 +1,22 @@
+#include "mervis/XmlWriter.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "mervis/Html.h"
+#include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/tests/OpenDescriptors.h"
 #include "testsupport/TestEnv.h"
 
 namespace {
 
-TEST(Html, WritesNestedElements) {
+TEST(XmlWriter, WritesNestedElements) {
   const std::wstring path = testsupport::NewScratchPath(L"out.xml");
-  HTML x;
+  XmlWriter x;
   ASSERT_TRUE(x.Open(path));
+  // A program started meanwhile does not inherit the file.
+  EXPECT_TRUE(platform_test::OpenCloseOnExec(platform::NativePath(path)));
   x.HeadXML();
   x.OpenTag(L"data", {{L"name", L"a \"quoted\" & <odd> 'name'"}, {L"n", L"1"}});
   x.OpenTag(L"row");
@@ -43,19 +48,24 @@ TEST(Html, WritesNestedElements) {
             "</data>\n");
 }
 
-TEST(Html, OpenFailsForAMissingFolder) {
-  HTML x;
+TEST(XmlWriter, OpenFailsForAMissingFolder) {
+  XmlWriter x;
   EXPECT_FALSE(x.Open(testsupport::ScratchFolder() + L"/none/out.xml"));
   x.OpenTag(L"ignored");  // writing without a file does no harm
   EXPECT_FALSE(x.Close());
 }
 
-TEST(Html, Quoting) {
-  EXPECT_EQ(HTML::Quoting(L"<a href=\"x\">'&'</a>", 0),
+TEST(XmlWriter, EscapesForTextAndForAttributes) {
+  const std::wstring markup = L"<a href=\"x\">'&'</a>";
+  EXPECT_EQ(XmlWriter::EscapeAttribute(markup),
             L"&lt;a href=&quot;x&quot;&gt;&apos;&amp;&apos;&lt;/a&gt;");
-  EXPECT_EQ(HTML::Quoting(L"<a href=\"x\">'&'</a>", 1), L"&lt;a href=\"x\"&gt;'&amp;'&lt;/a&gt;");
-  EXPECT_EQ(HTML::Quoting(L"tab\tnl\ncr\r", 1), L"tab\tnl\ncr\r");
-  EXPECT_EQ(HTML::Quoting(std::wstring(L"nul\0bell\x07", 9), 1), L"nul\uFFFDbell\uFFFD");
+  EXPECT_EQ(XmlWriter::EscapeText(markup), L"&lt;a href=\"x\"&gt;'&amp;'&lt;/a&gt;");
+  // Line breaks and tabs survive a parser: CR always as a reference, and in attributes also the
+  // characters attribute normalisation would turn into blanks.
+  EXPECT_EQ(XmlWriter::EscapeText(L"tab\tnl\ncr\r"), L"tab\tnl\ncr&#13;");
+  EXPECT_EQ(XmlWriter::EscapeAttribute(L"tab\tnl\ncr\r"), L"tab&#9;nl&#10;cr&#13;");
+  EXPECT_EQ(XmlWriter::EscapeText(std::wstring(L"nul\0bell\x07\uFFFE", 10)),
+            L"nul\uFFFDbell\uFFFD\uFFFD");
 }
 
 }  // namespace

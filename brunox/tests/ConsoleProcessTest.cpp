@@ -1,0 +1,380 @@
+// The program as a user starts it: `brunox -c` in a process of its own, with its own settings,
+// log folder and ODBC set-up, judged by what it prints and by its exit status.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "brunox/engine/Project.h"
+#include "brunox/tests/AppTestSupport.h"
+#include "kavra/CDB.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "testsupport/TestEnv.h"
+
+extern char** environ;
+
+namespace {
+
+using apptest::MakeTask;
+using apptest::WriteSqliteProject;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using std::chrono::steady_clock;
+
+std::string Utf8(const std::wstring& s) { return platform::ToUtf8(s); }
+
+std::string ReadAll(const std::string& path) {
+  std::string bytes;
+  platform::ReadFileBytes(platform::FromUtf8(path), bytes);
+  return bytes;
+}
+
+// One run of the program. Settings and logs are private to the run; the ODBC set-up is the test
+// executable's own.
+class Brunox {
+ public:
+  explicit Brunox(std::vector<std::string> args) {
+    const std::string folder = Utf8(platform::FolderPart(testsupport::NewScratchPath(L"run")));
+    config_ = folder + "/config";
+    state_ = folder + "/state";
+    out_ = folder + "/stdout";
+    err_ = folder + "/stderr";
+    args_ = std::move(args);
+  }
+  ~Brunox() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  Brunox(const Brunox&) = delete;
+  Brunox& operator=(const Brunox&) = delete;
+
+  // Settings written before the start, as "[General]" keys.
+  void SetLastFile(const std::wstring& path) {
+    ::mkdir(config_.c_str(), 0700);
+    ASSERT_TRUE(platform::WriteTextFileUtf8(platform::FromUtf8(config_ + "/settings.ini"),
+                                            L"[General]\nLastFile=" + path + L"\n"));
+  }
+
+  void Start() {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      const std::string entry = *e;
+      if (entry.rfind("BRUNOX_CONFIG_DIR=", 0) != 0 && entry.rfind("XDG_STATE_HOME=", 0) != 0)
+        env.push_back(entry);
+    }
+    env.push_back("BRUNOX_CONFIG_DIR=" + config_);
+    env.push_back("XDG_STATE_HOME=" + state_);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> argv = {BRUNOX_EXE};
+    argv.insert(argv.end(), args_.begin(), args_.end());
+    std::vector<char*> argvp;
+    for (auto& a : argv) argvp.push_back(a.data());
+    argvp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int rc = posix_spawn(&pid_, BRUNOX_EXE, &actions, nullptr, argvp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(0, rc) << "could not start " << BRUNOX_EXE;
+  }
+
+  // The exit status; 128 + the signal number when a signal ended it, -1 after the time-out
+  // (the process is then killed).
+  int Wait(steady_clock::duration limit = seconds(60)) {
+    const auto end = steady_clock::now() + limit;
+    while (pid_ > 0 && !Reaped()) {
+      if (steady_clock::now() > end) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+        return -1;
+      }
+      std::this_thread::sleep_for(milliseconds(20));
+    }
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+  }
+
+  int Run() {
+    Start();
+    return Wait();
+  }
+
+  void Signal(int number) { ::kill(pid_, number); }
+  bool Running() { return pid_ > 0 && !Reaped(); }
+
+  // Waits until the standard output or error holds `text`; false after the time-out.
+  bool WaitFor(const std::string& text, bool inError, steady_clock::duration limit = seconds(30)) {
+    const auto end = steady_clock::now() + limit;
+    while (steady_clock::now() < end) {
+      if ((inError ? Err() : Out()).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(milliseconds(20));
+    }
+    return false;
+  }
+
+  std::string Out() const { return ReadAll(out_); }
+  std::string Err() const { return ReadAll(err_); }
+  std::string LogPath() const { return state_ + "/brunox/brunox.log"; }
+  std::string Log() const { return ReadAll(LogPath()); }
+  std::string Both() const { return "stdout:\n" + Out() + "stderr:\n" + Err(); }
+
+ private:
+  // True once the process has ended; its status is then in status_.
+  bool Reaped() {
+    if (::waitpid(pid_, &status_, WNOHANG) != pid_) return false;
+    pid_ = -1;
+    return true;
+  }
+
+  std::vector<std::string> args_;
+  std::string config_, state_, out_, err_;
+  pid_t pid_ = -1;
+  int status_ = 0;
+};
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::wstring WriteFile(const std::wstring& name, const std::string& bytes) {
+  const std::wstring path = testsupport::NewScratchPath(name);
+  EXPECT_TRUE(platform::WriteFileBytes(path, bytes));
+  return path;
+}
+
+TEST(ConsoleProcess, GoodProjectRunsAndSucceeds) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 2, 5));
+  const std::wstring path = WriteSqliteProject(L"good.bxp", p);
+  apptest::EditProject(path, [&](Project& q) {
+    q.SQLFile = platform::FolderPart(path) + L"/statements.txt";
+  });
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(0, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "(console mode)...")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), " s: 2 threads, 10 executions (")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "per second), 0 failed rounds.\n")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Executed-statement log: " + Utf8(platform::FolderPart(path)) +
+                               "/statements.txt\n"))
+      << b.Both();
+  EXPECT_EQ("", b.Err());
+}
+
+TEST(ConsoleProcess, HandWrittenExampleRunsAsTheReadmeSays) {
+  std::string text;
+  ASSERT_TRUE(platform::ReadFileBytes(
+      platform::FromUtf8(BRUNOX_EXAMPLES_DIR "/minimal/minimal.bxp"), text));
+  // Its files go to the test's folder instead of /tmp.
+  const std::wstring path = testsupport::NewScratchPath(L"minimal.bxp");
+  const std::string folder = Utf8(platform::FolderPart(path));
+  for (const char* file : {"brunox-minimal.sqlite", "brunox-minimal-statements.txt"})
+    text = Utf8(platform::ReplaceAll(platform::FromUtf8(text),
+                                     platform::FromUtf8(std::string("/tmp/") + file),
+                                     platform::FromUtf8(folder + "/" + file)));
+  ASSERT_TRUE(platform::WriteFileBytes(path, text));
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(0, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), " s: 4 threads, 100 executions (")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Executed-statement log: " + folder + "/brunox-minimal-statements.txt"))
+      << b.Both();
+}
+
+TEST(ConsoleProcess, FilesThatAreNoProjectAreNamed) {
+  struct Case {
+    std::wstring path;
+    std::string message;
+  };
+  const std::wstring missing = testsupport::NewScratchPath(L"missing.bxp");
+  const std::wstring empty = WriteFile(L"empty.bxp", "");
+  std::string program;
+  ASSERT_TRUE(platform::ReadFileBytes(L"/proc/self/exe", program));
+  const std::wstring binary = WriteFile(L"binary.bxp", program.substr(0, 65536));
+  const std::wstring folder = platform::FolderPart(testsupport::NewScratchPath(L"x")) + L"/dir.bxp";
+  ASSERT_EQ(0, ::mkdir(Utf8(folder).c_str(), 0700));
+  const std::wstring fifo = testsupport::NewScratchPath(L"fifo.bxp");
+  ASSERT_EQ(0, ::mkfifo(Utf8(fifo).c_str(), 0600));
+  const std::wstring text = WriteFile(L"notes.bxp", "just some notes\n");
+
+  for (const Case& c :
+       {Case{missing, "Project file '" + Utf8(missing) + "' not found."},
+        Case{empty, "'" + Utf8(empty) + "' is not a project file: it is empty."},
+        Case{binary, "'" + Utf8(binary) + "' is not a project file: it holds binary data."},
+        Case{folder, "'" + Utf8(folder) + "' is a folder, not a file."},
+        Case{fifo, "'" + Utf8(fifo) + "' is not a regular file."},
+        Case{text, "'" + Utf8(text) + "' is not a project file: it has no [Package] section."}}) {
+    Brunox b({"-c", Utf8(c.path)});
+    // A good last project must not run in place of the one named.
+    b.SetLastFile(WriteSqliteProject(L"last.bxp"));
+    EXPECT_EQ(1, b.Run()) << b.Both();
+    EXPECT_EQ("[Error] " + c.message + "\n", b.Err()) << b.Both();
+    EXPECT_FALSE(Has(b.Out(), "Connected")) << b.Both();
+  }
+}
+
+TEST(ConsoleProcess, CommandLineMistakesAndHelp) {
+  for (const char* wrong : {"-z", "--foo"}) {
+    Brunox b({"-c", wrong});
+    EXPECT_EQ(1, b.Run()) << b.Both();
+    EXPECT_TRUE(Has(b.Err(), "[Error] Unknown switch '" + std::string(wrong) + "'.\nUsage: brunox"))
+        << b.Both();
+    EXPECT_TRUE(Has(b.Err(), "-h, --help")) << b.Both();
+    EXPECT_EQ("", b.Out());
+  }
+  Brunox help({"-h"});
+  EXPECT_EQ(0, help.Run()) << help.Both();
+  EXPECT_TRUE(Has(help.Out(), "Usage: brunox")) << help.Both();
+  EXPECT_TRUE(Has(help.Out(), "Exit status: 0 ")) << help.Both();
+  EXPECT_EQ("", help.Err());
+
+  Brunox none({"-c"});
+  EXPECT_EQ(1, none.Run()) << none.Both();
+  EXPECT_TRUE(Has(none.Err(), "No project file was named, and the setting LastFile")) << none.Both();
+}
+
+TEST(ConsoleProcess, UnreachableDatabaseNamesTheLog) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 1, 1));
+  const std::wstring path = WriteSqliteProject(L"far.bxp", p);
+  apptest::EditProject(path, [](Project& q) {
+    q.DefConnection.ConnString = L"Driver=SQLite3;Database=/no/such/folder/db.sqlite;";
+  });
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(1, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "[Error] Could not restore connection from the project properties.\n"))
+      << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "See the log for details: " + b.LogPath() + "\n")) << b.Both();
+  EXPECT_TRUE(Has(b.Log(), "Could not connect")) << b.Log();
+}
+
+TEST(ConsoleProcess, FailingStatementFailsTheRun) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"insert into no_such_table values (1)", 3, 2));
+  Brunox b({"-c", Utf8(WriteSqliteProject(L"failing.bxp", p))});
+  EXPECT_EQ(2, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), " s: 3 threads, 0 executions")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Threads with a failing statement: 3. See the log for details: " +
+                               b.LogPath() + "\n"))
+      << b.Both();
+  EXPECT_TRUE(Has(b.Log(), "no_such_table")) << b.Log();
+}
+
+TEST(ConsoleProcess, ErrorsOfTheRunGoToStandardError) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 1, 1));
+  const std::wstring path = WriteSqliteProject(L"noseconds.bxp", p);
+  apptest::EditProject(path, [](Project& q) {
+    q.DoType = kRunSeconds;
+    q.Seconds = L"";
+    q.SQLFile = L"/tmp/never-written.txt";
+  });
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(1, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "[Error] The run reported errors:\n  ")) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "Seconds")) << b.Both();
+  EXPECT_FALSE(Has(b.Out(), "statement log")) << "nothing ran, so no log to speak of";
+}
+
+TEST(ConsoleProcess, StatementLogThatCouldNotBeWrittenFailsTheRun) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 2, 2));
+  const std::wstring path = WriteSqliteProject(L"badlog.bxp", p);
+  apptest::EditProject(path, [&](Project& q) {
+    q.SQLFile = platform::FolderPart(path) + L"/no/such/folder/statements.txt";
+  });
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(2, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "2 threads, 4 executions")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "The executed-statement log could not be written whole. See the log "
+                           "for details: " + b.LogPath() + "\n"))
+      << b.Both();
+  EXPECT_FALSE(Has(b.Out(), "statements.txt")) << b.Both();
+}
+
+TEST(ConsoleProcess, ThreadsThatCannotConnectFailTheRun) {
+  REQUIRE_POSTGRES();
+  // A role that may hold one connection: the main connection takes it, the workers are refused.
+  std::unique_ptr<CDB> admin(CDB::newDB(0));
+  CONN_INFO info;
+  info.Kind = CONN_STRING;
+  info.ConnString = testsupport::PostgresConnString();
+  ASSERT_TRUE(CDB::isOK(admin->OpenConnection(&info))) << Utf8(admin->ErrorText);
+  admin->Execute(L"drop role if exists brunox_one");
+  ASSERT_TRUE(CDB::isOK(admin->Execute(L"create role brunox_one login connection limit 1")))
+      << Utf8(admin->ErrorText);
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 2, 1));
+  const std::wstring path = WriteSqliteProject(L"limited.bxp", p);
+  apptest::EditProject(path, [](Project& q) {
+    q.DefConnection.ConnString =
+        platform::ReplaceAll(testsupport::PostgresConnString(),
+                             L"Uid=" + testsupport::PostgresUser() + L";", L"Uid=brunox_one;");
+  });
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(2, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Threads that could not connect: 2. See the log for details: " +
+                               b.LogPath() + "\n"))
+      << b.Both();
+  admin->Execute(L"drop role brunox_one");
+}
+
+// A run that ends only when stopped: one thread, a short think time.
+std::wstring EndlessProject(const std::wstring& name, const std::wstring& sql) {
+  Project p;
+  p.Tasks.push_back(MakeTask(sql, 1, 0));
+  p.Tasks.back().Delay = p.Tasks.back().DelayMax = 20;
+  const std::wstring path = WriteSqliteProject(name, p);
+  apptest::EditProject(path, [](Project& q) { q.DoType = kRunUntilStopped; });
+  return path;
+}
+
+TEST(ConsoleProcess, InterruptStopsTheRunCleanly) {
+  Brunox b({"-c", Utf8(EndlessProject(L"endless.bxp", L"select 1"))});
+  b.Start();
+  ASSERT_TRUE(b.WaitFor("Running...", false)) << b.Both();
+  std::this_thread::sleep_for(milliseconds(500));
+  b.Signal(SIGINT);
+  EXPECT_EQ(0, b.Wait(seconds(30))) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "Stopping the run")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Run finished in ")) << b.Both();
+}
+
+TEST(ConsoleProcess, SecondInterruptQuitsAHungRun) {
+  // A statement that never returns stands for a driver that hangs.
+  Brunox b({"-c", Utf8(EndlessProject(
+                      L"hung.bxp",
+                      L"with recursive c(x) as (select 1 union all select x + 1 from c) "
+                      L"select count(*) from c"))});
+  b.Start();
+  ASSERT_TRUE(b.WaitFor("Running...", false)) << b.Both();
+  std::this_thread::sleep_for(milliseconds(500));
+  b.Signal(SIGINT);
+  ASSERT_TRUE(b.WaitFor("Stopping the run", true)) << b.Both();
+  std::this_thread::sleep_for(milliseconds(300));
+  EXPECT_TRUE(b.Running()) << "the first interrupt cannot end a hung statement";
+  b.Signal(SIGINT);
+  EXPECT_EQ(130, b.Wait(seconds(10))) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "Interrupted again: quitting without waiting for the run.\n"))
+      << b.Both();
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+#include "synthor/engine/expressions/ExpressionMachine.h"
+
+#include <utility>
+
+#include "synthor/engine/DSynthor.h"
+#include "synthor/engine/expressions/ExpressionOperand.h"
+
+void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
+  size_ = 0;
+  errorCode_ = 0;
+  errorText_.clear();
+  for (ExpressionStep& step : program.Steps()) {
+    switch (step.kind) {
+      case ExpressionStep::kLiteral:
+        Literal(step);
+        break;
+      case ExpressionStep::kNested:
+        Nested(step, engine);
+        break;
+      case ExpressionStep::kApply:
+        Apply(step.op);
+        break;
+      case ExpressionStep::kApplyLiteral:
+        ApplyLiteral(step);
+        break;
+      case ExpressionStep::kError:
+        errorCode_ = step.errorCode;
+        errorText_ = step.text;
+        break;
+    }
+  }
+}
+
+ExpOperand* ExpressionMachine::PushSlot() {
+  if (size_ + 1 >= static_cast<std::size_t>(MExpression::MY_STACK_SIZE)) return nullptr;
+  if (size_ == stack_.size()) stack_.emplace_back();
+  Slot& slot = stack_[size_++];
+  slot.staleText = false;
+  return &slot.operand;
+}
+
+void ExpressionMachine::Literal(const ExpressionStep& step) {
+  ExpOperand* slot = PushSlot();
+  if (!slot) return;
+  if (!step.textIsRendering) {
+    *slot = step.literal;
+    return;
+  }
+  const ExpOperand& from = step.literal;
+  slot->kind = from.kind;
+  slot->intValue = from.intValue;
+  slot->day = from.day;
+  slot->month = from.month;
+  slot->year = from.year;
+  slot->hour = from.hour;
+  slot->minute = from.minute;
+  slot->second = from.second;
+  slot->millisecond = from.millisecond;
+  slot->doubleValue = from.doubleValue;
+  slot->fourDigitYear = from.fourDigitYear;
+  slot->format = from.format;
+  stack_[size_ - 1].staleText = true;
+}
+
+void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
+  if (!engine) return;
+  // A fresh value each time, as far as the engine can tell: it puts in the pattern's format only
+  // where the value has none.
+  nested_.Clear();
+  if (engine->Value(-1, step.text, &step.lookup, &nested_, nullptr)) {
+    if (ExpOperand* slot = PushSlot())
+      expression_operand::FromValueInto(nested_.value, nested_.format, slot);
+  } else {
+    errorCode_ = MExpression::kErrorNestedCall;
+    errorText_ = L"Expression: could not evaluate nested call '" + step.text + L"': " +
+                 engine->Error();
+  }
+}
+
+void ExpressionMachine::ApplyLiteral(const ExpressionStep& step) {
+  // With a left operand on the stack and room for the literal, the push and the pop cancel out;
+  // the literal's own text is up to date.
+  if (size_ == 0 || size_ + 1 >= static_cast<std::size_t>(MExpression::MY_STACK_SIZE)) {
+    Literal(step);
+    Apply(step.op);
+    return;
+  }
+  Slot& left = stack_[size_ - 1];
+  expression_operators::Apply(step.op, left.operand, step.literal);
+  left.staleText = left.operand.kind != ExpOperand::kString;
+}
+
+void ExpressionMachine::Apply(expression_operators::Operator op) {
+  using expression_operators::ReadsRightText;
+  if (size_ >= 2) {
+    Slot& left = stack_[size_ - 2];
+    Slot& right = stack_[size_ - 1];
+    if (right.staleText && ReadsRightText(left.operand)) {
+      expression_operand::RenderInto(right.operand, &right.operand.text);
+      right.staleText = false;
+    }
+    expression_operators::Apply(op, left.operand, right.operand);
+    left.staleText = left.operand.kind != ExpOperand::kString;
+    --size_;
+    return;
+  }
+  // Fewer than two operands: the missing ones are zero, as popping an empty stack gives. The left
+  // is then the int 0, which never reads the right operand's text.
+  ExpOperand left;
+  ExpOperand right;
+  if (size_ == 1) right = std::move(stack_[--size_].operand);
+  expression_operators::Apply(op, left, right);
+  if (ExpOperand* slot = PushSlot()) {
+    *slot = std::move(left);
+    stack_[size_ - 1].staleText = true;
+  }
+}
