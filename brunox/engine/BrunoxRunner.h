@@ -201,6 +201,8 @@ class BrunoxRunner {
   void CleanUpRun();
   // Logs `text` as an error of the run and keeps it for RunErrors().
   void ReportRunError(const std::wstring& text);
+  // A value file that exists but cannot be read (not a regular file, a line over the cap).
+  void ReportValueFileError(const Task& task, const std::wstring& error);
 
   std::unique_ptr<ThreadInfo[]> threadInfos_;
   std::mutex runErrorsMutex_;

@@ -85,7 +85,9 @@ int BrunoxRunner::PrepareOneTask(Task& task, int index) {
   ValueFile* shared = nullptr;
   if (task.TDU == kOneLinePerThread || task.TDU == kThreadsShareReader) {
     auto file = std::make_unique<ValueFile>();
-    if (file->Open(CLog::DecodePath(task.File))) {
+    if (!file->Open(CLog::DecodePath(task.File))) {
+      ReportValueFileError(task, file->Error());
+    } else {
       if (task.TDU == kOneLinePerThread) {
         lineFile = std::move(file);
       } else {

@@ -284,7 +284,11 @@ int BrunoxRunner::AskStop() {
 }
 
 void BrunoxRunner::ReportRunError(const std::wstring& text) {
+  // Every thread of a task may meet the same problem (its value file, say): once is enough.
+  {
+    std::lock_guard lock(runErrorsMutex_);
+    if (std::find(runErrors_.begin(), runErrors_.end(), text) != runErrors_.end()) return;
+    runErrors_.push_back(text);
+  }
   CLog::Bug(text, L"BrunoxRunner", __FILE__, __LINE__);
-  std::lock_guard lock(runErrorsMutex_);
-  runErrors_.push_back(text);
 }

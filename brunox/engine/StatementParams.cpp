@@ -1,5 +1,8 @@
 // The values of the parameter markers ?1, ?2, ... of a statement: generated values from the
 // record's pattern engine, or the fields of a value-file line.
+#include <filesystem>
+#include <system_error>
+
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/StatementMarkers.h"
@@ -70,6 +73,16 @@ bool BrunoxRunner::NextValueLine(ValueFile* file, std::wstring* line) {
   return file && file->ReadLineWrapping(line);
 }
 
+void BrunoxRunner::ReportValueFileError(const Task& task, const std::wstring& error) {
+  // A missing file leaves the markers as they are, as it always has; anything else the user
+  // named (a FIFO, a device, a line without end) is a mistake worth saying.
+  std::error_code ignored;
+  if (error.empty() || !std::filesystem::exists(platform::NativePath(CLog::DecodePath(task.File)),
+                                                ignored))
+    return;
+  ReportRunError(L"Task '" + task.Name + L"': " + error);
+}
+
 void BrunoxRunner::PrepareOneStmt(std::wstring* text, ValueFile* file, wchar_t separator) {
   std::wstring line;
   if (NextValueLine(file, &line)) PrepareOneLine(text, line, separator);
@@ -78,12 +91,18 @@ void BrunoxRunner::PrepareOneStmt(std::wstring* text, ValueFile* file, wchar_t s
 ValueFile* BrunoxRunner::OpenParamFile(ThreadInfo* record, std::unique_ptr<ValueFile>* own,
                                        int* opened) {
   const std::wstring path = CLog::DecodePath(record->TheTask->File);
-  *opened = platform::FileExists(path) && !record->HasValueLine ? 1 : 0;
+  std::error_code ignored;
+  // Whatever exists at the path is tried, so that a FIFO or a device is refused with its reason.
+  *opened = std::filesystem::exists(platform::NativePath(path), ignored) && !record->HasValueLine;
   if (record->SharedFile) {
     if (record->SharedFile->IsEmpty()) *opened = 0;
     return record->SharedFile;
   }
   *own = std::make_unique<ValueFile>();
-  if (*opened) *opened = (*own)->Open(path) && !(*own)->IsEmpty() ? 1 : 0;
+  if (*opened) {
+    const bool usable = (*own)->Open(path);
+    if (!usable) ReportValueFileError(*record->TheTask, (*own)->Error());
+    *opened = usable && !(*own)->IsEmpty() ? 1 : 0;
+  }
   return own->get();
 }

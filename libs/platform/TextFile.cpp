@@ -30,7 +30,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 // umask() can only be read by setting it, which races with other threads; the kernel reports it.
-mode_t CurrentUmask() {
+mode_t ReadUmask() {
   std::string status;
   if (ReadUserFileBytes(L"/proc/self/status", status)) {
     const size_t at = status.find("\nUmask:");
@@ -38,6 +38,12 @@ mode_t CurrentUmask() {
       return static_cast<mode_t>(std::strtoul(status.c_str() + at + 7, nullptr, 8));
   }
   return 022;
+}
+
+// The program never changes its umask, so the kernel is asked once.
+mode_t CurrentUmask() {
+  static const mode_t mask = ReadUmask();
+  return mask;
 }
 
 // The folder a temporary file for `path` goes into, so that the final rename stays on one file

@@ -70,22 +70,24 @@ bool ReadUserFileBytes(const std::wstring& path, std::string& bytes, std::wstrin
   bool ok = true;
   try {
     struct stat st {};
+    std::size_t expected = 0;
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
       if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
         ::close(fd);
         SetError(error, L"The file '" + path + L"' is larger than " + MiB(maxBytes) + L".");
         return false;
       }
-      data.reserve(static_cast<std::size_t>(st.st_size));
+      expected = static_cast<std::size_t>(st.st_size);
     }
-    // Files of /proc report no size: read until the end, in blocks straight into the result
-    // (worker threads have small stacks).
-    constexpr std::size_t kBlock = 65536;
+    // Straight into the result (worker threads have small stacks): first the size the file
+    // reports and one byte more to meet its end, then blocks for a file that grew or, like the
+    // files of /proc, reports no size.
+    std::size_t block = expected > 0 ? expected + 1 : 4096;
     for (;;) {
       const std::size_t have = data.size();
       if (have >= maxBytes + 1) break;
-      data.resize(have + kBlock);
-      const ssize_t n = ::read(fd, data.data() + have, kBlock);
+      data.resize(have + block);
+      const ssize_t n = ::read(fd, data.data() + have, block);
       if (n < 0) {
         data.resize(have);
         if (errno == EINTR) continue;
@@ -95,6 +97,7 @@ bool ReadUserFileBytes(const std::wstring& path, std::string& bytes, std::wstrin
       }
       data.resize(have + static_cast<std::size_t>(n));
       if (n == 0) break;
+      block = 65536;
     }
   } catch (const std::bad_alloc&) {
     SetError(error, L"Not enough memory to read '" + path + L"'.");

@@ -73,6 +73,12 @@ class SYNTHOR_API DSynthor {
   // The same, remembering in `lookup` where `text` was found.
   int Value(int column, const std::wstring& text, PatternLookup* lookup, DGValue* value,
             QuoteOptions* options);
+  // Value(-1, text, lookup, value, nullptr) for a caller that computes with the value (an
+  // expression operand): a pattern of one item may hand over its value as a number instead
+  // (CompiledItem::NumberOrValue). 2: the number is in *number and `value` holds only the format
+  // Value would have put in; 1: the text is in `value`; 0: failed, as Value.
+  int NumberOrValue(const std::wstring& text, PatternLookup* lookup, DGValue* value,
+                    int32_t* number);
   // Renders a compiled pattern; `append` non-zero keeps what `value` holds.
   int Value(int column, uint32_t handle, DGValue* value, QuoteOptions* options, int append);
   int Value(const std::wstring& text, DGValue* value);
@@ -180,8 +186,15 @@ class SYNTHOR_API DSynthor {
   uint32_t FindPattern(const std::wstring& text) const;  // 0 when absent
   // The handle of `text`, compiled (for `column`) when absent; 0 when the compilation failed.
   uint32_t FindOrCompile(const std::wstring& text, int column);
+  // The handle of `text` by `lookup` (brought up to date), compiled when absent; 0 when the
+  // compilation failed.
+  uint32_t FindByLookup(const std::wstring& text, int column, PatternLookup* lookup);
   // Value by text once the handle is known: the first item's format, then the rendering.
-  int ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options);
+  int ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options,
+                   int32_t* number = nullptr);
+  // Value by handle; with `number`, a pattern of one item may give a number instead (2).
+  int RenderHandle(int column, uint32_t handle, DGValue* value, QuoteOptions* options, int append,
+                   int32_t* number);
   uint32_t AddPattern(CompiledPattern* pattern);
   void DeletePatterns();
   void DeleteGenerators();

@@ -65,12 +65,13 @@ uint32_t DSynthor::FindOrCompile(const std::wstring& text, int column) {
   return Compile(text, 0, column, nullptr);
 }
 
-int DSynthor::ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options) {
+int DSynthor::ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options,
+                           int32_t* number) {
   if (handle >= patterns_.size()) return Value(column, handle, value, options, 0);  // reports it
   const CompiledPattern* pattern = patterns_[handle];
   if (value->format.empty() && !pattern->items.empty())
     value->format = pattern->items.front()->format;
-  return Value(column, handle, value, options, 0);
+  return RenderHandle(column, handle, value, options, 0, number);
 }
 
 int DSynthor::Value(int column, const std::wstring& text, DGValue* value, QuoteOptions* options) {
@@ -83,23 +84,41 @@ int DSynthor::Value(int column, const std::wstring& text, DGValue* value, QuoteO
   return ValueOfFound(column, handle, value, options);
 }
 
+uint32_t DSynthor::FindByLookup(const std::wstring& text, int column, PatternLookup* lookup) {
+  const uint32_t handle = lookup->handle;
+  if (handle != 0 && lookup->generation == patternGeneration_ && handle < patterns_.size() &&
+      patterns_[handle]->source == text)
+    return handle;
+  const uint32_t found = FindOrCompile(text, column);
+  if (found) {
+    lookup->handle = found;
+    lookup->generation = patternGeneration_;
+  }
+  return found;
+}
+
 int DSynthor::Value(int column, const std::wstring& text, PatternLookup* lookup, DGValue* value,
                     QuoteOptions* options) {
   if (!lookup) return Value(column, text, value, options);
   if (!initialized_ || !value) return 0;
-  uint32_t handle = lookup->handle;
-  const bool known = handle != 0 && lookup->generation == patternGeneration_ &&
-                     handle < patterns_.size() && patterns_[handle]->source == text;
-  if (!known) {
-    handle = FindOrCompile(text, column);
-    if (!handle) {
-      value->value.clear();
-      return 0;
-    }
-    lookup->handle = handle;
-    lookup->generation = patternGeneration_;
+  const uint32_t handle = FindByLookup(text, column, lookup);
+  if (!handle) {
+    value->value.clear();
+    return 0;
   }
   return ValueOfFound(column, handle, value, options);
+}
+
+int DSynthor::NumberOrValue(const std::wstring& text, PatternLookup* lookup, DGValue* value,
+                            int32_t* number) {
+  if (!lookup || !number) return Value(-1, text, lookup, value, nullptr);
+  if (!initialized_ || !value) return 0;
+  const uint32_t handle = FindByLookup(text, -1, lookup);
+  if (!handle) {
+    value->value.clear();
+    return 0;
+  }
+  return ValueOfFound(-1, handle, value, nullptr, number);
 }
 
 int DSynthor::Value(const std::wstring& text, DGValue* value) {
@@ -112,6 +131,11 @@ int DSynthor::Value(const std::wstring& text, DGValue* value, QuoteOptions* opti
 
 int DSynthor::Value(int column, uint32_t handle, DGValue* value, QuoteOptions* options,
                     int append) {
+  return RenderHandle(column, handle, value, options, append, nullptr);
+}
+
+int DSynthor::RenderHandle(int column, uint32_t handle, DGValue* value, QuoteOptions* options,
+                           int append, int32_t* number) {
   errorCode_ = 0;
   if (!initialized_ || handle == 0 || handle >= patterns_.size() || !value) {
     SetError(kWrongHandle, platform::Format(kWrongHandleText, static_cast<int>(handle),
@@ -124,7 +148,13 @@ int DSynthor::Value(int column, uint32_t handle, DGValue* value, QuoteOptions* o
     if (!append) value->value.clear();
     CompiledPattern* pattern = patterns_[handle];
     if (options) options->Merge(pattern->quotes);
-    result = pattern->Render(value, options);
+    if (number && pattern->items.size() == 1) {
+      // The one item is all that Render would call, with the same check after it.
+      result = pattern->items.front()->NumberOrValue(value, pattern->engine, options, number);
+      if (result == 1 && !pattern->engine->CanGrow(value->value.size(), 0)) result = 0;
+    } else {
+      result = pattern->Render(value, options);
+    }
   } catch (const std::bad_alloc&) {
     SetError(kOutOfMemory, kOutOfMemoryText);
   } catch (const std::length_error&) {
@@ -132,6 +162,7 @@ int DSynthor::Value(int column, uint32_t handle, DGValue* value, QuoteOptions* o
   }
   LeaveNested();
   if (!result) return 0;
+  if (result == 2) return 2;  // a number has no text to record; only column -1 asks for one
   if (column >= 0) SetValue(column, value);
   return 1;
 }

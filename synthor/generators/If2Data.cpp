@@ -7,20 +7,20 @@
 
 If2Data::If2Data(const std::vector<std::wstring>* params, DSynthor* engine,
                  std::wstring* errorText, int* errorCode)
-    : IfData(engine) {
+    : IfData(engine), expression_(engine) {
   if (!params || params->size() != 3) {
     ReportConstructionError(errorText, errorCode, kArguments, kArgumentsText);
     return;
   }
-  condition_ = (*params)[0];
+  // Read as the text evaluator always read it: up to the first NUL.
+  condition_ = ExpressionProgram((*params)[0].c_str());
   CompileBranches(*params, errorText, errorCode);
 }
 
 std::wstring If2Data::Value(std::wstring* format) {
   if (!ready) return std::wstring();
-  MExpression expression(engine_);
-  lastResult_ = expression.calc(condition_, engine_).value;
-  return Branch(platform::ToInt(lastResult_) >= 1, format);
+  expression_.Evaluate(condition_, engine_, &lastResult_);
+  return Branch(platform::ToInt(lastResult_.value) >= 1, format);
 }
 
 IGenerator* MakeIf2Data(const GeneratorCall& call) {

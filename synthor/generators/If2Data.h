@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "synthor/engine/DGValue.h"
 #include "synthor/engine/SynthorExport.h"
+#include "synthor/engine/expressions/ExpressionProgram.h"
+#include "synthor/engine/expressions/MExpression.h"
 #include "synthor/generators/IfData.h"
 
 class SYNTHOR_API If2Data : public IfData {
@@ -16,9 +19,11 @@ class SYNTHOR_API If2Data : public IfData {
   std::wstring Value(std::wstring* format) override;
 
   // The text of the condition's last result.
-  const std::wstring& LastResult() const { return lastResult_; }
+  const std::wstring& LastResult() const { return lastResult_.value; }
 
  private:
-  std::wstring condition_;
-  std::wstring lastResult_;
+  // The condition is read once; every value only runs it.
+  ExpressionProgram condition_;
+  MExpression expression_;
+  DGValue lastResult_;
 };

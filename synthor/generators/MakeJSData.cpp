@@ -1,5 +1,7 @@
 #include "synthor/generators/MakeJSData.h"
 
+#include <algorithm>
+
 #include "platform/Text.h"
 #include "synthor/engine/DGValue.h"
 #include "synthor/engine/DSynthor.h"
@@ -37,9 +39,16 @@ MakeJSData::MakeJSData(const std::vector<std::wstring>* params, DSynthor* engine
 std::wstring MakeJSData::ItemText(int number) {
   for (std::size_t i = 0; i < numbers_.size(); ++i) {
     if (numbers_[i] != number) continue;
+    if (std::find(rendering_.begin(), rendering_.end(), number) != rendering_.end()) {
+      engine_->SetError(kItemCycle, L"MakeJSON: item " + platform::FromInt(number) +
+                                        L" contains itself.");
+      return std::wstring();
+    }
+    rendering_.push_back(number);
     DGValue v;
     QuoteOptions options;
     engine_->Value(-1, handles_[i], &v, &options, 0);
+    rendering_.pop_back();
     return v.value;
   }
   return std::wstring();

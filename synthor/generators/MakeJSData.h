@@ -15,6 +15,9 @@ class DSynthor;
 class SYNTHOR_API MakeJSData : public IGenerator {
  public:
   static constexpr int kSubitem = 5102;
+  // An item whose "[n,m]" list leads back to itself would nest until the depth limit, doubling
+  // the work at every level for a list like "[1,1]".
+  static constexpr int kItemCycle = 5103;
 
   MakeJSData(const std::vector<std::wstring>* params, DSynthor* engine, std::wstring* errorText,
              int* errorCode);
@@ -29,4 +32,5 @@ class SYNTHOR_API MakeJSData : public IGenerator {
   std::vector<uint32_t> handles_;  // in parameter order
   std::vector<int> numbers_;       // parallel to handles_
   std::vector<int> topLevel_;      // places in handles_ of the items written at the top level
+  std::vector<int> rendering_;     // numbers of the items being rendered now, outermost first
 };

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -67,7 +68,7 @@ TEST_F(RunnerTest, CheckProjectNamesWhatIsMissing) {
 TEST_F(RunnerTest, PausedThreadsWaitAndReportItAThreadStopFlagEndsOneThread) {
   project_.Console = 0;  // console runs cannot be paused
   AddTask(L"pausing", L"select 1", 2, 4);
-  int paused = 0;
+  std::atomic<int> paused{0};  // both workers report their pauses
   recorder_.react = [&](const RunEventRecord& e) {
     if (e.code != kRunThreadState) return 0;
     if (e.a == 0 && e.b == 1) runner_->PauseAll = 1;  // first round of the first thread
@@ -76,7 +77,7 @@ TEST_F(RunnerTest, PausedThreadsWaitAndReportItAThreadStopFlagEndsOneThread) {
     return 0;
   };
   RunProject();
-  EXPECT_GE(paused, 6);
+  EXPECT_GE(paused.load(), 6);
   EXPECT_EQ(4, runner_->Record(0).Execs) << "a pause only delays";
   EXPECT_LE(runner_->Record(1).Execs, 1);
   std::map<int, int> finals;  // row -> final state

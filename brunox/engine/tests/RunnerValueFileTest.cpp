@@ -1,4 +1,9 @@
 // Parameters from value files, in the three ways a task hands the lines to its threads.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <string>
+
 #include "RunnerTestSupport.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -135,6 +140,32 @@ TEST_F(ValueFiles, AQuoteInAValueDoesNotSwallowTheFollowingStatements) {
   const auto lines = CrLfLines(Utf16File(project_.SQLFile));
   ASSERT_EQ(5u, lines.size()) << "a header and two statements per round";
   EXPECT_NE(std::wstring::npos, lines[1].find(L"\tselect 1 as [O'Brien]\t"));
+}
+
+}  // namespace
+}  // namespace runnertest
+
+namespace runnertest {
+namespace {
+
+// A FIFO or a device named as the value file must neither block the run nor fill the memory;
+// the run says which task and which file.
+TEST_F(ValueFiles, AFifoOrADeviceAsTheValueFileIsARunErrorAndNoHang) {
+  const std::wstring fifo = folder_ + L"/values.fifo";
+  ASSERT_EQ(0, mkfifo(platform::NativePath(fifo).c_str(), 0600));
+  for (const int tdu : {kEachThreadReadsFile, kOneLinePerThread, kThreadsShareReader}) {
+    for (const std::wstring& path : {fifo, std::wstring(L"/dev/zero")}) {
+      SCOPED_TRACE(platform::ToUtf8(path) + " TDU " + std::to_string(tdu));
+      project_.Tasks.clear();
+      AddInsert(2, 2, tdu, L"").File = path;
+      const auto start = std::chrono::steady_clock::now();
+      RunProject();
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+      ASSERT_FALSE(runner_->RunErrors().empty());
+      EXPECT_NE(std::wstring::npos, runner_->RunErrors()[0].find(path));
+      EXPECT_NE(std::wstring::npos, runner_->RunErrors()[0].find(L"Task 'values'"));
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "synthor/engine/expressions/ExpressionMachine.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "synthor/engine/DSynthor.h"
@@ -67,7 +68,15 @@ void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
   // A fresh value each time, as far as the engine can tell: it puts in the pattern's format only
   // where the value has none.
   nested_.Clear();
-  if (engine->Value(-1, step.text, &step.lookup, &nested_, nullptr)) {
+  int32_t number = 0;
+  const int result = engine->NumberOrValue(step.text, &step.lookup, &nested_, &number);
+  if (result == 2) {
+    // The int the text would have read as; the text itself is written only if a string reads it.
+    if (ExpOperand* slot = PushSlot()) {
+      SetInt(slot, number);
+      stack_[size_ - 1].staleText = true;
+    }
+  } else if (result == 1) {
     if (ExpOperand* slot = PushSlot())
       expression_operand::FromValueInto(nested_.value, nested_.format, slot);
   } else {
@@ -75,6 +84,16 @@ void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
     errorText_ = L"Expression: could not evaluate nested call '" + step.text + L"': " +
                  engine->Error();
   }
+}
+
+void ExpressionMachine::SetInt(ExpOperand* slot, int32_t value) {
+  slot->kind = ExpOperand::kInt;
+  slot->intValue = value;
+  slot->day = slot->month = slot->year = 0;
+  slot->hour = slot->minute = slot->second = slot->millisecond = 0;
+  slot->doubleValue = 0.0;
+  slot->fourDigitYear = 0;
+  slot->format.clear();
 }
 
 void ExpressionMachine::ApplyLiteral(const ExpressionStep& step) {

@@ -3,6 +3,7 @@
 // stay with the machine between runs, so that a steady stream of evaluations allocates nothing:
 // operands are overwritten in place and their texts keep their memory.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ class ExpressionMachine {
   ExpOperand* PushSlot();  // the new slot's text counts as up to date
   void Literal(const ExpressionStep& step);
   void Nested(ExpressionStep& step, DSynthor* engine);
+  static void SetInt(ExpOperand* slot, int32_t value);  // all else as a new operand, text aside
   void Apply(expression_operators::Operator op);
   void ApplyLiteral(const ExpressionStep& step);
 
@@ -42,7 +44,7 @@ class ExpressionMachine {
 
   std::vector<Slot> stack_;  // slots [0, size_) are held; the rest keep their memory
   std::size_t size_ = 0;
-  const ExpOperand zero_;
+  const ExpOperand zero_{};
   DGValue nested_;
   int errorCode_ = 0;
   std::wstring errorText_;

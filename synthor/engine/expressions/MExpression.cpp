@@ -3,6 +3,7 @@
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/engine/NumberChars.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
 #include "synthor/engine/expressions/ExpressionMachine.h"
 #include "synthor/engine/expressions/ExpressionProgram.h"
@@ -20,7 +21,8 @@ DGValue MExpression::calc(const wchar_t* text, DSynthor* engine) {
   return value;
 }
 
-void MExpression::Evaluate(ExpressionProgram& program, DSynthor* engine, DGValue* value) {
+template <class Use>
+void MExpression::Run(ExpressionProgram& program, DSynthor* engine, Use use) {
   CLog::State(L"MExpression::calc");
   if (engine) engine_ = engine;
   // A nested call may evaluate through this evaluator again before this evaluation is done.
@@ -42,11 +44,35 @@ void MExpression::Evaluate(ExpressionProgram& program, DSynthor* engine, DGValue
   machine->Run(program, engine_);
   errorCode_ = machine->ErrorCode();
   if (errorCode_ != 0 || !errorText_.empty()) errorText_ = machine->ErrorText();
-  const ExpOperand& result = machine->Result();
-  expression_operand::RenderInto(result, &value->value);
-  value->format = result.format;
+  use(machine->Result());
   if (errorCode_ != 0 && engine) engine->SetError(errorCode_, errorText_);
   CLog::State(nullptr);
+}
+
+void MExpression::Evaluate(ExpressionProgram& program, DSynthor* engine, DGValue* value) {
+  Run(program, engine, [value](const ExpOperand& result) {
+    expression_operand::RenderInto(result, &value->value);
+    value->format = result.format;
+  });
+}
+
+int MExpression::EvaluateAppending(ExpressionProgram& program, DSynthor* engine, DGValue* out) {
+  bool fits = true;
+  Run(program, engine, [&](const ExpOperand& result) {
+    if (errorCode_ != 0) return;
+    // An int, the usual result, goes straight from the stack into the value.
+    if (result.kind == ExpOperand::kInt) {
+      const NumberChars digits = NumberChars::Decimal(result.intValue);
+      fits = engine->CanGrow(out->value.size(), digits.size());
+      if (fits) digits.AppendTo(out->value);
+    } else {
+      expression_operand::RenderInto(result, &rendering_);
+      fits = engine->CanGrow(out->value.size(), rendering_.size());
+      if (fits) out->value.append(rendering_);
+    }
+    if (fits) out->format = result.format;
+  });
+  return errorCode_ == 0 && fits ? 1 : 0;
 }
 
 void MExpression::Assign(std::wstring* fieldText, const std::vector<ExpressionField>* fields,

@@ -94,6 +94,10 @@ class SYNTHOR_API MExpression {
   // Evaluates a compiled expression as calc evaluates its text; the value's text and format are
   // written into `value` (its memory reused).
   void Evaluate(ExpressionProgram& program, DSynthor* engine, DGValue* value);
+  // Evaluate for a pattern item: the value's text is appended to `out` (within the value-length
+  // limit of `engine`, which must not be null) and `out` takes the result's format. 0 on an
+  // expression error or when the text does not fit (the engine holds the error), `out` untouched.
+  int EvaluateAppending(ExpressionProgram& program, DSynthor* engine, DGValue* out);
 
   int ErrorCode() const { return errorCode_; }
   const std::wstring& ErrorText() const { return errorText_; }
@@ -112,7 +116,12 @@ class SYNTHOR_API MExpression {
   std::wstring* fieldText_ = nullptr;
   const std::vector<ExpressionField>* fields_ = nullptr;
   std::vector<std::wstring>* values_ = nullptr;
+  // Runs `program` and hands the result operand (valid only during the call) to `use`.
+  template <class Use>
+  void Run(ExpressionProgram& program, DSynthor* engine, Use use);
+
   DSynthor* engine_ = nullptr;
   std::unique_ptr<ExpressionMachine> machine_;  // made on first use
+  std::wstring rendering_;                      // EvaluateAppending's text of a result
   bool running_ = false;                        // machine_ is in use by an evaluation
 };

@@ -7,6 +7,7 @@
 // Items are owned by their CompiledPattern. They never own generators or nested patterns: nested
 // patterns are engine handles or texts compiled by the engine on use. The item classes are
 // exported so that generators and tests outside the library can build and render patterns.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,15 @@ class SYNTHOR_API CompiledItem {
   // Renders the item and appends to `out`: 1 success, 0 failure (the engine's error code and
   // text say why). `engine` is the engine rendering now; `options` may be null.
   virtual int Value(DGValue* out, DSynthor* engine, QuoteOptions* options);
+  // Value for a caller that computes with the value rather than shows it (an expression operand).
+  // An item whose text would be the plain decimal of a 32-bit integer, under an empty or printf
+  // format that says nothing about dates or times, may hand over the number instead: 2, the
+  // number in *number, `out` untouched (the length limit still checked as if the text had been
+  // appended). Otherwise what Value gives, the text appended.
+  virtual int NumberOrValue(DGValue* out, DSynthor* engine, QuoteOptions* options,
+                            int32_t* /*number*/) {
+    return Value(out, engine, options);
+  }
   // How many distinct values the item can give.
   virtual int nValues();
   // Restarts the item's sequence.

@@ -18,9 +18,7 @@ CompiledItemExpression::~CompiledItemExpression() = default;
 int CompiledItemExpression::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
   DSynthor* eng = Use(caller);
   if (!out || !eng) return 0;
-  evaluator_.Evaluate(*program_, eng, &scratch);
-  if (evaluator_.ErrorCode() != 0) return 0;
-  return AppendTakingFormat(eng, out, scratch) ? 1 : 0;
+  return evaluator_.EvaluateAppending(*program_, eng, out);
 }
 
 int CompileExpressionItem(DSynthor& engine, CompiledPattern* pattern, const std::wstring& text) {

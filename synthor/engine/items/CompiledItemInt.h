@@ -11,6 +11,8 @@ class SYNTHOR_API CompiledItemInt : public CompiledItemRandom {
  public:
   explicit CompiledItemInt(DSynthor* engine) : CompiledItemRandom(engine, MASK_RINT) {}
   int Value(DGValue* out, DSynthor* engine, QuoteOptions* options) override;
+  int NumberOrValue(DGValue* out, DSynthor* engine, QuoteOptions* options,
+                    int32_t* number) override;
 
   int64_t minimum = 0;
   int64_t maximum = 0;
@@ -18,5 +20,11 @@ class SYNTHOR_API CompiledItemInt : public CompiledItemRandom {
   int plainDecimal = 1;  // 0: print with `format` (default "%I64d")
   int64_t lastRange = 0;
   int64_t lastValue = 0;
-  std::wstring output;
+  std::wstring output;  // the last text written (not when a number was handed over)
+
+ private:
+  // The next value, between bounds resolved anew where they are not constant; false after the
+  // engine's error was set.
+  bool Draw(DSynthor* eng, int64_t* value);
+  int Write(DSynthor* eng, int64_t value, DGValue* out);
 };

@@ -6,6 +6,7 @@
 
 #include "synthor/engine/NamedGen.h"
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -57,7 +58,8 @@ const ErrorCase kErrors[] = {
     {L"$rint(1,10,plain)", 5500, L"$RInt: format 'plain' cannot be used: ", true},
     {L"$rint(1,10,%d%%%d)", 5500, L"$RInt: format '%d%%%d' cannot be used: ", true},
     {L"$rfloat(0,1,2,%d)", 5600, L"$RFloat: format '%d' cannot be used: ", true},
-    {L"$rfloat(0,1,2,%E)", 5600, L"$RFloat: format '%E' cannot be used: conversion %E is not allowed"},
+    {L"$rfloat(0,1,2,%E)", 5600,
+     L"$RFloat: format '%E' cannot be used: conversion %E is not allowed"},
     {L"$rfloat(0,1,2,%f%f)", 5600, L"$RFloat: format '%f%f' cannot be used: ", true},
     {L"$rfloat(0,1,2,%.9999f)", 5600, L"$RFloat: format '%.9999f' cannot be used: ", true},
     // Time formats, bounds and constants.
@@ -96,7 +98,8 @@ const ErrorCase kErrors[] = {
      L"Date constant '29.02.2001' does not correspond to format 'DD.MM.YYYY'."},
     {L"$date(01.13.2000)", 304,
      L"Date constant '01.13.2000' does not correspond to format 'DD.MM.YYYY'."},
-    {L"$date(1.1.2000)", 304, L"Date constant '1.1.2000' does not correspond to format 'DD.MM.YYYY'."},
+    {L"$date(1.1.2000)", 304,
+     L"Date constant '1.1.2000' does not correspond to format 'DD.MM.YYYY'."},
     {L"$date(12:00,HH:MM)", 304, L"Date constant '12:00' does not correspond to format 'HH:MM'."},
 };
 
@@ -114,7 +117,8 @@ TEST_P(BuiltinErrors, FailWithCodeAndText) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Functions, BuiltinErrors, ::testing::ValuesIn(kErrors));
+INSTANTIATE_TEST_SUITE_P(Functions, BuiltinErrors, ::testing::ValuesIn(kErrors),
+                         testsupport::NameBy<&ErrorCase::pattern>());
 
 TEST_F(EngineFixture, CallNamesTheMissingGenerator) {
   NamedGen word{L"Word", L"x"};
@@ -151,7 +155,8 @@ TEST_P(ArgumentSplitting, Arguments) {
   EXPECT_EQ(Render(GetParam().pattern), GetParam().value) << platform::ToUtf8(GetParam().pattern);
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, ArgumentSplitting, ::testing::ValuesIn(kSplits));
+INSTANTIATE_TEST_SUITE_P(Calls, ArgumentSplitting, ::testing::ValuesIn(kSplits),
+                         testsupport::NameBy<&SplitCase::pattern>());
 
 TEST(BuiltinNames, AreNotCaseSensitive) {
   // Two engines on the same seed draw the same letters whatever the spelling of the name.

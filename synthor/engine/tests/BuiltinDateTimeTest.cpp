@@ -6,6 +6,7 @@
 
 #include "synthor/engine/MaskStatic.h"
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -37,29 +38,69 @@ struct DateRange {
 };
 
 const DateRange kDateRanges[] = {
-    {L"$rdate()", L"DD.MM.YYYY", {1970, 1, 1}, {2050, 12, 31}, "[0-3][0-9]\\.[01][0-9]\\.[12][0-9]{3}"},
-    {L"$rdate(DD.MM.YYYY,15.06.2000,20.06.2000)", L"DD.MM.YYYY", {2000, 6, 15}, {2000, 6, 20},
+    {L"$rdate()",
+     L"DD.MM.YYYY",
+     {1970, 1, 1},
+     {2050, 12, 31},
+     "[0-3][0-9]\\.[01][0-9]\\.[12][0-9]{3}"},
+    {L"$rdate(DD.MM.YYYY,15.06.2000,20.06.2000)",
+     L"DD.MM.YYYY",
+     {2000, 6, 15},
+     {2000, 6, 20},
      "(1[5-9]|20)\\.06\\.2000"},
-    {L"$rdate(YYYY-MM-DD,2000-02-27,2000-03-02)", L"YYYY-MM-DD", {2000, 2, 27}, {2000, 3, 2},
+    {L"$rdate(YYYY-MM-DD,2000-02-27,2000-03-02)",
+     L"YYYY-MM-DD",
+     {2000, 2, 27},
+     {2000, 3, 2},
      "2000-0[23]-[0-3][0-9]"},
-    {L"$rdate(DD.MM.YYYY,29.02.2004,01.03.2004)", L"DD.MM.YYYY", {2004, 2, 29}, {2004, 3, 1},
+    {L"$rdate(DD.MM.YYYY,29.02.2004,01.03.2004)",
+     L"DD.MM.YYYY",
+     {2004, 2, 29},
+     {2004, 3, 1},
      "(29\\.02|01\\.03)\\.2004"},
-    {L"$rdate(DD.MM.YYYY,20.12.1999,10.01.2001)", L"DD.MM.YYYY", {1999, 12, 20}, {2001, 1, 10},
+    {L"$rdate(DD.MM.YYYY,20.12.1999,10.01.2001)",
+     L"DD.MM.YYYY",
+     {1999, 12, 20},
+     {2001, 1, 10},
      "[0-3][0-9]\\.[01][0-9]\\.(1999|200[01])"},
-    {L"$rdate(YYYYMMDD,20201231,20201231)", L"YYYYMMDD", {2020, 12, 31}, {2020, 12, 31}, "20201231"},
-    {L"$rdate(DD-mon-YYYY,01-jan-1999,31-dec-2001)", L"DD-mon-YYYY", {1999, 1, 1}, {2001, 12, 31},
+    {L"$rdate(YYYYMMDD,20201231,20201231)",
+     L"YYYYMMDD",
+     {2020, 12, 31},
+     {2020, 12, 31},
+     "20201231"},
+    {L"$rdate(DD-mon-YYYY,01-jan-1999,31-dec-2001)",
+     L"DD-mon-YYYY",
+     {1999, 1, 1},
+     {2001, 12, 31},
      "[0-3][0-9]-(jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec)-(1999|200[01])"},
-    {L"$rdate(MON DD YYYY,MAR 01 2010,MAY 31 2010)", L"MON DD YYYY", {2010, 3, 1}, {2010, 5, 31},
+    {L"$rdate(MON DD YYYY,MAR 01 2010,MAY 31 2010)",
+     L"MON DD YYYY",
+     {2010, 3, 1},
+     {2010, 5, 31},
      "(MAR|APR|MAY) [0-3][0-9] 2010"},
     // A short year without a century digit reaches 2029 at most; with one, the full range.
-    {L"$rdate(DD.MM.YY)", L"DD.MM.YY", {1970, 1, 1}, {2029, 12, 31}, "[0-3][0-9]\\.[01][0-9]\\.[0-9]{2}"},
-    {L"$rdate(DD/MM/C/YY)", L"DD/MM/C/YY", {1970, 1, 1}, {2050, 12, 31}, "[0-3][0-9]/[01][0-9]/[01]/[0-9]{2}"},
+    {L"$rdate(DD.MM.YY)",
+     L"DD.MM.YY",
+     {1970, 1, 1},
+     {2029, 12, 31},
+     "[0-3][0-9]\\.[01][0-9]\\.[0-9]{2}"},
+    {L"$rdate(DD/MM/C/YY)",
+     L"DD/MM/C/YY",
+     {1970, 1, 1},
+     {2050, 12, 31},
+     "[0-3][0-9]/[01][0-9]/[01]/[0-9]{2}"},
     // A month above 12 is December.
-    {L"$rdate(DD.MM.YYYY,01.13.2000,31.12.2000)", L"DD.MM.YYYY", {2000, 12, 1}, {2000, 12, 31},
+    {L"$rdate(DD.MM.YYYY,01.13.2000,31.12.2000)",
+     L"DD.MM.YYYY",
+     {2000, 12, 1},
+     {2000, 12, 31},
      "[0-3][0-9]\\.12\\.2000"},
     // Bounds made anew for each value.
-    {L"$rdate(DD.MM.YYYY,$date(01.01.2000),$date(31.12.2000))", L"DD.MM.YYYY", {2000, 1, 1},
-     {2000, 12, 31}, "[0-3][0-9]\\.[01][0-9]\\.2000"},
+    {L"$rdate(DD.MM.YYYY,$date(01.01.2000),$date(31.12.2000))",
+     L"DD.MM.YYYY",
+     {2000, 1, 1},
+     {2000, 12, 31},
+     "[0-3][0-9]\\.[01][0-9]\\.2000"},
 };
 
 class DrawnDates : public EngineFixture, public ::testing::WithParamInterface<DateRange> {};
@@ -81,7 +122,8 @@ TEST_P(DrawnDates, AreRealDatesWithinTheirBounds) {
   EXPECT_GE(highest.year, r.last.year - 2) << platform::ToUtf8(r.pattern);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dates, DrawnDates, ::testing::ValuesIn(kDateRanges));
+INSTANTIATE_TEST_SUITE_P(Dates, DrawnDates, ::testing::ValuesIn(kDateRanges),
+                         testsupport::NameBy<&DateRange::pattern>());
 
 TEST_F(EngineFixture, RandomDateMonthNamesFollowTheDrawnMonth) {
   for (int i = 0; i < 500; ++i) {
@@ -108,12 +150,25 @@ struct TimeRange {
 
 const TimeRange kTimeRanges[] = {
     {L"$rtime()", L"HH:MM:SS", {0, 0, 0}, {23, 59, 59}, "([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]"},
-    {L"$rtime(HH:mm,09:30,10:15)", L"HH:mm", {9, 30, 0}, {10, 15, 0}, "(09:[3-5][0-9]|10:[01][0-9])"},
-    {L"$rtime(HH:MM:SS,12:00:10,12:00:20)", L"HH:MM:SS", {12, 0, 10}, {12, 0, 20},
+    {L"$rtime(HH:mm,09:30,10:15)",
+     L"HH:mm",
+     {9, 30, 0},
+     {10, 15, 0},
+     "(09:[3-5][0-9]|10:[01][0-9])"},
+    {L"$rtime(HH:MM:SS,12:00:10,12:00:20)",
+     L"HH:MM:SS",
+     {12, 0, 10},
+     {12, 0, 20},
      "12:00:(1[0-9]|20)"},
-    {L"$rtime(HH:MM:SS.sss)", L"HH:MM:SS.sss", {0, 0, 0}, {23, 59, 59},
+    {L"$rtime(HH:MM:SS.sss)",
+     L"HH:MM:SS.sss",
+     {0, 0, 0},
+     {23, 59, 59},
      "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3}"},
-    {L"$rtime(HH:MM:SS,$time(10:00:00),$time(11:00:00))", L"HH:MM:SS", {10, 0, 0}, {11, 0, 0},
+    {L"$rtime(HH:MM:SS,$time(10:00:00),$time(11:00:00))",
+     L"HH:MM:SS",
+     {10, 0, 0},
+     {11, 0, 0},
      "1[01]:[0-5][0-9]:[0-5][0-9]"},
 };
 
@@ -130,14 +185,16 @@ TEST_P(DrawnTimes, StayWithinTheirBounds) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Times, DrawnTimes, ::testing::ValuesIn(kTimeRanges));
+INSTANTIATE_TEST_SUITE_P(Times, DrawnTimes, ::testing::ValuesIn(kTimeRanges),
+                         testsupport::NameBy<&TimeRange::pattern>());
 
 TEST_F(EngineFixture, RandomTimesOnTheTwelveHourClockAndWithZones) {
   for (int i = 0; i < 300; ++i) {
     EXPECT_TRUE(Matches(Render(L"$rtime(HH:MM AM)"), "(0[1-9]|1[0-2]):[0-5][0-9] (AM|PM)"));
     // Hour 0 is written as 12.
     EXPECT_TRUE(Matches(Render(L"$rtime(HH:MM AM,00:00,00:59)"), "12:[0-5][0-9] (AM|PM)"));
-    EXPECT_TRUE(Matches(Render(L"$rtime(HH:MM zz)"), "[0-2][0-9]:[0-5][0-9] [+-](0[0-9]|1[01]):00"));
+    EXPECT_TRUE(
+        Matches(Render(L"$rtime(HH:MM zz)"), "[0-2][0-9]:[0-5][0-9] [+-](0[0-9]|1[01]):00"));
   }
 }
 
@@ -159,16 +216,19 @@ const ConstantCase kConstants[] = {
     {L"$time($time(10:11:12))", L"10:11:12", L"HH:MM:SS"},
 };
 
-class DateTimeConstants : public EngineFixture, public ::testing::WithParamInterface<ConstantCase> {};
+class DateTimeConstants : public EngineFixture,
+                          public ::testing::WithParamInterface<ConstantCase> {};
 
 TEST_P(DateTimeConstants, RenderAsWrittenWithTheirFormat) {
   DGValue v;
-  ASSERT_EQ(engine.Value(-1, GetParam().pattern, &v, nullptr), 1) << platform::ToUtf8(engine.Error());
+  ASSERT_EQ(engine.Value(-1, GetParam().pattern, &v, nullptr), 1)
+      << platform::ToUtf8(engine.Error());
   EXPECT_EQ(v.value, GetParam().value);
   EXPECT_EQ(v.format, GetParam().format);
 }
 
-INSTANTIATE_TEST_SUITE_P(DateAndTime, DateTimeConstants, ::testing::ValuesIn(kConstants));
+INSTANTIATE_TEST_SUITE_P(DateAndTime, DateTimeConstants, ::testing::ValuesIn(kConstants),
+                         testsupport::NameBy<&ConstantCase::pattern>());
 
 TEST_F(EngineFixture, DateConstantsMayBeMadeForEachValue) {
   for (int i = 0; i < 200; ++i) {

@@ -6,6 +6,7 @@
 
 #include "synthor/engine/builtins/BuiltinFormats.h"
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -16,25 +17,43 @@ struct KindCase {
 };
 
 const KindCase kKinds[] = {
-    {L"plain", UserFormatKind::Literal},     {L"", UserFormatKind::Literal},
-    {L"%d", UserFormatKind::Integer},        {L"%i", UserFormatKind::Integer},
-    {L"%u", UserFormatKind::Integer},        {L"%x", UserFormatKind::Integer},
-    {L"%X", UserFormatKind::Integer},        {L"%I64d", UserFormatKind::Integer},
-    {L"%ld", UserFormatKind::Integer},       {L"%lld", UserFormatKind::Integer},
-    {L"[%-+08d]", UserFormatKind::Integer},  {L"%d%%", UserFormatKind::Integer},
-    {L"%%%05d", UserFormatKind::Integer},    {L"%f", UserFormatKind::Number},
-    {L"%.3e", UserFormatKind::Number},       {L"%10.2g", UserFormatKind::Number},
-    {L"%lf", UserFormatKind::Number},        {L"%s", UserFormatKind::Text},
-    {L"<%-10s>", UserFormatKind::Text},      {L"%ls", UserFormatKind::Text},
+    {L"plain", UserFormatKind::Literal},
+    {L"", UserFormatKind::Literal},
+    {L"%d", UserFormatKind::Integer},
+    {L"%i", UserFormatKind::Integer},
+    {L"%u", UserFormatKind::Integer},
+    {L"%x", UserFormatKind::Integer},
+    {L"%X", UserFormatKind::Integer},
+    {L"%I64d", UserFormatKind::Integer},
+    {L"%ld", UserFormatKind::Integer},
+    {L"%lld", UserFormatKind::Integer},
+    {L"[%-+08d]", UserFormatKind::Integer},
+    {L"%d%%", UserFormatKind::Integer},
+    {L"%%%05d", UserFormatKind::Integer},
+    {L"%f", UserFormatKind::Number},
+    {L"%.3e", UserFormatKind::Number},
+    {L"%10.2g", UserFormatKind::Number},
+    {L"%lf", UserFormatKind::Number},
+    {L"%s", UserFormatKind::Text},
+    {L"<%-10s>", UserFormatKind::Text},
+    {L"%ls", UserFormatKind::Text},
     // Refused: other conversions, lengths that do not fit, two conversions, none, '*', a lone '%'.
-    {L"%o", UserFormatKind::Invalid},        {L"%F", UserFormatKind::Invalid},
-    {L"%E", UserFormatKind::Invalid},        {L"%G", UserFormatKind::Invalid},
-    {L"%hd", UserFormatKind::Invalid},       {L"%n", UserFormatKind::Invalid},
-    {L"%p", UserFormatKind::Invalid},        {L"%c", UserFormatKind::Invalid},
-    {L"%Lf", UserFormatKind::Invalid},       {L"%I64f", UserFormatKind::Invalid},
-    {L"%d%s", UserFormatKind::Invalid},      {L"%%", UserFormatKind::Invalid},
-    {L"%*d", UserFormatKind::Invalid},       {L"%.*f", UserFormatKind::Invalid},
-    {L"abc%", UserFormatKind::Invalid},      {L"%5000d", UserFormatKind::Invalid},
+    {L"%o", UserFormatKind::Invalid},
+    {L"%F", UserFormatKind::Invalid},
+    {L"%E", UserFormatKind::Invalid},
+    {L"%G", UserFormatKind::Invalid},
+    {L"%hd", UserFormatKind::Invalid},
+    {L"%n", UserFormatKind::Invalid},
+    {L"%p", UserFormatKind::Invalid},
+    {L"%c", UserFormatKind::Invalid},
+    {L"%Lf", UserFormatKind::Invalid},
+    {L"%I64f", UserFormatKind::Invalid},
+    {L"%d%s", UserFormatKind::Invalid},
+    {L"%%", UserFormatKind::Invalid},
+    {L"%*d", UserFormatKind::Invalid},
+    {L"%.*f", UserFormatKind::Invalid},
+    {L"abc%", UserFormatKind::Invalid},
+    {L"%5000d", UserFormatKind::Invalid},
     {L"%1$d", UserFormatKind::Invalid},
 };
 
@@ -48,7 +67,8 @@ TEST_P(FormatKinds, OfUserFormats) {
   EXPECT_EQ(why.empty(), GetParam().kind != UserFormatKind::Invalid) << platform::ToUtf8(why);
 }
 
-INSTANTIATE_TEST_SUITE_P(UserFormats, FormatKinds, ::testing::ValuesIn(kKinds));
+INSTANTIATE_TEST_SUITE_P(UserFormats, FormatKinds, ::testing::ValuesIn(kKinds),
+                         testsupport::NameBy<&KindCase::format>());
 
 struct RenderCase {
   const wchar_t* pattern;
@@ -80,7 +100,8 @@ TEST_P(FormattedValues, Values) {
   EXPECT_EQ(Render(GetParam().pattern), GetParam().value) << platform::ToUtf8(GetParam().pattern);
 }
 
-INSTANTIATE_TEST_SUITE_P(UserFormats, FormattedValues, ::testing::ValuesIn(kFormatted));
+INSTANTIATE_TEST_SUITE_P(UserFormats, FormattedValues, ::testing::ValuesIn(kFormatted),
+                         testsupport::NameBy<&RenderCase::pattern>());
 
 // Sets a locale with a decimal comma for one test and puts "C" back afterwards.
 class DecimalCommaLocale : public EngineFixture {

@@ -7,14 +7,15 @@
 #include <set>
 
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
 
 struct IntRange {
   const wchar_t* pattern;
-  long long low;   // inclusive
-  long long high;  // exclusive, as the maximum itself is never drawn
+  long long low;    // inclusive
+  long long high;   // exclusive, as the maximum itself is never drawn
   long long reach;  // some draw must be at least this far up
 };
 
@@ -47,7 +48,8 @@ TEST_P(DrawnIntegers, StayBelowTheMaximum) {
   EXPECT_GE(highest, r.reach);
 }
 
-INSTANTIATE_TEST_SUITE_P(Integers, DrawnIntegers, ::testing::ValuesIn(kIntRanges));
+INSTANTIATE_TEST_SUITE_P(Integers, DrawnIntegers, ::testing::ValuesIn(kIntRanges),
+                         testsupport::NameBy<&IntRange::pattern>());
 
 struct Shape {
   const wchar_t* pattern;
@@ -73,7 +75,7 @@ const Shape kShapes[] = {
     {L"$rstring(3,3)", ".{3}"},
     {L"$rstring(2,6,0,0)", "[a-z]{2,6}"},
     {L"$rstring(4,4,100,0)", "[A-Z]{4}"},
-    {L"$rstring(5,2,0,0)", "[a-z]{5}"},    // a maximum below the minimum is the minimum
+    {L"$rstring(5,2,0,0)", "[a-z]{5}"},     // a maximum below the minimum is the minimum
     {L"$rstring(-3,2,0,0)", "[a-z]{0,2}"},  // a negative minimum is 0
     {L"$rstring(20,20,0,0,100)", "[.,?!]{20}"},
     // Huge percentages saturate and add up without overflowing (found by fuzzing).
@@ -83,14 +85,18 @@ const Shape kShapes[] = {
     {L"$guid(false,true)", "[0-9a-f]{12}4[0-9a-f]{3}[89ab][0-9a-f]{15}"},
     {L"$guid(true,true)", "[0-9A-F]{32}"},
     {L"$guid(TRUE,True)", "[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}"},
-    {L"$geometry()", "POINT\\([0-9]+ [0-9]+\\)|LINESTRING\\([0-9]+ [0-9]+, [0-9]+ [0-9]+\\)|"
-                     "POLYGON\\(\\(([0-9]+ [0-9]+, ){1}[0-9]+ [0-9]+,[0-9]+ [0-9]+, [0-9]+ [0-9]+\\)\\)"},
-    {L"$geometry(3)", "MULTI(POINT\\((\\([0-9]+ [0-9]+\\)(, )?){3}\\)|"
-                      "LINESTRING\\((\\([0-9]+ [0-9]+, [0-9]+ [0-9]+\\)(, )?){3}\\)|"
-                      "POLYGON\\((\\(\\([0-9]+ [0-9]+, [0-9]+ [0-9]+,[0-9]+ [0-9]+, [0-9]+ [0-9]+\\)\\)(, )?){3}\\))"},
-    {L"$geography()", "POINT\\(-?[0-9]+\\.[0-9]{3} -?[0-9]+\\.[0-9]{3}\\)|"
-                      "LINESTRING\\((-?[0-9]+\\.[0-9]{3} -?[0-9]+\\.[0-9]{3},?){2}\\)|"
-                      "POLYGON\\(\\((-?[0-9]+\\.[0-9]{3} -?[0-9]+\\.[0-9]{3},?){4}\\)\\)"},
+    {L"$geometry()",
+     "POINT\\([0-9]+ [0-9]+\\)|LINESTRING\\([0-9]+ [0-9]+, [0-9]+ [0-9]+\\)|"
+     "POLYGON\\(\\(([0-9]+ [0-9]+, ){1}[0-9]+ [0-9]+,[0-9]+ [0-9]+, [0-9]+ [0-9]+\\)\\)"},
+    {L"$geometry(3)",
+     "MULTI(POINT\\((\\([0-9]+ [0-9]+\\)(, )?){3}\\)|"
+     "LINESTRING\\((\\([0-9]+ [0-9]+, [0-9]+ [0-9]+\\)(, )?){3}\\)|"
+     "POLYGON\\((\\(\\([0-9]+ [0-9]+, [0-9]+ [0-9]+,[0-9]+ [0-9]+, [0-9]+ [0-9]+\\)\\)(, "
+     ")?){3}\\))"},
+    {L"$geography()",
+     "POINT\\(-?[0-9]+\\.[0-9]{3} -?[0-9]+\\.[0-9]{3}\\)|"
+     "LINESTRING\\((-?[0-9]+\\.[0-9]{3} -?[0-9]+\\.[0-9]{3},?){2}\\)|"
+     "POLYGON\\(\\((-?[0-9]+\\.[0-9]{3} -?[0-9]+\\.[0-9]{3},?){4}\\)\\)"},
 };
 
 class DrawnShapes : public EngineFixture, public ::testing::WithParamInterface<Shape> {};
@@ -103,7 +109,8 @@ TEST_P(DrawnShapes, HoldOverManyDraws) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Random, DrawnShapes, ::testing::ValuesIn(kShapes));
+INSTANTIATE_TEST_SUITE_P(Random, DrawnShapes, ::testing::ValuesIn(kShapes),
+                         testsupport::NameBy<&Shape::pattern>());
 
 struct NumberRange {
   const wchar_t* pattern;
@@ -135,7 +142,8 @@ TEST_P(DrawnNumbers, StayWithinTheirBounds) {
   EXPECT_GE(highest, r.reach);
 }
 
-INSTANTIATE_TEST_SUITE_P(Numbers, DrawnNumbers, ::testing::ValuesIn(kNumberRanges));
+INSTANTIATE_TEST_SUITE_P(Numbers, DrawnNumbers, ::testing::ValuesIn(kNumberRanges),
+                         testsupport::NameBy<&NumberRange::pattern>());
 
 TEST_F(EngineFixture, RandomStringsTellAboutTheirCommas) {
   QuoteOptions quotes;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -82,12 +83,18 @@ TEST_P(CompilerErrors, ReportCodeAndText) {
   EXPECT_EQ(engine.Compile(c.pattern, 1, -1, nullptr), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Syntax, CompilerErrors, ::testing::ValuesIn(kSyntaxCases));
+INSTANTIATE_TEST_SUITE_P(Syntax, CompilerErrors, ::testing::ValuesIn(kSyntaxCases),
+                         testsupport::NameBy<&SyntaxCase::pattern>());
 
 // Texts that look odd but are valid.
 const wchar_t* const kValidPatterns[] = {
-    L"", L"x>]|{} 9", L"A{}", L"a{0}", L"N{5:2}", L"\\", L"<a|>", L"<|>", L"[]", L"()#",
-    L"$rint()", L"$ r int (1,5)", L"$RINT(1,5)", L"\\$\\<\\[\\@\\(\\)\\#",
+    L"",           L"x>]|{} 9",
+    L"A{}",        L"a{0}",
+    L"N{5:2}",     L"\\",
+    L"<a|>",       L"<|>",
+    L"[]",         L"()#",
+    L"$rint()",    L"$ r int (1,5)",
+    L"$RINT(1,5)", L"\\$\\<\\[\\@\\(\\)\\#",
 };
 
 TEST_F(EngineFixture, ValidPatternsCompile) {

@@ -10,9 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "synthor/engine/items/CvtDocument.h"
 #include "synthor/engine/NamedGen.h"
+#include "synthor/engine/items/CvtDocument.h"
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -82,8 +83,9 @@ TEST(CvtDocument, XmlGivesBackEveryValue) {
 }
 
 TEST(CvtDocument, XmlLayout) {
-  EXPECT_EQ(WriteCvtDocument({L"a", L"b&c"}, L"v", CvtTarget::Xml),
-            L"<?xml version=\"1.0\" ?>\r\n <data>\r\n  <v>a</v>\r\n  <v>b&amp;c</v>\r\n </data>\r\n");
+  EXPECT_EQ(
+      WriteCvtDocument({L"a", L"b&c"}, L"v", CvtTarget::Xml),
+      L"<?xml version=\"1.0\" ?>\r\n <data>\r\n  <v>a</v>\r\n  <v>b&amp;c</v>\r\n </data>\r\n");
 }
 
 TEST(CvtDocument, ElementNamesAreMadeValid) {
@@ -132,8 +134,8 @@ TEST(CvtDocument, JsonGivesBackEveryValue) {
   for (const wchar_t* name : {L"item", L"say \"hi\"", L"back\\slash", L"tab\there", L""}) {
     const std::wstring text = WriteCvtDocument(kValues, name, CvtTarget::Json);
     Members sax;
-    ASSERT_TRUE(nlohmann::json::sax_parse(platform::ToUtf8(text), &sax))
-        << "not valid JSON:\n" << platform::ToUtf8(text);
+    ASSERT_TRUE(nlohmann::json::sax_parse(platform::ToUtf8(text), &sax)) << "not valid JSON:\n"
+                                                                         << platform::ToUtf8(text);
     EXPECT_EQ(sax.objects, 1);
     EXPECT_FALSE(sax.other);
     ASSERT_EQ(sax.members.size(), kValues.size());
@@ -178,11 +180,13 @@ const FailCase kFailures[] = {
 class CvtFailures : public EngineFixture, public ::testing::WithParamInterface<FailCase> {};
 
 TEST_P(CvtFailures, ReportTheirReason) {
-  EXPECT_EQ(RenderError(GetParam().pattern), GetParam().code) << platform::ToUtf8(GetParam().pattern);
+  EXPECT_EQ(RenderError(GetParam().pattern), GetParam().code)
+      << platform::ToUtf8(GetParam().pattern);
   EXPECT_EQ(engine.Error(), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cvt, CvtFailures, ::testing::ValuesIn(kFailures));
+INSTANTIATE_TEST_SUITE_P(Cvt, CvtFailures, ::testing::ValuesIn(kFailures),
+                         testsupport::NameBy<&FailCase::pattern>());
 
 TEST_F(EngineFixture, CvtThatCallsItselfStops) {
   NamedGen loop{L"loop", L"$cvt($call(loop),x,XML)"};

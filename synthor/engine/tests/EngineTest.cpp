@@ -313,22 +313,27 @@ namespace {
 TEST(EngineThreads, EnginesOnSeveralThreads) {
   std::vector<std::thread> threads;
   std::atomic<int> failures{0};
+  // Checked after the threads end: building std::regex objects on several threads at once races
+  // inside the standard library, which is not what this test is about.
+  std::vector<std::vector<std::wstring>> values(8);
   for (int t = 0; t < 8; ++t) {
-    threads.emplace_back([t, &failures] {
+    threads.emplace_back([t, &failures, &values] {
       DSynthor engine;
       engine.Initialize(L"/tmp/lib" + platform::FromInt(t), 0, nullptr);
       for (int row = 0; row < 50; ++row) {
         engine.AddColumnName(L"P1");
         DGValue v;
-        if (!engine.Value(0, L"$upper(a{=3})-$rint(0,10)-<x|y>", &v, nullptr) ||
-            !Matches(v.value, "[A-Z]{3}-[0-9]-[xy]"))
-          ++failures;
+        if (!engine.Value(0, L"$upper(a{=3})-$rint(0,10)-<x|y>", &v, nullptr)) ++failures;
+        values[t].push_back(v.value);
         engine.Terminate();
       }
     });
   }
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(failures.load(), 0);
+  for (const std::vector<std::wstring>& ofThread : values)
+    for (const std::wstring& value : ofThread)
+      EXPECT_TRUE(Matches(value, "[A-Z]{3}-[0-9]-[xy]")) << platform::ToUtf8(value);
 }
 
 }  // namespace

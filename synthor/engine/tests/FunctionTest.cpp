@@ -6,6 +6,7 @@
 
 #include "synthor/engine/NamedGen.h"
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -19,13 +20,10 @@ struct RenderCase {
 
 const RenderCase kArgumentCases[] = {
     // A comma-ended argument loses one outer pair of parentheses; the last one keeps it.
-    {L"$first((x,y),9)", L"x,y"},
-    {L"$pattern((x,y))", L"x,y"},  // the kept parentheses are block marks: nothing visible
-    {L"$quote(x,,[)", L"[x["},
-    {L"$quote( x , , | )", L"|x|"},
-    {L"$format(xy,[%s])", L"[xy]"},
-    {L"$ up per (x)", L"X"},
-    {L"$UPPER(xy)", L"XY"},
+    {L"$first((x,y),9)", L"x,y"}, {L"$pattern((x,y))", L"x,y"},  // the kept parentheses are block
+                                                                 // marks: nothing visible
+    {L"$quote(x,,[)", L"[x["},    {L"$quote( x , , | )", L"|x|"}, {L"$format(xy,[%s])", L"[xy]"},
+    {L"$ up per (x)", L"X"},      {L"$UPPER(xy)", L"XY"},
 };
 
 class Arguments : public EngineFixture, public ::testing::WithParamInterface<RenderCase> {};
@@ -34,7 +32,8 @@ TEST_P(Arguments, ReachTheFunction) {
   EXPECT_EQ(Render(GetParam().pattern), GetParam().value) << platform::ToUtf8(GetParam().pattern);
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, Arguments, ::testing::ValuesIn(kArgumentCases));
+INSTANTIATE_TEST_SUITE_P(Calls, Arguments, ::testing::ValuesIn(kArgumentCases),
+                         testsupport::NameBy<&RenderCase::pattern>());
 
 struct ErrorCase {
   const wchar_t* pattern;
@@ -45,49 +44,39 @@ const ErrorCase kArgumentErrors[] = {
     {L"$upper((a),(b))", 3500},  // two arguments
     {L"$upper(,x)", 3500},       // an empty first argument counts
     {L"$upper()", 3500},         // an empty last one does not
-    {L"$lower(a,b)", 3400},
-    {L"$pattern()", 3700},
-    {L"$first(x)", 5200},
+    {L"$lower(a,b)", 3400},     {L"$pattern()", 3700},      {L"$first(x)", 5200},
     {L"$last(xyz,)", 5300},  // an empty last argument is no argument
-    {L"$last(x,1,2)", 5300},
-    {L"$format(x)", 3300},
-    {L"$quote()", 3600},
-    {L"$truncate(x)", 106},
-    {L"$truncate(x,0)", 107},
-    {L"$truncate(x,2a)", 107},
-    {L"$vars()", 108},
-    {L"$call()", 600},
-    {L"$call(x)", 601},
-    {L"$geometry(0)", 401},
-    {L"$geometry(1,2,3)", 400},
-    {L"$geography(1,2)", 500},
-    {L"$rstring(3)", 3000},
-    {L"$rint(1,10,%s)", 5500},
-    {L"$rfloat(0,1,2,%d%d)", 5600},
+    {L"$last(x,1,2)", 5300},    {L"$format(x)", 3300},      {L"$quote()", 3600},
+    {L"$truncate(x)", 106},     {L"$truncate(x,0)", 107},   {L"$truncate(x,2a)", 107},
+    {L"$vars()", 108},          {L"$call()", 600},          {L"$call(x)", 601},
+    {L"$geometry(0)", 401},     {L"$geometry(1,2,3)", 400}, {L"$geography(1,2)", 500},
+    {L"$rstring(3)", 3000},     {L"$rint(1,10,%s)", 5500},  {L"$rfloat(0,1,2,%d%d)", 5600},
     {L"$format(N,%n)", 3301},
 };
 
 class ArgumentErrors : public EngineFixture, public ::testing::WithParamInterface<ErrorCase> {};
 
 TEST_P(ArgumentErrors, FailTheCompilation) {
-  EXPECT_EQ(RenderError(GetParam().pattern), GetParam().code) << platform::ToUtf8(GetParam().pattern);
+  EXPECT_EQ(RenderError(GetParam().pattern), GetParam().code)
+      << platform::ToUtf8(GetParam().pattern);
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, ArgumentErrors, ::testing::ValuesIn(kArgumentErrors));
+INSTANTIATE_TEST_SUITE_P(Calls, ArgumentErrors, ::testing::ValuesIn(kArgumentErrors),
+                         testsupport::NameBy<&ErrorCase::pattern>());
 
 // ---- Nested values ----
 
 const RenderCase kNestedCases[] = {
-    {L"$truncate(xy,5)", L"xy"},     {L"$truncate(wxyz,2)", L"wx"},
-    {L"$first(wxyz,2)", L"wx"},      {L"$last(wxyz,2)", L"yz"},
-    {L"$last(xyz,10)", L"xyz"},      {L"$upper(x1y)", L"X1Y"},
-    {L"$lower($upper(xy))", L"xy"},  {L"$format(7,%03d)", L"007"},
-    {L"$format(1.5,%.2f)", L"1.50"}, {L"$format(xy,plain)", L"plain"},
-    {L"$quote(xy,INTEGER)", L"xy"},  {L"$quote(xy,integer)", L"xy"},
+    {L"$truncate(xy,5)", L"xy"},      {L"$truncate(wxyz,2)", L"wx"},
+    {L"$first(wxyz,2)", L"wx"},       {L"$last(wxyz,2)", L"yz"},
+    {L"$last(xyz,10)", L"xyz"},       {L"$upper(x1y)", L"X1Y"},
+    {L"$lower($upper(xy))", L"xy"},   {L"$format(7,%03d)", L"007"},
+    {L"$format(1.5,%.2f)", L"1.50"},  {L"$format(xy,plain)", L"plain"},
+    {L"$quote(xy,INTEGER)", L"xy"},   {L"$quote(xy,integer)", L"xy"},
     {L"$quote(xy,varchar)", L"'xy'"}, {L"$quote(xy,4)", L"xy"},
-    {L"$quote(xy,12)", L"'xy'"},     {L"$quote(xy,93)", L"xy"},
-    {L"$quote(x'y)", L"'x'y'"},      {L"$quote(x'y,,',1)", L"'x''y'"},
-    {L"$pattern(<xy>)", L"xy"},      {L"$old()", L""},
+    {L"$quote(xy,12)", L"'xy'"},      {L"$quote(xy,93)", L"xy"},
+    {L"$quote(x'y)", L"'x'y'"},       {L"$quote(x'y,,',1)", L"'x''y'"},
+    {L"$pattern(<xy>)", L"xy"},       {L"$old()", L""},
 };
 
 class Nested : public EngineFixture, public ::testing::WithParamInterface<RenderCase> {};
@@ -96,7 +85,8 @@ TEST_P(Nested, Render) {
   EXPECT_EQ(Render(GetParam().pattern), GetParam().value) << platform::ToUtf8(GetParam().pattern);
 }
 
-INSTANTIATE_TEST_SUITE_P(Functions, Nested, ::testing::ValuesIn(kNestedCases));
+INSTANTIATE_TEST_SUITE_P(Functions, Nested, ::testing::ValuesIn(kNestedCases),
+                         testsupport::NameBy<&RenderCase::pattern>());
 
 TEST_F(EngineFixture, BracketsKeepCommasInsideOneArgument) {
   // The first argument is the optional block "[x,y]".
@@ -121,9 +111,12 @@ TEST_F(EngineFixture, NamedGeneratorsAreCalledByName) {
 DGValue Lookup(const std::wstring& name, int* status) {
   DGValue v;
   *status = 0;
-  if (name == L"#city") v.value = L"Oslo";
-  else if (name == L"#bad") *status = 1;
-  else *status = 2;
+  if (name == L"#city")
+    v.value = L"Oslo";
+  else if (name == L"#bad")
+    *status = 1;
+  else
+    *status = 2;
   return v;
 }
 
@@ -192,8 +185,9 @@ TEST_F(EngineFixture, GuidsAndSpatialLiterals) {
                         "[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}"));
     ASSERT_TRUE(Matches(Render(L"$guid(true,true)"), "[0-9A-F]{32}"));
     const char* pair = "-?[0-9]+\\.[0-9]{3} -?[0-9]+\\.[0-9]{3}";
-    const std::string geography = std::string("POINT\\(") + pair + "\\)|LINESTRING\\(" + pair + "," +
-                                  pair + "\\)|POLYGON\\(\\((" + pair + ",){3}" + pair + "\\)\\)";
+    const std::string geography = std::string("POINT\\(") + pair + "\\)|LINESTRING\\(" + pair +
+                                  "," + pair + "\\)|POLYGON\\(\\((" + pair + ",){3}" + pair +
+                                  "\\)\\)";
     ASSERT_TRUE(Matches(Render(L"$geography()"), geography.c_str()));
   }
   EXPECT_NE(Render(L"$guid()"), Render(L"$guid()"));
@@ -201,10 +195,13 @@ TEST_F(EngineFixture, GuidsAndSpatialLiterals) {
   for (int i = 0; i < 100; ++i) {
     const std::wstring one = Render(L"$geometry(1)");
     const std::wstring two = Render(L"$geometry(2)");
-    ASSERT_TRUE(Matches(one, "POINT\\([0-9]+ [0-9]+\\)|LINESTRING\\([0-9]+ [0-9]+, [0-9]+ [0-9]+\\)|"
-                             "POLYGON\\(\\([0-9]+ [0-9]+, [0-9]+ [0-9]+,[0-9]+ [0-9]+, [0-9]+ [0-9]+\\)\\)"))
+    ASSERT_TRUE(
+        Matches(one,
+                "POINT\\([0-9]+ [0-9]+\\)|LINESTRING\\([0-9]+ [0-9]+, [0-9]+ [0-9]+\\)|"
+                "POLYGON\\(\\([0-9]+ [0-9]+, [0-9]+ [0-9]+,[0-9]+ [0-9]+, [0-9]+ [0-9]+\\)\\)"))
         << platform::ToUtf8(one);
-    if (Matches(two, "MULTIPOINT\\(\\([0-9]+ [0-9]+\\), \\([0-9]+ [0-9]+\\)\\)")) shapes.insert(L"p");
+    if (Matches(two, "MULTIPOINT\\(\\([0-9]+ [0-9]+\\), \\([0-9]+ [0-9]+\\)\\)"))
+      shapes.insert(L"p");
     if (Matches(two, "MULTILINESTRING\\(.*\\)")) shapes.insert(L"l");
     if (Matches(two, "MULTIPOLYGON\\(.*\\)")) shapes.insert(L"g");
   }
@@ -222,8 +219,8 @@ std::tm LocalNow() {
 
 TEST_F(EngineFixture, TodayWritesTheLocalDate) {
   const std::tm t = LocalNow();
-  const std::wstring expected = platform::Format(L"%02d.%02d.%04d", t.tm_mday, t.tm_mon + 1,
-                                                 t.tm_year + 1900);
+  const std::wstring expected =
+      platform::Format(L"%02d.%02d.%04d", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900);
   const std::wstring today = Render(L"$today()");
   if (today != expected) GTEST_SKIP() << "the date changed during the test";
   static const wchar_t* const kMonths[] = {L"JAN", L"FEB", L"MAR", L"APR", L"MAY", L"JUN",
@@ -236,7 +233,8 @@ TEST_F(EngineFixture, TodayWritesTheLocalDate) {
 
 TEST_F(EngineFixture, NowWritesTheLocalTime) {
   EXPECT_TRUE(Matches(Render(L"$now()"), "([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]"));
-  EXPECT_TRUE(Matches(Render(L"$now(HH:mm:SS.sss)"), "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3}"));
+  EXPECT_TRUE(
+      Matches(Render(L"$now(HH:mm:SS.sss)"), "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3}"));
   EXPECT_TRUE(Matches(Render(L"$now(HH AM)"), "(0[1-9]|1[0-2]) (AM|PM)"));
   EXPECT_TRUE(Matches(Render(L"$now(zz)"), "[+-][0-9]{2}:[0-9]{2}"));
   const std::tm t = LocalNow();

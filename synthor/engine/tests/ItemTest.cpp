@@ -4,13 +4,14 @@
 
 #include <memory>
 
+#include "synthor/engine/CompiledPattern.h"
+#include "synthor/engine/MaskStatic.h"
 #include "synthor/engine/items/CompiledItemDate.h"
 #include "synthor/engine/items/CompiledItemGenerator.h"
 #include "synthor/engine/items/CompiledItemTime.h"
-#include "synthor/engine/CompiledPattern.h"
-#include "synthor/engine/MaskStatic.h"
 #include "synthor/engine/tests/EngineFixture.h"
 #include "synthor/generators/IGenerator.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -55,7 +56,8 @@ TEST_P(RandomDates, StayWithinTheirBounds) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Items, RandomDates, ::testing::ValuesIn(kDateRanges));
+INSTANTIATE_TEST_SUITE_P(Items, RandomDates, ::testing::ValuesIn(kDateRanges),
+                         testsupport::NameBy<&DateRange::mask>());
 
 TEST_F(EngineFixture, MonthNamesAreTheDrawnMonths) {
   CompiledItemDate item(&engine, MASK_RDATE);
@@ -109,7 +111,8 @@ TEST_F(EngineFixture, RandomTimesStayWithinTheirBounds) {
     int hour = 0, minute = 0, second = 0;
     MaskStatic::ScanTime(value, L"HH:mm:SS", &hour, &minute, &second);
     const int t = hour * 10000 + minute * 100 + second;
-    ASSERT_TRUE(t >= 101500 && t <= 123059 && minute < 60 && second < 60) << platform::ToUtf8(value);
+    ASSERT_TRUE(t >= 101500 && t <= 123059 && minute < 60 && second < 60)
+        << platform::ToUtf8(value);
     hours.insert(hour);
   }
   EXPECT_EQ(hours, (std::set<int>{10, 11})) << "the upper hour is exclusive";
@@ -133,7 +136,8 @@ TEST_F(EngineFixture, RandomTimeParts) {
   CompiledItemTime item(&engine, MASK_RTIME);
   item.SetMask(L"HH:MM:SS.sss zz");
   for (int i = 0; i < 200; ++i)
-    ASSERT_TRUE(Matches(Draw(item, engine), "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3} [+-][01][0-9]:00"));
+    ASSERT_TRUE(Matches(Draw(item, engine),
+                        "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3} [+-][01][0-9]:00"));
 }
 
 TEST_F(EngineFixture, GivenTimeCarriesItsFormat) {

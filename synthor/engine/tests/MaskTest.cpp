@@ -1,10 +1,10 @@
-#include "synthor/engine/MaskStatic.h"
-
 #include <gtest/gtest.h>
 
 #include <ostream>
 
 #include "platform/Text.h"
+#include "synthor/engine/MaskStatic.h"
+#include "testsupport/CaseNames.h"
 
 namespace {
 
@@ -49,14 +49,14 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{L"31.12.0029", L"DD.MM.YYYY", 31, 12, 2029, 1},
                       DateCase{L"31.12.0099", L"DD.MM.YYYY", 31, 12, 1999, 1},
                       // The century digit applies to short years only.
-                      DateCase{L"31.12.0029 5", L"DD.MM.YYYY C", 31, 12, 29, 1}));
+                      DateCase{L"31.12.0029 5", L"DD.MM.YYYY C", 31, 12, 29, 1}),
+    testsupport::NameBy<&DateCase::text>());
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, ScanDateTest,
     ::testing::Values(
         // Fields past the end of the text are not read; a missing year falls into the 2000s.
-        DateCase{L"", L"DD.MM.YYYY", 0, 0, 2000, 1},
-        DateCase{L"3", L"DD.MM.YYYY", 3, 0, 2000, 1},
+        DateCase{L"", L"DD.MM.YYYY", 0, 0, 2000, 1}, DateCase{L"3", L"DD.MM.YYYY", 3, 0, 2000, 1},
         DateCase{L"31.12.20", L"DD.MM.YYYY", 31, 12, 2020, 1},
         DateCase{L"31.12.2050", L"", 0, 0, 2000, 0},
         DateCase{L"ab.cd.efgh", L"DD.MM.YYYY", 0, 0, 2000, 1},
@@ -67,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{L"05-xyz-30", L"DD-MON-YY", 5, 0, 1930, 0},
         DateCase{L"05-ma", L"DD-MON-YY", 5, 0, 2000, 0},
         DateCase{L"01/01/x/05", L"DD/MM/C/YY", 1, 1, 1905, 0},
-        DateCase{L"01/01/", L"DD/MM/C/YY", 1, 1, 1900, 0}));
+        DateCase{L"01/01/", L"DD/MM/C/YY", 1, 1, 1900, 0}),
+    testsupport::NameBy<&DateCase::text>());
 
 TEST(ScanDate, AcceptsNullOutputs) {
   EXPECT_EQ(MaskStatic::ScanDate(L"31.12.2050", L"DD.MM.YYYY", nullptr, nullptr, nullptr), 1);
@@ -104,18 +105,19 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeCase{L"12:34 PM", L"HH:mm AM", 12, 34, 0, 0},
                       TimeCase{L"2050-12-31 08:15:30", L"YYYY-MM-DD HH:mm:SS", 8, 15, 30, 0},
                       // "mm" names the minute before "MM" does.
-                      TimeCase{L"99/10:20", L"MM/HH:mm", 10, 20, 0, 0}));
+                      TimeCase{L"99/10:20", L"MM/HH:mm", 10, 20, 0, 0}),
+    testsupport::NameBy<&TimeCase::text>());
 
-INSTANTIATE_TEST_SUITE_P(
-    Malformed, ScanTimeTest,
-    ::testing::Values(TimeCase{L"", L"HH:MM:SS.sss", 0, 0, 0, 0},
-                      TimeCase{L"2", L"HH:MM", 2, 0, 0, 0},
-                      TimeCase{L"23:59:58", L"HH:MM:SS.sss", 23, 59, 58, 0},
-                      TimeCase{L"23:59:58.", L"HH:MM:SS.sss", 23, 59, 58, 0},
-                      TimeCase{L"23:59:58.1", L"HH:MM:SS.sss", 23, 59, 58, 1},
-                      TimeCase{L"ab:cd:ef", L"HH:MM:SS", 0, 0, 0, 0},
-                      TimeCase{L"07:5x", L"HH:MM", 7, 5, 0, 0},
-                      TimeCase{L"10:05", L"", 0, 0, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Malformed, ScanTimeTest,
+                         ::testing::Values(TimeCase{L"", L"HH:MM:SS.sss", 0, 0, 0, 0},
+                                           TimeCase{L"2", L"HH:MM", 2, 0, 0, 0},
+                                           TimeCase{L"23:59:58", L"HH:MM:SS.sss", 23, 59, 58, 0},
+                                           TimeCase{L"23:59:58.", L"HH:MM:SS.sss", 23, 59, 58, 0},
+                                           TimeCase{L"23:59:58.1", L"HH:MM:SS.sss", 23, 59, 58, 1},
+                                           TimeCase{L"ab:cd:ef", L"HH:MM:SS", 0, 0, 0, 0},
+                                           TimeCase{L"07:5x", L"HH:MM", 7, 5, 0, 0},
+                                           TimeCase{L"10:05", L"", 0, 0, 0, 0}),
+                         testsupport::NameBy<&TimeCase::text>());
 
 TEST(ScanTime, MillisecondOutputIsOptional) {
   int hour = -1, minute = -1, second = -1;
@@ -128,8 +130,8 @@ TEST(ScanTime, MillisecondOutputIsOptional) {
 TEST(DaysInMonth, FebruaryIsAlways28AndUnknownMonthsHave31) {
   const struct {
     int month, days;
-  } cases[] = {{1, 31}, {2, 28}, {3, 31}, {4, 30}, {5, 31},  {6, 30}, {7, 31},
-               {8, 31}, {9, 30}, {10, 31}, {11, 30}, {12, 31}, {13, 31}, {0, 31}, {-1, 31}};
+  } cases[] = {{1, 31}, {2, 28},  {3, 31},  {4, 30},  {5, 31},  {6, 30}, {7, 31}, {8, 31},
+               {9, 30}, {10, 31}, {11, 30}, {12, 31}, {13, 31}, {0, 31}, {-1, 31}};
   for (const auto& c : cases) EXPECT_EQ(MaskStatic::DaysInMonth(c.month), c.days) << c.month;
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -44,7 +45,8 @@ TEST_P(Shapes, EveryDrawHasTheShape) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Patterns, Shapes, ::testing::ValuesIn(kShapes));
+INSTANTIATE_TEST_SUITE_P(Patterns, Shapes, ::testing::ValuesIn(kShapes),
+                         testsupport::NameBy<&ShapeCase::pattern>());
 
 TEST_F(EngineFixture, RepeaterCountsCoverTheirRange) {
   std::map<std::size_t, int> lengths;

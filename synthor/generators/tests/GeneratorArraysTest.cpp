@@ -5,6 +5,7 @@
 
 #include "synthor/engine/tests/EngineFixture.h"
 #include "synthor/generators/ArrayData.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -41,7 +42,8 @@ TEST_P(ArrayErrors, ReportTheirCode) {
       << platform::ToUtf8(GetParam().pattern) << ": " << platform::ToUtf8(engine.Error());
 }
 
-INSTANTIATE_TEST_SUITE_P(Generators, ArrayErrors, ::testing::ValuesIn(kErrorCases));
+INSTANTIATE_TEST_SUITE_P(Generators, ArrayErrors, ::testing::ValuesIn(kErrorCases),
+                         testsupport::NameBy<&CodeCase::pattern>());
 
 struct ShapeCase {
   const wchar_t* pattern;
@@ -51,9 +53,9 @@ struct ShapeCase {
 const ShapeCase kShapeCases[] = {
     {L"$repeat(3, 3, ', ;, N)", "'[0-9]';'[0-9]';'[0-9]'"},
     {L"$listn(1, 3, , , x, y)", "[xy](,[xy])?"},
-    {L"$rintn(1, 9, %d, 0, 0)", "[1-9]"},                        // both counts raised to 1
-    {L"$repeat(5, 2, , , 7)", "7,7,7,7,7"},                      // maximum raised to minimum
-    {L"$rintn(10, 99, %d, 2, 2, -)", "[0-9]{2}-[0-9]{2}"},       // no quote parameter
+    {L"$rintn(1, 9, %d, 0, 0)", "[1-9]"},                   // both counts raised to 1
+    {L"$repeat(5, 2, , , 7)", "7,7,7,7,7"},                 // maximum raised to minimum
+    {L"$rintn(10, 99, %d, 2, 2, -)", "[0-9]{2}-[0-9]{2}"},  // no quote parameter
     {L"$rstringn(3, 3, 2, 2, \", |)", "\"[^\"]{3}\"\\|\"[^\"]{3}\""},
 };
 
@@ -67,7 +69,8 @@ TEST_P(ArrayShapes, EveryValueHasTheShape) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Generators, ArrayShapes, ::testing::ValuesIn(kShapeCases));
+INSTANTIATE_TEST_SUITE_P(Generators, ArrayShapes, ::testing::ValuesIn(kShapeCases),
+                         testsupport::NameBy<&ShapeCase::pattern>());
 
 using ArrayGenerators = EngineFixture;
 
@@ -96,10 +99,9 @@ TEST_F(ArrayGenerators, ValueLengthLimitFailsTheValue) {
   EXPECT_EQ(engine.Error(), L"Pattern: the value would be longer than 16777216 characters.");
 
   engine.SetMaxValueLength(100);
-  for (const wchar_t* pattern :
-       {L"$repeat(200, 200, , , ab)", L"$rintn(100, 999, %d, 200, 200)",
-        L"$rstringn(5, 5, 200, 200)", L"$listn(200, 200, , , x, y)",
-        L"before $repeat(60, 60, , , ab) after"}) {
+  for (const wchar_t* pattern : {L"$repeat(200, 200, , , ab)", L"$rintn(100, 999, %d, 200, 200)",
+                                 L"$rstringn(5, 5, 200, 200)", L"$listn(200, 200, , , x, y)",
+                                 L"before $repeat(60, 60, , , ab) after"}) {
     EXPECT_EQ(CodeAfterRenders(engine, pattern), 115) << platform::ToUtf8(pattern);
     EXPECT_EQ(engine.Error(), L"Pattern: the value would be longer than 100 characters.");
   }

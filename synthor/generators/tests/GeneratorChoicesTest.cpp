@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -55,7 +56,8 @@ TEST_P(ChoiceErrors, ReportTheirCode) {
       << platform::ToUtf8(GetParam().pattern) << ": " << platform::ToUtf8(engine.Error());
 }
 
-INSTANTIATE_TEST_SUITE_P(Generators, ChoiceErrors, ::testing::ValuesIn(kErrorCases));
+INSTANTIATE_TEST_SUITE_P(Generators, ChoiceErrors, ::testing::ValuesIn(kErrorCases),
+                         testsupport::NameBy<&CodeCase::pattern>());
 
 using ChoiceGenerators = EngineFixture;
 
@@ -67,8 +69,8 @@ TEST_F(ChoiceGenerators, ErrorTextsNameWhatWasGiven) {
                                    L"IfData: could not compile the first pattern '$nosuch(1)': "))
       << platform::ToUtf8(engine.Error());
   CodeAfterRenders(engine, L"$list(S, $nosuch(2))");
-  EXPECT_TRUE(platform::StartsWith(engine.Error(),
-                                   L"ListData: could not calculate item '$nosuch(2)' of the list: "));
+  EXPECT_TRUE(platform::StartsWith(
+      engine.Error(), L"ListData: could not calculate item '$nosuch(2)' of the list: "));
 }
 
 // Patterns whose values are fixed, rendered in turn.
@@ -100,7 +102,8 @@ TEST_P(ChoiceSequences, GiveTheirValuesInOrder) {
     EXPECT_EQ(Render(GetParam().pattern), expected) << platform::ToUtf8(GetParam().pattern);
 }
 
-INSTANTIATE_TEST_SUITE_P(Generators, ChoiceSequences, ::testing::ValuesIn(kSequences));
+INSTANTIATE_TEST_SUITE_P(Generators, ChoiceSequences, ::testing::ValuesIn(kSequences),
+                         testsupport::NameBy<&SequenceCase::pattern>());
 
 TEST_F(ChoiceGenerators, CaseChoosesByTheSelectorsExactText) {
   engine.AddColumnName(L"Kind");
@@ -113,8 +116,9 @@ TEST_F(ChoiceGenerators, CaseChoosesByTheSelectorsExactText) {
     EXPECT_EQ(Render(L"$case(@'Kind', 1:one, 2:two, other, 3:three)", 1), out)
         << platform::ToUtf8(kind);
     // Without a default an unmatched selector gives the empty text.
-    EXPECT_EQ(Render(L"$switch(@'Kind', 1:one, 3:three)", 1),
-              kind == L"1" ? L"one" : kind == L"3" ? L"three" : L"");
+    EXPECT_EQ(Render(L"$switch(@'Kind', 1:one, 3:three)", 1), kind == L"1"   ? L"one"
+                                                              : kind == L"3" ? L"three"
+                                                                             : L"");
   }
 }
 

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "synthor/engine/tests/EngineFixture.h"
+#include "testsupport/CaseNames.h"
 
 namespace engine_test {
 namespace {
@@ -67,10 +68,12 @@ struct ValueCase {
 
 // Only what JSON reads unchanged is written bare; everything else is an escaped string.
 const ValueCase kValueCases[] = {
-    {L"true", L"[true]"},       {L"True", L"[\"True\"]"},  {L"null", L"[null]"},
-    {L"-12", L"[-12]"},         {L"3.25", L"[3.25]"},      {L"1e5", L"[\"1e5\"]"},
-    {L"007", L"[\"007\"]"},     {L"+5", L"[\"+5\"]"},      {L"", L"[\"\"]"},
-    {L"q\\\"\\\\b", L"[\"q\\\"\\\\b\"]"}, {L"x\ty", L"[\"x\\ty\"]"},
+    {L"true", L"[true]"},      {L"True", L"[\"True\"]"},
+    {L"null", L"[null]"},      {L"-12", L"[-12]"},
+    {L"3.25", L"[3.25]"},      {L"1e5", L"[\"1e5\"]"},
+    {L"007", L"[\"007\"]"},    {L"+5", L"[\"+5\"]"},
+    {L"", L"[\"\"]"},          {L"q\\\"\\\\b", L"[\"q\\\"\\\\b\"]"},
+    {L"x\ty", L"[\"x\\ty\"]"},
 };
 
 class JsonValues : public EngineFixture, public ::testing::WithParamInterface<ValueCase> {};
@@ -83,7 +86,8 @@ TEST_P(JsonValues, AreQuotedOnlyWhenNeeded) {
   EXPECT_FALSE(json::parse(platform::ToUtf8(v.value), nullptr, false).is_discarded());
 }
 
-INSTANTIATE_TEST_SUITE_P(Generators, JsonValues, ::testing::ValuesIn(kValueCases));
+INSTANTIATE_TEST_SUITE_P(Generators, JsonValues, ::testing::ValuesIn(kValueCases),
+                         testsupport::NameBy<&ValueCase::item>());
 
 TEST_F(JsonGenerators, KeysAreEscapedAndMayBePatterns) {
   const json doc = Document(L"$makejson([1,$rstring(2,2),1,N,1])");
@@ -122,6 +126,10 @@ const CodeCase kErrorCases[] = {
     {L"$makejsonitem(1,k,0,$nosuch(1))", 5101},
     {L"$makejsonitem(0,,0,N)", 5101},
     {L"$makejson((1,k,0,$nosuch(1)))", 5102},
+    // Items that contain themselves, directly or through another: found by fuzzing, where
+    // "[1,1]" doubled the work at every level down to the depth limit.
+    {L"$makejson((1,person,0,[1,1]))", 5103},
+    {L"$makejson((1,a,0,[2]), @(2,b,0,[1,1]))", 5103},
 };
 
 class JsonErrors : public EngineFixture, public ::testing::WithParamInterface<CodeCase> {};
@@ -131,7 +139,8 @@ TEST_P(JsonErrors, ReportTheirCode) {
       << platform::ToUtf8(GetParam().pattern) << ": " << platform::ToUtf8(engine.Error());
 }
 
-INSTANTIATE_TEST_SUITE_P(Generators, JsonErrors, ::testing::ValuesIn(kErrorCases));
+INSTANTIATE_TEST_SUITE_P(Generators, JsonErrors, ::testing::ValuesIn(kErrorCases),
+                         testsupport::NameBy<&CodeCase::pattern>());
 
 TEST_F(JsonGenerators, SubitemErrorNamesTheBuiltCall) {
   RenderError(L"$makejson([0,,0,N,1])");
