@@ -14,7 +14,8 @@
 //
 // Threads and locks: the caller's thread inside Run and AskStop, one master thread per run, and
 // the workers (pthreads with 256 KiB stacks, at most kMaxThreads per run). The six locks, never
-// two held at once: kLockConnect around each worker's connect and disconnect, kLockPlan around
+// two held at once: kLockConnect (the ConnectGate connectGate_, disconnects first) around each
+// worker's connect and disconnect, kLockPlan around
 // plan capture, kLockStatementLog around every open of and write to the executed-statement log,
 // kLockValueLines around handing out value-file lines at thread creation, kLockValueFileRead
 // around every read of a value file during the run (lock 1 is unused).
@@ -27,14 +28,15 @@
 // There is one runner for the whole program: g_runner, created by the program's start-up
 // (CBrunoxApp) before anything can run a project and deleted at its end.
 #include <atomic>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "brunox/engine/ConnectGate.h"
 #include "brunox/engine/RunEvents.h"
 #include "brunox/engine/RunStopRules.h"
 #include "brunox/engine/StatementLog.h"
@@ -139,8 +141,8 @@ class BrunoxRunner {
   std::atomic<int> Stop{0};
   std::atomic<int> PauseAll{0};
   std::atomic<std::int64_t> TotalExecs{0};  // executed rounds of all workers in this run
-  int Tick = -1;      // statistics periods taken
-  int RunMode = 0;    // set by the window before Run: 0 together, 1 one after another, -1 groups
+  int Tick = -1;                            // statistics periods taken
+  int RunMode = 0;  // set by the window before Run: 0 together, 1 one after another, -1 groups
   std::atomic<int> ThreadsStarted{0};  // records used so far in this run
   _TimeCounter Timer;
   int RingIndex = -1;
@@ -208,13 +210,14 @@ class BrunoxRunner {
   std::mutex runErrorsMutex_;
   std::vector<std::wstring> runErrors_;
   bool statementLogComplete_ = true;  // written under kLockStatementLog during a run
-  RunStopRules stopRules_;             // loaded before a run prepares anything
+  RunStopRules stopRules_;            // loaded before a run prepares anything
   // The connections the runner opened for tasks that do not use the main one, by task index;
   // a task's DB points at its entry (or at the main connection) while its part of the run lasts.
   std::vector<std::unique_ptr<CDB>> ownConnections_;
-  double stopSeenAt_ = -1;   // Timer seconds when the master first saw Stop; -1 before
+  double stopSeenAt_ = -1;  // Timer seconds when the master first saw Stop; -1 before
   double lastCancelAt_ = -1;
   std::mutex locks_[kLockCount];
+  ConnectGate connectGate_;  // stands for the lock kLockConnect
   StatementLog statementLog_;
   std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files
   bool stepOpen_ = false;  // a step's threads are being prepared or waited for

@@ -67,7 +67,7 @@ Worker::ConnectResult Worker::Connect() {
   CONN_INFO info = task_.DefConnect == 0 ? task_.TaskCon : project_.DefConnection;
   bool connected = false;
   {
-    std::lock_guard lock(runner_.locks_[BrunoxRunner::kLockConnect]);
+    const ConnectGate::Hold hold = runner_.connectGate_.ForConnect();
     // Thousands of workers queue here one after another: a stop must not wait for all of them.
     if (StopRequested()) {
       record_.State = kWorkerStoppedBeforeConnect;
@@ -205,11 +205,9 @@ void Worker::Finish(bool endedByLimit) {
   record_.Engine.reset();
   record_.EngineReady = false;
   record_.SetConnection(nullptr);
-  // The SQLite driver keeps the connections of the shared ODBC environment in one list, which
-  // making and freeing a connection edit without a lock of their own: a disconnect racing a
-  // connect can leave the list circular and the next connect looping for ever. Both happen
-  // under the connect lock.
-  std::lock_guard lock(runner_.locks_[BrunoxRunner::kLockConnect]);
+  // Under the connect gate: some drivers add and remove connections in one list without a lock
+  // of their own (ConnectGate.h).
+  const ConnectGate::Hold hold = runner_.connectGate_.ForDisconnect();
   const double closeStart = runner_.Timer.Seconds();
   db_->CloseConnection();
   db_.reset();
