@@ -271,7 +271,7 @@ void CBrunoxApp::PrepareConsoleRun() {
   g_project.LogLevel = g_settings->getInt(kStoreMain, L"LogLevel");
   // The window's run command takes the column size limit from the settings; console mode does
   // the same so that both read the same values.
-  g_project.MaxBlobBytes = g_settings->getInt(kStoreTask, L"MaxBlobSize") << 10;
+  g_project.MaxBlobBytes = Project::MaxBlobBytesOf(g_settings->getInt(kStoreTask, L"MaxBlobSize"));
   g_project.MainDB = g_mainDB;
   g_project.Callback = [](int, int, int, const std::wstring&, const std::wstring&) { return 0; };
   // Console mode has neither of the window's one-off Run-sequential and Run-by-group commands.

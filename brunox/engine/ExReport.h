@@ -107,7 +107,8 @@ class ExReport {
 
   // ---- Text report ----
   int OpenTextFile(const std::wstring& name);
-  void CloseTextFile();
+  // 0, or -1 after telling the user that the report could not be written whole.
+  int CloseTextFile();
   // Eleven fields joined by TAB, the twelfth appended directly, CR LF; UTF-8, never cut.
   void TextLine(const std::vector<std::wstring>& fields);
 
@@ -151,6 +152,8 @@ class ExReport {
   StringFactory labels_;
   MultiReport report_;
   std::FILE* textFile_ = nullptr;
+  std::wstring textFileName_;
+  bool textFileFailed_ = false;  // a write or the close failed
   std::unique_ptr<CSysReg> ini_;  // the internal report while it is written
 };
 

@@ -40,7 +40,7 @@ int ExReport::Report(BrunoxRunner& runner) {
     }
     PumpMessage();
   }
-  CloseTextFile();
+  CloseTextFile();  // tells the user when the text report could not be written whole
   report_.Close();
   return 0;
 }

@@ -10,6 +10,8 @@ int ExReport::OpenTextFile(const std::wstring& name) {
   CloseTextFile();
   if (name.empty()) return 0;
   textFile_ = std::fopen(platform::NativePath(name).c_str(), "wbe");
+  textFileName_ = name;
+  textFileFailed_ = false;
   if (textFile_) return 0;
   const int code = errno;
   std::wstring reason;
@@ -19,9 +21,14 @@ int ExReport::OpenTextFile(const std::wstring& name) {
   return -1;
 }
 
-void ExReport::CloseTextFile() {
-  if (textFile_) std::fclose(textFile_);
+int ExReport::CloseTextFile() {
+  if (!textFile_) return 0;
+  // A full disk shows at the latest when the buffered rest is written out.
+  if (std::fclose(textFile_) != 0) textFileFailed_ = true;
   textFile_ = nullptr;
+  if (!textFileFailed_) return 0;
+  Warn(platform::Format(L"Could not write the text report '%ls' whole.", textFileName_.c_str()));
+  return -1;
 }
 
 void ExReport::TextLine(const std::vector<std::wstring>& fields) {
@@ -36,5 +43,5 @@ void ExReport::TextLine(const std::vector<std::wstring>& fields) {
   line += L"\r\n";
   // A line is written whole however long it is: a cut line would lose the columns after the cut.
   const std::string bytes = platform::ToUtf8(line);
-  std::fwrite(bytes.data(), 1, bytes.size(), textFile_);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), textFile_) != bytes.size()) textFileFailed_ = true;
 }

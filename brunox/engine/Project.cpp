@@ -1,5 +1,8 @@
 #include "brunox/engine/Project.h"
 
+#include <algorithm>
+#include <climits>
+
 void Project::Clear() {
   Path.clear();
   Tasks.clear();
@@ -21,4 +24,9 @@ void Project::Clear() {
   }
   DefConnection.Empty();
   Saved = 1;
+}
+
+int Project::MaxBlobBytesOf(long long kilobytes) {
+  if (kilobytes <= 0) return 0;
+  return static_cast<int>(std::min<long long>(kilobytes, INT_MAX / 1024LL) * 1024LL);
 }

@@ -58,7 +58,11 @@ class Project {
   int StatPerPeriod = 0;
   int StatPeriod = 0;  // seconds
   int LogLevel = 0;
-  int MaxBlobBytes = 0;
+  int MaxBlobBytes = 0;  // characters read of a column value; 0 reads it whole
+  // MaxBlobBytes from the setting MaxBlobSize in kilobytes: 0 or less reads whole values, as 0
+  // always has; a size past what MaxBlobBytes holds is clamped, never wrapped into a small or
+  // negative limit.
+  static int MaxBlobBytesOf(long long kilobytes);
   CDB* MainDB = nullptr;  // not owned
   RunCallback Callback;
 

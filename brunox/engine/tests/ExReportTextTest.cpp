@@ -1,4 +1,6 @@
 // The tab-separated text report of a real run, byte for byte where the values are fixed.
+#include <unistd.h>
+
 #include <regex>
 
 #include "ExReportTestSupport.h"
@@ -131,6 +133,16 @@ TEST_F(TextReport, AFileThatCannotBeCreatedStopsBothReports) {
   EXPECT_EQ(L"Warning!", ui_.messages[0].caption);
   EXPECT_EQ(platform::MsgIcon::Error, ui_.messages[0].icon);
   EXPECT_FALSE(platform::FileExists(project_.ReportFile));
+}
+
+TEST_F(TextReport, AReportThatCannotBeWrittenWholeIsReported) {
+  // /dev/full opens, takes the writes into the buffer and refuses them when they reach it.
+  const std::wstring link = InFolder(L"full.txt");
+  ASSERT_EQ(0, symlink("/dev/full", platform::ToUtf8(link).c_str()));
+  project_.ReportTxtFile = link;
+  RunAndReport();
+  ASSERT_EQ(1u, ui_.messages.size());
+  EXPECT_EQ(L"Could not write the text report '" + link + L"' whole.", ui_.messages[0].text);
 }
 
 }  // namespace

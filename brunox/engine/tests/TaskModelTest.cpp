@@ -1,3 +1,4 @@
+#include <climits>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -176,3 +177,12 @@ TEST(ProjectModel, ClearKeepsRunModeLimitsAndWhereCountersAreSampled) {
 }
 
 }  // namespace
+
+TEST(ProjectRunSettings, ColumnSizeLimitFromKilobytesNeverWraps) {
+  EXPECT_EQ(1024 * 1024, Project::MaxBlobBytesOf(1024));
+  EXPECT_EQ(0, Project::MaxBlobBytesOf(0));
+  EXPECT_EQ(0, Project::MaxBlobBytesOf(-5));
+  // 4 GiB in kilobytes shifted into an int was 0, which reads whole values: no limit at all.
+  EXPECT_EQ(2147482624, Project::MaxBlobBytesOf(4LL * 1024 * 1024));
+  EXPECT_EQ(2147482624, Project::MaxBlobBytesOf(INT_MAX));
+}
