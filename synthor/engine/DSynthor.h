@@ -73,10 +73,11 @@ class SYNTHOR_API DSynthor {
   // The same, remembering in `lookup` where `text` was found.
   int Value(int column, const std::wstring& text, PatternLookup* lookup, DGValue* value,
             QuoteOptions* options);
-  // Value(-1, text, lookup, value, nullptr) for a caller that computes with the value (an
-  // expression operand): a pattern of one item may hand over its value as a number instead
-  // (CompiledItem::NumberOrValue). 2: the number is in *number and `value` holds only the format
-  // Value would have put in; 1: the text is in `value`; 0: failed, as Value.
+  // Value(-1, text, lookup, value, nullptr) with `value` emptied first, for a caller that
+  // computes with the value (an expression operand): a pattern of one item may hand over its
+  // value as a number instead (CompiledItem::NumberOrValue). 2: the number is in *number and
+  // `value` holds only the format Value would have put in; 1: the text is in `value`; 0: failed,
+  // as Value.
   int NumberOrValue(const std::wstring& text, PatternLookup* lookup, DGValue* value,
                     int32_t* number);
   // Renders a compiled pattern; `append` non-zero keeps what `value` holds.
@@ -190,11 +191,7 @@ class SYNTHOR_API DSynthor {
   // compilation failed.
   uint32_t FindByLookup(const std::wstring& text, int column, PatternLookup* lookup);
   // Value by text once the handle is known: the first item's format, then the rendering.
-  int ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options,
-                   int32_t* number = nullptr);
-  // Value by handle; with `number`, a pattern of one item may give a number instead (2).
-  int RenderHandle(int column, uint32_t handle, DGValue* value, QuoteOptions* options, int append,
-                   int32_t* number);
+  int ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options);
   uint32_t AddPattern(CompiledPattern* pattern);
   void DeletePatterns();
   void DeleteGenerators();

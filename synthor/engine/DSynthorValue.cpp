@@ -65,13 +65,12 @@ uint32_t DSynthor::FindOrCompile(const std::wstring& text, int column) {
   return Compile(text, 0, column, nullptr);
 }
 
-int DSynthor::ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options,
-                           int32_t* number) {
+int DSynthor::ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options) {
   if (handle >= patterns_.size()) return Value(column, handle, value, options, 0);  // reports it
   const CompiledPattern* pattern = patterns_[handle];
   if (value->format.empty() && !pattern->items.empty())
     value->format = pattern->items.front()->format;
-  return RenderHandle(column, handle, value, options, 0, number);
+  return Value(column, handle, value, options, 0);
 }
 
 int DSynthor::Value(int column, const std::wstring& text, DGValue* value, QuoteOptions* options) {
@@ -111,14 +110,36 @@ int DSynthor::Value(int column, const std::wstring& text, PatternLookup* lookup,
 
 int DSynthor::NumberOrValue(const std::wstring& text, PatternLookup* lookup, DGValue* value,
                             int32_t* number) {
+  if (!value) return 0;
+  // A fresh value, as far as the rendering can tell: the pattern's format goes only into a value
+  // that has none.
+  value->value.clear();
+  value->format.clear();
+  value->number = 0;
   if (!lookup || !number) return Value(-1, text, lookup, value, nullptr);
-  if (!initialized_ || !value) return 0;
+  if (!initialized_) return 0;
   const uint32_t handle = FindByLookup(text, -1, lookup);
-  if (!handle) {
-    value->value.clear();
-    return 0;
+  if (!handle) return 0;
+  if (handle >= patterns_.size() || patterns_[handle]->items.size() != 1)
+    return ValueOfFound(-1, handle, value, nullptr);
+  // What ValueOfFound and Value by handle do for a pattern of one item, that item being asked
+  // for a number.
+  CompiledPattern* pattern = patterns_[handle];
+  CompiledItem* item = pattern->items.front().get();
+  value->format = item->format;
+  errorCode_ = 0;
+  if (!EnterNested()) return 0;
+  int result = 0;
+  try {
+    result = item->NumberOrValue(value, pattern->engine, nullptr, number);
+    if (result == 1 && !CanGrow(value->value.size(), 0)) result = 0;
+  } catch (const std::bad_alloc&) {
+    SetError(kOutOfMemory, kOutOfMemoryText);
+  } catch (const std::length_error&) {
+    SetError(kOutOfMemory, kOutOfMemoryText);
   }
-  return ValueOfFound(-1, handle, value, nullptr, number);
+  LeaveNested();
+  return result;
 }
 
 int DSynthor::Value(const std::wstring& text, DGValue* value) {
@@ -131,11 +152,6 @@ int DSynthor::Value(const std::wstring& text, DGValue* value, QuoteOptions* opti
 
 int DSynthor::Value(int column, uint32_t handle, DGValue* value, QuoteOptions* options,
                     int append) {
-  return RenderHandle(column, handle, value, options, append, nullptr);
-}
-
-int DSynthor::RenderHandle(int column, uint32_t handle, DGValue* value, QuoteOptions* options,
-                           int append, int32_t* number) {
   errorCode_ = 0;
   if (!initialized_ || handle == 0 || handle >= patterns_.size() || !value) {
     SetError(kWrongHandle, platform::Format(kWrongHandleText, static_cast<int>(handle),
@@ -148,13 +164,7 @@ int DSynthor::RenderHandle(int column, uint32_t handle, DGValue* value, QuoteOpt
     if (!append) value->value.clear();
     CompiledPattern* pattern = patterns_[handle];
     if (options) options->Merge(pattern->quotes);
-    if (number && pattern->items.size() == 1) {
-      // The one item is all that Render would call, with the same check after it.
-      result = pattern->items.front()->NumberOrValue(value, pattern->engine, options, number);
-      if (result == 1 && !pattern->engine->CanGrow(value->value.size(), 0)) result = 0;
-    } else {
-      result = pattern->Render(value, options);
-    }
+    result = pattern->Render(value, options);
   } catch (const std::bad_alloc&) {
     SetError(kOutOfMemory, kOutOfMemoryText);
   } catch (const std::length_error&) {
@@ -162,7 +172,6 @@ int DSynthor::RenderHandle(int column, uint32_t handle, DGValue* value, QuoteOpt
   }
   LeaveNested();
   if (!result) return 0;
-  if (result == 2) return 2;  // a number has no text to record; only column -1 asks for one
   if (column >= 0) SetValue(column, value);
   return 1;
 }

@@ -22,6 +22,12 @@ void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
         Apply(step.op);
         break;
       case ExpressionStep::kApplyLiteral:
+        // Int arithmetic on the top operand, the commonest step, without a call.
+        if (size_ != 0 && size_ + 1 < static_cast<std::size_t>(MExpression::MY_STACK_SIZE) &&
+            expression_operators::ApplyToInts(step.op, stack_[size_ - 1].operand, step.literal)) {
+          stack_[size_ - 1].staleText = true;
+          break;
+        }
         ApplyLiteral(step);
         break;
       case ExpressionStep::kError:
@@ -59,15 +65,15 @@ void ExpressionMachine::Literal(const ExpressionStep& step) {
   slot->millisecond = from.millisecond;
   slot->doubleValue = from.doubleValue;
   slot->fourDigitYear = from.fourDigitYear;
-  slot->format = from.format;
+  if (from.format.empty())
+    slot->format.clear();  // numbers have none; clearing is cheaper than assigning nothing
+  else
+    slot->format = from.format;
   stack_[size_ - 1].staleText = true;
 }
 
 void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
   if (!engine) return;
-  // A fresh value each time, as far as the engine can tell: it puts in the pattern's format only
-  // where the value has none.
-  nested_.Clear();
   int32_t number = 0;
   const int result = engine->NumberOrValue(step.text, &step.lookup, &nested_, &number);
   if (result == 2) {
@@ -118,7 +124,8 @@ void ExpressionMachine::Apply(expression_operators::Operator op) {
       expression_operand::RenderInto(right.operand, &right.operand.text);
       right.staleText = false;
     }
-    expression_operators::Apply(op, left.operand, right.operand);
+    if (!expression_operators::ApplyToInts(op, left.operand, right.operand))
+      expression_operators::Apply(op, left.operand, right.operand);
     left.staleText = left.operand.kind != ExpOperand::kString;
     --size_;
     return;

@@ -20,7 +20,8 @@ class ExpressionMachine {
   void Run(ExpressionProgram& program, DSynthor* engine);
 
   // The operand left on top (a new, zero operand when none is). Its text is not up to date when
-  // it is a computed value other than a string: render it by its kind.
+  // it is a computed value other than a string or a number a nested call handed over: render it
+  // by its kind.
   const ExpOperand& Result() const { return size_ > 0 ? stack_[size_ - 1].operand : zero_; }
   int ErrorCode() const { return errorCode_; }
   const std::wstring& ErrorText() const { return errorText_; }

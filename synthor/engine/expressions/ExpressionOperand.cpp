@@ -7,7 +7,6 @@
 #include "platform/Text.h"
 #include "synthor/engine/MaskStatic.h"
 #include "synthor/engine/MonthNames.h"
-#include "synthor/engine/NumberChars.h"
 
 namespace expression_operand {
 
@@ -248,7 +247,7 @@ void FromValueInto(const std::wstring& value, const std::wstring& format, ExpOpe
 void RenderInto(const ExpOperand& op, std::wstring* out) {
   switch (op.kind) {
     case ExpOperand::kInt:
-      NumberChars::Decimal(op.intValue).AssignTo(*out);
+      out->assign(IntText(op.intValue).View());
       return;
     case ExpOperand::kDouble:
       *out = platform::FormatGeneral(op.doubleValue);

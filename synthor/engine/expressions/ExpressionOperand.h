@@ -1,11 +1,35 @@
 #pragma once
 // Making expression operands from texts and writing them back as text.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "synthor/engine/expressions/MExpression.h"
 
 namespace expression_operand {
+
+// The decimal text of an int as "%d" writes it, built backwards in place: the commonest result
+// goes into a value without a narrow text in between.
+class IntText {
+ public:
+  explicit IntText(int32_t value) {
+    // The magnitude in unsigned arithmetic, so that INT32_MIN has one too.
+    uint32_t magnitude =
+        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do {
+      text_[--start_] = static_cast<wchar_t>(L'0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) text_[--start_] = L'-';
+  }
+  std::wstring_view View() const { return {text_ + start_, kCapacity - start_}; }
+
+ private:
+  static constexpr std::size_t kCapacity = 11;  // "-2147483648"
+  wchar_t text_[kCapacity];
+  std::size_t start_ = kCapacity;
+};
 
 // A literal token: 'text' (a string whose number values are its inside read as numbers), an
 // integer (no ".", "e" or "E"; a text that does not start with a digit is a string), else a

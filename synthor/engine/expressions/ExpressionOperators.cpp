@@ -14,22 +14,6 @@ namespace {
 using expression_dates::AddDays;
 using expression_dates::AddSeconds;
 
-// 32-bit arithmetic that wraps around instead of overflowing.
-int32_t Add(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-int32_t Subtract(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
-int32_t Multiply(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
-}
-int32_t Divide(int32_t a, int32_t b) {
-  if (b == 0) return a;
-  if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));  // INT32_MIN / -1 wraps
-  return a / b;
-}
-
 bool IsDate(const ExpOperand& op) {
   return op.kind == ExpOperand::kDate || op.kind == ExpOperand::kDateTime;
 }
@@ -63,7 +47,7 @@ void Plus(ExpOperand& left, const ExpOperand& right) {
         else
           AddSeconds(left, n);
       } else {
-        left.intValue = Add(left.intValue, right.intValue);
+        left.intValue = WrappingAdd(left.intValue, right.intValue);
       }
       break;
     case ExpOperand::kDouble:
@@ -88,7 +72,7 @@ void Minus(ExpOperand& left, const ExpOperand& right) {
       if (right.kind == ExpOperand::kDouble)
         BecomeDouble(left, left.intValue - right.doubleValue);
       else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString)
-        left.intValue = Subtract(left.intValue, right.intValue);
+        left.intValue = WrappingSubtract(left.intValue, right.intValue);
       break;
     case ExpOperand::kDouble:
       left.doubleValue -= NumberOf(right);
@@ -113,7 +97,7 @@ void Times(ExpOperand& left, const ExpOperand& right) {
     if (right.kind == ExpOperand::kDouble)
       BecomeDouble(left, left.intValue * right.doubleValue);
     else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString)
-      left.intValue = Multiply(left.intValue, right.intValue);
+      left.intValue = WrappingMultiply(left.intValue, right.intValue);
   } else if (left.kind == ExpOperand::kDouble) {
     left.doubleValue *= NumberOf(right);
   }
@@ -124,7 +108,7 @@ void Over(ExpOperand& left, const ExpOperand& right) {
     if (right.kind == ExpOperand::kDouble) {
       if (right.doubleValue != 0.0) BecomeDouble(left, left.intValue / right.doubleValue);
     } else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString) {
-      left.intValue = Divide(left.intValue, right.intValue);
+      left.intValue = WrappingDivide(left.intValue, right.intValue);
     }
   } else if (left.kind == ExpOperand::kDouble) {
     const double divisor = NumberOf(right);

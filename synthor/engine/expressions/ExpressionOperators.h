@@ -33,6 +33,44 @@ enum class Operator : uint8_t {
   kOr,            // ||
 };
 
+// 32-bit arithmetic that wraps around instead of overflowing; x / 0 is x.
+inline int32_t WrappingAdd(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int32_t WrappingSubtract(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+inline int32_t WrappingMultiply(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+inline int32_t WrappingDivide(int32_t a, int32_t b) {
+  if (b == 0) return a;
+  if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));  // INT32_MIN / -1 wraps
+  return a / b;
+}
+
+// Apply for the commonest case, + - * / of two ints, without its dispatch: true when done; false
+// (nothing changed) for any other operator or kind, which Apply handles.
+inline bool ApplyToInts(Operator op, ExpOperand& left, const ExpOperand& right) {
+  if (left.kind != ExpOperand::kInt || right.kind != ExpOperand::kInt) return false;
+  switch (op) {
+    case Operator::kPlus:
+      left.intValue = WrappingAdd(left.intValue, right.intValue);
+      return true;
+    case Operator::kMinus:
+      left.intValue = WrappingSubtract(left.intValue, right.intValue);
+      return true;
+    case Operator::kTimes:
+      left.intValue = WrappingMultiply(left.intValue, right.intValue);
+      return true;
+    case Operator::kOver:
+      left.intValue = WrappingDivide(left.intValue, right.intValue);
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The left operand's text is left as it was: for a result that is not a string, it is brought up
 // to date (expression_operand::RenderInto) only where it is read, as the right operand of a
 // string. A right operand read so must be up to date.

@@ -3,7 +3,6 @@
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/engine/NumberChars.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
 #include "synthor/engine/expressions/ExpressionMachine.h"
 #include "synthor/engine/expressions/ExpressionProgram.h"
@@ -62,15 +61,20 @@ int MExpression::EvaluateAppending(ExpressionProgram& program, DSynthor* engine,
     if (errorCode_ != 0) return;
     // An int, the usual result, goes straight from the stack into the value.
     if (result.kind == ExpOperand::kInt) {
-      const NumberChars digits = NumberChars::Decimal(result.intValue);
-      fits = engine->CanGrow(out->value.size(), digits.size());
-      if (fits) digits.AppendTo(out->value);
+      const expression_operand::IntText text(result.intValue);
+      fits = engine->CanGrow(out->value.size(), text.View().size());
+      if (!fits) return;
+      out->value.append(text.View());
     } else {
       expression_operand::RenderInto(result, &rendering_);
       fits = engine->CanGrow(out->value.size(), rendering_.size());
-      if (fits) out->value.append(rendering_);
+      if (!fits) return;
+      out->value.append(rendering_);
     }
-    if (fits) out->format = result.format;
+    if (result.format.empty())
+      out->format.clear();
+    else
+      out->format = result.format;
   });
   return errorCode_ == 0 && fits ? 1 : 0;
 }

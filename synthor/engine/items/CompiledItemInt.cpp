@@ -15,7 +15,7 @@ using namespace engine_errors;
 namespace {
 
 // A draw in [0, span) for any span an int64 pair can have (up to 2^64 - 1).
-uint64_t DrawBelow(DGRandom& r, uint64_t span, bool mode32) {
+uint64_t Draw(DGRandom& r, uint64_t span, bool mode32) {
   if (mode32 && span <= static_cast<uint64_t>(INT_MAX)) return r.Next(static_cast<int>(span));
   if (span <= static_cast<uint64_t>(INT64_MAX)) return r.Next64(static_cast<int64_t>(span));
   const uint64_t wide = (static_cast<uint64_t>(r.Next64(INT64_MAX)) << 1) | r.Next(2);
@@ -24,30 +24,52 @@ uint64_t DrawBelow(DGRandom& r, uint64_t span, bool mode32) {
 
 }  // namespace
 
-bool CompiledItemInt::Draw(DSynthor* eng, int64_t* value) {
-  if (!constantBounds) {
-    std::wstring low, high;
-    if (!ResolveBound(minText, eng, &low) || eng->ErrorCode() != 0) return false;
-    if (!ResolveBound(maxText, eng, &high) || eng->ErrorCode() != 0) return false;
-    minimum = platform::ToInt64(low);
-    maximum = platform::ToInt64(high);
-  }
-  *value = minimum;
+bool CompiledItemInt::ResolveBounds(DSynthor* eng) {
+  std::wstring low, high;
+  if (!ResolveBound(minText, eng, &low) || eng->ErrorCode() != 0) return false;
+  if (!ResolveBound(maxText, eng, &high) || eng->ErrorCode() != 0) return false;
+  minimum = platform::ToInt64(low);
+  maximum = platform::ToInt64(high);
+  return true;
+}
+
+int CompiledItemInt::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
+  return Render(out, caller, nullptr);
+}
+
+int CompiledItemInt::NumberOrValue(DGValue* out, DSynthor* caller, QuoteOptions*, int32_t* number) {
+  return Render(out, caller, number);
+}
+
+int CompiledItemInt::Render(DGValue* out, DSynthor* caller, int32_t* number) {
+  DSynthor* eng = Use(caller);
+  if (!out || !eng) return 0;
+  if (!constantBounds && !ResolveBounds(eng)) return 0;
+  int64_t value = minimum;
   if (maximum > minimum) {
     // Unsigned arithmetic: the full int64 range has a span that no signed type holds.
     const uint64_t span = static_cast<uint64_t>(maximum) - static_cast<uint64_t>(minimum);
-    *value =
-        static_cast<int64_t>(static_cast<uint64_t>(minimum) + DrawBelow(eng->random, span, mode32));
+    value = static_cast<int64_t>(static_cast<uint64_t>(minimum) + Draw(eng->random, span, mode32));
     lastRange = span > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(span);
   } else {
     lastRange = 0;
   }
-  lastValue = *value;
-  return true;
-}
-
-int CompiledItemInt::Write(DSynthor* eng, int64_t value, DGValue* out) {
+  lastValue = value;
   if (plainDecimal) {
+    // A wider value reads back saturated to 32 bits but keeps all its digits as text; only the
+    // text says both, so it is written.
+    if (number && (format.empty() || format[0] == L'%') && value >= INT32_MIN &&
+        value <= INT32_MAX) {
+      // No 32-bit decimal is longer than 11 characters; the exact length matters only near the
+      // limit.
+      constexpr std::size_t kLongest = 11;
+      const std::size_t length = out->value.size();
+      if ((length > eng->MaxValueLength() || eng->MaxValueLength() - length < kLongest) &&
+          !eng->CanGrow(length, NumberChars::Decimal(value).size()))
+        return 0;
+      *number = static_cast<int32_t>(value);
+      return 2;
+    }
     NumberChars::Decimal(value).AssignTo(output);
   } else {
     const std::wstring mask = format.empty() ? L"%I64d" : format;
@@ -60,33 +82,4 @@ int CompiledItemInt::Write(DSynthor* eng, int64_t value, DGValue* out) {
     output = *formatted;
   }
   return Append(eng, out, output) ? 1 : 0;
-}
-
-int CompiledItemInt::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
-  DSynthor* eng = Use(caller);
-  if (!out || !eng) return 0;
-  int64_t value = 0;
-  if (!Draw(eng, &value)) return 0;
-  return Write(eng, value, out);
-}
-
-int CompiledItemInt::NumberOrValue(DGValue* out, DSynthor* caller, QuoteOptions*,
-                                   int32_t* number) {
-  DSynthor* eng = Use(caller);
-  if (!out || !eng) return 0;
-  int64_t value = 0;
-  if (!Draw(eng, &value)) return 0;
-  // A wider value reads back saturated to 32 bits but keeps all its digits as text; only the
-  // text says both, so it is written.
-  const bool saysNothing = format.empty() || format[0] == L'%';
-  if (!number || !plainDecimal || !saysNothing || value < INT32_MIN || value > INT32_MAX)
-    return Write(eng, value, out);
-  // No 32-bit decimal is longer than 11 characters; the exact length matters only near the limit.
-  constexpr std::size_t kLongest = 11;
-  const std::size_t length = out->value.size();
-  if ((length > eng->MaxValueLength() || eng->MaxValueLength() - length < kLongest) &&
-      !eng->CanGrow(length, NumberChars::Decimal(value).size()))
-    return 0;
-  *number = static_cast<int32_t>(value);
-  return 2;
 }

@@ -23,8 +23,9 @@ class SYNTHOR_API CompiledItemInt : public CompiledItemRandom {
   std::wstring output;  // the last text written (not when a number was handed over)
 
  private:
-  // The next value, between bounds resolved anew where they are not constant; false after the
-  // engine's error was set.
-  bool Draw(DSynthor* eng, int64_t* value);
-  int Write(DSynthor* eng, int64_t value, DGValue* out);
+  // Value, or with `number` NumberOrValue.
+  int Render(DGValue* out, DSynthor* caller, int32_t* number);
+  // Bounds that are nested calls or references, anew for every value; false after the engine's
+  // error was set.
+  bool ResolveBounds(DSynthor* eng);
 };

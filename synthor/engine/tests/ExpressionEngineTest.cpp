@@ -2,7 +2,9 @@
 // operands, and the dates, times and date-times read from the values they give.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <vector>
 
 #include "synthor/engine/expressions/MExpression.h"
 #include "synthor/engine/NamedGen.h"
@@ -152,6 +154,93 @@ TEST_F(ExpressionEngine, CurrentAndPreviousColumnValues) {
   // A value computed from a column becomes a column value in turn.
   EXPECT_EQ(Render(L"$$(@1 + 1)", 1), L"9");
   EXPECT_EQ(Render(L"$$(@2 * 10)"), L"90");
+}
+
+// A nested call whose pattern is a plain integer is read without its text; everything must come
+// out as if the text had been written and read back.
+TEST_F(ExpressionEngine, NestedNumbersActAsTheirTexts) {
+  // Strings read the number's text, signs included.
+  EXPECT_EQ(Render(L"$$('x' + $rint(7, 8))"), L"x7");
+  EXPECT_EQ(Render(L"$$('n' + $rint(-5, -4) + 'm')"), L"n-5m");
+  EXPECT_EQ(Render(L"$$($rint(-2147483648, -2147483647) + 'x')"), L"-2147483648");
+  // An int equals only an int, so the nested value must be one.
+  EXPECT_EQ(Render(L"$$($rint(3, 4) == 3)"), L"1");
+  EXPECT_EQ(Render(L"$$($rint(3, 4) == 3.0)"), L"0");
+  // Wider than 32 bits: the number saturates as the text reads, the text keeps every digit.
+  EXPECT_EQ(Render(L"$$($rint(5000000000, 5000000001) + 0)"), L"2147483647");
+  EXPECT_EQ(Render(L"$$('' + $rint(5000000000, 5000000001))"), L"5000000000");
+  EXPECT_EQ(Render(L"$$($rint(-2147483648, -2147483647) - 1)"), L"2147483647");
+  // A printf format makes a text that is read back as usual.
+  EXPECT_EQ(Render(L"$$($rint(3, 4, %05d) + 1)"), L"4");
+  EXPECT_EQ(Render(L"$$('' + $rint(3, 4, %05d))"), L"00003");
+  // Bounds read from a column for every value.
+  SetColumn(0, L"21", L"");
+  EXPECT_EQ(Render(L"$$($rint(@'P1', @'P1') * 2)"), L"42");
+  SetColumn(0, L"-4", L"");
+  EXPECT_EQ(Render(L"$$($rint(@'P1', @'P1') * 2)"), L"-8");
+  // The result of an int expression carries no format.
+  DGValue v;
+  ASSERT_EQ(engine.Value(-1, L"$$($rint(3, 4) - 1)", &v, nullptr), 1);
+  EXPECT_EQ(v.value, L"2");
+  EXPECT_EQ(v.format, L"");
+}
+
+TEST_F(ExpressionEngine, IntResultsAreWrittenWhole) {
+  EXPECT_EQ(Render(L"x$$(-2147483647 - 1)y"), L"x-2147483648y");
+  EXPECT_EQ(Render(L"$$(2147483647)"), L"2147483647");
+  EXPECT_EQ(Render(L"$$(0)$$(-1)$$(10)"), L"0-110");
+}
+
+// Each nested call draws once per evaluation, in the order of the text, whichever way its value
+// is read.
+TEST_F(ExpressionEngine, NestedCallsDrawOncePerEvaluation) {
+  const int rounds = 200;
+  std::vector<std::wstring> direct;
+  {
+    DSynthor other;
+    ASSERT_EQ(other.Initialize(L"", kSeed, nullptr), 1);
+    DGValue v;
+    // The same compilations (each with its trial draw) as the expression below makes.
+    ASSERT_NE(other.Compile(L"$rint(1, 1000)", 1, -1, nullptr), 0u);
+    ASSERT_NE(other.Compile(L"$rint(1, 1000, %04d)", 1, -1, nullptr), 0u);
+    for (int i = 0; i < 2 * rounds; ++i) {
+      ASSERT_EQ(other.Value(-1, i % 2 ? L"$rint(1, 1000, %04d)" : L"$rint(1, 1000)", &v, nullptr),
+                1);
+      direct.push_back(v.value);
+    }
+    other.Terminate();
+  }
+  // Compiling the expression renders it once as a trial, after its nested patterns were compiled
+  // with a trial each.
+  const std::wstring pattern = L"$$('' + $rint(1, 1000) + ':' + $rint(1, 1000, %04d))";
+  ASSERT_NE(engine.Compile(pattern, 1, -1, nullptr), 0u);
+  for (int i = 1; i < rounds; ++i)
+    EXPECT_EQ(Render(pattern), direct[2 * i] + L":" + direct[2 * i + 1]) << i;
+}
+
+TEST_F(ExpressionEngine, NestedNumbersKeepTheValueLengthLimit) {
+  engine.SetMaxValueLength(3);
+  EXPECT_EQ(Render(L"$$($rint(100, 101) - 100)"), L"0");
+  DGValue v;
+  EXPECT_EQ(engine.Value(-1, L"$$($rint(1000, 1001) - 1000)", &v, nullptr), 0);
+  EXPECT_EQ(engine.ErrorCode(), 82);
+  EXPECT_EQ(engine.Error(),
+            L"Expression: could not evaluate nested call '$rint(1000, 1001)': "
+            L"Pattern: the value would be longer than 3 characters.");
+}
+
+// `$if` reads its condition once but evaluates it for every value.
+TEST_F(ExpressionEngine, IfEvaluatesItsConditionForEveryValue) {
+  const std::wstring pattern = L"$if(@1 > 5, yes, no)";
+  SetColumn(0, L"3", L"");
+  EXPECT_EQ(Render(pattern), L"no");
+  SetColumn(0, L"8", L"");
+  EXPECT_EQ(Render(pattern), L"yes");
+  SetColumn(0, L"5", L"");
+  EXPECT_EQ(Render(pattern), L"no");
+  // A nested call in the condition draws anew each time: both branches turn up.
+  EXPECT_EQ(Distinct(L"$if($rint(0, 2) == 1, one, zero)", 200),
+            (std::set<std::wstring>{L"one", L"zero"}));
 }
 
 struct EngineErrorCase {
