@@ -41,18 +41,17 @@ uint64_t NewPatternGeneration() {
 }  // namespace
 
 DSynthor::DSynthor()
-    : library_(new VLibrary(this)),
-      defaultConnection_(new CDB_API()),
+    : library_(std::make_unique<VLibrary>(this)),
+      defaultConnection_(std::make_unique<CDB_API>()),
       patternGeneration_(NewPatternGeneration()),
       maxValueLength_(kMaxValueLength) {}
 
 DSynthor::~DSynthor() {
   Terminate();
-  delete phrases_;
-  delete library_;
+  phrases_.reset();
+  library_.reset();
   DeletePatterns();
   if (defaultConnection_) defaultConnection_->Close();
-  delete defaultConnection_;
 }
 
 int DSynthor::Initialize(const std::wstring& libraryPath, uint32_t seed, ValueCallback callback,
@@ -90,11 +89,8 @@ void DSynthor::SetConnection(CDB* connection) {
     errorText_ = kNotInitializedText;
     return;
   }
-  if (customConnection_) {
-    customConnection_->Close();
-    delete customConnection_;
-  }
-  customConnection_ = new CDB_API(connection);
+  if (customConnection_) customConnection_->Close();
+  customConnection_ = std::make_unique<CDB_API>(connection);
 }
 
 void DSynthor::SetConnection(const std::wstring& dsn, const std::wstring& user,
@@ -116,13 +112,13 @@ void DSynthor::AddColumnName(const std::wstring& name) {
 
 void DSynthor::Clear() {
   DeletePatterns();
-  patterns_.push_back(new CompiledPattern(this));  // handle 0: never a valid result
+  patterns_.push_back(std::make_unique<CompiledPattern>(this));  // handle 0: never a valid result
   depFlag1_ = depFlag2_ = 0;
 }
 
 TextPhrases* DSynthor::Phrases() {
-  if (!phrases_) phrases_ = new TextPhrases(this);
-  return phrases_;
+  if (!phrases_) phrases_ = std::make_unique<TextPhrases>(this);
+  return phrases_.get();
 }
 
 void DSynthor::Terminate() {
@@ -133,13 +129,11 @@ void DSynthor::Terminate() {
   DeleteGenerators();
   if (customConnection_) {
     customConnection_->Close();
-    delete customConnection_;
-    customConnection_ = nullptr;
+    customConnection_.reset();
   }
 }
 
 void DSynthor::DeletePatterns() {
-  for (CompiledPattern* pattern : patterns_) delete pattern;
   patterns_.clear();
   patternIndex_.clear();
   patternGeneration_ = NewPatternGeneration();
@@ -147,10 +141,7 @@ void DSynthor::DeletePatterns() {
 
 void DSynthor::DeleteGenerators() {
   // Newest first: a generator may refer to one made before it.
-  while (!generators_.empty()) {
-    delete generators_.back();
-    generators_.pop_back();
-  }
+  while (!generators_.empty()) generators_.pop_back();
 }
 
 int DSynthor::Error(std::wstring* text) const {
@@ -191,10 +182,10 @@ int DSynthor::MakeGenerator(int opCode, IGenerator* generator, CompiledPattern* 
   // whose constructor reported an error. Null means it could not be made: the item then reports
   // "No generator available" when it is rendered.
   if (generator) {
+    std::unique_ptr<IGenerator> owned(generator);
     try {
-      generators_.push_back(generator);
+      generators_.push_back(std::move(owned));
     } catch (const std::bad_alloc&) {
-      delete generator;
       SetError(kOutOfMemory, kOutOfMemoryText);
       return 0;
     }
@@ -222,7 +213,7 @@ const std::wstring& DSynthor::ColumnFormat(std::size_t column) const {
 const std::wstring& DSynthor::OldText() const { return oldText_ ? *oldText_ : Empty(); }
 
 CDB_API* DSynthor::CurrentConnection() const {
-  return customConnection_ ? customConnection_ : defaultConnection_;
+  return customConnection_ ? customConnection_.get() : defaultConnection_.get();
 }
 
 ValueCallback DSynthor::Callback() { return g_callback.load(); }

@@ -16,6 +16,7 @@
 // table, the value callback, the check-syntax flag, the library folder) is safe to share.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -150,9 +151,10 @@ class SYNTHOR_API DSynthor {
 
   const std::wstring& OldText() const;
   const std::vector<NamedGen*>* NamedGenerators() const { return namedGenerators_; }
-  const std::vector<IGenerator*>& Generators() const { return generators_; }
+  std::size_t GeneratorCount() const { return generators_.size(); }
+  IGenerator* Generator(std::size_t index) const { return generators_[index].get(); }
   CDB_API* CurrentConnection() const;
-  VLibrary* Library() const { return library_; }
+  VLibrary* Library() const { return library_.get(); }
   // The phrases of `$text`, loaded on first use and shared by every `$text` of this engine.
   TextPhrases* Phrases();
   const std::wstring& LibraryPath() const { return libraryPath_; }
@@ -192,7 +194,7 @@ class SYNTHOR_API DSynthor {
   uint32_t FindByLookup(const std::wstring& text, int column, PatternLookup* lookup);
   // Value by text once the handle is known: the first item's format, then the rendering.
   int ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options);
-  uint32_t AddPattern(CompiledPattern* pattern);
+  uint32_t AddPattern(std::unique_ptr<CompiledPattern> pattern);
   void DeletePatterns();
   void DeleteGenerators();
 
@@ -204,14 +206,15 @@ class SYNTHOR_API DSynthor {
   int depFlag2_ = 0;
   const std::vector<std::wstring>* oldValues_ = nullptr;
   const std::wstring* oldText_ = nullptr;
-  std::vector<IGenerator*> generators_;  // owned, in creation order
-  VLibrary* library_ = nullptr;          // owned
-  TextPhrases* phrases_ = nullptr;       // owned, made on first use
-  CDB_API* defaultConnection_ = nullptr;  // owned
-  CDB_API* customConnection_ = nullptr;   // owned
+  // In creation order; freed newest first, as a generator may refer to one made before it.
+  std::vector<std::unique_ptr<IGenerator>> generators_;
+  std::unique_ptr<VLibrary> library_;
+  std::unique_ptr<TextPhrases> phrases_;  // made on first use
+  std::unique_ptr<CDB_API> defaultConnection_;
+  std::unique_ptr<CDB_API> customConnection_;  // attached to the caller's connection
   std::wstring dsn_, user_, password_;
   const std::vector<NamedGen*>* namedGenerators_ = nullptr;
-  std::vector<CompiledPattern*> patterns_;  // owned; position = handle
+  std::vector<std::unique_ptr<CompiledPattern>> patterns_;  // position = handle
   // First handle of each source text, so a look-up never scans the list.
   std::unordered_map<std::wstring, uint32_t> patternIndex_;
   // Changes whenever the pattern list is emptied; unique across the engines of the process, so a

@@ -18,10 +18,10 @@ uint32_t DSynthor::FindPattern(const std::wstring& text) const {
   return it == patternIndex_.end() ? 0 : it->second;
 }
 
-uint32_t DSynthor::AddPattern(CompiledPattern* pattern) {
+uint32_t DSynthor::AddPattern(std::unique_ptr<CompiledPattern> pattern) {
   const auto handle = static_cast<uint32_t>(patterns_.size());
-  patterns_.push_back(pattern);
-  patternIndex_.emplace(pattern->source, handle);  // an earlier equal text keeps its handle
+  patterns_.push_back(std::move(pattern));
+  patternIndex_.emplace(patterns_.back()->source, handle);  // an earlier equal text keeps its handle
   return handle;
 }
 
@@ -43,8 +43,7 @@ uint32_t DSynthor::Compile(const std::wstring& text, int reuse, int column, void
     if (!Compile(text, pattern.get(), context)) return 0;
     errorText_.clear();
     pattern->source = text;
-    handle = AddPattern(pattern.get());
-    pattern.release();
+    handle = AddPattern(std::move(pattern));
   } catch (const std::bad_alloc&) {
     SetError(kOutOfMemory, kOutOfMemoryText);
     return 0;
@@ -67,7 +66,7 @@ uint32_t DSynthor::FindOrCompile(const std::wstring& text, int column) {
 
 int DSynthor::ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options) {
   if (handle >= patterns_.size()) return Value(column, handle, value, options, 0);  // reports it
-  const CompiledPattern* pattern = patterns_[handle];
+  const CompiledPattern* pattern = patterns_[handle].get();
   if (value->format.empty() && !pattern->items.empty())
     value->format = pattern->items.front()->format;
   return Value(column, handle, value, options, 0);
@@ -124,7 +123,7 @@ int DSynthor::NumberOrValue(const std::wstring& text, PatternLookup* lookup, DGV
     return ValueOfFound(-1, handle, value, nullptr);
   // What ValueOfFound and Value by handle do for a pattern of one item, that item being asked
   // for a number.
-  CompiledPattern* pattern = patterns_[handle];
+  CompiledPattern* pattern = patterns_[handle].get();
   CompiledItem* item = pattern->items.front().get();
   value->format = item->format;
   errorCode_ = 0;
@@ -162,7 +161,7 @@ int DSynthor::Value(int column, uint32_t handle, DGValue* value, QuoteOptions* o
   int result = 0;
   try {
     if (!append) value->value.clear();
-    CompiledPattern* pattern = patterns_[handle];
+    CompiledPattern* pattern = patterns_[handle].get();
     if (options) options->Merge(pattern->quotes);
     result = pattern->Render(value, options);
   } catch (const std::bad_alloc&) {

@@ -25,7 +25,8 @@ int Group(const FunctionCall& call) {
   const int id = platform::ToInt(Arg(call, 0));
   // The first one made wins: a row's group generator is made by the pattern of its own column.
   IGenerator* group = nullptr;
-  for (IGenerator* generator : call.engine->Generators()) {
+  for (std::size_t i = 0; i < call.engine->GeneratorCount(); ++i) {
+    IGenerator* generator = call.engine->Generator(i);
     if (generator && generator->IsGroup(id)) {
       group = generator;
       break;

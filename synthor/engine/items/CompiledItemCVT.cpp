@@ -47,9 +47,8 @@ int CompiledItemCVT::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
       helper.Terminate();
       return 0;
     }
-    const std::vector<IGenerator*>& generators = helper.Generators();
-    const std::vector<std::wstring>* values =
-        generators.empty() || !generators.front() ? nullptr : generators.front()->AllData();
+    IGenerator* first = helper.GeneratorCount() > 0 ? helper.Generator(0) : nullptr;
+    const std::vector<std::wstring>* values = first ? first->AllData() : nullptr;
     if (!values || values->empty()) {
       eng->SetError(kCvtNoData, kCvtNoDataText);
       helper.Terminate();

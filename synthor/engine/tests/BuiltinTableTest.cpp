@@ -141,7 +141,7 @@ TEST_F(EngineFixture, MadeGeneratorsBelongToTheEngineAndServeGroups) {
     // A generator whose constructor reported an error is kept all the same; the compile fails.
     engine.SetError(1234, L"bad arguments");
     EXPECT_EQ(engine.MakeGenerator(MASK_LIST, new FixedGroup(0, &deleted), &pattern), 0);
-    EXPECT_EQ(engine.Generators().size(), 3u);
+    EXPECT_EQ(engine.GeneratorCount(), 3u);
     // One that could not be made leaves an item that reports it.
     engine.SetError(0, L"");
     EXPECT_EQ(engine.MakeGenerator(MASK_LIST, nullptr, &pattern), 1);

@@ -199,7 +199,7 @@ TEST_F(EngineFixture, CvtThatCallsItselfStops) {
 TEST_F(EngineFixture, CvtFailuresLeaveNothingBehind) {
   // Each value builds and ends a helper engine; under the leak checker nothing may stay.
   for (int i = 0; i < 50; ++i) EXPECT_EQ(RenderError(L"$cvt(N{3},v,XML)"), 4401);
-  EXPECT_EQ(engine.Generators().size(), 0u);
+  EXPECT_EQ(engine.GeneratorCount(), 0u);
 }
 
 }  // namespace

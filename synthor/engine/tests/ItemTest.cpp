@@ -176,7 +176,7 @@ TEST_F(EngineFixture, GeneratorItemsDriveTheirGenerator) {
   auto* second = new CountingGenerator(&deleted, 2);
   EXPECT_EQ(engine.MakeGenerator(MASK_INC, first, &pattern), 1);
   EXPECT_EQ(engine.MakeGenerator(MASK_SEQUENCE, second, &pattern), 1);
-  ASSERT_EQ(engine.Generators().size(), 2u);
+  ASSERT_EQ(engine.GeneratorCount(), 2u);
   EXPECT_EQ(pattern.items[0]->kind, MASK_INC);
   EXPECT_EQ(pattern.nValues(), 7);
 
@@ -196,7 +196,7 @@ TEST_F(EngineFixture, GeneratorItemsDriveTheirGenerator) {
   // The engine owns its generators and deletes the newest first.
   engine.Terminate();
   EXPECT_EQ(deleted, (std::vector<int>{2, 1}));
-  EXPECT_TRUE(engine.Generators().empty());
+  EXPECT_TRUE(engine.GeneratorCount() == 0);
 }
 
 TEST_F(EngineFixture, GeneratorItemWithoutGeneratorFails) {
