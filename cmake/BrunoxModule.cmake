@@ -9,5 +9,7 @@ function(brunox_tests name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} brunox_testsupport GTest::gtest)
   # Parameterised tests carry their own names; the value dump gtest would add is no name.
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES TIMEOUT 600)
+  # The executable's name is each test's label: `ctest -L brunox_engine_tests` runs one module.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+                       PROPERTIES TIMEOUT 600 LABELS ${name})
 endfunction()
