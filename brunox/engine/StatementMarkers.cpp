@@ -24,7 +24,7 @@ size_t MarkerLength(std::wstring_view text, size_t at, size_t valueCount, size_t
   return best;
 }
 
-std::vector<std::wstring> Split(const std::wstring& text, bool useParser) {
+std::vector<std::wstring> SplitScript(const std::wstring& text, bool useParser) {
   if (!useParser) {
     if (platform::Trim(text).empty()) return {};
     return {text};
@@ -68,7 +68,7 @@ std::wstring FillMarkers(std::wstring_view text, const std::vector<std::wstring>
 
 ScriptStatements::ScriptStatements(std::wstring script, bool useParser)
     : script_(std::move(script)), useParser_(useParser) {
-  statements_ = Split(script_, useParser_);
+  statements_ = SplitScript(script_, useParser_);
   if (useParser_) {
     for (const std::wstring& statement : statements_)
       if (IsLoneMarker(statement)) splitAfterFill_ = true;
@@ -76,13 +76,16 @@ ScriptStatements::ScriptStatements(std::wstring script, bool useParser)
   if (splitAfterFill_) statements_.clear();
 }
 
-std::vector<std::wstring> ScriptStatements::Fill(const std::vector<std::wstring>* values) const {
+const std::vector<std::wstring>& ScriptStatements::Fill(const std::vector<std::wstring>* values) {
   const bool any = values && !values->empty();
-  if (splitAfterFill_) return Split(any ? FillMarkers(script_, *values) : script_, true);
+  if (splitAfterFill_) {
+    filled_ = SplitScript(any ? FillMarkers(script_, *values) : script_, true);
+    return filled_;
+  }
+  // A script without values is the same in every round: no copy of it.
   if (!any) return statements_;
-  std::vector<std::wstring> filled;
-  filled.reserve(statements_.size());
-  for (const std::wstring& statement : statements_)
-    filled.push_back(FillMarkers(statement, *values));
-  return filled;
+  filled_.resize(statements_.size());
+  for (std::size_t i = 0; i < statements_.size(); ++i)
+    filled_[i] = FillMarkers(statements_[i], *values);
+  return filled_;
 }

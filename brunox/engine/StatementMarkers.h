@@ -23,7 +23,8 @@ class ScriptStatements {
   ScriptStatements(std::wstring script, bool useParser);
 
   // The statements of one execution; `values` null (or empty) leaves the markers as they are.
-  std::vector<std::wstring> Fill(const std::vector<std::wstring>* values) const;
+  // Valid until the next call: every round of a worker fills the same buffers again.
+  const std::vector<std::wstring>& Fill(const std::vector<std::wstring>* values);
   // True when no execution can have a statement (an empty script, only ';').
   bool NeverHasStatements() const { return !splitAfterFill_ && statements_.empty(); }
   bool SplitsAfterFilling() const { return splitAfterFill_; }
@@ -33,4 +34,5 @@ class ScriptStatements {
   bool useParser_;
   bool splitAfterFill_ = false;
   std::vector<std::wstring> statements_;  // the split script, when split before filling
+  std::vector<std::wstring> filled_;      // the statements of the last execution
 };

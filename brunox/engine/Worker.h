@@ -60,7 +60,7 @@ class Worker {
   // ---- WorkerRound.cpp ----
   RoundOutcome RunRound(const std::vector<std::wstring>& statements, bool firstRound);
   // Executes one statement and reads its rows; false when it failed (logged).
-  bool RunStatement(std::wstring statement, std::size_t index);
+  bool RunStatement(const std::wstring& text, std::size_t index);
   // Fetches the rows of the open result set into the result file; false on a fetch or column
   // read error (logged). *rows: rows counted.
   bool FetchRows(int* rows);

@@ -59,10 +59,12 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
   return RoundOutcome::kExecuted;
 }
 
-bool Worker::RunStatement(std::wstring statement, std::size_t index) {
+bool Worker::RunStatement(const std::wstring& text, std::size_t index) {
   if ((index > 0 && task_.iStmtDelay != 0) || task_.iStmtDelayMax != 0)
     SleepUnlessStopped(RandomDelay(task_.iStmtDelay, task_.iStmtDelayMax));
-  if (withoutSemicolon_) statement = platform::TrimRight(statement, L";");
+  // Copied only for the servers that take no trailing ';'.
+  const std::wstring trimmed = withoutSemicolon_ ? platform::TrimRight(text, L";") : std::wstring();
+  const std::wstring& statement = withoutSemicolon_ ? trimmed : text;
 
   db_->CloseCursor(nullptr);
   if (std::atomic_ref<int>(task_.PlanWanted).load()) {

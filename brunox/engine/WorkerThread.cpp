@@ -134,7 +134,7 @@ bool Worker::RunRounds() {
     if (!rules_.RoundAllowed(task_, round_)) return true;
 
     const std::optional<std::vector<std::wstring>> values = NextValues();
-    const std::vector<std::wstring> statements = script_->Fill(values ? &*values : nullptr);
+    const std::vector<std::wstring>& statements = script_->Fill(values ? &*values : nullptr);
     const bool first = round_ == 1;
     if (first && task_.SQLDelay > 0) SleepUnlessStopped(task_.SQLDelay);
     const RoundOutcome outcome = RunRound(statements, first);

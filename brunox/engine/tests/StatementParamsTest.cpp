@@ -54,7 +54,7 @@ TEST(PrepareOneLine, ValuesThatHoldMarkersDoNotMultiply) {
 }
 
 TEST(ScriptStatements, TheScriptIsSplitBeforeItsMarkersAreFilled) {
-  const ScriptStatements script(L"insert into t values ('?1');\ninsert into t values ('?2', ?3)", true);
+  ScriptStatements script(L"insert into t values ('?1');\ninsert into t values ('?2', ?3)", true);
   EXPECT_FALSE(script.SplitsAfterFilling());
   const std::vector<std::wstring> values = {L"O'Brien", L"a; b", L"3"};
   EXPECT_EQ((std::vector<std::wstring>{L"insert into t values ('O'Brien')",
@@ -67,7 +67,7 @@ TEST(ScriptStatements, TheScriptIsSplitBeforeItsMarkersAreFilled) {
 }
 
 TEST(ScriptStatements, AMarkerStandingAloneTakesWholeStatements) {
-  const ScriptStatements script(L"?1;\nselect '?2'", true);
+  ScriptStatements script(L"?1;\nselect '?2'", true);
   EXPECT_TRUE(script.SplitsAfterFilling());
   const std::vector<std::wstring> values = {L"insert into a values (1); delete from b", L"x"};
   EXPECT_EQ((std::vector<std::wstring>{L"insert into a values (1)", L"delete from b",
@@ -82,7 +82,7 @@ TEST(ScriptStatements, ScriptsWithoutAStatement) {
   EXPECT_TRUE(ScriptStatements(L"", false).NeverHasStatements());
   EXPECT_TRUE(ScriptStatements(L" \r\n", false).NeverHasStatements());
   EXPECT_TRUE(ScriptStatements(L";;\n;", true).NeverHasStatements());
-  const ScriptStatements whole(L"select 1; select 2", false);
+  ScriptStatements whole(L"select 1; select 2", false);
   EXPECT_EQ((std::vector<std::wstring>{L"select 1; select 2"}), whole.Fill(nullptr))
       << "without the parser the script is one statement";
 }
