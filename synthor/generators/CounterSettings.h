@@ -10,6 +10,7 @@
 
 #include "platform/Text.h"
 #include "platform/UserFormat.h"
+#include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
 #include "synthor/generators/CounterSupport.h"
 
@@ -44,6 +45,8 @@ struct IntegerCounter {
   using Number = int64_t;
   static Number Parse(const std::wstring& text) { return platform::ToInt64(text); }
   static int64_t ParseReuse(const std::wstring& text) { return platform::ToInt64(text); }
+  // The border when its "$" call fails at a restart.
+  static constexpr Number kBorderWhenCallFails = 1;
   // A format that could not print a whole number gives way to the plain decimal form.
   static bool Usable(const std::wstring& f) {
     return f.find(L'%') != std::wstring::npos &&
@@ -63,6 +66,7 @@ struct FloatCounter {
   using Number = double;
   static Number Parse(const std::wstring& text) { return platform::ToDouble(text); }
   static int64_t ParseReuse(const std::wstring& text) { return platform::ToInt(text); }
+  static constexpr Number kBorderWhenCallFails = 0.0;
   static bool Usable(const std::wstring& f) {
     return f.find(L'%') != std::wstring::npos &&
            (f.find(L'f', 1) != std::wstring::npos || f.find(L'g', 1) != std::wstring::npos);
@@ -130,6 +134,31 @@ void ReadCounterSettings(const std::vector<std::wstring>* params, DSynthor* engi
   if (!settings->reuseText.empty())
     settings->reuse.Set(Kind::ParseReuse(
         Resolve(engine, settings->reuseText, errors.reuseCall, errors.reuseCallText, error)));
+}
+
+// Before each new value: a "$" reuse count is evaluated again (1 when the call fails).
+template <class Kind>
+void RefreshReuseCount(DSynthor* engine, CounterSettings<typename Kind::Number>* settings) {
+  if (settings->reuseText.size() < 2 || settings->reuseText[0] != L'$') return;
+  std::wstring value;
+  settings->reuse.count =
+      Evaluate(engine, settings->reuseText, &value, nullptr) ? Kind::ParseReuse(value) : 1;
+}
+
+// At each restart: a "$" border is evaluated again, after the variable source was given the
+// chance to refresh. That refresh's status concerns the source only, so it does not mark the
+// counter as failed.
+template <class Kind>
+void RefreshBorder(DSynthor* engine, CounterSettings<typename Kind::Number>* settings) {
+  if (settings->borderText.size() < 2 || settings->borderText[0] != L'$') return;
+  if (ValueCallback callback = DSynthor::Callback()) {
+    int status = 0;
+    callback(std::wstring(), &status);
+  }
+  std::wstring value;
+  settings->border = Evaluate(engine, settings->borderText, &value, nullptr)
+                         ? Kind::Parse(value)
+                         : Kind::kBorderWhenCallFails;
 }
 
 }  // namespace counters

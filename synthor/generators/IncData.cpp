@@ -43,12 +43,7 @@ std::wstring IncData::Value(std::wstring*) {
       settings_.reuse.position >= settings_.reuse.count)
     Reset();
   if (settings_.reuse.count > 1) {
-    if (settings_.reuseText.size() > 1 && settings_.reuseText[0] == L'$') {
-      std::wstring value;
-      settings_.reuse.count = counters::Evaluate(engine_, settings_.reuseText, &value, nullptr)
-                                  ? platform::ToInt64(value)
-                                  : 1;
-    }
+    counters::RefreshReuseCount<counters::IntegerCounter>(engine_, &settings_);
     if (settings_.reuse.Repeat()) return last_;
   }
   last_ = Format(current_);
@@ -57,18 +52,7 @@ std::wstring IncData::Value(std::wstring*) {
 }
 
 void IncData::Reset() {
-  if (settings_.borderText.size() > 1 && settings_.borderText[0] == L'$') {
-    // Lets the variable source refresh before the border is read again; its status concerns
-    // that refresh only, so it does not mark this generator as failed.
-    if (ValueCallback callback = DSynthor::Callback()) {
-      int status = 0;
-      callback(std::wstring(), &status);
-    }
-    std::wstring value;
-    settings_.border = counters::Evaluate(engine_, settings_.borderText, &value, nullptr)
-                           ? platform::ToInt64(value)
-                           : 1;
-  }
+  counters::RefreshBorder<counters::IntegerCounter>(engine_, &settings_);
   current_ = settings_.start;
   settings_.reuse.Restart();
   outOfRange_ = false;

@@ -45,12 +45,7 @@ std::wstring IncFloatData::Value(std::wstring*) {
       settings_.reuse.position >= settings_.reuse.count)
     Reset();
   if (settings_.reuse.count > 1) {
-    if (settings_.reuseText.size() > 1 && settings_.reuseText[0] == L'$') {
-      std::wstring value;
-      settings_.reuse.count = counters::Evaluate(engine_, settings_.reuseText, &value, nullptr)
-                                  ? platform::ToInt(value)
-                                  : 1;
-    }
+    counters::RefreshReuseCount<counters::FloatCounter>(engine_, &settings_);
     if (settings_.reuse.Repeat()) return last_;
   }
   last_ = Format(current_);
@@ -59,16 +54,7 @@ std::wstring IncFloatData::Value(std::wstring*) {
 }
 
 void IncFloatData::Reset() {
-  if (settings_.borderText.size() > 1 && settings_.borderText[0] == L'$') {
-    if (ValueCallback callback = DSynthor::Callback()) {
-      int status = 0;
-      callback(std::wstring(), &status);
-    }
-    std::wstring value;
-    settings_.border = counters::Evaluate(engine_, settings_.borderText, &value, nullptr)
-                           ? platform::ToDouble(value)
-                           : 0.0;
-  }
+  counters::RefreshBorder<counters::FloatCounter>(engine_, &settings_);
   current_ = settings_.start;
   settings_.reuse.Restart();
 }
