@@ -15,6 +15,7 @@ struct FileDialogRequest {
   std::wstring defaultExt;  // without the dot
   std::wstring fileName;
   std::wstring folder;
+  std::wstring title;  // "" gives the dialog's own title
 };
 
 class UiServices {

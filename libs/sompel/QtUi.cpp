@@ -1,0 +1,145 @@
+#include "sompel/QtUi.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QThread>
+
+#include "platform/Process.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+// Runs `call` on the GUI thread and waits for it.
+template <typename Call>
+void OnGuiThread(Call&& call) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || QThread::currentThread() == app->thread()) {
+    call();
+    return;
+  }
+  QMetaObject::invokeMethod(app, std::forward<Call>(call), Qt::BlockingQueuedConnection);
+}
+
+QMessageBox::Icon QtIcon(platform::MsgIcon icon) {
+  switch (icon) {
+    case platform::MsgIcon::Information: return QMessageBox::Information;
+    case platform::MsgIcon::Warning: return QMessageBox::Warning;
+    case platform::MsgIcon::Error: return QMessageBox::Critical;
+    case platform::MsgIcon::Question: return QMessageBox::Question;
+    case platform::MsgIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons QtButtons(platform::MsgButtons buttons) {
+  switch (buttons) {
+    case platform::MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case platform::MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case platform::MsgButtons::YesNoCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case platform::MsgButtons::Ok: break;
+  }
+  return QMessageBox::Ok;
+}
+
+platform::MsgAnswer Answer(int button, platform::MsgButtons offered) {
+  switch (button) {
+    case QMessageBox::Ok: return platform::MsgAnswer::Ok;
+    case QMessageBox::Yes: return platform::MsgAnswer::Yes;
+    case QMessageBox::No: return platform::MsgAnswer::No;
+    case QMessageBox::Cancel: return platform::MsgAnswer::Cancel;
+    default: break;
+  }
+  // Closed without a button (Escape, the close box): the choice that changes nothing.
+  switch (offered) {
+    case platform::MsgButtons::YesNo: return platform::MsgAnswer::No;
+    case platform::MsgButtons::Ok: return platform::MsgAnswer::Ok;
+    default: return platform::MsgAnswer::Cancel;
+  }
+}
+
+}  // namespace
+
+QtUiServices::QtUiServices(QWidget* parent) : parent_(parent), previous_(platform::SetUi(this)) {}
+
+QtUiServices::~QtUiServices() { platform::SetUi(previous_); }
+
+QString QtUiServices::QtFilter(const std::wstring& filter) {
+  const QStringList parts = QString::fromStdWString(filter).split(QLatin1Char('|'));
+  QStringList names;
+  // Pairs of (description, pattern); the description already shows the pattern.
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty()) break;
+    QString name = parts[i];
+    if (!name.contains(QLatin1Char('('))) name += QStringLiteral(" (") + parts[i + 1] + ")";
+    names << name;
+  }
+  return names.join(QStringLiteral(";;"));
+}
+
+platform::MsgAnswer QtUiServices::MessageBox(const std::wstring& text,
+                                             const std::wstring& caption,
+                                             platform::MsgButtons buttons,
+                                             platform::MsgIcon icon) {
+  platform::MsgAnswer answer = platform::MsgAnswer::Cancel;
+  OnGuiThread([&] {
+    QMessageBox box(QtIcon(icon), QString::fromStdWString(caption),
+                    QString::fromStdWString(text), QtButtons(buttons), parent_);
+    answer = Answer(box.exec(), buttons);
+  });
+  return answer;
+}
+
+bool QtUiServices::FileDialog(const platform::FileDialogRequest& request, std::wstring& path,
+                              bool save) {
+  bool chosen = false;
+  OnGuiThread([&] {
+    QFileDialog dialog(parent_);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QString filter = QtFilter(request.filter);
+    if (!filter.isEmpty()) dialog.setNameFilter(filter);
+    if (!request.defaultExt.empty())
+      dialog.setDefaultSuffix(QString::fromStdWString(request.defaultExt));
+    if (!request.folder.empty()) dialog.setDirectory(QString::fromStdWString(request.folder));
+    if (!request.fileName.empty()) dialog.selectFile(QString::fromStdWString(request.fileName));
+    if (!request.title.empty()) dialog.setWindowTitle(QString::fromStdWString(request.title));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    path = dialog.selectedFiles().first().toStdWString();
+    chosen = true;
+  });
+  return chosen;
+}
+
+bool QtUiServices::OpenFileDialog(const platform::FileDialogRequest& request,
+                                  std::wstring& path) {
+  return FileDialog(request, path, false);
+}
+
+bool QtUiServices::SaveFileDialog(const platform::FileDialogRequest& request,
+                                  std::wstring& path) {
+  return FileDialog(request, path, true);
+}
+
+void QtUiServices::PumpMessages() {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app && QThread::currentThread() == app->thread()) QCoreApplication::processEvents();
+}
+
+bool QtUiServices::OpenWithDesktop(const std::wstring& path) {
+  std::wstring error;
+  if (platform::SpawnDetached(L"xdg-open", {path}, &error)) return true;
+  MessageBox(L"Could not open '" + path + L"' with the desktop: " + error, L"Warning!",
+             platform::MsgButtons::Ok, platform::MsgIcon::Error);
+  return false;
+}
+
+bool QtUiServices::StartProgram(const std::wstring& program,
+                                const std::vector<std::wstring>& args) {
+  return platform::SpawnDetached(program, args);
+}
+
+void QtUiServices::ConsoleWrite(const std::wstring&) {}

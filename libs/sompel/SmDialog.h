@@ -1,0 +1,27 @@
+#pragma once
+// The base of the program's dialogs: a QDialog that remembers its size and position under a
+// layout name (file "layout.ini" in the settings folder, one section per layout name).
+#include <QDialog>
+#include <QString>
+
+class CSmDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // An empty layout name keeps no layout.
+  explicit CSmDialog(QWidget* parent = nullptr, const QString& layoutName = {});
+  ~CSmDialog() override;
+
+  const QString& LayoutName() const { return layoutName_; }
+  // Restores the saved size and position; false when none was saved (the window keeps its own).
+  bool LoadLayout();
+  void SaveLayout() const;
+  // The file the layouts are kept in.
+  static QString LayoutFile();
+
+ protected:
+  void done(int result) override;
+
+ private:
+  QString layoutName_;
+};
