@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL cluster for the tests: its own temporary folder, a free loopback port,
-# trust authentication on 127.0.0.1 only, gone again when the caller is done.
+# trust authentication on 127.0.0.1 only, gone again when the caller is done. One role,
+# brunox_pw (password brunox_pw_secret), must give its password, so that tests can see a wrong
+# password rejected; every other role is trusted.
 #
 # Sourced by ./dev, or run directly to wrap one command, for example a single test executable:
 #   tools/testpg.sh run build/asan/libs/kavra/kavra_tests --gtest_filter='Pg*'
@@ -40,6 +42,19 @@ testpg_port_busy() {
   fi
 }
 
+TESTPG_PASSWORD_ROLE=brunox_pw
+TESTPG_PASSWORD=brunox_pw_secret
+
+testpg_create_password_role() {
+  if ! "$TESTPG_BIN/psql" -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p "$1" -U postgres -d postgres \
+    -c "CREATE ROLE $TESTPG_PASSWORD_ROLE LOGIN PASSWORD '$TESTPG_PASSWORD'" \
+    >"$TESTPG_DIR/role.log" 2>&1; then
+    echo "testpg: could not create the role $TESTPG_PASSWORD_ROLE:" >&2
+    cat "$TESTPG_DIR/role.log" >&2
+    return 1
+  fi
+}
+
 testpg_start() {
   testpg_find_bin || return 1
   # Under /tmp rather than $TMPDIR: the postgres account must reach it when root starts the
@@ -61,7 +76,9 @@ testpg_start() {
     return 1
   fi
   # Only TCP on 127.0.0.1 is let in; the socket stays in the private folder and has no entry.
-  testpg_as_owner tee "$data/pg_hba.conf" >/dev/null <<'EOF'
+  # The first line that matches decides, so the password role's line comes before the trust one.
+  testpg_as_owner tee "$data/pg_hba.conf" >/dev/null <<EOF
+host all $TESTPG_PASSWORD_ROLE 127.0.0.1/32 scram-sha-256
 host all all 127.0.0.1/32 trust
 EOF
   # Durability buys nothing for a cluster that is deleted after the run.
@@ -80,6 +97,7 @@ EOF
     testpg_port_busy "$port" && continue
     if testpg_as_owner "$TESTPG_BIN/pg_ctl" -D "$data" -l "$TESTPG_DIR/server.log" -w -t 60 \
       -o "-p $port" start >/dev/null 2>&1; then
+      testpg_create_password_role "$port" || return 1
       export BRUNOX_TEST_PG_PORT="$port"
       export BRUNOX_TEST_PG_USER=postgres
       echo "testpg: PostgreSQL $("$TESTPG_BIN/postgres" -V | awk '{print $3}') on 127.0.0.1:$port ($TESTPG_DIR)"

@@ -1,9 +1,24 @@
 #include "sompel/AdvConnect.h"
 
 #include "kavra/CDB.h"
+#include "kavra/ConnString.h"
 #include "mervis/Log.h"
 #include "mervis/SysReg.h"
+#include "platform/Text.h"
 #include "platform/TextFile.h"
+
+namespace {
+
+// A driver may quote what it was given in its messages; the program log never gets a password.
+std::wstring WithoutPasswords(std::wstring text, const CONN_INFO& info) {
+  const std::wstring secrets[] = {info.Password, ConnStringValue(info.ConnString, L"PWD"),
+                                  ConnStringValue(info.ConnString, L"Password")};
+  for (const std::wstring& secret : secrets)
+    if (!secret.empty()) text = platform::ReplaceAll(text, secret, L"***");
+  return text;
+}
+
+}  // namespace
 
 bool CAdvConnect::LoadProfile(const std::wstring& path, CONN_INFO& info) {
   if (!platform::FileExists(path)) return false;
@@ -37,8 +52,8 @@ int CAdvConnect::DoConnect(CDB* target, const std::wstring* profile, int /*conso
   if (CDB::isOK(rc)) {
     Info = info;
   } else {
-    CLog::Bug(L"Could not connect to '" + info.ConInfo() + L"'", target->ErrorText, __FILE__,
-              __LINE__);
+    CLog::Bug(L"Could not connect to '" + info.ConInfo() + L"'",
+              WithoutPasswords(target->ErrorText, info), __FILE__, __LINE__);
   }
   CLog::State(nullptr);
   return rc;

@@ -9,15 +9,18 @@
 #include "sompel/SmDialog.h"
 
 class CAdvConnect;
+class QShowEvent;
 
 class CAdvConnectDlg : public CSmDialog {
   Q_OBJECT
 
  public:
+  // Each time the dialog opens it shows connector.Info: set that to preset the controls.
   CAdvConnectDlg(CAdvConnect& connector, QWidget* parent = nullptr);
   ~CAdvConnectDlg() override;
 
-  // The description the controls show now.
+  // The description the controls show now. Only the fields of the chosen kind are filled, so a
+  // password typed for a data source does not travel with a connection string, and back.
   CONN_INFO Chosen() const;
   // Puts `info` into the controls.
   void Show(const CONN_INFO& info);
@@ -28,16 +31,30 @@ class CAdvConnectDlg : public CSmDialog {
   QString LastTestText;
 
   // Profile files: the [Connection] section of an ini file. Save returns false (and says why in
-  // a message box) when the file cannot be written.
+  // a message box) when the file cannot be written; Load when it holds no connection.
   bool SaveProfile(const QString& path);
   bool LoadProfile(const QString& path);
+
+  // Makes the connection string name `driver`: its Driver attribute is replaced, or one is put
+  // in front when it has none.
+  void InsertDriver(const QString& driver);
+  // Lists the data sources and drivers again (done each time the dialog opens).
+  void RefreshCatalog();
 
  protected:
   // OK takes the controls' description into the connector's Info.
   void accept() override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   struct Controls;
+  void BuildControls();
+  void KindChanged();
+  void DescribeDataSource();
+  void AskAndSaveProfile();
+  void AskAndLoadProfile();
+
   CAdvConnect& connector_;
   std::unique_ptr<Controls> controls_;  // pointers into the widget tree
+  DS_TYPE dsType_ = 0;                  // not edited here: kept from the description shown
 };
