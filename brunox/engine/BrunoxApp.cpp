@@ -206,7 +206,7 @@ int CBrunoxApp::InitInstance() {
     } else if (console_) {
       RunConsole();
     } else if (ShowMainWindow) {
-      ShowMainWindow(*this);
+      exitCode_ = ShowMainWindow(*this);
     } else {
       platform::Ui().MessageBox(
           L"This build of the program has no window. Run a project in console mode: brunox -c "

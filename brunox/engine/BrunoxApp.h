@@ -25,8 +25,9 @@ class CBrunoxApp : public CSmApp {
   void ShowSqlReport(const std::wstring& path);
 
   // The window, when the program was built with one: called in window mode with the application
-  // object; returns when the window closes. Without it window mode says it is not available.
-  std::function<void(CBrunoxApp&)> ShowMainWindow;
+  // object; returns the process's exit status when the window has closed (or could not open).
+  // Without it window mode says it is not available.
+  std::function<int(CBrunoxApp&)> ShowMainWindow;
 
   // The process's exit status, so that unattended callers see what happened: kExitOk when the
   // program did what was asked (in console mode: the run ran and no thread failed),

@@ -291,8 +291,14 @@ TEST(WindowMode, WithoutWindowSaysSoAndFails) {
   EXPECT_EQ(1, RunApp(app, {}));
   ASSERT_EQ(1u, ui.messages.size());
   bool shown = false;
-  app.ShowMainWindow = [&](CBrunoxApp&) { shown = true; };
+  app.ShowMainWindow = [&](CBrunoxApp&) {
+    shown = true;
+    return 0;
+  };
   EXPECT_EQ(0, RunApp(app, {}));
+  // The window's own status is the program's.
+  app.ShowMainWindow = [](CBrunoxApp&) { return CBrunoxApp::kExitNotRun; };
+  EXPECT_EQ(CBrunoxApp::kExitNotRun, RunApp(app, {}));
   EXPECT_TRUE(shown);
   EXPECT_EQ(1u, ui.messages.size());
 }

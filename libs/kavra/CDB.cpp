@@ -97,6 +97,16 @@ int CDB::Resolve(HSTMT_K st, void** handle) {
   return kOk;
 }
 
+// Connects and disconnects of the whole process, with the making and freeing of their handles,
+// happen one at a time, because drivers are not safe there: the PostgreSQL driver changes the
+// process locale while it connects (a connect on another thread then reads freed locale names),
+// and the SQLite driver keeps its connections in a list of the shared environment without a
+// lock. Statements on open connections still run in parallel.
+std::mutex& CDB::DriverConnectLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 int CDB::OpenConnection(CONN_INFO* info) {
   if (!info) return Fail(kBadArgument, L"No connection description");
   if (info != &Info) Info = *info;
@@ -104,6 +114,7 @@ int CDB::OpenConnection(CONN_INFO* info) {
   ErrorText.clear();
   if (Info.IsEmpty()) return Fail(kBadArgument, L"The connection description is empty");
 
+  std::unique_lock connecting(DriverConnectLock());
   SQLHDBC dbc = SQL_NULL_HDBC;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, SharedEnvironment(), &dbc)))
     return FailOdbc(SQL_HANDLE_ENV, SharedEnvironment(), L"SQLAllocHandle(SQL_HANDLE_DBC)");
@@ -130,6 +141,7 @@ int CDB::OpenConnection(CONN_INFO* info) {
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     return kOdbcError;
   }
+  connecting.unlock();
   dbc_ = dbc;
   {
     std::lock_guard lock(stmtMutex_);
@@ -178,8 +190,12 @@ int CDB::CloseConnection() {
     stmt_ = nullptr;
   }
   int result = kOk;
-  if (!SQL_SUCCEEDED(SQLDisconnect(dbc))) result = FailOdbc(SQL_HANDLE_DBC, dbc, L"SQLDisconnect");
-  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  {
+    std::lock_guard disconnecting(DriverConnectLock());
+    if (!SQL_SUCCEEDED(SQLDisconnect(dbc)))
+      result = FailOdbc(SQL_HANDLE_DBC, dbc, L"SQLDisconnect");
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  }
   dbc_ = nullptr;
   transactionOpen_ = false;
   autoCommit_ = true;

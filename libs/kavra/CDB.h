@@ -122,6 +122,7 @@ class CDB {
 
  protected:
   explicit CDB(DS_TYPE type);
+  static std::mutex& DriverConnectLock();
 
  private:
   int Fail(int rc, const std::wstring& text);

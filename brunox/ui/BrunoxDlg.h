@@ -1,0 +1,139 @@
+#pragma once
+// The program's main window: the navigation tree on the left, one page at a time on the right,
+// menus and a toolbar built from the command table, the project's title and connection status,
+// opening and saving projects, and the closing sequence. One window lives as long as the program
+// runs in window mode.
+#include <QMainWindow>
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "brunox/ui/PageIndex.h"
+#include "sompel/AdvConnect.h"
+#include "sompel/Colorizer.h"
+
+class CBrunoxApp;
+class CDB;
+class CProjectPagePlaceholder;
+class CSqlConsolePage;
+class CStrModes;
+class CTitledPage;
+class QAction;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QToolBar;
+
+class CBrunoxDlg : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // What the dispatcher did with a command id.
+  enum class CommandResult {
+    Unknown,  // no command has this id
+    Refused,  // the command may not run now (a run is under way, or not connected)
+    Done,
+  };
+
+  // Builds the window, opens the start project (the command line's, else LastFile) and starts
+  // the one-shot start timer (reconnect, -r).
+  explicit CBrunoxDlg(CBrunoxApp& app, QWidget* parent = nullptr);
+  ~CBrunoxDlg() override;
+
+  // The one dispatcher of menus, toolbar, shortcuts and posted commands.
+  CommandResult OnCommand(int id);
+
+  // Enables the commands for a running or an idle window, and the connection commands for the
+  // main connection's state.
+  void ToolbarButtons(bool running);
+  bool Running() const { return running_; }
+
+  // Pages call this on every edit of the project.
+  void SetModified();
+  // " <title> [<project path or untitled>< *>]"
+  void UpdateTitle();
+  // The connection line of the project page, and the commands that depend on the connection.
+  void UpdateStatus();
+  // Connects `target` (null: the main connection) as the project or the -@ profile says; true
+  // when connected. The project takes over a description that differs from its own.
+  bool RestoreConnection(CDB* target = nullptr);
+  void Disconnect();
+  // Offers to save an edited project, then loads `path` (empty: asks for a file, except at
+  // start, where nothing is opened) and connects to the project's database when its connection
+  // differs from the one before (at start not with -x). False when nothing was opened.
+  bool OpenProject(const std::wstring& path, bool atStart);
+
+  int CurrentPage() const { return current_; }
+  CTitledPage* Page(int index) const;
+  CProjectPagePlaceholder* ProjectPage() const;
+  CSqlConsolePage* SqlConsolePage() const;
+  CStrModes* Tree() const { return tree_; }
+  QToolBar* ToolBar() const { return toolBar_; }
+  QAction* Action(int id) const;
+  // The drop-down of the Open button; filled each time it opens (FillRecentFiles).
+  QMenu* RecentFilesMenu() const { return recentMenu_; }
+  void FillRecentFiles();
+
+  // Replaces a page; the window owns the new one. For pages that carry their own behaviour into
+  // the window (tests use instrumented pages).
+  void InstallPage(int index, std::unique_ptr<CTitledPage> page);
+
+  // Where the help files are looked for: the program folder's "help" folder.
+  const std::wstring& HelpFolder() const { return helpFolder_; }
+  void SetHelpFolder(const std::wstring& folder) { helpFolder_ = folder; }
+  // Opens a help file of the help folder with the desktop, or says where it was looked for.
+  void ShowHelp(const std::wstring& topic);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Window set-up.
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildPages();
+  void OpenStartProject();
+  void OnStartTimer();
+
+  // Pages.
+  void SwitchPage(int index);
+  void StorePages(std::initializer_list<int> pages);
+  void ReloadProjectPages();
+
+  // Commands.
+  void OnNewProject();
+  void OnSave();
+  void OnSaveAs();
+  void OpenRecentFile(int slot);
+  void OnConnect();
+  void OnRun(int runMode);
+  void ExportSettings();
+  void ImportSettings();
+  void OnAbout();
+  void ForwardTo(int page, int id);
+  bool Connected() const;
+
+  // Closing.
+  bool MayClose();
+  void FinishClosing();
+  void LoadLayout();
+  void SaveLayout() const;
+
+  CBrunoxApp& app_;
+  CAdvConnect connector_;  // keeps the last connection description between connects
+  CColorizer colorizer_;
+  CStrModes* tree_ = nullptr;
+  QStackedWidget* stack_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  // Owned by stack_ through their Qt parent.
+  std::array<CTitledPage*, PageIndex::kPageCount> pages_{};
+  std::map<int, QAction*> actions_;
+  QMenu* recentMenu_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  int current_ = PageIndex::PagePackage;
+  bool running_ = false;
+  bool closed_ = false;  // the closing sequence has run; a second close event only closes
+  std::wstring helpFolder_;
+};

@@ -1,0 +1,89 @@
+// The main window's connection: the start-up reconnect, Connect, Disconnect.
+#include <QMetaObject>
+#include <memory>
+
+#include "brunox/engine/BrunoxApp.h"
+#include "brunox/engine/Project.h"
+#include "brunox/engine/SettingsStores.h"
+#include "brunox/ui/BrunoxDlg.h"
+#include "brunox/ui/CommandIds.h"
+#include "brunox/ui/WaitCursor.h"
+#include "kavra/CDB.h"
+#include "mervis/Log.h"
+#include "platform/TextFile.h"
+#include "platform/UiServices.h"
+#include "sompel/AdvConnectDlg.h"
+
+namespace {
+
+// The -@ profile when its file is there.
+const std::wstring* UsableProfile(const CBrunoxApp& app) {
+  return !app.Profile.empty() && platform::FileExists(app.Profile) ? &app.Profile : nullptr;
+}
+
+}  // namespace
+
+void CBrunoxDlg::OnStartTimer() {
+  CLog::State(L"CBrunoxDlg::OnStartTimer");
+  if (!Connected() && !app_.NoConnect && g_settings) {
+    if (UsableProfile(app_) || g_settings->getInt(kStoreMain, L"isConnected")) RestoreConnection();
+  }
+  UpdateStatus();
+  if (app_.RunAtStart)
+    QMetaObject::invokeMethod(
+        this, [this] { OnCommand(kCmdRun); }, Qt::QueuedConnection);
+  CLog::State(nullptr);
+}
+
+bool CBrunoxDlg::RestoreConnection(CDB* target) {
+  const bool main = target == nullptr;
+  CDB* db = main ? g_mainDB : target;
+  if (!db) return false;
+  if (db->IsConnected()) return true;
+  std::unique_ptr<WaitCursor> wait;
+  if (main) wait = std::make_unique<WaitCursor>();
+  if (db->Info.IsEmpty()) db->Info = g_project.DefConnection;
+  if (!CDB::isOK(connector_.DoConnect(db, UsableProfile(app_), 0))) {
+    if (main) UpdateStatus();
+    return false;
+  }
+  if (g_project.DefConnection != db->Info) {
+    g_project.DefConnection = db->Info;
+    SetModified();
+  }
+  if (main) UpdateStatus();
+  return true;
+}
+
+void CBrunoxDlg::Disconnect() {
+  if (!Connected()) return;
+  g_mainDB->CloseConnection();
+  UpdateStatus();
+}
+
+void CBrunoxDlg::OnConnect() {
+  if (!g_mainDB) return;
+  connector_.Info = g_mainDB->Info.IsEmpty() ? g_project.DefConnection : g_mainDB->Info;
+  CAdvConnectDlg dialog(connector_, this);
+  dialog.Show(connector_.Info);
+  if (dialog.exec() != QDialog::Accepted) return;
+  g_mainDB->Info = connector_.Info;
+  // What the user chose here counts, not the -@ profile of the command line.
+  bool connected = false;
+  {
+    WaitCursor wait;
+    connected = CDB::isOK(connector_.DoConnect(g_mainDB, nullptr, 0));
+  }
+  if (!connected) {
+    platform::Ui().MessageBox(
+        L"Could not connect to " + connector_.Info.ConInfo() + L":\n" + g_mainDB->ErrorText,
+        L"Connect", platform::MsgButtons::Ok, platform::MsgIcon::Error);
+    UpdateStatus();
+    return;
+  }
+  if (g_project.DefConnection != g_mainDB->Info) {
+    g_project.DefConnection = g_mainDB->Info;
+    SetModified();
+  }
+  UpdateStatus();
+}

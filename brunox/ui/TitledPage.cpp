@@ -1,0 +1,35 @@
+#include "brunox/ui/TitledPage.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+CTitledPage::CTitledPage(const QString& caption, QWidget* parent)
+    : QWidget(parent), caption_(new QLabel(caption, this)), body_(new QVBoxLayout) {
+  QFont bold = caption_->font();
+  bold.setBold(true);
+  bold.setPointSizeF(bold.pointSizeF() * 1.15);
+  caption_->setFont(bold);
+  caption_->setObjectName(QStringLiteral("caption"));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(caption_);
+  layout->addLayout(body_, 1);
+}
+
+CTitledPage::~CTitledPage() = default;
+
+void CTitledPage::Activate() {
+  show();
+  LoadFromProject();
+}
+
+void CTitledPage::Deactivate() {
+  StoreToProject();
+  hide();
+}
+
+bool CTitledPage::HandleCommand(int) { return false; }
+
+QString CTitledPage::Caption() const { return caption_->text(); }
+
+void CTitledPage::SetCaption(const QString& caption) { caption_->setText(caption); }

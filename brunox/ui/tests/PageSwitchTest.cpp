@@ -1,0 +1,96 @@
+// The navigation tree and the pages: every item shows its page, leaving a page stores it, and the
+// SQL console needs a connection.
+#include <QStackedWidget>
+#include <QTreeWidgetItemIterator>
+
+#include "brunox/engine/SettingsStores.h"
+#include "brunox/ui/PageIndex.h"
+#include "brunox/ui/SqlConsolePage.h"
+#include "brunox/ui/StrModes.h"
+#include "brunox/ui/tests/WindowFixture.h"
+#include "kavra/CDB.h"
+#include "sompel/RunSQL.h"
+
+namespace {
+
+using PageSwitchTest = WindowTest;
+
+TEST_F(PageSwitchTest, TreeHoldsEveryPageOnceWithTheMainGroupsOpen) {
+  OpenWindow();
+  CStrModes* tree = window->Tree();
+  std::vector<int> pages;
+  for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    pages.push_back((*it)->data(0, Qt::UserRole).toInt());
+  EXPECT_EQ((std::vector<int>{0, 1, 12, 13, 8, 2, 9, 10, 11, 4, 5, 7, 14, 3, 16, 15, 6}), pages);
+  QStringList groups;
+  for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* group = tree->topLevelItem(i);
+    groups << group->text(0) + (group->isExpanded() ? QStringLiteral("+") : QString());
+  }
+  EXPECT_EQ((QStringList{"Project+", "Execution Console+", "Report Comparison", "Settings+",
+                         "SQL Console"}),
+            groups);
+  EXPECT_EQ(PageIndex::PagePackage, tree->SelectedPage());
+}
+
+TEST_F(PageSwitchTest, EveryItemShowsItsPage) {
+  OpenWindow();
+  ConnectSqlite();
+  auto* stack = window->findChild<QStackedWidget*>();
+  ASSERT_NE(nullptr, stack);
+  for (int page = 0; page < PageIndex::kPageCount; ++page) {
+    window->Tree()->SelectPage(page);
+    EXPECT_EQ(page, window->CurrentPage());
+    EXPECT_EQ(window->Page(page), stack->currentWidget()) << page;
+  }
+  window->Tree()->SelectConsole();
+  EXPECT_EQ(PageIndex::PageConsole, window->CurrentPage());
+}
+
+TEST_F(PageSwitchTest, LeavingAPageStoresItAndEnteringLoadsIt) {
+  OpenWindow();
+  RecordingPage& stat = Instrument(PageIndex::PageStat);
+  RecordingPage& graph = Instrument(PageIndex::PageGraph);
+  window->Tree()->SelectPage(PageIndex::PageStat);
+  EXPECT_EQ(1, stat.loads);
+  EXPECT_TRUE(stat.isVisible());
+  window->Tree()->SelectPage(PageIndex::PageGraph);
+  EXPECT_EQ(1, stat.stores);
+  EXPECT_FALSE(stat.isVisible());
+  EXPECT_EQ(1, graph.loads);
+  window->Tree()->SelectPage(PageIndex::PageGraph);  // the page shown: nothing happens
+  EXPECT_EQ(1, graph.loads);
+  EXPECT_EQ(0, graph.stores);
+}
+
+TEST_F(PageSwitchTest, SqlConsoleWithoutConnectionLandsOnTheProjectPage) {
+  OpenWindow();
+  window->Tree()->SelectPage(PageIndex::PageStat);
+  window->Tree()->SelectPage(PageIndex::PageRunSQL);
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_EQ(L"No active connection present!", ui.messages[0].text);
+  EXPECT_EQ(L"Warning!", ui.messages[0].caption);
+  EXPECT_EQ(PageIndex::PagePackage, window->CurrentPage());
+  // The tree shows the page that is shown, so choosing the console again asks again.
+  EXPECT_EQ(PageIndex::PagePackage, window->Tree()->SelectedPage());
+  window->Tree()->SelectPage(PageIndex::PageRunSQL);
+  EXPECT_EQ(2u, ui.messages.size());
+  EXPECT_EQ(PageIndex::PagePackage, window->CurrentPage());
+}
+
+TEST_F(PageSwitchTest, SqlConsoleGetsTheConnectionAndTheKeptText) {
+  g_settings->setStr(kStoreMain, L"ConsoleSQL", L"select 42");
+  OpenWindow();
+  ConnectSqlite();
+  window->Tree()->SelectPage(PageIndex::PageRunSQL);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(PageIndex::PageRunSQL, window->CurrentPage());
+  CRunSQL* console = window->SqlConsolePage()->Console();
+  if (!console->Editor()) GTEST_SKIP() << "the SQL console has no editor in this build yet";
+  EXPECT_EQ(QStringLiteral("select 42"), console->Text());
+  console->SetText(QStringLiteral("select 43"));
+  window->Tree()->SelectPage(PageIndex::PagePackage);
+  EXPECT_EQ(L"select 43", g_settings->getStr(kStoreMain, L"ConsoleSQL"));
+}
+
+}  // namespace
