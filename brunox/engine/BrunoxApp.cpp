@@ -317,18 +317,33 @@ void CBrunoxApp::RunConsole() {
   ReportConsoleRun();
 }
 
+CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
+  RunOutcome outcome;
+  outcome.threads = runner.ThreadsOfLastRun;
+  for (int i = 0; i < outcome.threads; ++i) {
+    const int state = runner.Record(i).State;
+    if (state == kWorkerFailed) ++outcome.failedThreads;
+    if (state == kWorkerConnecting) ++outcome.unconnected;
+  }
+  outcome.failedRounds = runner.FailedRounds.load();
+  outcome.runErrors = !runner.RunErrors().empty();
+  outcome.statementLogComplete = runner.StatementLogComplete();
+  return outcome;
+}
+
+int CBrunoxApp::RunOutcome::ExitStatus() const {
+  if (threads == 0) return kExitNotRun;
+  if (failedThreads > 0 || unconnected > 0 || failedRounds > 0 || runErrors ||
+      !statementLogComplete)
+    return kExitRunFailed;
+  return kExitOk;
+}
+
 void CBrunoxApp::ReportConsoleRun() {
   // Only what the run measured: threads that ran, executions counted, the run's own clock.
-  const int threads = g_runner->ThreadsOfLastRun;
-  int failedThreads = 0;
-  int unconnected = 0;
-  for (int i = 0; i < threads; ++i) {
-    const int state = g_runner->Record(i).State;
-    if (state == kWorkerFailed) ++failedThreads;
-    if (state == kWorkerConnecting) ++unconnected;
-  }
+  const RunOutcome outcome = OutcomeOf(*g_runner);
+  const int threads = outcome.threads;
   const std::int64_t executions = g_runner->TotalExecs.load();
-  const std::int64_t failedRounds = g_runner->FailedRounds.load();
   const double seconds = g_runner->Timer.Seconds();
 
   std::wstring text = L"Run finished in " + platform::FormatFixed(seconds, 1) + L" s: " +
@@ -337,12 +352,12 @@ void CBrunoxApp::ReportConsoleRun() {
   if (seconds > 0)
     text += L" (" + platform::FormatFixed(static_cast<double>(executions) / seconds, 1) +
             L" per second)";
-  text += L", " + platform::FromInt(failedRounds) + L" failed rounds.\n";
-  if (failedThreads > 0)
-    text += L"Threads with a failing statement: " + platform::FromInt(failedThreads) + L". " +
-            SeeTheLog() + L"\n";
-  if (unconnected > 0)
-    text += L"Threads that could not connect: " + platform::FromInt(unconnected) + L". " +
+  text += L", " + platform::FromInt(outcome.failedRounds) + L" failed rounds.\n";
+  if (outcome.failedThreads > 0)
+    text += L"Threads with a failing statement: " + platform::FromInt(outcome.failedThreads) +
+            L". " + SeeTheLog() + L"\n";
+  if (outcome.unconnected > 0)
+    text += L"Threads that could not connect: " + platform::FromInt(outcome.unconnected) + L". " +
             SeeTheLog() + L"\n";
 
   // Nothing ran, nothing to log: a line about the log would only mislead then.
@@ -357,17 +372,10 @@ void CBrunoxApp::ReportConsoleRun() {
     ShowError(list);
   }
 
-  if (threads == 0) {
-    if (runErrors.empty())
-      ShowError(L"Nothing ran: no worker thread was started (the active tasks have Threads=0, or "
-                L"their own connections failed). " + SeeTheLog());
-    exitCode_ = kExitNotRun;
-  } else if (failedThreads > 0 || unconnected > 0 || failedRounds > 0 || !runErrors.empty() ||
-             !g_runner->StatementLogComplete()) {
-    exitCode_ = kExitRunFailed;
-  } else {
-    exitCode_ = kExitOk;
-  }
+  if (threads == 0 && runErrors.empty())
+    ShowError(L"Nothing ran: no worker thread was started (the active tasks have Threads=0, or "
+              L"their own connections failed). " + SeeTheLog());
+  exitCode_ = outcome.ExitStatus();
 }
 
 void CBrunoxApp::LaunchVisualizer(const std::vector<std::wstring>& files) {

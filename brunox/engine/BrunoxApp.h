@@ -8,6 +8,7 @@
 #include "sompel/AdvConnect.h"
 #include "sompel/SmApp.h"
 
+class BrunoxRunner;
 class CDB;
 class Project;
 
@@ -38,6 +39,19 @@ class CBrunoxApp : public CSmApp {
   static constexpr int kExitNotRun = 1;
   static constexpr int kExitRunFailed = 2;
   int ExitCode() const { return exitCode_; }
+
+  // What a run that has ended on `runner` came to, from what it measured.
+  struct RunOutcome {
+    int threads = 0;        // threads the run started
+    int failedThreads = 0;  // threads with a failing statement
+    int unconnected = 0;    // threads that could not connect
+    long long failedRounds = 0;
+    bool runErrors = false;  // the run as a whole reported errors
+    bool statementLogComplete = true;
+    // kExitNotRun when no thread ran, kExitRunFailed when anything above failed, else kExitOk.
+    int ExitStatus() const;
+  };
+  static RunOutcome OutcomeOf(const BrunoxRunner& runner);
   bool ConsoleMode() const { return console_ != 0; }
   // The list of switches that -h shows and a wrong switch repeats.
   static std::wstring UsageText();

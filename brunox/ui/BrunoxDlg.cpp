@@ -11,10 +11,15 @@
 
 #include "brunox/engine/BrunoxApp.h"
 #include "brunox/engine/BrunoxRunner.h"
+#include "brunox/engine/ExReport.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/SettingsStores.h"
+#include "brunox/ui/PageConsole.h"
+#include "brunox/ui/PageGraph.h"
+#include "brunox/ui/PageStat.h"
 #include "brunox/ui/PlaceholderPage.h"
 #include "brunox/ui/ProjectPagePlaceholder.h"
+#include "brunox/ui/RunEventRelay.h"
 #include "brunox/ui/SqlConsolePage.h"
 #include "brunox/ui/StrModes.h"
 #include "kavra/CDB.h"
@@ -34,18 +39,12 @@ struct PlannedPage {
   const char* comesWith;
 };
 
-// The pages whose content later work builds; pages 0 and 6 are made apart.
+// The pages whose content later work builds; the others are made apart.
 const PlannedPage kPlannedPages[] = {
     {PageIndex::PageProps, "Project Properties",
      "The project's properties (report files, notes, counters) come with the project editing "
      "pages."},
-    {PageIndex::PageConsole, "Execution Console",
-     "The threads of a run are shown here once projects run in the window. Until then run a "
-     "project in console mode:\nbrunox -c project.bxp"},
     {PageIndex::PageSettingsMain, "Settings", "The general settings come with the settings pages."},
-    {PageIndex::PageStat, "Statistics",
-     "The statistics table of a run comes with running in the window."},
-    {PageIndex::PageGraph, "Graphics", "The statistics graph comes with running in the window."},
     {PageIndex::PgLogView, "Log File", "The log view comes with the log and report view pages."},
     {PageIndex::PgReportViewProject, "Project Report",
      "The project report view comes with the log and report view pages. Project > Project "
@@ -71,7 +70,9 @@ const PlannedPage kPlannedPages[] = {
 CBrunoxDlg::CBrunoxDlg(CBrunoxApp& app, QWidget* parent)
     : QMainWindow(parent),
       app_(app),
-      helpFolder_(platform::JoinPath(app.ProgramFolder(), L"help")) {
+      helpFolder_(platform::JoinPath(app.ProgramFolder(), L"help")),
+      reports_(std::make_unique<RunReports>()),
+      runStatus_(app.RunAtStart ? CBrunoxApp::kExitNotRun : CBrunoxApp::kExitOk) {
   CLog::State(L"CBrunoxDlg::CBrunoxDlg");
   setObjectName(QStringLiteral("MainWnd"));
   setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
@@ -112,11 +113,23 @@ CBrunoxDlg::CBrunoxDlg(CBrunoxApp& app, QWidget* parent)
   CLog::State(nullptr);
 }
 
-CBrunoxDlg::~CBrunoxDlg() = default;
+CBrunoxDlg::~CBrunoxDlg() {
+  // The project outlives the window; its callback must not point at the window's relay.
+  if (relay_) g_project.Callback = nullptr;
+}
 
 void CBrunoxDlg::BuildPages() {
   pages_[PageIndex::PagePackage] = new CProjectPagePlaceholder;
   pages_[PageIndex::PageRunSQL] = new CSqlConsolePage(&colorizer_);
+  auto* console = new PageConsole;
+  console->SetReports(reports_.get());
+  // Its Run and View Log buttons act once their click has ended, like a posted command.
+  connect(
+      console, &PageConsole::CommandRequested, this, [this](int id) { OnCommand(id); },
+      Qt::QueuedConnection);
+  pages_[PageIndex::PageConsole] = console;
+  pages_[PageIndex::PageStat] = new PageStat;
+  pages_[PageIndex::PageGraph] = new PageGraph;
   for (const PlannedPage& planned : kPlannedPages)
     pages_[planned.index] = new CPlaceholderPage(tr(planned.caption), tr(planned.comesWith));
   for (CTitledPage* page : pages_) stack_->addWidget(page);  // the stack owns them from here
@@ -145,6 +158,18 @@ CProjectPagePlaceholder* CBrunoxDlg::ProjectPage() const {
 
 CSqlConsolePage* CBrunoxDlg::SqlConsolePage() const {
   return qobject_cast<CSqlConsolePage*>(pages_[PageIndex::PageRunSQL]);
+}
+
+PageConsole* CBrunoxDlg::ConsolePage() const {
+  return qobject_cast<PageConsole*>(pages_[PageIndex::PageConsole]);
+}
+
+PageStat* CBrunoxDlg::StatPage() const {
+  return qobject_cast<PageStat*>(pages_[PageIndex::PageStat]);
+}
+
+PageGraph* CBrunoxDlg::GraphPage() const {
+  return qobject_cast<PageGraph*>(pages_[PageIndex::PageGraph]);
 }
 
 bool CBrunoxDlg::Connected() const { return g_mainDB && g_mainDB->IsConnected(); }

@@ -16,6 +16,11 @@
 class CBrunoxApp;
 class CDB;
 class CProjectPagePlaceholder;
+class PageConsole;
+class PageGraph;
+class PageStat;
+class RunEventRelay;
+struct RunReports;
 class CSqlConsolePage;
 class CStrModes;
 class CTitledPage;
@@ -68,6 +73,15 @@ class CBrunoxDlg : public QMainWindow {
   CTitledPage* Page(int index) const;
   CProjectPagePlaceholder* ProjectPage() const;
   CSqlConsolePage* SqlConsolePage() const;
+  // Null when a test has put another page in its place.
+  PageConsole* ConsolePage() const;
+  PageStat* StatPage() const;
+  PageGraph* GraphPage() const;
+  // The reports of the last run in the window (the objects exist once a run has written them).
+  RunReports& Reports() const { return *reports_; }
+  // The process's exit status when the window has closed: with -q the status of the last run
+  // (CBrunoxApp's kExit values; kExitNotRun when -r -q ran nothing), else kExitOk.
+  int ExitStatus() const;
   CStrModes* Tree() const { return tree_; }
   QToolBar* ToolBar() const { return toolBar_; }
   QAction* Action(int id) const;
@@ -108,7 +122,17 @@ class CBrunoxDlg : public QMainWindow {
   void OnSaveAs();
   void OpenRecentFile(int slot);
   void OnConnect();
+  // The Run commands: one synchronous run of the project with its reports; runMode lasts for
+  // this run only.
   void OnRun(int runMode);
+  // The project's run-time fields, the window's callback among them.
+  void FillRunFields();
+  // ReportFile and SQLFile, when empty, name new files in the window's private temporary folder.
+  void UseTemporaryReportNames();
+  // A new empty file "<prefix>XXXXXX<suffix>" in that folder; "" when none could be made.
+  std::wstring NewTemporaryFile(const std::wstring& prefix, const std::wstring& suffix);
+  // -q: the window closes without the save question, as after OK.
+  void CloseAfterRun();
   void ExportSettings();
   void ImportSettings();
   void OnAbout();
@@ -136,4 +160,9 @@ class CBrunoxDlg : public QMainWindow {
   bool running_ = false;
   bool closed_ = false;  // the closing sequence has run; a second close event only closes
   std::wstring helpFolder_;
+  // Kept for the window's life: the console page's report buttons open them.
+  std::unique_ptr<RunReports> reports_;
+  std::unique_ptr<RunEventRelay> relay_;  // the project's callback refers to it
+  std::wstring temporaryFolder_;          // made on first need
+  int runStatus_;
 };

@@ -15,6 +15,7 @@
 #include "brunox/ui/CommandIds.h"
 #include "brunox/ui/CommandTable.h"
 #include "brunox/ui/LogFileCommands.h"
+#include "brunox/ui/PageConsole.h"
 #include "brunox/ui/TitledPage.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
@@ -150,6 +151,7 @@ void CBrunoxDlg::ToolbarButtons(bool running) {
   for (const CommandSpec& spec : CommandTable())
     actions_.at(spec.id)->setEnabled(IsEnabled(spec.rule, running, connected));
   recentMenu_->setEnabled(!running);
+  if (PageConsole* console = ConsolePage()) console->ShowButtons(running);
   CLog::State(nullptr);
 }
 
@@ -238,17 +240,6 @@ CBrunoxDlg::CommandResult CBrunoxDlg::OnCommand(int id) {
 }
 
 void CBrunoxDlg::ForwardTo(int page, int id) { pages_[page]->HandleCommand(id); }
-
-void CBrunoxDlg::OnRun(int runMode) {
-  if (g_runner) g_runner->RunMode = runMode;
-  platform::Ui().MessageBox(
-      L"Running a project in the window is not available yet. Run it in console mode: "
-      L"brunox -c <project file>",
-      L"Run", platform::MsgButtons::Ok, platform::MsgIcon::Information);
-  // A sequential or grouped run lasts for one Run command.
-  if (g_runner) g_runner->RunMode = 0;
-  ToolbarButtons(false);
-}
 
 void CBrunoxDlg::FillRecentFiles() {
   recentMenu_->clear();

@@ -36,9 +36,11 @@ int ShowBrunoxWindow(CBrunoxApp& app) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("brunox"));
   QtUiServices ui;
+  // Offscreen, no one sees a dialog: messages go to standard error instead of waiting forever.
+  QtUiServices::SetUnattended(QGuiApplication::platformName() == QStringLiteral("offscreen"));
   CBrunoxDlg window(app);
   ui.SetParent(&window);
   window.show();
   application.exec();
-  return CBrunoxApp::kExitOk;
+  return window.ExitStatus();
 }

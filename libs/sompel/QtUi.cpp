@@ -5,11 +5,14 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QThread>
+#include <atomic>
 
 #include "platform/Process.h"
 #include "platform/TextFile.h"
 
 namespace {
+
+std::atomic<bool> g_unattended{false};
 
 // Runs `call` on the GUI thread and waits for it.
 template <typename Call>
@@ -66,6 +69,10 @@ QtUiServices::QtUiServices(QWidget* parent) : parent_(parent), previous_(platfor
 
 QtUiServices::~QtUiServices() { platform::SetUi(previous_); }
 
+void QtUiServices::SetUnattended(bool unattended) { g_unattended = unattended; }
+
+bool QtUiServices::Unattended() { return g_unattended; }
+
 QString QtUiServices::QtFilter(const std::wstring& filter) {
   const QStringList parts = QString::fromStdWString(filter).split(QLatin1Char('|'));
   QStringList names;
@@ -83,6 +90,7 @@ platform::MsgAnswer QtUiServices::MessageBox(const std::wstring& text,
                                              const std::wstring& caption,
                                              platform::MsgButtons buttons,
                                              platform::MsgIcon icon) {
+  if (Unattended()) return platform::ConsoleUi().MessageBox(text, caption, buttons, icon);
   platform::MsgAnswer answer = platform::MsgAnswer::Cancel;
   OnGuiThread([&] {
     QMessageBox box(QtIcon(icon), QString::fromStdWString(caption),
@@ -94,6 +102,7 @@ platform::MsgAnswer QtUiServices::MessageBox(const std::wstring& text,
 
 bool QtUiServices::FileDialog(const platform::FileDialogRequest& request, std::wstring& path,
                               bool save) {
+  if (Unattended()) return false;
   bool chosen = false;
   OnGuiThread([&] {
     QFileDialog dialog(parent_);

@@ -18,6 +18,12 @@ class QtUiServices : public platform::UiServices {
 
   void SetParent(QWidget* parent) { parent_ = parent; }
 
+  // Nobody can answer a dialog (the offscreen platform of an unattended run): messages go to
+  // standard error with the safe default answer, as in console mode, and file dialogs are
+  // cancelled, so that nothing waits for a person who is not there.
+  static void SetUnattended(bool unattended);
+  static bool Unattended();
+
   platform::MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
                                  platform::MsgButtons buttons, platform::MsgIcon icon) override;
   bool OpenFileDialog(const platform::FileDialogRequest& request, std::wstring& path) override;

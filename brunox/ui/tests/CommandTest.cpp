@@ -35,16 +35,16 @@ const std::set<int> kIdleOnly = {kCmdNewProject, kCmdOpen,       kCmdSaveAs,    
                                  kCmdTaskDown,   kCmdTaskEnable, kCmdRun,       kCmdRunSequential,
                                  kCmdRunByGroup, kCmdConnect,    kCmdDisconnect};
 
-const wchar_t* const kRunNotYet =
-    L"Running a project in the window is not available yet. Run it in console mode: brunox -c "
-    L"<project file>";
+// What the Run commands meet in a window without a project: the runner refuses to start.
+const wchar_t* const kRunRefused =
+    L"Your test project is empty.\nPlease add at least one task before execution.";
 
-// Records the runner's mode at the moment the run message is shown.
+// Records the runner's mode at the moment the run is refused.
 class RunModeUi : public testsupport::RecordingUi {
  public:
   platform::MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
                                  platform::MsgButtons buttons, platform::MsgIcon icon) override {
-    if (text == kRunNotYet) modes.push_back(g_runner->RunMode);
+    if (text == kRunRefused) modes.push_back(g_runner->RunMode);
     return RecordingUi::MessageBox(text, caption, buttons, icon);
   }
   std::vector<int> modes;
@@ -80,7 +80,7 @@ TEST_F(CommandTest, EveryCommandReachesItsHandlerOrPage) {
       EXPECT_EQ(spec.id, project->ForwardedCommands().back());
     } else if (kRunCommands.count(spec.id)) {
       ASSERT_EQ(messages + 1, ui.messages.size());
-      EXPECT_EQ(kRunNotYet, ui.messages.back().text);
+      EXPECT_EQ(kRunRefused, ui.messages.back().text);
     } else if (spec.id == kCmdConnect || spec.id == kCmdAbout) {
       EXPECT_EQ(0, answer.Pending());
     } else if (spec.id == kCmdHelpIndex || spec.id == kCmdLogView || spec.id == kCmdLogTruncate) {

@@ -114,7 +114,7 @@ TEST_F(ProjectCommandsTest, RunAtStartPostsTheRunCommand) {
   OpenWindow();
   Settle(100);
   ASSERT_EQ(1u, ui.messages.size());
-  EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(L"not available yet"));
+  EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(L"Your test project is empty"));
 }
 
 TEST_F(ProjectCommandsTest, RecentFilesListsTheFilesThatAreThereInOrder) {

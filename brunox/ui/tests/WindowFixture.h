@@ -3,8 +3,10 @@
 // them: fresh settings in a private folder, the main connection object, the runner, an empty
 // project. Messages go to a RecordingUi unless a test installs the Qt services.
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <QTest>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,4 +65,28 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<CBrunoxApp> app;
   std::unique_ptr<CBrunoxDlg> window;
   std::wstring configFolder;
+};
+
+// The program started as a user starts it, in a process of its own with its own settings and
+// state folders; ended (killed) with the object when it still runs.
+class WindowProcess {
+ public:
+  // `environment` entries replace the test's own of the same name; a name without '=' removes it.
+  WindowProcess(std::vector<std::string> args, std::vector<std::string> environment);
+  ~WindowProcess();
+  WindowProcess(const WindowProcess&) = delete;
+  WindowProcess& operator=(const WindowProcess&) = delete;
+
+  void Start();
+  // The exit status; -1 when it still runs after `limit`.
+  int WaitFor(std::chrono::milliseconds limit);
+  std::string Err() const;
+
+ private:
+  bool Overridden(const std::string& name) const;
+
+  std::vector<std::string> args_;
+  std::vector<std::string> environment_;
+  std::string config_, state_, err_;
+  pid_t pid_ = -1;
 };
