@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The load-test program side by side with pgbench and with a bare ODBC loop, all running
+# The load-test program (in console mode and in its window, offscreen) side by side with pgbench
+# and with a bare ODBC loop, all running
 # "SELECT 1" on the same PostgreSQL server with the same clients and the same executions per
 # client, so that the figures show what a run costs beyond the driver and the server.
 #
@@ -165,6 +166,17 @@ run_brunox() {
   record brunox "$c" "$m" "$executions" "$(awk -v n="$executions" -v r="$rate" 'BEGIN { printf "%.6f", n / r }')"
 }
 
+# run_brunox_window CLIENTS EXECUTIONS: the same project run in the window (offscreen, -r -q).
+# The window prints no summary, so both of its figures are the whole process; exit status 0
+# means every thread ran all its executions (run mode 3), as brunox -c's summary would say.
+run_brunox_window() {
+  local c="$1" m="$2" project="$WORK/select1-$1x$2.bxp" out="$WORK/out/brunox-window-$1x$2.txt"
+  [[ -f "$project" ]] || write_project "$project" "$c" "$m"
+  QT_QPA_PLATFORM=offscreen timed "$out" "$BRUNOX" -r -q "-@$project" "$project" ||
+    { cat "$out" >&2; die "brunox -r -q failed"; }
+  record "brunox window" "$c" "$m" "$((c * m))" "$WALL"
+}
+
 # run_loop NAME CLIENTS EXECUTIONS [--raw]
 run_loop() {
   local name="$1" c="$2" m="$3" out="$WORK/out/${1// /}-$2x$3.txt" executions seconds
@@ -176,7 +188,7 @@ run_loop() {
   record "$name" "$c" "$m" "$executions" "$seconds"
 }
 
-TOOLS=(pgbench brunox odbc_loop "odbc_loop --raw")
+TOOLS=(pgbench brunox "brunox window" odbc_loop "odbc_loop --raw")
 log "PostgreSQL on 127.0.0.1:$PORT, $("$PGBENCH" --version), driver $pg_driver"
 log "cases (clients:executions per client): $CASES; $RUNS runs each, interleaved"
 for ((run = 1; run <= RUNS; ++run)); do
@@ -186,6 +198,7 @@ for ((run = 1; run <= RUNS; ++run)); do
     each="${case##*:}"
     run_pgbench "$clients" "$each"
     run_brunox "$clients" "$each"
+    run_brunox_window "$clients" "$each"
     run_loop odbc_loop "$clients" "$each"
     run_loop "odbc_loop --raw" "$clients" "$each" --raw
   done
@@ -225,6 +238,16 @@ for case in $CASES; do
           t, c, n, o, n / o, n / o / bo, w, n / w, n / w / bw, u
       }'
   done
+done
+echo
+for case in $CASES; do
+  clients="${case%%:*}"
+  each="${case##*:}"
+  awk -v c="$clients" -v wc="$(median brunox "$clients" "$each" 6)" \
+    -v ww="$(median "brunox window" "$clients" "$each" 6)" 'BEGIN {
+      printf "window run / console run, %d clients: %.2f of the console'"'"'s statements per second (whole process)\n",
+        c, wc / ww
+    }'
 done
 echo
 log "raw outputs in $WORK/out, all runs in $RESULTS"
