@@ -166,12 +166,36 @@ run_brunox() {
   record brunox "$c" "$m" "$executions" "$(awk -v n="$executions" -v r="$rate" 'BEGIN { printf "%.6f", n / r }')"
 }
 
-# run_brunox_window CLIENTS EXECUTIONS: the same project run in the window (offscreen, -r -q).
+# logged_project CLIENTS EXECUTIONS: the project with an executed-statement log. A run in the
+# window always writes one (a temporary file when the project names none), so the window is
+# compared with a console run that writes the same log.
+logged_project() {
+  local project="$WORK/select1-log-$1x$2.bxp"
+  if [[ ! -f "$project" ]]; then
+    write_project "$project" "$1" "$2"
+    sed -i "s|^SQLFile=\$|SQLFile=$WORK/out/statements-$1x$2.txt|" "$project"
+  fi
+  echo "$project"
+}
+
+# run_brunox_logged CLIENTS EXECUTIONS: brunox -c with the statement log, read like run_brunox.
+run_brunox_logged() {
+  local c="$1" m="$2" project out="$WORK/out/brunox-log-$1x$2.txt" line executions rate
+  project="$(logged_project "$c" "$m")"
+  timed "$out" "$BRUNOX" -c "$project" || { cat "$out" >&2; die "brunox failed"; }
+  line="$(grep '^Run finished in ' "$out" || true)"
+  executions="$(sed -n 's/^Run finished in [0-9.]* s: [0-9]* threads, \([0-9]*\) executions.*/\1/p' <<<"$line")"
+  rate="$(sed -n 's/.*(\([0-9.]*\) per second).*/\1/p' <<<"$line")"
+  [[ -n "$executions" && -n "$rate" ]] || { cat "$out" >&2; die "cannot read brunox's summary"; }
+  record "brunox -c log" "$c" "$m" "$executions" "$(awk -v n="$executions" -v r="$rate" 'BEGIN { printf "%.6f", n / r }')"
+}
+
+# run_brunox_window CLIENTS EXECUTIONS: the logged project run in the window (offscreen, -r -q).
 # The window prints no summary, so both of its figures are the whole process; exit status 0
 # means every thread ran all its executions (run mode 3), as brunox -c's summary would say.
 run_brunox_window() {
-  local c="$1" m="$2" project="$WORK/select1-$1x$2.bxp" out="$WORK/out/brunox-window-$1x$2.txt"
-  [[ -f "$project" ]] || write_project "$project" "$c" "$m"
+  local c="$1" m="$2" project out="$WORK/out/brunox-window-$1x$2.txt"
+  project="$(logged_project "$c" "$m")"
   QT_QPA_PLATFORM=offscreen timed "$out" "$BRUNOX" -r -q "-@$project" "$project" ||
     { cat "$out" >&2; die "brunox -r -q failed"; }
   record "brunox window" "$c" "$m" "$((c * m))" "$WALL"
@@ -188,7 +212,7 @@ run_loop() {
   record "$name" "$c" "$m" "$executions" "$seconds"
 }
 
-TOOLS=(pgbench brunox "brunox window" odbc_loop "odbc_loop --raw")
+TOOLS=(pgbench brunox "brunox -c log" "brunox window" odbc_loop "odbc_loop --raw")
 log "PostgreSQL on 127.0.0.1:$PORT, $("$PGBENCH" --version), driver $pg_driver"
 log "cases (clients:executions per client): $CASES; $RUNS runs each, interleaved"
 for ((run = 1; run <= RUNS; ++run)); do
@@ -198,6 +222,7 @@ for ((run = 1; run <= RUNS; ++run)); do
     each="${case##*:}"
     run_pgbench "$clients" "$each"
     run_brunox "$clients" "$each"
+    run_brunox_logged "$clients" "$each"
     run_brunox_window "$clients" "$each"
     run_loop odbc_loop "$clients" "$each"
     run_loop "odbc_loop --raw" "$clients" "$each" --raw
@@ -243,9 +268,9 @@ echo
 for case in $CASES; do
   clients="${case%%:*}"
   each="${case##*:}"
-  awk -v c="$clients" -v wc="$(median brunox "$clients" "$each" 6)" \
+  awk -v c="$clients" -v wc="$(median "brunox -c log" "$clients" "$each" 6)" \
     -v ww="$(median "brunox window" "$clients" "$each" 6)" 'BEGIN {
-      printf "window run / console run, %d clients: %.2f of the console'"'"'s statements per second (whole process)\n",
+      printf "window run / console run, both writing the statement log, %d clients: %.2f (whole process)\n",
         c, wc / ww
     }'
 done
