@@ -261,17 +261,20 @@ std::wstring CBrunoxApp::ConsoleProjectPath() {
   return {};
 }
 
+void CBrunoxApp::ReadRunSettings(Project& project) {
+  if (!g_settings) return;
+  project.StopOnError = g_settings->getInt(kStoreMain, L"StopOnError");
+  project.StatPeriod = g_settings->getInt(kStoreMain, L"StatPeriod");
+  project.StatByTask = g_settings->getInt(kStoreMain, L"StatByTask");
+  project.StatPerPeriod = g_settings->getInt(kStoreMain, L"StatPerPeriod");
+  project.LogLevel = g_settings->getInt(kStoreMain, L"LogLevel");
+  project.MaxBlobBytes = Project::MaxBlobBytesOf(g_settings->getInt(kStoreTask, L"MaxBlobSize"));
+}
+
 void CBrunoxApp::PrepareConsoleRun() {
   g_project.Console = 1;
   g_project.DefConnection = g_mainDB->Info;
-  g_project.StopOnError = g_settings->getInt(kStoreMain, L"StopOnError");
-  g_project.StatPeriod = g_settings->getInt(kStoreMain, L"StatPeriod");
-  g_project.StatByTask = g_settings->getInt(kStoreMain, L"StatByTask");
-  g_project.StatPerPeriod = g_settings->getInt(kStoreMain, L"StatPerPeriod");
-  g_project.LogLevel = g_settings->getInt(kStoreMain, L"LogLevel");
-  // The window's run command takes the column size limit from the settings; console mode does
-  // the same so that both read the same values.
-  g_project.MaxBlobBytes = Project::MaxBlobBytesOf(g_settings->getInt(kStoreTask, L"MaxBlobSize"));
+  ReadRunSettings(g_project);
   g_project.MainDB = g_mainDB;
   g_project.Callback = [](int, int, int, const std::wstring&, const std::wstring&) { return 0; };
   // Console mode has neither of the window's one-off Run-sequential and Run-by-group commands.

@@ -52,6 +52,9 @@ class CBrunoxApp : public CSmApp {
     int ExitStatus() const;
   };
   static RunOutcome OutcomeOf(const BrunoxRunner& runner);
+  // The run-time fields a run takes from the settings (statistics, StopOnError, log level, the
+  // column size limit), the same for console and window runs. Nothing without settings.
+  static void ReadRunSettings(Project& project);
   bool ConsoleMode() const { return console_ != 0; }
   // The list of switches that -h shows and a wrong switch repeats.
   static std::wstring UsageText();

@@ -1,10 +1,9 @@
 #pragma once
-// The runner's connect lock: the workers' connects and disconnects happen one at a time, because
-// some drivers (SQLite's) add and remove their connections in a list of the shared ODBC
-// environment without a lock of their own, and a disconnect racing a connect can leave that list
-// circular. Disconnects go first: with thousands of workers queued to connect, a disconnect
-// waiting its turn behind them would keep every finished connection open until the last connect,
-// and a short run of 10240 threads took 80 s instead of a few.
+// The order of the workers' connects and disconnects. kavra already lets only one connect or
+// disconnect of the process reach a driver at a time (drivers are not safe there); the gate
+// decides who is next. Disconnects go first: with thousands of workers queued to connect, a
+// disconnect waiting its turn behind them would keep every finished connection open until the
+// last connect, and a short run of 10240 threads took 80 s instead of a few.
 #include <condition_variable>
 #include <mutex>
 

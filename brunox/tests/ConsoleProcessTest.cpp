@@ -1,11 +1,7 @@
 // The program as a user starts it: `brunox -c` in a process of its own, with its own settings,
 // log folder and ODBC set-up, judged by what it prints and by its exit status.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -19,9 +15,8 @@
 #include "kavra/CDB.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "testsupport/ProgramRun.h"
 #include "testsupport/TestEnv.h"
-
-extern char** environ;
 
 namespace {
 
@@ -29,7 +24,6 @@ using apptest::MakeTask;
 using apptest::WriteSqliteProject;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
-using std::chrono::steady_clock;
 
 std::string Utf8(const std::wstring& s) { return platform::ToUtf8(s); }
 
@@ -41,115 +35,19 @@ std::string ReadAll(const std::string& path) {
 
 // One run of the program. Settings and logs are private to the run; the ODBC set-up is the test
 // executable's own.
-class Brunox {
+class Brunox : public testsupport::ProgramRun {
  public:
-  explicit Brunox(std::vector<std::string> args) {
-    const std::string folder = Utf8(platform::FolderPart(testsupport::NewScratchPath(L"run")));
-    config_ = folder + "/config";
-    state_ = folder + "/state";
-    out_ = folder + "/stdout";
-    err_ = folder + "/stderr";
-    args_ = std::move(args);
-  }
-  ~Brunox() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  Brunox(const Brunox&) = delete;
-  Brunox& operator=(const Brunox&) = delete;
+  explicit Brunox(std::vector<std::string> args) : ProgramRun(BRUNOX_EXE, std::move(args)) {}
 
   // Settings written before the start, as "[General]" keys.
   void SetLastFile(const std::wstring& path) {
-    ::mkdir(config_.c_str(), 0700);
-    ASSERT_TRUE(platform::WriteTextFileUtf8(platform::FromUtf8(config_ + "/settings.ini"),
+    ::mkdir(ConfigFolder().c_str(), 0700);
+    ASSERT_TRUE(platform::WriteTextFileUtf8(platform::FromUtf8(ConfigFolder() + "/settings.ini"),
                                             L"[General]\nLastFile=" + path + L"\n"));
   }
 
-  void Start() {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-      const std::string entry = *e;
-      if (entry.rfind("BRUNOX_CONFIG_DIR=", 0) != 0 && entry.rfind("XDG_STATE_HOME=", 0) != 0)
-        env.push_back(entry);
-    }
-    env.push_back("BRUNOX_CONFIG_DIR=" + config_);
-    env.push_back("XDG_STATE_HOME=" + state_);
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    std::vector<std::string> argv = {BRUNOX_EXE};
-    argv.insert(argv.end(), args_.begin(), args_.end());
-    std::vector<char*> argvp;
-    for (auto& a : argv) argvp.push_back(a.data());
-    argvp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int rc = posix_spawn(&pid_, BRUNOX_EXE, &actions, nullptr, argvp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ASSERT_EQ(0, rc) << "could not start " << BRUNOX_EXE;
-  }
-
-  // The exit status; 128 + the signal number when a signal ended it, -1 after the time-out
-  // (the process is then killed).
-  int Wait(steady_clock::duration limit = seconds(60)) {
-    const auto end = steady_clock::now() + limit;
-    while (pid_ > 0 && !Reaped()) {
-      if (steady_clock::now() > end) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-        return -1;
-      }
-      std::this_thread::sleep_for(milliseconds(20));
-    }
-    return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
-  }
-
-  int Run() {
-    Start();
-    return Wait();
-  }
-
-  void Signal(int number) { ::kill(pid_, number); }
-  bool Running() { return pid_ > 0 && !Reaped(); }
-
-  // Waits until the standard output or error holds `text`; false after the time-out.
-  bool WaitFor(const std::string& text, bool inError, steady_clock::duration limit = seconds(30)) {
-    const auto end = steady_clock::now() + limit;
-    while (steady_clock::now() < end) {
-      if ((inError ? Err() : Out()).find(text) != std::string::npos) return true;
-      std::this_thread::sleep_for(milliseconds(20));
-    }
-    return false;
-  }
-
-  std::string Out() const { return ReadAll(out_); }
-  std::string Err() const { return ReadAll(err_); }
-  std::string LogPath() const { return state_ + "/brunox/brunox.log"; }
+  std::string LogPath() const { return StateFolder() + "/brunox/brunox.log"; }
   std::string Log() const { return ReadAll(LogPath()); }
-  std::string Both() const { return "stdout:\n" + Out() + "stderr:\n" + Err(); }
-
- private:
-  // True once the process has ended; its status is then in status_.
-  bool Reaped() {
-    if (::waitpid(pid_, &status_, WNOHANG) != pid_) return false;
-    pid_ = -1;
-    return true;
-  }
-
-  std::vector<std::string> args_;
-  std::string config_, state_, out_, err_;
-  pid_t pid_ = -1;
-  int status_ = 0;
 };
 
 bool Has(const std::string& text, const std::string& part) {
@@ -350,7 +248,7 @@ std::wstring EndlessProject(const std::wstring& name, const std::wstring& sql) {
 TEST(ConsoleProcess, InterruptStopsTheRunCleanly) {
   Brunox b({"-c", Utf8(EndlessProject(L"endless.bxp", L"select 1"))});
   b.Start();
-  ASSERT_TRUE(b.WaitFor("Running...", false)) << b.Both();
+  ASSERT_TRUE(b.WaitForText("Running...", false)) << b.Both();
   std::this_thread::sleep_for(milliseconds(500));
   b.Signal(SIGINT);
   EXPECT_EQ(0, b.Wait(seconds(30))) << b.Both();
@@ -365,10 +263,10 @@ TEST(ConsoleProcess, SecondInterruptQuitsAHungRun) {
                       L"with recursive c(x) as (select 1 union all select x + 1 from c) "
                       L"select count(*) from c"))});
   b.Start();
-  ASSERT_TRUE(b.WaitFor("Running...", false)) << b.Both();
+  ASSERT_TRUE(b.WaitForText("Running...", false)) << b.Both();
   std::this_thread::sleep_for(milliseconds(500));
   b.Signal(SIGINT);
-  ASSERT_TRUE(b.WaitFor("Stopping the run", true)) << b.Both();
+  ASSERT_TRUE(b.WaitForText("Stopping the run", true)) << b.Both();
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_TRUE(b.Running()) << "the first interrupt cannot end a hung statement";
   b.Signal(SIGINT);

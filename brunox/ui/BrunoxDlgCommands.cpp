@@ -167,17 +167,11 @@ CBrunoxDlg::CommandResult CBrunoxDlg::OnCommand(int id) {
   // that greys it refuses it.
   if (!IsEnabled(spec->rule, running_, Connected())) return CommandResult::Refused;
 
+  if (IsTaskCommand(id) || id == kCmdProjectReport) {
+    ForwardTo(PageIndex::PagePackage, id);
+    return CommandResult::Done;
+  }
   switch (id) {
-    case kCmdTaskAdd:
-    case kCmdTaskEdit:
-    case kCmdTaskDelete:
-    case kCmdTaskCopy:
-    case kCmdTaskUp:
-    case kCmdTaskDown:
-    case kCmdTaskEnable:
-    case kCmdProjectReport:
-      ForwardTo(PageIndex::PagePackage, id);
-      break;
     case kCmdRun:
       OnRun(g_runner ? g_runner->RunMode : 0);
       break;

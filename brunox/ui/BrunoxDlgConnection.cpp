@@ -7,7 +7,7 @@
 #include "brunox/engine/SettingsStores.h"
 #include "brunox/ui/BrunoxDlg.h"
 #include "brunox/ui/CommandIds.h"
-#include "brunox/ui/WaitCursor.h"
+#include "sompel/WaitCursor.h"
 #include "kavra/CDB.h"
 #include "mervis/Log.h"
 #include "platform/TextFile.h"

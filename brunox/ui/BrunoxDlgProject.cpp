@@ -7,7 +7,7 @@
 #include "brunox/ui/BrunoxDlg.h"
 #include "brunox/ui/ProjectPagePlaceholder.h"
 #include "brunox/ui/TitledPage.h"
-#include "brunox/ui/WaitCursor.h"
+#include "sompel/WaitCursor.h"
 #include "kavra/CDB.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"

@@ -7,7 +7,6 @@
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/ExReport.h"
 #include "brunox/engine/Project.h"
-#include "brunox/engine/SettingsStores.h"
 #include "brunox/ui/BrunoxDlg.h"
 #include "brunox/ui/PageConsole.h"
 #include "brunox/ui/PageGraph.h"
@@ -58,15 +57,7 @@ void CBrunoxDlg::FillRunFields() {
   // profile the connector never saw) leaves the project's own.
   const CONN_INFO& made = connector_.Info.IsEmpty() && g_mainDB ? g_mainDB->Info : connector_.Info;
   if (!made.IsEmpty()) g_project.DefConnection = made;
-  if (g_settings) {
-    g_project.StopOnError = g_settings->getInt(kStoreMain, L"StopOnError");
-    g_project.StatPeriod = g_settings->getInt(kStoreMain, L"StatPeriod");
-    g_project.StatByTask = g_settings->getInt(kStoreMain, L"StatByTask");
-    g_project.StatPerPeriod = g_settings->getInt(kStoreMain, L"StatPerPeriod");
-    g_project.LogLevel = g_settings->getInt(kStoreMain, L"LogLevel");
-    g_project.MaxBlobBytes =
-        Project::MaxBlobBytesOf(g_settings->getInt(kStoreTask, L"MaxBlobSize"));
-  }
+  CBrunoxApp::ReadRunSettings(g_project);
   relay_ = std::make_unique<RunEventRelay>(*g_runner, *this, ConsolePage(), StatPage(),
                                            GraphPage());
   g_project.Callback = relay_->Callback();

@@ -36,3 +36,19 @@ enum CommandId : int {
 };
 
 constexpr int kRecentFileCount = kCmdRecentLast - kCmdRecentFirst + 1;
+
+// The commands that edit the project's task list; the window forwards them to the project page.
+constexpr bool IsTaskCommand(int id) {
+  switch (id) {
+    case kCmdTaskAdd:
+    case kCmdTaskEdit:
+    case kCmdTaskDelete:
+    case kCmdTaskCopy:
+    case kCmdTaskUp:
+    case kCmdTaskDown:
+    case kCmdTaskEnable:
+      return true;
+    default:
+      return false;
+  }
+}

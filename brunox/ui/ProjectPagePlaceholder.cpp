@@ -11,25 +11,6 @@
 #include "kavra/CDB.h"
 #include "platform/UiServices.h"
 
-namespace {
-
-bool IsTaskCommand(int id) {
-  switch (id) {
-    case kCmdTaskAdd:
-    case kCmdTaskEdit:
-    case kCmdTaskDelete:
-    case kCmdTaskCopy:
-    case kCmdTaskUp:
-    case kCmdTaskDown:
-    case kCmdTaskEnable:
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
-
 CProjectPagePlaceholder::CProjectPagePlaceholder(QWidget* parent)
     : CPlaceholderPage(tr("Brunox Project"),
                        tr("The task list and the run mode come with the project editing pages."),

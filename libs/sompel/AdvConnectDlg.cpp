@@ -24,6 +24,7 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "sompel/AdvConnect.h"
+#include "sompel/WaitCursor.h"
 
 namespace {
 
@@ -48,14 +49,6 @@ void Warn(const std::wstring& text) {
                             platform::MsgIcon::Warning);
 }
 
-// A connect may take up to the login timeout; the wait cursor says the window is busy.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

@@ -21,6 +21,7 @@
 #include "kavra/Parse.h"
 #include "sompel/Colorizer.h"
 #include "sompel/ResultGrid.h"
+#include "sompel/WaitCursor.h"
 
 namespace {
 
@@ -49,14 +50,6 @@ QFont EditorFont(const QString& name, int size) {
   return font;
 }
 
-// The busy cursor while statements run, restored on every way out.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString RowsText(int n, const char* what) {
   return n == 1 ? QStringLiteral("1 row %1.").arg(QLatin1String(what))

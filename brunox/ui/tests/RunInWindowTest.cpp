@@ -441,7 +441,7 @@ TEST(RunInWindowProcess, RunAtStartAndQuitWritesTheReportsAndSucceeds) {
   WindowProcess brunox({"-r", "-q", "-@" + platform::ToUtf8(path), platform::ToUtf8(path)},
                        {"QT_QPA_PLATFORM=offscreen"});
   brunox.Start();
-  EXPECT_EQ(0, brunox.WaitFor(120s)) << brunox.Err();
+  EXPECT_EQ(0, brunox.Wait(120s)) << brunox.Err();
   for (const wchar_t* name : {L"/unattended.html", L"/unattended.txt", L"/unattended.bnxrep"})
     EXPECT_TRUE(platform::FileExists(folder + name)) << platform::ToUtf8(name);
 }
@@ -453,7 +453,7 @@ TEST(RunInWindowProcess, RunAtStartAndQuitTellsOfFailedThreads) {
   WindowProcess brunox({"-r", "-q", "-@" + platform::ToUtf8(path), platform::ToUtf8(path)},
                        {"QT_QPA_PLATFORM=offscreen"});
   brunox.Start();
-  EXPECT_EQ(2, brunox.WaitFor(120s)) << brunox.Err();
+  EXPECT_EQ(2, brunox.Wait(120s)) << brunox.Err();
 }
 
 // Offscreen nobody can answer a dialog: the refusal and a failing prologue go to standard error,
@@ -464,7 +464,7 @@ TEST(RunInWindowProcess, UnattendedRunsWaitForNoDialog) {
   WindowProcess refused({"-r", "-q", "-@" + platform::ToUtf8(emptyPath), platform::ToUtf8(emptyPath)},
                         {"QT_QPA_PLATFORM=offscreen"});
   refused.Start();
-  EXPECT_EQ(1, refused.WaitFor(60s)) << refused.Err();
+  EXPECT_EQ(1, refused.Wait(60s)) << refused.Err();
   EXPECT_NE(std::string::npos, refused.Err().find("[Warning!]")) << refused.Err();
 
   Project failingPrologue;
@@ -474,7 +474,7 @@ TEST(RunInWindowProcess, UnattendedRunsWaitForNoDialog) {
   WindowProcess prologue({"-r", "-q", "-@" + platform::ToUtf8(path), platform::ToUtf8(path)},
                          {"QT_QPA_PLATFORM=offscreen"});
   prologue.Start();
-  EXPECT_NE(-1, prologue.WaitFor(60s)) << prologue.Err();
+  EXPECT_NE(-1, prologue.Wait(60s)) << prologue.Err();
   EXPECT_NE(std::string::npos, prologue.Err().find("no_prologue_table")) << prologue.Err();
 }
 

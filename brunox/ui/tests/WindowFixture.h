@@ -3,7 +3,6 @@
 // them: fresh settings in a private folder, the main connection object, the runner, an empty
 // project. Messages go to a RecordingUi unless a test installs the Qt services.
 #include <gtest/gtest.h>
-#include <sys/types.h>
 
 #include <QTest>
 #include <chrono>
@@ -14,6 +13,7 @@
 #include "brunox/engine/BrunoxApp.h"
 #include "brunox/ui/BrunoxDlg.h"
 #include "brunox/ui/TitledPage.h"
+#include "testsupport/ProgramRun.h"
 #include "testsupport/RecordingUi.h"
 
 // A page that records what the window asks of it.
@@ -69,24 +69,9 @@ class WindowTest : public ::testing::Test {
 
 // The program started as a user starts it, in a process of its own with its own settings and
 // state folders; ended (killed) with the object when it still runs.
-class WindowProcess {
+class WindowProcess : public testsupport::ProgramRun {
  public:
   // `environment` entries replace the test's own of the same name; a name without '=' removes it.
-  WindowProcess(std::vector<std::string> args, std::vector<std::string> environment);
-  ~WindowProcess();
-  WindowProcess(const WindowProcess&) = delete;
-  WindowProcess& operator=(const WindowProcess&) = delete;
-
-  void Start();
-  // The exit status; -1 when it still runs after `limit`.
-  int WaitFor(std::chrono::milliseconds limit);
-  std::string Err() const;
-
- private:
-  bool Overridden(const std::string& name) const;
-
-  std::vector<std::string> args_;
-  std::vector<std::string> environment_;
-  std::string config_, state_, err_;
-  pid_t pid_ = -1;
+  WindowProcess(std::vector<std::string> args, std::vector<std::string> environment)
+      : ProgramRun(BRUNOX_EXE, std::move(args), std::move(environment)) {}
 };

@@ -13,7 +13,7 @@ using namespace std::chrono_literals;
 TEST(WindowProcess, WithoutDisplaySaysHowToGetOneAndFails) {
   WindowProcess brunox({"-x"}, {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
   brunox.Start();
-  const int status = brunox.WaitFor(60s);
+  const int status = brunox.Wait(60s);
   EXPECT_NE(0, status);
   EXPECT_NE(-1, status);
   EXPECT_NE(std::string::npos,
@@ -27,7 +27,7 @@ TEST(WindowProcess, OffscreenWindowKeepsRunningWithTheProject) {
   WindowProcess brunox({"-x", BRUNOX_EXAMPLES_DIR "/minimal/minimal.bxp"},
                        {"QT_QPA_PLATFORM=offscreen"});
   brunox.Start();
-  EXPECT_EQ(-1, brunox.WaitFor(2s)) << brunox.Err();
+  EXPECT_EQ(-1, brunox.Wait(2s)) << brunox.Err();
   // The destructor ends it.
 }
 

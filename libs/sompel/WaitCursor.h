@@ -1,5 +1,6 @@
 #pragma once
-// The wait cursor over the whole program while an object of this type lives.
+// The wait cursor over the whole program while an object of this type lives (a connect, a
+// statement run: work that holds the GUI thread).
 #include <QApplication>
 #include <QCursor>
 

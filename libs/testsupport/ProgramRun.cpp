@@ -1,0 +1,130 @@
+#include "testsupport/ProgramRun.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "testsupport/TestEnv.h"
+
+extern char** environ;
+
+namespace testsupport {
+
+namespace {
+
+std::string Name(const std::string& entry) { return entry.substr(0, entry.find('=')); }
+
+std::string ReadAll(const std::string& path) {
+  std::string bytes;
+  platform::ReadFileBytes(platform::FromUtf8(path), bytes);
+  return bytes;
+}
+
+}  // namespace
+
+ProgramRun::ProgramRun(std::string program, std::vector<std::string> args,
+                       std::vector<std::string> environment)
+    : program_(std::move(program)), args_(std::move(args)), environment_(std::move(environment)) {
+  const std::string folder = platform::ToUtf8(platform::FolderPart(NewScratchPath(L"run")));
+  config_ = folder + "/config";
+  state_ = folder + "/state";
+  out_ = folder + "/stdout";
+  err_ = folder + "/stderr";
+}
+
+ProgramRun::~ProgramRun() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+}
+
+bool ProgramRun::Overridden(const std::string& name) const {
+  for (const std::string& entry : environment_)
+    if (Name(entry) == name) return true;
+  return false;
+}
+
+void ProgramRun::Start() {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = Name(entry);
+    if (name == "BRUNOX_CONFIG_DIR" || name == "XDG_STATE_HOME" || Overridden(name)) continue;
+    env.push_back(entry);
+  }
+  env.push_back("BRUNOX_CONFIG_DIR=" + config_);
+  env.push_back("XDG_STATE_HOME=" + state_);
+  for (const std::string& entry : environment_)
+    if (entry.find('=') != std::string::npos) env.push_back(entry);
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  std::vector<std::string> argv = {program_};
+  argv.insert(argv.end(), args_.begin(), args_.end());
+  std::vector<char*> argvp;
+  for (auto& a : argv) argvp.push_back(a.data());
+  argvp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int rc =
+      posix_spawn(&pid_, program_.c_str(), &actions, nullptr, argvp.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ASSERT_EQ(0, rc) << "could not start " << program_;
+}
+
+bool ProgramRun::Reaped() {
+  if (::waitpid(pid_, &status_, WNOHANG) != pid_) return false;
+  pid_ = -1;
+  return true;
+}
+
+int ProgramRun::Wait(std::chrono::steady_clock::duration limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (pid_ > 0 && !Reaped()) {
+    if (std::chrono::steady_clock::now() > end) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+}
+
+void ProgramRun::Signal(int number) {
+  if (pid_ > 0) ::kill(pid_, number);
+}
+
+bool ProgramRun::Running() { return pid_ > 0 && !Reaped(); }
+
+bool ProgramRun::WaitForText(const std::string& text, bool inError,
+                             std::chrono::steady_clock::duration limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    if ((inError ? Err() : Out()).find(text) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+std::string ProgramRun::Out() const { return ReadAll(out_); }
+std::string ProgramRun::Err() const { return ReadAll(err_); }
+
+}  // namespace testsupport
