@@ -41,6 +41,17 @@ int PerfCounters::GetAvailableCounter(int index, std::wstring* out) const {
   return 0;
 }
 
+std::vector<std::wstring> PerfCounters::SampleableCounters() {
+  std::vector<std::wstring> sampleable;
+  std::unique_ptr<platform::CounterQuery> probe;
+  if (platform::OpenCounterQuery(&probe) != platform::kCounterOk) return sampleable;
+  for (const wchar_t* path : kSuggestedPaths) {
+    platform::CounterHandle handle = platform::kNoCounter;
+    if (probe->AddCounter(L"", path, &handle) == platform::kCounterOk) sampleable.push_back(path);
+  }
+  return sampleable;
+}
+
 int PerfCounters::OpenQuery() {
   nextId_ = 0;
   // A second AddCounters without Close drops the first query rather than leaking it.

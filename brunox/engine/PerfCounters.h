@@ -54,6 +54,10 @@ class PerfCounters {
   std::vector<std::wstring> SuggestedCounters() const { return suggested_; }
   // 0 with `out` = suggested path `index`; -1 for an index outside 0 .. kSuggestedCount - 1.
   int GetAvailableCounter(int index, std::wstring* out) const;
+  // The counter paths a query on this machine can really sample, in the suggested order: the
+  // suggested paths that a local counter query accepts (a path that names another server's
+  // counters is suggested but cannot be sampled here).
+  static std::vector<std::wstring> SampleableCounters();
 
  private:
   struct Entry {

@@ -1,5 +1,8 @@
 #include "brunox/ui/BrunoxDlg.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QCloseEvent>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -17,8 +20,17 @@
 #include "brunox/ui/PageConsole.h"
 #include "brunox/ui/PageGraph.h"
 #include "brunox/ui/PageStat.h"
-#include "brunox/ui/PlaceholderPage.h"
-#include "brunox/ui/ProjectPagePlaceholder.h"
+#include "brunox/ui/PagePackage.h"
+#include "brunox/ui/PageCompare.h"
+#include "brunox/ui/PagePlugin.h"
+#include "brunox/ui/PagePlugin2.h"
+#include "brunox/ui/PageProps.h"
+#include "brunox/ui/PageSQLLog.h"
+#include "brunox/ui/PgLogView.h"
+#include "brunox/ui/PgReportView.h"
+#include "brunox/ui/SettingsPageMain.h"
+#include "brunox/ui/SettingsPageReport.h"
+#include "brunox/ui/SettingsPageTask.h"
 #include "brunox/ui/RunEventRelay.h"
 #include "brunox/ui/SqlConsolePage.h"
 #include "brunox/ui/StrModes.h"
@@ -33,37 +45,13 @@ namespace {
 
 const QString kLayoutName = QStringLiteral("MainWnd");
 
-struct PlannedPage {
-  int index;
-  const char* caption;
-  const char* comesWith;
-};
-
-// The pages whose content later work builds; the others are made apart.
-const PlannedPage kPlannedPages[] = {
-    {PageIndex::PageProps, "Project Properties",
-     "The project's properties (report files, notes, counters) come with the project editing "
-     "pages."},
-    {PageIndex::PageSettingsMain, "Settings", "The general settings come with the settings pages."},
-    {PageIndex::PgLogView, "Log File", "The log view comes with the log and report view pages."},
-    {PageIndex::PgReportViewProject, "Project Report",
-     "The project report view comes with the log and report view pages. Project > Project "
-     "Report writes the report to a file already."},
-    {PageIndex::PgReportViewExecution, "Execution Report",
-     "The execution report view comes with running in the window."},
-    {PageIndex::PageSQLLog, "SQL Report", "The executed-statement log view comes with its page."},
-    {PageIndex::PgReportViewCounters, "Counters Report",
-     "The counters report view comes with running in the window."},
-    {PageIndex::PagePlugin, "SQL Plan",
-     "The execution plans come with the counter and plan pages."},
-    {PageIndex::PagePlugin2, "Counters",
-     "The performance counters come with the counter and plan pages."},
-    {PageIndex::PageCompare, "Report Comparison", "The report comparison comes with its page."},
-    {PageIndex::PageSettingsReport, "Report Options",
-     "The report options come with the settings pages."},
-    {PageIndex::PageSettingsTask, "Task Options",
-     "The task defaults come with the settings pages."},
-};
+// The pages that edit the project: loaded after a project is opened, stored before it is saved
+// or run, and left alone while a run reads the project.
+constexpr int kProjectPages[] = {PageIndex::PagePackage, PageIndex::PageProps, PageIndex::PagePlugin,
+                                 PageIndex::PagePlugin2, PageIndex::PageCompare};
+// The pages of the three settings stores.
+constexpr int kSettingsPages[] = {PageIndex::PageSettingsMain, PageIndex::PageSettingsReport,
+                                  PageIndex::PageSettingsTask};
 
 }  // namespace
 
@@ -119,7 +107,7 @@ CBrunoxDlg::~CBrunoxDlg() {
 }
 
 void CBrunoxDlg::BuildPages() {
-  pages_[PageIndex::PagePackage] = new CProjectPagePlaceholder;
+  pages_[PageIndex::PagePackage] = new PagePackage(*this, colorizer_);
   pages_[PageIndex::PageRunSQL] = new CSqlConsolePage(&colorizer_);
   auto* console = new PageConsole;
   console->SetReports(reports_.get());
@@ -130,9 +118,26 @@ void CBrunoxDlg::BuildPages() {
   pages_[PageIndex::PageConsole] = console;
   pages_[PageIndex::PageStat] = new PageStat;
   pages_[PageIndex::PageGraph] = new PageGraph;
-  for (const PlannedPage& planned : kPlannedPages)
-    pages_[planned.index] = new CPlaceholderPage(tr(planned.caption), tr(planned.comesWith));
+  const auto modified = [this] { SetModified(); };
+  const auto folder = [this] { return TemporaryFolder(); };
+  pages_[PageIndex::PageProps] = new PageProps(modified);
+  pages_[PageIndex::PagePlugin] = new PagePlugin(modified);
+  pages_[PageIndex::PagePlugin2] = new PagePlugin2(modified);
+  pages_[PageIndex::PageCompare] = new PageCompare(folder, modified);
+  pages_[PageIndex::PgLogView] = new PgLogView;
+  pages_[PageIndex::PageSQLLog] = new PageSQLLog;
+  pages_[PageIndex::PgReportViewProject] =
+      new PgReportView(PgReportView::kProjectReport, folder, reports_.get());
+  pages_[PageIndex::PgReportViewExecution] =
+      new PgReportView(PgReportView::kExecutionReport, folder, reports_.get());
+  pages_[PageIndex::PgReportViewCounters] =
+      new PgReportView(PgReportView::kCountersReport, folder, reports_.get());
+  pages_[PageIndex::PageSettingsMain] = new SettingsPageMain;
+  pages_[PageIndex::PageSettingsReport] = new SettingsPageReport;
+  pages_[PageIndex::PageSettingsTask] = new SettingsPageTask;
   for (CTitledPage* page : pages_) stack_->addWidget(page);  // the stack owns them from here
+  // What an untitled project holds, so that storing a page never shown changes nothing.
+  ReloadProjectPages();
 }
 
 void CBrunoxDlg::InstallPage(int index, std::unique_ptr<CTitledPage> page) {
@@ -152,8 +157,8 @@ CTitledPage* CBrunoxDlg::Page(int index) const {
   return index >= 0 && index < PageIndex::kPageCount ? pages_[index] : nullptr;
 }
 
-CProjectPagePlaceholder* CBrunoxDlg::ProjectPage() const {
-  return qobject_cast<CProjectPagePlaceholder*>(pages_[PageIndex::PagePackage]);
+PagePackage* CBrunoxDlg::ProjectPage() const {
+  return qobject_cast<PagePackage*>(pages_[PageIndex::PagePackage]);
 }
 
 CSqlConsolePage* CBrunoxDlg::SqlConsolePage() const {
@@ -176,7 +181,8 @@ bool CBrunoxDlg::Connected() const { return g_mainDB && g_mainDB->IsConnected();
 
 void CBrunoxDlg::SwitchPage(int index) {
   if (index < 0 || index >= PageIndex::kPageCount || index == current_) return;
-  pages_[current_]->Deactivate();
+  if (running_ && IsProjectPage(current_)) pages_[current_]->hide();
+  else pages_[current_]->Deactivate();
   if (index == PageIndex::PageRunSQL && !Connected()) {
     platform::Ui().MessageBox(L"No active connection present!", L"Warning!",
                               platform::MsgButtons::Ok, platform::MsgIcon::Error);
@@ -192,13 +198,34 @@ void CBrunoxDlg::SwitchPage(int index) {
   }
 }
 
-void CBrunoxDlg::StorePages(std::initializer_list<int> pages) {
-  for (int index : pages) pages_[index]->StoreToProject();
+bool CBrunoxDlg::IsProjectPage(int index) {
+  return std::find(std::begin(kProjectPages), std::end(kProjectPages), index) !=
+         std::end(kProjectPages);
+}
+
+void CBrunoxDlg::StoreProjectPages() {
+  // The run's threads read the project: what the pages hold waits until the run has ended.
+  if (running_) return;
+  for (int index : kProjectPages) pages_[index]->StoreToProject();
+}
+
+void CBrunoxDlg::LockProjectPages(bool running) {
+  // The task list page greys its own editing controls (it keeps its list readable).
+  for (int index : kProjectPages)
+    if (index != PageIndex::PagePackage && pages_[index]) pages_[index]->setEnabled(!running);
+}
+
+void CBrunoxDlg::StoreSettingsPages() {
+  for (int index : kSettingsPages) pages_[index]->StoreToProject();
+}
+
+void CBrunoxDlg::ReloadSettingsPages() {
+  for (int index : kSettingsPages) pages_[index]->LoadFromProject();
+  if (auto* log = qobject_cast<PageSQLLog*>(pages_[PageIndex::PageSQLLog])) log->LoadColumnWidths();
 }
 
 void CBrunoxDlg::ReloadProjectPages() {
-  pages_[PageIndex::PagePackage]->LoadFromProject();
-  pages_[PageIndex::PageProps]->LoadFromProject();
+  for (int index : kProjectPages) pages_[index]->LoadFromProject();
 }
 
 void CBrunoxDlg::SetModified() {
@@ -211,14 +238,14 @@ void CBrunoxDlg::UpdateTitle() {
   const std::wstring path = g_project.Path.empty() ? L"untitled" : g_project.Path;
   setWindowTitle(QString::fromStdWString(platform::Format(
       L" %ls [%ls%ls]", app_.Title().c_str(), path.c_str(), g_project.Saved ? L"" : L" *")));
-  if (CProjectPagePlaceholder* page = ProjectPage()) page->LoadFromProject();
+  if (PagePackage* page = ProjectPage()) page->ShowProjectPath();
 }
 
 void CBrunoxDlg::UpdateStatus() {
   if (app_.ConsoleMode()) return;
   const QString text =
       Connected() ? QString::fromStdWString(g_mainDB->ConInfo(1, 1)) : tr("Not connected");
-  if (CProjectPagePlaceholder* page = ProjectPage()) page->SetConnectionText(text);
+  if (PagePackage* page = ProjectPage()) page->SetConnectionText(text);
   ToolbarButtons(running_);
 }
 
@@ -253,7 +280,7 @@ bool CBrunoxDlg::MayClose() {
 
 void CBrunoxDlg::FinishClosing() {
   pages_[current_]->Deactivate();
-  if (CProjectPagePlaceholder* page = ProjectPage()) page->RememberInSettings();
+  if (PagePackage* page = ProjectPage()) page->RememberInSettings();
   SaveLayout();
   if (g_settings) g_settings->SaveData(0);
 }

@@ -15,9 +15,9 @@
 
 class CBrunoxApp;
 class CDB;
-class CProjectPagePlaceholder;
 class PageConsole;
 class PageGraph;
+class PagePackage;
 class PageStat;
 class RunEventRelay;
 struct RunReports;
@@ -53,6 +53,8 @@ class CBrunoxDlg : public QMainWindow {
   // main connection's state.
   void ToolbarButtons(bool running);
   bool Running() const { return running_; }
+  // The main connection is open.
+  bool Connected() const;
 
   // Pages call this on every edit of the project.
   void SetModified();
@@ -71,7 +73,7 @@ class CBrunoxDlg : public QMainWindow {
 
   int CurrentPage() const { return current_; }
   CTitledPage* Page(int index) const;
-  CProjectPagePlaceholder* ProjectPage() const;
+  PagePackage* ProjectPage() const;
   CSqlConsolePage* SqlConsolePage() const;
   // Null when a test has put another page in its place.
   PageConsole* ConsolePage() const;
@@ -113,8 +115,18 @@ class CBrunoxDlg : public QMainWindow {
 
   // Pages.
   void SwitchPage(int index);
-  void StorePages(std::initializer_list<int> pages);
+  // Pages that edit the project (task list, properties, plans, counters, comparison list).
+  static bool IsProjectPage(int index);
+  // Their controls into the project; nothing while a run is under way.
+  void StoreProjectPages();
   void ReloadProjectPages();
+  void LockProjectPages(bool running);
+  // The settings pages: stored before an export, reloaded after an import.
+  void StoreSettingsPages();
+  void ReloadSettingsPages();
+  // The window's private temporary folder (reports of runs, the project and comparison
+  // reports), made on first need; "" when it cannot be made.
+  std::wstring TemporaryFolder();
 
   // Commands.
   void OnNewProject();
@@ -137,7 +149,6 @@ class CBrunoxDlg : public QMainWindow {
   void ImportSettings();
   void OnAbout();
   void ForwardTo(int page, int id);
-  bool Connected() const;
 
   // Closing.
   bool MayClose();

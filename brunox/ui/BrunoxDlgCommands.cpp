@@ -16,6 +16,7 @@
 #include "brunox/ui/CommandTable.h"
 #include "brunox/ui/LogFileCommands.h"
 #include "brunox/ui/PageConsole.h"
+#include "brunox/ui/PagePackage.h"
 #include "brunox/ui/TitledPage.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
@@ -152,6 +153,8 @@ void CBrunoxDlg::ToolbarButtons(bool running) {
     actions_.at(spec.id)->setEnabled(IsEnabled(spec.rule, running, connected));
   recentMenu_->setEnabled(!running);
   if (PageConsole* console = ConsolePage()) console->ShowButtons(running);
+  if (PagePackage* project = ProjectPage()) project->ShowRunning(running);
+  LockProjectPages(running);
   CLog::State(nullptr);
 }
 
@@ -277,6 +280,7 @@ void CBrunoxDlg::ExportSettings() {
   request.filter = kSettingsFilter;
   std::wstring path;
   if (!g_settings || !platform::Ui().SaveFileDialog(request, path) || path.empty()) return;
+  StoreSettingsPages();  // what the pages show is what is exported
   g_settings->Export(path);
 }
 
@@ -291,4 +295,5 @@ void CBrunoxDlg::ImportSettings() {
   // Kept at once: the imported values are what the user asked for, not an edit to undo.
   g_settings->SaveData(0);
   colorizer_.SetSettings(g_settings->GetMainSettings());
+  ReloadSettingsPages();
 }

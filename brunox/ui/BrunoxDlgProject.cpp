@@ -5,7 +5,7 @@
 #include "brunox/engine/Project.h"
 #include "brunox/engine/SettingsStores.h"
 #include "brunox/ui/BrunoxDlg.h"
-#include "brunox/ui/ProjectPagePlaceholder.h"
+#include "brunox/ui/PagePackage.h"
 #include "brunox/ui/TitledPage.h"
 #include "sompel/WaitCursor.h"
 #include "kavra/CDB.h"
@@ -79,7 +79,7 @@ void CBrunoxDlg::OpenRecentFile(int slot) {
 }
 
 void CBrunoxDlg::OnNewProject() {
-  CProjectPagePlaceholder* page = ProjectPage();
+  PagePackage* page = ProjectPage();
   if (!page || !page->NewProject()) return;
   Disconnect();
   pages_[PageIndex::PageProps]->LoadFromProject();
@@ -87,11 +87,11 @@ void CBrunoxDlg::OnNewProject() {
 }
 
 void CBrunoxDlg::OnSave() {
-  StorePages({PageIndex::PagePackage, PageIndex::PageProps, PageIndex::PageCompare});
+  StoreProjectPages();
   if (g_project.Save(g_project.Path)) UpdateTitle();
 }
 
 void CBrunoxDlg::OnSaveAs() {
-  StorePages({PageIndex::PagePackage, PageIndex::PageProps, PageIndex::PageCompare});
+  StoreProjectPages();
   if (g_project.Save(std::wstring())) UpdateTitle();
 }

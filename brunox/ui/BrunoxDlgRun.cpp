@@ -24,9 +24,9 @@ void CBrunoxDlg::OnRun(int runMode) {
   if (running_ || !g_runner || g_runner->IsRunning()) return;
   CLog::State(L"CBrunoxDlg::OnRun");
   g_runner->RunMode = runMode;
+  StoreProjectPages();
   ToolbarButtons(true);
   if (PageConsole* console = ConsolePage()) console->Rows().Clear();
-  StorePages({PageIndex::PagePackage, PageIndex::PageProps});
   if (PageStat* stat = StatPage()) stat->OnClear();
   FillRunFields();
 
@@ -45,6 +45,8 @@ void CBrunoxDlg::OnRun(int runMode) {
   // A sequential or grouped run lasts for one Run command.
   g_runner->RunMode = 0;
   ToolbarButtons(false);
+  // The plans the run captured.
+  pages_[PageIndex::PagePlugin]->LoadFromProject();
   CLog::State(nullptr);
   // With -q the window closes after the run; with -r as well also when the run could not start,
   // as nobody is there to put the project right.
@@ -75,9 +77,8 @@ std::wstring CBrunoxDlg::NewTemporaryFile(const std::wstring& prefix, const std:
   // Another user of the machine can neither guess the name nor put a file there first: the
   // folder is private and the file is made with a random name that did not exist.
   for (int attempt = 0; attempt < 2; ++attempt) {
-    if (temporaryFolder_.empty() || attempt > 0)
-      temporaryFolder_ = platform::MakePrivateTempFolder(L"brunox-run-");
-    if (temporaryFolder_.empty()) break;
+    if (attempt > 0) temporaryFolder_.clear();
+    if (TemporaryFolder().empty()) break;
     std::string pattern =
         platform::NativePath(platform::JoinPath(temporaryFolder_, prefix + L"XXXXXX" + suffix));
     const int fd = ::mkstemps(pattern.data(), static_cast<int>(platform::ToUtf8(suffix).size()));
@@ -91,6 +92,11 @@ std::wstring CBrunoxDlg::NewTemporaryFile(const std::wstring& prefix, const std:
                 platform::TempFolder(),
             L"CBrunoxDlg", __FILE__, __LINE__);
   return {};
+}
+
+std::wstring CBrunoxDlg::TemporaryFolder() {
+  if (temporaryFolder_.empty()) temporaryFolder_ = platform::MakePrivateTempFolder(L"brunox-run-");
+  return temporaryFolder_;
 }
 
 void CBrunoxDlg::CloseAfterRun() {

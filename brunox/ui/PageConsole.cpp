@@ -13,6 +13,7 @@
 #include "brunox/engine/Project.h"
 #include "brunox/engine/SettingsStores.h"
 #include "brunox/ui/CommandIds.h"
+#include "brunox/ui/RowListView.h"
 #include "brunox/ui/RunRowsModel.h"
 #include "mervis/Log.h"
 #include "platform/TextFile.h"
@@ -65,22 +66,8 @@ PageConsole::~PageConsole() {
 }
 
 void PageConsole::BuildList() {
-  list_->setObjectName(QStringLiteral("list"));
   list_->setModel(model_);
-  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list_->setShowGrid(true);
-  list_->setWordWrap(false);
-  // Thousands of rows: every row one fixed height, so the view never measures them.
-  QHeaderView* rowsHeader = list_->verticalHeader();
-  rowsHeader->hide();
-  rowsHeader->setSectionResizeMode(QHeaderView::Fixed);
-  rowsHeader->setDefaultSectionSize(list_->fontMetrics().height() + 6);
-  QHeaderView* columns = list_->horizontalHeader();
-  columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setHighlightSections(false);
-  columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  SetUpRowList(*list_);
   for (int column = 0; column < RunRowsModel::kColumnCount; ++column) {
     int width = g_settings ? g_settings->getInt(kStoreMain, kWidthKeys[column]) : 0;
     if (width <= 0) width = kDefaultWidths[column];

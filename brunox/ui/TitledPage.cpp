@@ -4,7 +4,8 @@
 #include <QVBoxLayout>
 
 CTitledPage::CTitledPage(const QString& caption, QWidget* parent)
-    : QWidget(parent), caption_(new QLabel(caption, this)), body_(new QVBoxLayout) {
+    : QWidget(parent), caption_(new QLabel(this)), body_(new QVBoxLayout) {
+  SetCaption(caption);
   QFont bold = caption_->font();
   bold.setBold(true);
   bold.setPointSizeF(bold.pointSizeF() * 1.15);
@@ -30,6 +31,12 @@ void CTitledPage::Deactivate() {
 
 bool CTitledPage::HandleCommand(int) { return false; }
 
-QString CTitledPage::Caption() const { return caption_->text(); }
+QString CTitledPage::Caption() const { return captionText_; }
 
-void CTitledPage::SetCaption(const QString& caption) { caption_->setText(caption); }
+void CTitledPage::SetCaption(const QString& caption) {
+  captionText_ = caption;
+  // Captions may be written with leading blanks; every page shows its caption at the same place.
+  qsizetype start = 0;
+  while (start < caption.size() && caption[start] == QLatin1Char(' ')) ++start;
+  caption_->setText(caption.mid(start));
+}

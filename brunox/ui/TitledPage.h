@@ -2,6 +2,7 @@
 // The base of the main window's pages: a bold caption on top and the page's own controls below.
 // The window shows one page at a time and moves data between the page and the project through
 // the page protocol below.
+#include <QString>
 #include <QWidget>
 
 class QLabel;
@@ -33,5 +34,6 @@ class CTitledPage : public QWidget {
 
  private:
   QLabel* caption_;
+  QString captionText_;  // as set; shown without leading blanks
   QVBoxLayout* body_;
 };

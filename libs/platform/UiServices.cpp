@@ -47,6 +47,10 @@ bool ConsoleUi::SaveFileDialog(const FileDialogRequest& /*request*/, std::wstrin
   return false;
 }
 
+bool ConsoleUi::FolderDialog(const std::wstring& /*title*/, std::wstring& /*path*/) {
+  return false;
+}
+
 void ConsoleUi::PumpMessages() {}
 
 bool ConsoleUi::OpenWithDesktop(const std::wstring& path) {

@@ -26,6 +26,9 @@ class UiServices {
   // True with the chosen path, false when the user cancelled.
   virtual bool OpenFileDialog(const FileDialogRequest& request, std::wstring& path) = 0;
   virtual bool SaveFileDialog(const FileDialogRequest& request, std::wstring& path) = 0;
+  // Chooses an existing folder, starting from `path`; true with the chosen folder in `path`,
+  // false (and `path` unchanged) when the user cancelled.
+  virtual bool FolderDialog(const std::wstring& title, std::wstring& path) = 0;
   // Lets the window handle pending events inside a long loop on its thread.
   virtual void PumpMessages() = 0;
   // Opens a file with the desktop's default application.
@@ -36,13 +39,14 @@ class UiServices {
 };
 
 // Writes messages to stderr with their caption and answers with the safe default: Cancel when
-// offered, else No, else Ok. File dialogs are cancelled. Programs are started for real.
+// offered, else No, else Ok. File and folder dialogs are cancelled. Programs are started for real.
 class ConsoleUi : public UiServices {
  public:
   MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption, MsgButtons buttons,
                        MsgIcon icon) override;
   bool OpenFileDialog(const FileDialogRequest& request, std::wstring& path) override;
   bool SaveFileDialog(const FileDialogRequest& request, std::wstring& path) override;
+  bool FolderDialog(const std::wstring& title, std::wstring& path) override;
   void PumpMessages() override;
   bool OpenWithDesktop(const std::wstring& path) override;
   bool StartProgram(const std::wstring& program, const std::vector<std::wstring>& args) override;

@@ -133,6 +133,21 @@ bool QtUiServices::SaveFileDialog(const platform::FileDialogRequest& request,
   return FileDialog(request, path, true);
 }
 
+bool QtUiServices::FolderDialog(const std::wstring& title, std::wstring& path) {
+  if (Unattended()) return false;
+  bool chosen = false;
+  OnGuiThread([&] {
+    QFileDialog dialog(parent_, QString::fromStdWString(title), QString::fromStdWString(path));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    path = dialog.selectedFiles().first().toStdWString();
+    chosen = true;
+  });
+  return chosen;
+}
+
 void QtUiServices::PumpMessages() {
   QCoreApplication* app = QCoreApplication::instance();
   if (app && QThread::currentThread() == app->thread()) QCoreApplication::processEvents();

@@ -28,6 +28,7 @@ class QtUiServices : public platform::UiServices {
                                  platform::MsgButtons buttons, platform::MsgIcon icon) override;
   bool OpenFileDialog(const platform::FileDialogRequest& request, std::wstring& path) override;
   bool SaveFileDialog(const platform::FileDialogRequest& request, std::wstring& path) override;
+  bool FolderDialog(const std::wstring& title, std::wstring& path) override;
   void PumpMessages() override;
   bool OpenWithDesktop(const std::wstring& path) override;
   bool StartProgram(const std::wstring& program, const std::vector<std::wstring>& args) override;

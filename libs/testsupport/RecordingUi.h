@@ -25,6 +25,8 @@ class RecordingUi : public platform::UiServices {
   std::deque<platform::MsgAnswer> answers;  // taken in order; empty: Cancel/No/Ok as offered
   std::deque<std::wstring> fileChoices;     // a dialog takes the next; "" or none: cancelled
   int fileDialogs = 0;
+  std::deque<std::wstring> folderChoices;   // as fileChoices, for folder dialogs
+  std::vector<std::wstring> folderTitles;   // the titles of the folder dialogs shown
   std::vector<std::pair<std::wstring, std::vector<std::wstring>>> started;
   std::wstring console;
 
@@ -47,6 +49,15 @@ class RecordingUi : public platform::UiServices {
   }
   bool SaveFileDialog(const platform::FileDialogRequest&, std::wstring& path) override {
     return NextFile(path);
+  }
+  bool FolderDialog(const std::wstring& title, std::wstring& path) override {
+    folderTitles.push_back(title);
+    if (folderChoices.empty()) return false;
+    const std::wstring chosen = folderChoices.front();
+    folderChoices.pop_front();
+    if (chosen.empty()) return false;
+    path = chosen;
+    return true;
   }
   void PumpMessages() override {}
   bool OpenWithDesktop(const std::wstring& path) override {

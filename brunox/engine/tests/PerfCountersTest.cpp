@@ -79,6 +79,30 @@ TEST_F(PerfCountersTest, SuggestedLinuxCountersGivePlausibleValues) {
   }
 }
 
+TEST_F(PerfCountersTest, SampleableCountersAreTheSuggestedOnesThisMachineSamples) {
+  const std::vector<std::wstring> sampleable = PerfCounters::SampleableCounters();
+  // Everything suggested but the other server's counter, in the suggested order.
+  std::vector<std::wstring> expected = counters_.SuggestedCounters();
+  std::erase(expected, kSqlServerLocks);
+  ASSERT_EQ(sampleable, expected);
+  // Each of them really gives a value when a project samples it (five slots at a time).
+  for (size_t first = 0; first < sampleable.size(); first += Project::kCounterSlots) {
+    std::vector<SlotSpec> slots;
+    for (size_t i = first; i < sampleable.size() && slots.size() < Project::kCounterSlots; ++i)
+      slots.push_back({1, L"", sampleable[i]});
+    Project project = ProjectWithSlots(slots);
+    counters_.SetProject(&project);
+    std::wstring report;
+    ASSERT_EQ(counters_.AddCounters(&report), 0) << platform::ToUtf8(report);
+    ASSERT_EQ(counters_.Collect(), 0);
+    usleep(50 * 1000);
+    ASSERT_EQ(counters_.Collect(), 0);
+    for (size_t id = 0; id < slots.size(); ++id)
+      EXPECT_GE(counters_.GetValue(static_cast<int>(id), 0), 0) << platform::ToUtf8(slots[id].path);
+    counters_.Close();
+  }
+}
+
 TEST_F(PerfCountersTest, ReportTextNamesEachSlotWithItsResult) {
   Project project = ProjectWithSlots({{1, L"", kSqlServerLocks},
                                       {0, L"", L"\\Bad"},

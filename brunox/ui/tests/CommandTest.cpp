@@ -12,7 +12,7 @@
 #include "brunox/ui/CommandIds.h"
 #include "brunox/ui/CommandTable.h"
 #include "brunox/ui/PageIndex.h"
-#include "brunox/ui/ProjectPagePlaceholder.h"
+#include "brunox/ui/PagePackage.h"
 #include "brunox/ui/StrModes.h"
 #include "brunox/ui/tests/WindowFixture.h"
 #include "kavra/CDB.h"
@@ -24,6 +24,8 @@
 namespace {
 
 using Result = CBrunoxDlg::CommandResult;
+
+const wchar_t* const kNoSelection = L"No task was selected.";
 
 const std::set<int> kTaskCommands = {kCmdTaskAdd, kCmdTaskEdit, kCmdTaskDelete, kCmdTaskCopy,
                                      kCmdTaskUp,  kCmdTaskDown, kCmdTaskEnable};
@@ -63,9 +65,9 @@ TEST_F(CommandTest, EveryCommandReachesItsHandlerOrPage) {
     SCOPED_TRACE(spec.id);
     const size_t messages = ui.messages.size();
     const int dialogs = ui.fileDialogs;
-    const size_t forwarded = project->ForwardedCommands().size();
     testsupport::ModalAnswerer answer;  // the Connect and About dialogs are Qt dialogs
-    if (spec.id == kCmdConnect || spec.id == kCmdAbout) {
+    // Add offers the connect dialog first, as the window is not connected.
+    if (spec.id == kCmdConnect || spec.id == kCmdAbout || spec.id == kCmdTaskAdd) {
       answer.Custom([](QWidget* dialog) { dialog->close(); });
     }
     const Result result = window->OnCommand(spec.id);
@@ -75,9 +77,13 @@ TEST_F(CommandTest, EveryCommandReachesItsHandlerOrPage) {
       continue;
     }
     EXPECT_EQ(Result::Done, result);
-    if (kTaskCommands.count(spec.id)) {
-      ASSERT_EQ(forwarded + 1, project->ForwardedCommands().size());
-      EXPECT_EQ(spec.id, project->ForwardedCommands().back());
+    if (spec.id == kCmdTaskAdd) {
+      EXPECT_EQ(0, answer.Pending());
+      EXPECT_TRUE(g_project.Tasks.empty());  // no connection, no task
+    } else if (kTaskCommands.count(spec.id)) {
+      // The page got it: on an empty list every other task command needs a selected row.
+      ASSERT_EQ(messages + 1, ui.messages.size());
+      EXPECT_EQ(kNoSelection, ui.messages.back().text);
     } else if (kRunCommands.count(spec.id)) {
       ASSERT_EQ(messages + 1, ui.messages.size());
       EXPECT_EQ(kRunRefused, ui.messages.back().text);
@@ -100,8 +106,8 @@ TEST_F(CommandTest, CommandsTriggeredFromTheirActionsReachTheDispatcher) {
   OpenWindow();
   window->Action(kCmdTaskUp)->trigger();
   window->Action(kCmdProjectReport)->trigger();
-  ASSERT_EQ(1u, window->ProjectPage()->ForwardedCommands().size());
-  EXPECT_EQ(kCmdTaskUp, window->ProjectPage()->ForwardedCommands()[0]);
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_EQ(kNoSelection, ui.messages[0].text);  // the project page's answer to Up
   EXPECT_EQ(1, ui.fileDialogs);  // the report's file dialog
 }
 
@@ -125,7 +131,6 @@ TEST_F(CommandTest, WhileRunningOnlyTheRunsOwnCommandsAndTheHarmlessOnesAct) {
     EXPECT_FALSE(window->Action(id)->isEnabled());
   }
   EXPECT_EQ(Result::Refused, window->OnCommand(kCmdRecentFirst));
-  EXPECT_TRUE(window->ProjectPage()->ForwardedCommands().empty());
   EXPECT_EQ(0, ui.fileDialogs);
   EXPECT_TRUE(ui.messages.empty());
 
@@ -183,26 +188,39 @@ TEST_F(CommandTest, MenusHoldEveryCommandOnce) {
 
 TEST_F(CommandTest, ShortcutsOfDisabledCommandsDoNothing) {
   OpenWindow();
+  Task first;
+  first.Name = L"first";
+  Task second;
+  second.Name = L"second";
+  g_project.Tasks = {first, second};
+  window->ProjectPage()->LoadFromProject();
+  window->ProjectPage()->SelectRows({0});
+  testsupport::ModalAnswerer answer;
   window->ToolbarButtons(true);
   QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
   QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
   QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
   QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
   QTest::keyClick(window.get(), Qt::Key_F8, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);
   QTest::keyClick(window.get(), Qt::Key_F2);
   Settle();
   EXPECT_EQ(0, ui.fileDialogs);
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_TRUE(window->ProjectPage()->ForwardedCommands().empty());
+  EXPECT_EQ(L"first", g_project.Tasks[0].Name);
+  EXPECT_EQ(1, g_project.Tasks[0].isActive);
+  EXPECT_EQ(1, g_project.Saved);
 
-  // The same keys act once the run is over.
+  // The same keys act once the run is over; Add offers the connect dialog, which is closed.
   window->ToolbarButtons(false);
-  QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
-  QTest::keyClick(window.get(), Qt::Key_F8, Qt::ControlModifier);
+  answer.Custom([](QWidget* dialog) { dialog->close(); });
   QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_F8, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
   Settle();
-  EXPECT_EQ((std::vector<int>{kCmdTaskAdd, kCmdTaskEnable}),
-            window->ProjectPage()->ForwardedCommands());
+  EXPECT_EQ(0, answer.Pending());
+  ASSERT_EQ(2u, g_project.Tasks.size());
+  EXPECT_EQ(0, g_project.Tasks[0].isActive);
   EXPECT_EQ(1, ui.fileDialogs);
 }
 

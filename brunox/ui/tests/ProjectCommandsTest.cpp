@@ -8,7 +8,7 @@
 #include "brunox/tests/AppTestSupport.h"
 #include "brunox/ui/CommandIds.h"
 #include "brunox/ui/PageIndex.h"
-#include "brunox/ui/ProjectPagePlaceholder.h"
+#include "brunox/ui/PagePackage.h"
 #include "brunox/ui/StrModes.h"
 #include "brunox/ui/tests/WindowFixture.h"
 #include "kavra/CDB.h"

@@ -105,7 +105,7 @@ TEST(ConsoleUi, AnswersWithTheSafeDefault) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "[Frage] Weiter? \xC3\xA4\n");
   }
   std::wstring path = L"unchanged";
-  EXPECT_FALSE(ui.OpenFileDialog({L"Text (*.txt)|*.txt||", L"txt", L"a.txt", L"/tmp"}, path));
+  EXPECT_FALSE(ui.OpenFileDialog({L"Text (*.txt)|*.txt||", L"txt", L"a.txt", L"/tmp", L""}, path));
   EXPECT_FALSE(ui.SaveFileDialog({}, path));
   EXPECT_EQ(path, L"unchanged");
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "testsupport/ModalAnswerer.h"
+#include "testsupport/TestEnv.h"
 
 namespace {
 
@@ -85,6 +86,21 @@ TEST(QtUiServices, FileDialogsReturnTheChosenPathOrCancel) {
   EXPECT_TRUE(path.empty());
   ASSERT_EQ(answer.Texts.size(), 2);
   EXPECT_EQ(answer.Texts[0], QStringLiteral("Export Settings to"));
+}
+
+TEST(QtUiServices, FolderDialogReturnsTheChosenFolderOrKeepsThePathOnCancel) {
+  QtUiServices ui;
+  testsupport::ModalAnswerer answer;
+  const QString chosen = QString::fromStdWString(testsupport::NewScratchPath(L"")).chopped(1);
+  answer.File(chosen);
+  answer.File(QString());
+  std::wstring path = L"/tmp";
+  EXPECT_TRUE(platform::Ui().FolderDialog(L"Output Folder for Thread Data", path));
+  EXPECT_EQ(QString::fromStdWString(path), chosen);
+  EXPECT_FALSE(platform::Ui().FolderDialog(L"Output Folder for Thread Data", path));
+  EXPECT_EQ(QString::fromStdWString(path), chosen);
+  ASSERT_EQ(answer.Texts.size(), 2);
+  EXPECT_EQ(answer.Texts[0], QStringLiteral("Output Folder for Thread Data"));
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+#include "brunox/ui/PageSQLLog.h"
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "brunox/engine/BrunoxApp.h"
+#include "brunox/engine/BrunoxRunner.h"
+#include "brunox/engine/Project.h"
+#include "brunox/engine/SettingsStores.h"
+#include "brunox/ui/LastWrittenFile.h"
+#include "brunox/ui/RowListView.h"
+#include "brunox/ui/StatementLogModel.h"
+#include "platform/UiServices.h"
+
+namespace {
+
+constexpr const wchar_t* kWidthKeys[StatementLogModel::kColumnCount] = {
+    L"sl_W1", L"sl_W2", L"sl_W3", L"sl_W4", L"sl_W5", L"sl_W6", L"sl_W7", L"sl_W8"};
+
+}  // namespace
+
+PageSQLLog::PageSQLLog(QWidget* parent)
+    : CTitledPage(QStringLiteral("Executed Statements"), parent),
+      model_(new StatementLogModel(this)),
+      list_(new QTableView(this)) {
+  setObjectName(QStringLiteral("PageSQLLog"));
+  list_->setModel(model_);
+  SetUpRowList(*list_);
+  QHeaderView* columns = list_->horizontalHeader();
+  // The settings come with a width for every column; the last one takes the rest of the page.
+  columns->setStretchLastSection(true);
+  LoadColumnWidths();
+  Body()->addWidget(list_, 1);
+}
+
+void PageSQLLog::LoadColumnWidths() {
+  for (int column = 0; column < StatementLogModel::kColumnCount; ++column) {
+    const int width = g_settings ? g_settings->getInt(kStoreMain, kWidthKeys[column]) : 0;
+    if (width > 0) list_->setColumnWidth(column, width);
+  }
+}
+
+PageSQLLog::~PageSQLLog() { StoreColumnWidths(); }
+
+void PageSQLLog::Activate() {
+  CTitledPage::Activate();
+  ReadLog();
+}
+
+void PageSQLLog::Deactivate() {
+  StoreColumnWidths();
+  CTitledPage::Deactivate();
+}
+
+std::wstring PageSQLLog::LogPath() {
+  return LastWrittenFile(g_project.SQLFile, g_runner ? g_runner->StatementLogPath() : L"");
+}
+
+void PageSQLLog::ReadLog() {
+  if (model_->Load(LogPath()) == StatementLogModel::LoadResult::Missing)
+    platform::Ui().MessageBox(L"Requested report is not created yet.", L"Warning",
+                              platform::MsgButtons::Ok, platform::MsgIcon::Error);
+}
+
+void PageSQLLog::StoreColumnWidths() const {
+  if (!g_settings) return;
+  for (int column = 0; column < StatementLogModel::kColumnCount; ++column)
+    g_settings->setInt(kStoreMain, kWidthKeys[column], list_->columnWidth(column));
+  g_settings->SaveData(0);
+}

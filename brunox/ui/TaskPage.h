@@ -1,0 +1,37 @@
+#pragma once
+// The base of the task dialog's tabs. Each tab edits the task copy the dialog holds: Activate
+// fills the controls from it when the tab is entered, Deactivate stores the controls into it when
+// the tab is left or the dialog is confirmed, and CanSave may refuse both (the tab then says why).
+#include <QWidget>
+
+struct Task;
+class CColorizer;
+class TaskProps;
+
+class CTaskPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `dialog` outlives the page.
+  explicit CTaskPage(TaskProps& dialog, QWidget* parent = nullptr);
+  ~CTaskPage() override;
+
+  void SetTask(Task* task) { task_ = task; }
+  Task* GetTask() const { return task_; }
+
+  // Task → controls.
+  virtual void Activate() {}
+  // Controls → task; only called after CanSave() allowed it.
+  virtual void Deactivate() {}
+  // Whether the tab may be left and stored; a page that refuses has told the user why.
+  virtual bool CanSave() { return true; }
+
+ protected:
+  TaskProps& Dialog() const { return dialog_; }
+  // The colours of the program's SQL editors.
+  const CColorizer& Colorizer() const;
+
+ private:
+  TaskProps& dialog_;
+  Task* task_ = nullptr;
+};

@@ -1,0 +1,100 @@
+#include "sompel/ColorEditWnd.h"
+
+#include <QFontDatabase>
+#include <algorithm>
+
+#include "platform/UserFile.h"
+#include "sompel/Colorizer.h"
+
+CColorEditWnd::CColorEditWnd(QWidget* parent) : QsciScintilla(parent) {
+  setUtf8(true);
+  setAutoIndent(true);
+  setTabWidth(4);
+  // The horizontal scroll bar follows the longest line instead of a fixed width.
+  SendScintilla(SCI_SETSCROLLWIDTH, 1);
+  SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+  CColorizer plain;
+  plain.Highlight = false;
+  SetColorizer(plain);
+}
+
+CColorEditWnd::~CColorEditWnd() = default;
+
+QFont CColorEditWnd::EditorFont() {
+  const QString preferred = QStringLiteral("Courier New");
+  QFont font = QFontDatabase::families().contains(preferred, Qt::CaseInsensitive)
+                   ? QFont(preferred)
+                   : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setFixedPitch(true);
+  return font;
+}
+
+void CColorEditWnd::SetColorizer(const CColorizer& colorizer) {
+  const QFont font = EditorFont();
+  colorizer.Apply(*this, font);
+  setMarginsFont(font);
+  setMarginLineNumbers(0, true);
+  setMarginWidth(0, QStringLiteral("000"));
+}
+
+void CColorEditWnd::LoadText(const QString& text, LoadMode mode) {
+  if (mode == LoadMode::kFresh) {
+    setText(text);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    setModified(false);
+    setCursorPosition(0, 0);
+    return;
+  }
+  beginUndoAction();
+  selectAll();
+  replaceSelectedText(text);
+  endUndoAction();
+}
+
+std::vector<std::wstring> CColorEditWnd::Lines() const {
+  std::vector<std::wstring> result;
+  const int count = std::max(lines(), 1);
+  result.reserve(static_cast<size_t>(count));
+  for (int line = 0; line < count; ++line) {
+    std::wstring text = QsciScintilla::text(line).toStdWString();
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    result.push_back(std::move(text));
+  }
+  return result;
+}
+
+int CColorEditWnd::ReadSqlFile(const std::wstring& path, std::wstring* text, std::wstring* error) {
+  std::wstring read;
+  if (!platform::ReadUserTextFile(path, read, error)) return -1;
+  if (text) *text = std::move(read);
+  return 0;
+}
+
+std::wstring CColorEditWnd::LoadFile(const std::wstring& path) {
+  std::wstring text;
+  std::wstring error;
+  if (ReadSqlFile(path, &text, &error) != 0)
+    return error.empty() ? L"Cannot read '" + path + L"'." : error;
+  LoadText(QString::fromStdWString(text), LoadMode::kFresh);
+  return std::wstring();
+}
+
+int CColorEditWnd::CaretPosition() const {
+  const long caret = SendScintilla(SCI_GETCURRENTPOS);
+  return static_cast<int>(SendScintilla(SCI_COUNTCHARACTERS, 0UL, caret));
+}
+
+int CColorEditWnd::BytePosition(int characters) const {
+  const long length = SendScintilla(SCI_GETLENGTH);
+  if (characters <= 0) return 0;
+  // SCI_POSITIONRELATIVE answers 0 for a position past the end.
+  const long position = SendScintilla(SCI_POSITIONRELATIVE, 0UL, static_cast<long>(characters));
+  return static_cast<int>(position > 0 ? position : length);
+}
+
+void CColorEditWnd::SetSelection(int anchor, int caret) {
+  SendScintilla(SCI_SETSEL, static_cast<unsigned long>(BytePosition(anchor)),
+                static_cast<long>(BytePosition(caret)));
+}
+
+void CColorEditWnd::ReplaceSelection(const QString& text) { replaceSelectedText(text); }
