@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <xlsxwriter.h>
 
 #include "brunox/engine/Project.h"
 #include "brunox/tests/AppTestSupport.h"
@@ -273,6 +275,92 @@ TEST(ConsoleProcess, SecondInterruptQuitsAHungRun) {
   EXPECT_EQ(130, b.Wait(seconds(10))) << b.Both();
   EXPECT_TRUE(Has(b.Err(), "Interrupted again: quitting without waiting for the run.\n"))
       << b.Both();
+}
+
+// The SQLite database a project of WriteSqliteProject runs on, connected.
+std::unique_ptr<CDB> ProjectDatabase(const std::wstring& projectPath) {
+  std::unique_ptr<CDB> db(CDB::newDB(0));
+  if (!db) return db;
+  CONN_INFO info;
+  info.Kind = CONN_STRING;
+  info.ConnString = testsupport::SqliteConnString(platform::FolderPart(projectPath) + L"/db.sqlite");
+  EXPECT_EQ(0, db->OpenConnection(&info)) << Utf8(db->ErrorText);
+  return db;
+}
+
+// The values of table `target`, in the order they were inserted, joined by blanks.
+std::wstring TargetRows(CDB& db) {
+  std::wstring rows;
+  EXPECT_EQ(0, db.Execute(
+                   L"select group_concat(v, ' ') from (select v from target order by rowid)"));
+  EXPECT_EQ(0, db.Fetch());
+  EXPECT_EQ(0, db.GetColumnText(1, &rows, nullptr));
+  return rows;
+}
+
+// Parameters drawn from the project's own database by a `$query` pattern reach the statements in
+// the order the query gives them.
+TEST(ConsoleProcess, ParametersComeFromAQueryOfTheDatabase) {
+  Project p;
+  Task task = MakeTask(L"insert into target values ('?1')", 1, 6);
+  task.ParamType = kParamsGenerated;
+  TaskParam param;
+  param.PropMethod = kParamPattern;
+  param.PropTempl = L"$query(select name from source order by name,1)";
+  task.Params.push_back(param);
+  p.Tasks.push_back(task);
+  const std::wstring path = WriteSqliteProject(L"query.bxp", p);
+  std::unique_ptr<CDB> db = ProjectDatabase(path);
+  ASSERT_TRUE(db && db->IsConnected());
+  ASSERT_EQ(0, db->Execute(L"create table source (name text)"));
+  ASSERT_EQ(0, db->Execute(L"insert into source values ('gamma'), ('alpha'), ('beta')"));
+  ASSERT_EQ(0, db->Execute(L"create table target (v text)"));
+  db->CloseConnection();
+
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(0, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), " s: 1 threads, 6 executions (")) << b.Both();
+
+  db = ProjectDatabase(path);
+  ASSERT_TRUE(db && db->IsConnected());
+  const std::wstring rows = TargetRows(*db);
+  EXPECT_EQ(L"alpha beta gamma alpha beta gamma", rows);
+}
+
+// Parameters drawn from a workbook's sheet by an `$msexcel` pattern, read by the program's own
+// file provider: the sheet's distinct values of one column, in order.
+TEST(ConsoleProcess, ParametersComeFromAWorkbook) {
+  Project p;
+  Task task = MakeTask(L"insert into target values ('?1')", 1, 4);
+  task.ParamType = kParamsGenerated;
+  TaskParam param;
+  param.PropMethod = kParamPattern;
+  const std::wstring workbook = testsupport::NewScratchPath(L"cities.xlsx");
+  param.PropTempl = L"$msexcel(\"" + workbook + L"\",Cities,Name,1)";
+  task.Params.push_back(param);
+  p.Tasks.push_back(task);
+  const std::wstring path = WriteSqliteProject(L"excel.bxp", p);
+
+  lxw_workbook* wb = workbook_new(Utf8(workbook).c_str());
+  lxw_worksheet* sheet = workbook_add_worksheet(wb, "Cities");
+  worksheet_write_string(sheet, 0, 0, "Name", nullptr);
+  const char* names[] = {"Oslo", "Lima", "Oslo"};
+  for (lxw_row_t row = 0; row < 3; ++row) worksheet_write_string(sheet, row + 1, 0, names[row], nullptr);
+  ASSERT_EQ(LXW_NO_ERROR, workbook_close(wb));
+
+  std::unique_ptr<CDB> db = ProjectDatabase(path);
+  ASSERT_TRUE(db && db->IsConnected());
+  ASSERT_EQ(0, db->Execute(L"create table target (v text)"));
+  db->CloseConnection();
+
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(0, b.Run()) << b.Both();
+
+  db = ProjectDatabase(path);
+  ASSERT_TRUE(db && db->IsConnected());
+  const std::wstring rows = TargetRows(*db);
+  // The distinct names, drawn in turn; the sheet's order of them is the reader's.
+  EXPECT_TRUE(rows == L"Oslo Lima Oslo Lima" || rows == L"Lima Oslo Lima Oslo") << Utf8(rows);
 }
 
 }  // namespace

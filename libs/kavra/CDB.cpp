@@ -6,6 +6,7 @@
 
 #include "kavra/DbmsCodes.h"
 #include "kavra/DriverApi.h"
+#include "kavra/FileProvider.h"
 #include "kavra/OdbcSupport.h"
 #include "platform/Text.h"
 
@@ -64,6 +65,7 @@ SQLRETURN ReadPieces(SQLHSTMT h, SQLUSMALLINT column, SQLSMALLINT cType, long lo
 }  // namespace
 
 CDB* CDB::newDB(DS_TYPE type) {
+  if (type == DBMS_ACCESS || type == DBMS_EXCEL) return new (std::nothrow) FileProvider(type);
   if (SharedEnvironment() == SQL_NULL_HENV) return nullptr;
   return new (std::nothrow) CDB(type);
 }

@@ -20,8 +20,9 @@
 // threads at once. Only the process's ODBC environment is shared. The one exception is Cancel,
 // which another thread may call while the owner is inside a call.
 //
-// Execute, Fetch, GetColumnText and CloseCursor are virtual so that a test can stand in for a
-// server that cannot run here (a derived class that scripts results and sets DBMS itself).
+// The connection and statement calls are virtual: FileProvider.h (types 3 and 4) answers them from
+// a file instead of ODBC, and a test can stand in for a server that cannot run here (a derived
+// class that scripts results and sets DBMS itself).
 #include <mutex>
 #include <string>
 #include <vector>
@@ -37,8 +38,9 @@ class CDB {
  public:
   enum Result { kOk = 0, kNoData = 100, kOdbcError = -1, kNotConnected = -2, kBadArgument = -3 };
 
-  // A new, unconnected object for a data-source type (stored in Info.DsType; every type is ODBC
-  // here). nullptr only when the ODBC environment cannot be made. The caller deletes it.
+  // A new, unconnected object for a data-source type (stored in Info.DsType): 3 (Access file)
+  // and 4 (Excel file) give a FileProvider, every other type ODBC. nullptr only when the ODBC
+  // environment cannot be made. The caller deletes it.
   static CDB* newDB(DS_TYPE type);
   // True for 0 only.
   static bool isOK(int rc) { return rc == kOk; }
@@ -53,13 +55,13 @@ class CDB {
   // through SQLConnect, CONN_STRING through SQLDriverConnect without prompting. With
   // Info.ManualCommit == 1 autocommit is switched off. Fills DbmsName, DbmsVersion, DBMS and the
   // identifier quote characters.
-  int OpenConnection(CONN_INFO* info);
+  virtual int OpenConnection(CONN_INFO* info);
   // Connects with the description of `from`, which may be this object.
   int Connect(CDB* from);
   // Rolls back work not yet committed (manual-commit mode), frees every statement, including
   // those from AllocStatement, and disconnects. 0 also when not connected.
-  int CloseConnection();
-  bool IsConnected() const { return dbc_ != nullptr; }
+  virtual int CloseConnection();
+  virtual bool IsConnected() const { return dbc_ != nullptr; }
   // Asks the driver to cancel what runs on the own statement (SQLCancel). Safe to call from
   // another thread while the owner is inside Execute or Fetch, and before or after a connect;
   // leaves ErrorText alone, since the owner may be writing it. kNotConnected without a statement.
@@ -77,16 +79,16 @@ class CDB {
   // hands each value out once).
   virtual int GetColumnText(int column, std::wstring* out, int* size, HSTMT_K st = nullptr,
                             int = 0);
-  int ColumnCount(int* n, HSTMT_K st = nullptr);
-  int ColumnName(int column, std::wstring* out, HSTMT_K st = nullptr);
+  virtual int ColumnCount(int* n, HSTMT_K st = nullptr);
+  virtual int ColumnName(int column, std::wstring* out, HSTMT_K st = nullptr);
   // Rows changed by the last INSERT, UPDATE or DELETE on the statement (-1 when the driver
   // cannot tell).
-  int RowsAffected(int* n, HSTMT_K st = nullptr);
+  virtual int RowsAffected(int* n, HSTMT_K st = nullptr);
   // Closes the statement's cursor; 0 also when none is open.
   virtual int CloseCursor(HSTMT_K st = nullptr);
   // An extra statement on this connection, freed by FreeStatement or by the disconnect.
-  int AllocStatement(HSTMT_K* st);
-  int FreeStatement(HSTMT_K st);
+  virtual int AllocStatement(HSTMT_K* st);
+  virtual int FreeStatement(HSTMT_K st);
 
   // 0 switches autocommit off (manual commit), anything else on. The mode stays until changed
   // again or the connection closes.

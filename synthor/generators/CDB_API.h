@@ -1,40 +1,119 @@
 #pragma once
 // The library's one door to data in databases and data files. The engine owns a default wrapper
 // (unconnected until SetConnection(dsn, user, password)) and, after SetConnection(CDB*), a custom
-// one on the caller's connection; database-backed generators use whichever is current.
+// one on the caller's connection; database-backed generators use whichever is current, or a
+// wrapper of their own for a DSN or a file named in the pattern.
 //
-// Results: 0 success, 1 a statement failed, negative when there is no connection. The last
-// error is kept as text; nothing is thrown.
+// A wrapper either owns its connection object (made by itself: the default constructor, Connect,
+// Open) or borrows the caller's (the CDB* constructor); Close frees only what it owns. SQLite
+// files opened with Open(path, kind 15, ...) are read by the wrapper's own SQLite reader.
+//
+// Results: 0 success, 1 a statement failed, negative when there is no connection (Open: non-zero
+// when the source is open). The last error is kept as text; nothing is thrown.
+//
+// Threads: one wrapper belongs to one engine, used by one thread.
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "synthor/engine/SynthorExport.h"
 
 class CDB;
+class SQLiteConn;
+struct CONN_INFO;
 
 class SYNTHOR_API CDB_API {
  public:
-  // An unconnected wrapper.
+  // Result columns of a multi-column read, one vector per column, all of the same length.
+  using Columns = std::vector<std::vector<std::wstring>>;
+
+  // Data-source kinds of Open (DbmsCodes.h).
+  static constexpr int kAccessFile = 3;
+  static constexpr int kExcelFile = 4;
+  static constexpr int kSqliteFile = 15;
+  // The longest value text kept from an SQLite file and from a database (characters).
+  static constexpr std::size_t kSqliteValueLength = 1022;
+  static constexpr int kDatabaseValueLength = 512;
+  // In check-syntax mode a read stops after this many rows.
+  static constexpr std::size_t kCheckSyntaxRows = 502;
+
+  // An unconnected wrapper with a connection object of its own.
   CDB_API();
   // A wrapper for the caller's connection. The caller's object stays the caller's: the wrapper
-  // neither closes nor deletes it.
+  // neither closes nor deletes it. Kind is the connection's DBMS code.
   explicit CDB_API(CDB* source);
   virtual ~CDB_API();
   CDB_API(const CDB_API&) = delete;
   CDB_API& operator=(const CDB_API&) = delete;
 
-  // Connects by data-source name. Kind becomes -1 (unknown).
+  // Connects by data-source name with a connection object of the wrapper's own (a borrowed one is
+  // let go first). Kind becomes -1 (unknown). The result is the connection's (0 success).
   int Connect(const std::wstring& dsn, const std::wstring& user, const std::wstring& password);
-  // Disconnects and forgets the connection (a connection the wrapper made is deleted).
+  // Opens a data file: kind 15 an SQLite file, 3 an Access file, 4 an Excel workbook. Non-zero
+  // when the source is open; 0 with the last error set when not.
+  int Open(const std::wstring& path, int kind, int readOnly);
+  // Closes the SQLite file, and disconnects and deletes a connection object the wrapper owns; a
+  // borrowed one is only forgotten.
   void Close();
 
+  // SQLite files only: runs a statement. 0 done, 1 SQLite refused it (last error = its message),
+  // -1 not an SQLite source or no open file.
+  int Execute(const std::wstring& sql);
+  // The distinct non-null values of one column; `filter` (the user's own SQL condition) is added
+  // with "and" when not empty. Table and column are quoted for the source.
+  int GetColumn(const std::wstring& table, const std::wstring& column, const std::wstring& filter,
+                std::vector<std::wstring>* values);
+  // Several columns of a table (empty names are skipped), `where` added when given and not empty.
+  int GetColumns(const std::wstring& table, const std::vector<std::wstring>& columns, Columns* rows,
+                 const std::wstring* where);
+  // The first column of every row. An SQL NULL gives the text "NULL" from a database and no entry
+  // from an SQLite file.
+  int GetQuery(const std::wstring& sql, std::vector<std::wstring>* values);
+  // Every column of every row; an SQL NULL gives the text "NULL", so rows stay aligned.
+  int GetQuery(const std::wstring& sql, Columns* columns);
+
+  // Identifiers for the source's SQL. A name that is already one complete quoted identifier ("x",
+  // [x], `x` or in the connection's own quote characters) is kept; any other is put between the
+  // connection's quote characters (double quotes without a connection object) with the closing
+  // character doubled inside. QuoteTable quotes an owner-qualified name (owner.table, split at the
+  // first dot outside quotes) part by part.
+  std::wstring QuoteColumn(const std::wstring& name) const;
+  std::wstring QuoteTable(const std::wstring& name) const;
+  // `name` between `open` and `close`, every `close` inside doubled.
+  static std::wstring QuoteName(const std::wstring& name, wchar_t open, wchar_t close);
+
+  // True when statements can run: an SQLite file is open or the connection object is connected.
+  bool IsConnected() const;
   bool HasConnection() const { return connection_ != nullptr; }
   CDB* Connection() const { return connection_; }
   int Kind() const { return kind_; }
   const std::wstring& LastError() const { return lastError_; }
 
+ protected:
+  // 0 connected, 1 failed, -4 the provider is missing and no Excel ODBC driver stands in.
+  int ConnectToExcel(const std::wstring& path, int readOnly);
+  // 1 when an Excel ODBC driver was found and `info` describes the workbook through it; 0 (last
+  // error set) when none is installed.
+  int UseOdbcForExcel(CDB* db, CONN_INFO* info, const std::wstring& path, int readOnly);
+
  private:
+  // Makes `made` the wrapper's own connection object (the previous one is let go).
+  void Own(CDB* made);
+  void ReleaseConnection();
+  bool ReadingSqliteFile() const;
+  // The source's quote characters.
+  wchar_t QuoteOpen() const;
+  wchar_t QuoteClose() const;
+  bool IsQuotedName(const std::wstring& name) const;
+  std::wstring QuotePart(const std::wstring& name) const;
+  // Both GetQuery forms; `withStatement` adds the statement to a failed execution's error text.
+  int QueryDatabase(const std::wstring& sql, bool withStatement, Columns* columns, bool firstOnly);
+  int QuerySqlite(const std::wstring& sql, Columns* columns, bool firstOnly);
+  int NoConnection();
+
   std::wstring lastError_;
-  CDB* connection_ = nullptr;
-  bool ownsConnection_ = false;
-  int kind_ = -1;  // DBMS_T of the source reached; -1 unknown
+  CDB* connection_ = nullptr;           // owned_ or the caller's
+  std::unique_ptr<CDB> owned_;          // the connection object this wrapper made
+  int kind_ = -1;                       // DBMS_T of the source reached; -1 unknown
+  std::unique_ptr<SQLiteConn> sqlite_;  // while an SQLite file is the source
 };

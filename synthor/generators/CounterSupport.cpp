@@ -38,34 +38,30 @@ std::wstring Resolve(DSynthor* engine, const std::wstring& text, int code, const
 }
 
 std::wstring QuoteIdentifier(const CDB& db, const std::wstring& name) {
-  const std::wstring close(1, db.QuoteClose);
-  return db.QuoteOpen + platform::ReplaceAll(name, close, close + close) + close;
+  return CDB_API::QuoteName(name, db.QuoteOpen, db.QuoteClose);
 }
 
 bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstring& column,
                std::wstring* value, std::wstring* why) {
-  CDB* db = connection ? connection->Connection() : nullptr;
-  if (!db || !db->IsConnected()) {
+  if (!connection || !connection->IsConnected()) {
     *why = connection && !connection->LastError().empty() ? connection->LastError()
                                                           : L"There is no connection.";
     return false;
   }
-  const std::wstring sql =
-      L"select max(" + QuoteIdentifier(*db, column) + L") from " + QuoteIdentifier(*db, table);
-  int size = 0;
-  int rc = db->Execute(sql);
-  if (rc == CDB::kOk) rc = db->Fetch();
-  if (rc == CDB::kOk) rc = db->GetColumnText(1, value, &size);
-  db->CloseCursor();
-  if (rc < 0) {
-    *why = db->ErrorText;
+  // max() of an empty table is one NULL row; "having" turns that into no row at all.
+  const std::wstring maximum = L"max(" + connection->QuoteColumn(column) + L")";
+  const std::wstring sql = L"select " + maximum + L" from " + connection->QuoteTable(table) +
+                           L" having " + maximum + L" is not null";
+  std::vector<std::wstring> values;
+  if (connection->GetQuery(sql, &values) != 0) {
+    *why = connection->LastError();
     return false;
   }
-  // An empty table gives one row holding NULL.
-  if (rc != CDB::kOk || size < 0 || value->empty()) {
+  if (values.empty() || values.front().empty()) {
     *why = L"The table holds no value.";
     return false;
   }
+  *value = values.front();
   return true;
 }
 

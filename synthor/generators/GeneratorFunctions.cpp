@@ -3,11 +3,18 @@
 #include "synthor/engine/MaskOpCode.h"
 #include "synthor/generators/ArrayGenerators.h"
 #include "synthor/generators/BlobData.h"
+#include "synthor/generators/ByQuery.h"
 #include "synthor/generators/ChoiceGenerators.h"
 #include "synthor/generators/CounterFactories.h"
 #include "synthor/generators/FileData.h"
 #include "synthor/generators/FileGroupData.h"
+#include "synthor/generators/FromTable.h"
+#include "synthor/generators/GroupByQuery.h"
+#include "synthor/generators/GroupFromTable.h"
 #include "synthor/generators/JsonGenerators.h"
+#include "synthor/generators/MsAccessData.h"
+#include "synthor/generators/MsExcelData.h"
+#include "synthor/generators/MsExcelGroup.h"
 
 namespace {
 
@@ -34,14 +41,14 @@ constexpr GeneratorName kGenerators[] = {
     {L"dll", MASK_DLL, nullptr},
     {L"script", MASK_SCRIPT, nullptr},
     {L"scriptgroup", MASK_SCRIPTGROUP, nullptr},
-    {L"msaccess", MASK_MSACCESS, nullptr},
-    {L"msexcel", MASK_MSEXCEL, nullptr},
-    {L"msexcelgroup", MASK_MSEXCELGROUP, nullptr},
-    {L"query", MASK_QUERY, nullptr},
-    {L"querygroup", MASK_QUERYGROUP, nullptr},
-    {L"table", MASK_TABLE, nullptr},
-    {L"tablegroup", MASK_TABLEGROUP, nullptr},
-    {L"tablegroupc", MASK_TABLEGROUPC, nullptr},
+    {L"msaccess", MASK_MSACCESS, &MsAccessData::Make},
+    {L"msexcel", MASK_MSEXCEL, &MsExcelData::Make},
+    {L"msexcelgroup", MASK_MSEXCELGROUP, &MsExcelGroup::Make},
+    {L"query", MASK_QUERY, &ByQuery::Make},
+    {L"querygroup", MASK_QUERYGROUP, &GroupByQuery::Make},
+    {L"table", MASK_TABLE, &FromTable::Make},
+    {L"tablegroup", MASK_TABLEGROUP, &GroupFromTable::Make},
+    {L"tablegroupc", MASK_TABLEGROUPC, &GroupFromTable::Make},
     {L"if", MASK_IF, MakeIf2Data},
     {L"ifr", MASK_IFR, MakeIfData},
     {L"case", MASK_CASE, MakeCaseData},

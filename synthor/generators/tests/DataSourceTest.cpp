@@ -1,0 +1,332 @@
+// The data-source wrapper on real sources: SQLite files through its own reader, an SQLite file
+// through ODBC, and the PostgreSQL test server by DSN. Identifier quoting is checked by running
+// the statements it builds.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kavra/CDB.h"
+#include "kavra/FileProvider.h"
+#include "platform/Text.h"
+#include "synthor/engine/DGValue.h"
+#include "synthor/engine/DSynthor.h"
+#include "synthor/generators/CDB_API.h"
+#include "testsupport/TestEnv.h"
+
+namespace {
+
+using Values = std::vector<std::wstring>;
+using Columns = CDB_API::Columns;
+
+std::string Utf8(const std::wstring& s) { return platform::ToUtf8(s); }
+
+// An empty file, which SQLite takes for an empty database.
+std::wstring NewSqliteFile(const wchar_t* name) {
+  const std::wstring path = testsupport::NewScratchPath(name);
+  std::ofstream(Utf8(path)).close();
+  return path;
+}
+
+// A wrapper on a fresh SQLite file holding `statements`.
+std::unique_ptr<CDB_API> SqliteSource(const std::vector<std::wstring>& statements) {
+  auto source = std::make_unique<CDB_API>();
+  EXPECT_NE(source->Open(NewSqliteFile(L"source.db"), CDB_API::kSqliteFile, 0), 0)
+      << Utf8(source->LastError());
+  for (const std::wstring& sql : statements)
+    EXPECT_EQ(source->Execute(sql), 0) << Utf8(sql) << ": " << Utf8(source->LastError());
+  return source;
+}
+
+const std::vector<std::wstring> kPeople = {
+    L"create table people (id integer, name text, city text)",
+    L"insert into people values (1, 'ann', 'Oslo'), (2, 'bob', NULL), (3, NULL, 'Rome'),"
+    L" (4, 'ann', 'Oslo'), (5, 'cid', 'Rome')"};
+
+TEST(SqliteFile, ReadsOneColumnDistinctValuesAndFilters) {
+  auto source = SqliteSource(kPeople);
+  Values values;
+  // One column: a NULL row gives no entry.
+  ASSERT_EQ(source->GetQuery(L"select name from people order by id", &values), 0);
+  EXPECT_EQ(values, (Values{L"ann", L"bob", L"ann", L"cid"}));
+  ASSERT_EQ(source->GetColumn(L"people", L"name", L"", &values), 0);
+  EXPECT_EQ(values, (Values{L"ann", L"bob", L"cid"}));
+  ASSERT_EQ(source->GetColumn(L"people", L"city", L"id > 2", &values), 0);
+  EXPECT_EQ(values, (Values{L"Rome", L"Oslo"}));
+  // Numbers come back as their text.
+  ASSERT_EQ(source->GetQuery(L"select id * 1.5 from people where id = 3", &values), 0);
+  EXPECT_EQ(values, (Values{L"4.5"}));
+}
+
+TEST(SqliteFile, KeepsRowsAlignedWhenColumnsHoldNull) {
+  auto source = SqliteSource(kPeople);
+  Columns columns{{L"stale"}};
+  ASSERT_EQ(source->GetQuery(L"select id, name, city from people order by id", &columns), 0);
+  ASSERT_EQ(columns.size(), 3u);
+  EXPECT_EQ(columns[0], (Values{L"1", L"2", L"3", L"4", L"5"}));
+  EXPECT_EQ(columns[1], (Values{L"ann", L"bob", L"NULL", L"ann", L"cid"}));
+  EXPECT_EQ(columns[2], (Values{L"Oslo", L"NULL", L"Rome", L"Oslo", L"Rome"}));
+  const std::wstring where = L"city = 'Rome'";
+  ASSERT_EQ(source->GetColumns(L"people", {L"name", L"", L"id"}, &columns, &where), 0);
+  EXPECT_EQ(columns, (Columns{{L"NULL", L"cid"}, {L"3", L"5"}}));
+  // A query without rows still names its columns.
+  ASSERT_EQ(source->GetQuery(L"select id, name from people where 0", &columns), 0);
+  EXPECT_EQ(columns, (Columns{{}, {}}));
+}
+
+TEST(SqliteFile, ReportsSqliteErrorsAndMissingFiles) {
+  auto source = SqliteSource(kPeople);
+  Values values{L"stale"};
+  EXPECT_EQ(source->GetQuery(L"select name from nosuch", &values), 1);
+  EXPECT_EQ(source->LastError(), L"no such table: nosuch");
+  EXPECT_TRUE(values.empty());
+  Columns columns;
+  EXPECT_EQ(source->GetQuery(L"selec 1", &columns), 1);
+  EXPECT_NE(source->LastError().find(L"syntax error"), std::wstring::npos);
+  // A failure while stepping is a failure too, not fewer rows.
+  EXPECT_EQ(source->GetQuery(L"select abs(-9223372036854775807 - 1)", &values), 1);
+  EXPECT_EQ(source->LastError(), L"integer overflow");
+  EXPECT_EQ(source->Execute(L"insert into nosuch values (1)"), 1);
+  EXPECT_EQ(source->LastError(), L"no such table: nosuch");
+
+  const std::wstring missing = testsupport::ScratchFolder() + L"/no/such.db";
+  CDB_API absent;
+  EXPECT_EQ(absent.Open(missing, CDB_API::kSqliteFile, 1), 0);
+  EXPECT_EQ(absent.LastError(), L"Could not find or access '" + missing + L"'.");
+  EXPECT_FALSE(absent.IsConnected());
+  EXPECT_EQ(absent.GetQuery(L"select 1", &values), -1);
+  EXPECT_EQ(absent.LastError(), L"There is no connection.");
+  EXPECT_EQ(absent.Execute(L"select 1"), -1);
+
+  // A file that is not a database: SQLite opens it lazily and refuses the first statement.
+  const std::wstring notDb = testsupport::NewScratchPath(L"text.db");
+  std::ofstream(Utf8(notDb)) << std::string(2048, 'x');
+  CDB_API garbage;
+  ASSERT_NE(garbage.Open(notDb, CDB_API::kSqliteFile, 1), 0);
+  EXPECT_EQ(garbage.GetQuery(L"select 1 from sqlite_master", &values), 1);
+  EXPECT_EQ(garbage.LastError(), L"file is not a database");
+
+  CDB_API database;  // not an SQLite file: Execute is not for it
+  EXPECT_EQ(database.Execute(L"select 1"), -1);
+}
+
+TEST(SqliteFile, CutsLongValuesWithoutSplittingACharacter) {
+  const std::wstring smile = L"\U0001F600";  // two UTF-16 units
+  auto source = SqliteSource({L"create table t (v text)"});
+  ASSERT_EQ(source->Execute(L"insert into t values ('" + std::wstring(2000, L'x') + L"')"), 0);
+  ASSERT_EQ(source->Execute(L"insert into t values ('" + std::wstring(1021, L'y') + smile + L"z')"),
+            0);
+  ASSERT_EQ(source->Execute(L"insert into t values ('" + std::wstring(1020, L'w') + smile + L"')"),
+            0);
+  Values values;
+  ASSERT_EQ(source->GetQuery(L"select v from t", &values), 0);
+  ASSERT_EQ(values.size(), 3u);
+  EXPECT_EQ(values[0], std::wstring(1022, L'x'));
+  EXPECT_EQ(values[1], std::wstring(1021, L'y'));  // the pair would have been cut: left out
+  EXPECT_EQ(values[2], std::wstring(1020, L'w') + smile);
+}
+
+TEST(SqliteFile, CheckSyntaxModeStopsEarly) {
+  auto source = SqliteSource({L"create table t (v integer)"});
+  ASSERT_EQ(source->Execute(L"with recursive n(i) as (select 1 union all select i + 1 from n"
+                            L" where i < 600) insert into t select i from n"),
+            0);
+  Values values;
+  DSynthor::SetCheckSyntaxMode(1);
+  const int rc = source->GetQuery(L"select v from t", &values);
+  DSynthor::SetCheckSyntaxMode(0);
+  ASSERT_EQ(rc, 0);
+  EXPECT_EQ(values.size(), CDB_API::kCheckSyntaxRows);
+  ASSERT_EQ(source->GetQuery(L"select v from t", &values), 0);
+  EXPECT_EQ(values.size(), 600u);
+}
+
+// Names from patterns are quoted; a name that is already one quoted identifier is kept, anything
+// else (including a half-quoted name that would end the identifier early) is quoted whole.
+TEST(Quoting, QuotesNamesAndDoublesEmbeddedQuotes) {
+  CDB_API source;  // its connection object quotes with double quotes until connected
+  const struct {
+    const wchar_t* name;
+    const wchar_t* column;
+    const wchar_t* table;
+  } cases[] = {
+      {L"Orders", L"\"Orders\"", L"\"Orders\""},
+      {L"[Order Lines]", L"[Order Lines]", L"[Order Lines]"},
+      {L"`x`", L"`x`", L"`x`"},
+      {L"\"a\"\"b\"", L"\"a\"\"b\"", L"\"a\"\"b\""},
+      {L"a\"b", L"\"a\"\"b\"", L"\"a\"\"b\""},
+      {L"[x] ; drop table t", L"\"[x] ; drop table t\"", L"\"[x] ; drop table t\""},
+      {L"\"x\" or 1", L"\"\"\"x\"\" or 1\"", L"\"\"\"x\"\" or 1\""},
+      {L"[", L"\"[\"", L"\"[\""},
+      {L"dbo.Orders", L"\"dbo.Orders\"", L"\"dbo\".\"Orders\""},
+      {L"dbo.[Orders]", L"\"dbo.[Orders]\"", L"\"dbo\".[Orders]"},
+      {L"\"my.schema\".t", L"\"\"\"my.schema\"\".t\"", L"\"my.schema\".\"t\""},
+      {L"a.b.c", L"\"a.b.c\"", L"\"a\".\"b.c\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(source.QuoteColumn(c.name), c.column) << Utf8(c.name);
+    EXPECT_EQ(source.QuoteTable(c.name), c.table) << Utf8(c.name);
+  }
+}
+
+TEST(Quoting, StatementsRunWithOddNames) {
+  auto source = SqliteSource({L"create table \"my \"\"odd\"\" table\" (\"the [id]\" integer)",
+                              L"insert into \"my \"\"odd\"\" table\" values (7), (7), (8)",
+                              L"attach ':memory:' as other", L"create table other.t (v text)",
+                              L"insert into other.t values ('elsewhere')"});
+  Values values;
+  ASSERT_EQ(source->GetColumn(L"my \"odd\" table", L"the [id]", L"", &values), 0)
+      << Utf8(source->LastError());
+  EXPECT_EQ(values, (Values{L"7", L"8"}));
+  ASSERT_EQ(source->GetColumn(L"other.t", L"v", L"", &values), 0) << Utf8(source->LastError());
+  EXPECT_EQ(values, (Values{L"elsewhere"}));
+  // Injected SQL stays part of one (unknown) name.
+  EXPECT_EQ(source->GetColumn(L"t\" union select sql from sqlite_master --", L"v", L"", &values),
+            1);
+  EXPECT_EQ(source->LastError(), L"no such table: t\" union select sql from sqlite_master --");
+}
+
+// Other servers quote with brackets or backquotes; the connection's own characters are used,
+// and SQLite understands all of them, so the statements run for real here.
+TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
+  std::unique_ptr<CDB> db(CDB::newDB(0));
+  ASSERT_TRUE(db);
+  CONN_INFO info;
+  info.Kind = CONN_STRING;
+  info.ConnString = testsupport::SqliteConnString(testsupport::NewScratchPath(L"odbc.db"));
+  ASSERT_EQ(db->OpenConnection(&info), 0) << Utf8(db->ErrorText);
+  ASSERT_EQ(db->Execute(L"create table \"a\"\"b`c\" (\"x y\" text)"), 0);
+  ASSERT_EQ(db->Execute(L"insert into \"a\"\"b`c\" values ('found'), (NULL)"), 0);
+  CDB_API source(db.get());
+  EXPECT_EQ(source.Kind(), 15);
+  const struct {
+    wchar_t open, close;
+    const wchar_t* table;
+  } styles[] = {
+      {L'"', L'"', L"\"a\"\"b`c\""}, {L'[', L']', L"[a\"b`c]"}, {L'`', L'`', L"`a\"b``c`"}};
+  for (const auto& style : styles) {
+    db->QuoteOpen = style.open;
+    db->QuoteClose = style.close;
+    EXPECT_EQ(source.QuoteTable(L"a\"b`c"), style.table);
+    Values values;
+    EXPECT_EQ(source.GetColumn(L"a\"b`c", L"x y", L"", &values), 0) << Utf8(source.LastError());
+    EXPECT_EQ(values, (Values{L"found"}));
+  }
+  // Through ODBC a NULL of a one-column read is the text NULL.
+  Values values;
+  ASSERT_EQ(source.GetQuery(L"select \"x y\" from \"a\"\"b`c\" order by 1", &values), 0);
+  EXPECT_EQ(values, (Values{L"NULL", L"found"}));
+  EXPECT_EQ(source.GetQuery(L"select v from nowhere", &values), 1);
+  EXPECT_NE(source.LastError().find(L": 'select v from nowhere'"), std::wstring::npos)
+      << Utf8(source.LastError());
+  // The caller's connection stays the caller's.
+  source.Close();
+  EXPECT_FALSE(source.HasConnection());
+  EXPECT_TRUE(db->IsConnected());
+}
+
+TEST(Connection, ConnectsByDsnAndOwnsWhatItMade) {
+  CDB_API source;
+  EXPECT_EQ(source.GetQuery(L"select 1", static_cast<Values*>(nullptr)), -1);
+  EXPECT_EQ(source.LastError(), L"There is no connection.");
+  EXPECT_NE(source.Connect(L"NoSuchDsn", L"", L""), 0);
+  EXPECT_FALSE(source.LastError().empty());
+  ASSERT_EQ(source.Connect(testsupport::kSqliteDsn, L"", L""), 0) << Utf8(source.LastError());
+  EXPECT_EQ(source.Kind(), -1);
+  Values values;
+  ASSERT_EQ(source.GetQuery(L"select 'a' union all select 'b'", &values), 0);
+  EXPECT_EQ(values, (Values{L"a", L"b"}));
+  source.Close();
+  EXPECT_FALSE(source.HasConnection());
+  EXPECT_EQ(source.GetQuery(L"select 1", &values), -1);
+}
+
+// Without a provider for the workbook, the ODBC stand-in is looked for among the installed
+// drivers; the test's own driver list has none for workbooks.
+class ExcelProbe : public CDB_API {
+ public:
+  using CDB_API::UseOdbcForExcel;
+};
+
+TEST(Connection, FindsNoExcelOdbcDriver) {
+  ExcelProbe probe;
+  std::unique_ptr<CDB> db(CDB::newDB(0));
+  ASSERT_TRUE(db);
+  CONN_INFO info;
+  EXPECT_EQ(probe.UseOdbcForExcel(db.get(), &info, L"/tmp/book.xlsx", 1), 0);
+  EXPECT_EQ(probe.LastError(), L"ODBC driver (64 bit) not found.");
+}
+
+// Access files and workbooks are read by the file provider; what it cannot read is named.
+TEST(Connection, OpenNamesFilesItCannotRead) {
+  const std::wstring folder = testsupport::ScratchFolder();
+  CDB_API source;
+  EXPECT_EQ(source.Open(folder + L"/missing.xlsx", CDB_API::kExcelFile, 1), 0);
+  EXPECT_EQ(source.LastError().rfind(kFileProviderMissingFile, 0), 0u) << Utf8(source.LastError());
+  EXPECT_EQ(source.Kind(), CDB_API::kExcelFile);
+  EXPECT_EQ(source.Open(folder + L"/missing.mdb", CDB_API::kAccessFile, 1), 0);
+  EXPECT_EQ(source.LastError().rfind(kFileProviderMissingFile, 0), 0u) << Utf8(source.LastError());
+
+  const std::wstring binary = testsupport::NewScratchPath(L"book.xlsb");
+  std::ofstream(Utf8(binary)) << "PK\x03\x04 not really";
+  EXPECT_EQ(source.Open(binary, CDB_API::kExcelFile, 1), 0);
+  EXPECT_NE(source.LastError().find(kFileProviderUnsupportedFormat), std::wstring::npos)
+      << Utf8(source.LastError());
+
+  // No provider reads it and no ODBC driver stands in: both are said.
+  const std::wstring text = testsupport::NewScratchPath(L"notes.xls");
+  std::ofstream(Utf8(text)) << "just some notes\n";
+  EXPECT_EQ(source.Open(text, CDB_API::kExcelFile, 1), 0);
+  EXPECT_EQ(source.LastError().rfind(kFileProviderUnknownFormat, 0), 0u)
+      << Utf8(source.LastError());
+  EXPECT_TRUE(platform::EndsWith(source.LastError(), L" ODBC driver (64 bit) not found."))
+      << Utf8(source.LastError());
+  EXPECT_FALSE(source.IsConnected());
+}
+
+TEST(Postgres, ReadsThroughADsn) {
+  REQUIRE_POSTGRES();
+  CDB_API source;
+  ASSERT_EQ(source.Connect(testsupport::kPostgresDsn, testsupport::PostgresUser(), L""), 0)
+      << Utf8(source.LastError());
+  Values values;
+  ASSERT_EQ(source.GetQuery(L"select v from (values (2, 'b'), (1, NULL), (3, 'c')) as t(k, v)"
+                            L" order by k",
+                            &values),
+            0)
+      << Utf8(source.LastError());
+  EXPECT_EQ(values, (Values{L"NULL", L"b", L"c"}));
+  Columns columns;
+  ASSERT_EQ(source.GetQuery(L"select k, v from (values (2, 'b'), (1, NULL)) as t(k, v)"
+                            L" order by k",
+                            &columns),
+            0);
+  EXPECT_EQ(columns, (Columns{{L"1", L"2"}, {L"NULL", L"b"}}));
+  EXPECT_EQ(source.GetQuery(L"select * from no_such_table", &columns), 1);
+  EXPECT_NE(source.LastError().find(L"no_such_table"), std::wstring::npos);
+  EXPECT_EQ(source.LastError().find(L": 'select"), std::wstring::npos);
+  source.Close();
+}
+
+TEST(Postgres, EngineConnectsBySetConnection) {
+  REQUIRE_POSTGRES();
+  DSynthor engine;
+  ASSERT_EQ(engine.Initialize(L"", 7, nullptr), 1);
+  engine.SetConnection(testsupport::kPostgresDsn, testsupport::PostgresUser(), L"");
+  ASSERT_TRUE(engine.CurrentConnection()->IsConnected())
+      << Utf8(engine.CurrentConnection()->LastError());
+  DGValue v;
+  ASSERT_EQ(engine.Value(-1, L"$query(select 'pg' || (1 + 1),1)", &v, nullptr), 1)
+      << Utf8(engine.Error());
+  EXPECT_EQ(v.value, L"pg2");
+  ASSERT_EQ(engine.Value(-1, L"$table(pg_catalog.pg_namespace,nspname,1,nspname = 'public')", &v,
+                         nullptr),
+            1)
+      << Utf8(engine.Error());
+  EXPECT_EQ(v.value, L"public");
+  engine.Terminate();
+}
+
+}  // namespace
