@@ -363,4 +363,40 @@ TEST(ConsoleProcess, ParametersComeFromAWorkbook) {
   EXPECT_TRUE(rows == L"Oslo Lima Oslo Lima" || rows == L"Lima Oslo Lima Oslo") << Utf8(rows);
 }
 
+// Parameters found in an XML file (an attribute selected by XPath, in a namespaced element of a
+// document declared ISO-8859-1) and in a JSON file (a value path into an array).
+TEST(ConsoleProcess, ParametersComeFromXmlAndJsonFiles) {
+  Project p;
+  Task task = MakeTask(L"insert into target values ('?1-?2')", 1, 3);
+  task.ParamType = kParamsGenerated;
+  const std::wstring xml = testsupport::NewScratchPath(L"shop.xml");
+  const std::wstring json = testsupport::NewScratchPath(L"shop.json");
+  ASSERT_TRUE(platform::WriteFileBytes(
+      xml, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+           "<shop xmlns=\"urn:shop\"><item code=\"Caf\xE9\"/><item code=\"Tea\"/></shop>\n"));
+  ASSERT_TRUE(platform::WriteFileBytes(
+      json, R"({"items": [{"name": "Pen"}, {"name": "Ink"}]})"));
+  TaskParam fromXml;
+  fromXml.PropMethod = kParamPattern;
+  fromXml.PropTempl = L"$xml(" + xml + L", /_:shop/_:item[1]/@code)";
+  TaskParam fromJson;
+  fromJson.PropMethod = kParamPattern;
+  fromJson.PropTempl = L"$json(" + json + L", $.items.1.name)";
+  task.Params = {fromXml, fromJson};
+  p.Tasks.push_back(task);
+  const std::wstring path = WriteSqliteProject(L"documents.bxp", p);
+
+  std::unique_ptr<CDB> db = ProjectDatabase(path);
+  ASSERT_TRUE(db && db->IsConnected());
+  ASSERT_EQ(0, db->Execute(L"create table target (v text)"));
+  db->CloseConnection();
+
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(0, b.Run()) << b.Both();
+
+  db = ProjectDatabase(path);
+  ASSERT_TRUE(db && db->IsConnected());
+  EXPECT_EQ(L"Caf\u00E9-Ink Caf\u00E9-Ink Caf\u00E9-Ink", TargetRows(*db));
+}
+
 }  // namespace

@@ -50,14 +50,7 @@ FileData::FileData(const std::vector<std::wstring>* args, CompiledPattern* patte
            L"FileData: the function expects at least one parameter.");
     return;
   }
-  if (args->size() > 1) {
-    sequential_ = IsTrueParameter((*args)[1]) ? 1 : 0;
-    if (engine_) engine_->MarkDependent();
-  }
-  if (args->size() > 2) {
-    evaluate_ = IsTrueParameter((*args)[2]) ? 1 : 0;
-    if (evaluate_ && engine_) engine_->MarkDependent();
-  }
+  ReadFlags(*args, 1);
   const std::wstring& file = (*args)[0];
   if (LoadFileContent(PathMacros(file), &lines_, pattern) != 0) {
     Report(errorText, errorCode, kCannotOpen,
@@ -66,6 +59,23 @@ FileData::FileData(const std::vector<std::wstring>* args, CompiledPattern* patte
     return;
   }
   ready = lines_.empty() ? 0 : 1;
+}
+
+void FileData::ReadFlags(const std::vector<std::wstring>& args, std::size_t first) {
+  if (args.size() > first) {
+    sequential_ = IsTrueParameter(args[first]) ? 1 : 0;
+    if (engine_) engine_->MarkDependent();
+  }
+  if (args.size() > first + 1) {
+    evaluate_ = IsTrueParameter(args[first + 1]) ? 1 : 0;
+    if (evaluate_ && engine_) engine_->MarkDependent();
+  }
+}
+
+void FileData::ReportEvaluationError(const std::wstring& line) {
+  engine_->SetError(kCannotEvaluate,
+                    platform::Format(L"FileData: could not calculate item '%ls' of the list",
+                                     line.c_str()));
 }
 
 std::wstring FileData::Value(std::wstring* format) {
@@ -77,9 +87,7 @@ std::wstring FileData::Value(std::wstring* format) {
   if (!evaluate_ || !engine_) return line;
   DGValue nested;
   if (!engine_->Value(line, &nested)) {
-    engine_->SetError(kCannotEvaluate,
-                      platform::Format(L"FileData: could not calculate item '%ls' of the list",
-                                       line.c_str()));
+    ReportEvaluationError(line);
     return std::wstring();
   }
   if (format) *format = nested.format;

@@ -26,7 +26,14 @@ class SYNTHOR_API FileData : public IGenerator {
                              CompiledPattern* pattern);
   static IGenerator* Make(const GeneratorCall& call);
 
- private:
+ protected:
+  // For forms that load their lines elsewhere (a download): no lines, not ready.
+  explicit FileData(DSynthor* engine) : engine_(engine) {}
+  // Reads the optional sequential and evaluate flags at args[first] and args[first + 1].
+  void ReadFlags(const std::vector<std::wstring>& args, std::size_t first);
+  // Value time: `line` did not evaluate.
+  virtual void ReportEvaluationError(const std::wstring& line);
+
   int sequential_ = 0;
   int evaluate_ = 0;
   int next_ = 0;

@@ -21,11 +21,7 @@ void Report(std::wstring* errorText, int* errorCode, int code, const std::wstrin
   if (errorCode) *errorCode = code;
 }
 
-// Delimiters are often written as `("; ")` so that blanks and commas survive argument splitting.
-std::wstring DelimiterParameter(const std::wstring& parameter) {
-  std::wstring d = platform::TrimRight(platform::TrimLeft(parameter, L"(\""), L")\"");
-  return d.empty() ? std::wstring(L"\t") : d;
-}
+constexpr int kEmptyDelimiter = 1303;
 
 }  // namespace
 
@@ -36,18 +32,51 @@ std::vector<std::wstring> FileGroupData::SplitFields(const std::wstring& line,
     fields.push_back(line);
     return fields;
   }
-  // The search restarts one character after a match's start, so overlapping delimiters give
-  // empty fields rather than being skipped.
   std::size_t fieldStart = 0;
-  std::size_t match = line.find(delimiter);
-  while (match != std::wstring::npos) {
-    fields.push_back(match >= fieldStart ? line.substr(fieldStart, match - fieldStart)
-                                         : std::wstring());
+  for (std::size_t match = line.find(delimiter); match != std::wstring::npos;
+       match = line.find(delimiter, fieldStart)) {
+    fields.push_back(line.substr(fieldStart, match - fieldStart));
     fieldStart = match + delimiter.size();
-    match = line.find(delimiter, match + 1);
   }
-  fields.push_back(fieldStart < line.size() ? line.substr(fieldStart) : std::wstring());
+  fields.push_back(line.substr(fieldStart));
   return fields;
+}
+
+void FileGroupData::AddRow(const std::wstring& line, const std::wstring& delimiter,
+                           CompiledPattern* pattern,
+                           std::vector<std::vector<std::wstring>>* columns) {
+  const std::vector<std::wstring> fields = SplitFields(line, delimiter);
+  if (fields.size() > columns->size()) columns->resize(fields.size());
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    DSynthor::CheckForQuotes(fields[k], pattern);
+    (*columns)[k].push_back(fields[k]);
+  }
+}
+
+bool FileGroupData::ReadDelimiter(const std::vector<std::wstring>& args, std::size_t index,
+                                  std::wstring* delimiter) {
+  *delimiter = L"\t";
+  if (args.size() <= index || args[index].empty()) return true;
+  // Delimiters are often written as `("; ")` so that blanks and commas survive argument splitting.
+  *delimiter = platform::TrimRight(platform::TrimLeft(args[index], L"(\""), L")\"");
+  return !delimiter->empty();
+}
+
+void FileGroupData::ReadParameters(const std::vector<std::wstring>& args) {
+  groupId = platform::ToInt(args[0]);
+  ownColumn = platform::ToInt(args[1]);
+  if (args.size() > 3) {
+    sequential_ = IsTrueParameter(args[3]) ? 1 : 0;
+    if (engine_) engine_->MarkDependent();
+  }
+  if (args.size() > 4) {
+    evaluate_ = IsTrueParameter(args[4]) ? 1 : 0;
+    if (evaluate_ && engine_) engine_->MarkDependent();
+  }
+}
+
+void FileGroupData::ReportEvaluationError() {
+  engine_->SetError(kCannotEvaluate, L"FileGroup: could not calculate item.");
 }
 
 int FileGroupData::LoadGroupContent(const std::wstring& path,
@@ -56,14 +85,8 @@ int FileGroupData::LoadGroupContent(const std::wstring& path,
   if (!columns) return 1;
   columns->clear();
   try {
-    const bool opened = FileLoaders::ForEachLine(path, [&](const std::wstring& line) {
-      const std::vector<std::wstring> fields = SplitFields(line, delimiter);
-      if (fields.size() > columns->size()) columns->resize(fields.size());
-      for (std::size_t k = 0; k < fields.size(); ++k) {
-        DSynthor::CheckForQuotes(fields[k], pattern);
-        (*columns)[k].push_back(fields[k]);
-      }
-    });
+    const bool opened = FileLoaders::ForEachLine(
+        path, [&](const std::wstring& line) { AddRow(line, delimiter, pattern, columns); });
     return opened ? 0 : 1;
   } catch (const std::bad_alloc&) {
     std::vector<std::vector<std::wstring>>().swap(*columns);
@@ -80,18 +103,12 @@ FileGroupData::FileGroupData(const std::vector<std::wstring>* args, CompiledPatt
            L"FileGroup: the function expects at least 3 parameters.");
     return;
   }
-  groupId = platform::ToInt((*args)[0]);
-  ownColumn = platform::ToInt((*args)[1]);
-  if (args->size() > 3) {
-    sequential_ = IsTrueParameter((*args)[3]) ? 1 : 0;
-    if (engine_) engine_->MarkDependent();
+  ReadParameters(*args);
+  std::wstring delimiter;
+  if (!ReadDelimiter(*args, 5, &delimiter)) {
+    Report(errorText, errorCode, kEmptyDelimiter, L"FileGroup: the delimiter is empty.");
+    return;
   }
-  if (args->size() > 4) {
-    evaluate_ = IsTrueParameter((*args)[4]) ? 1 : 0;
-    if (evaluate_ && engine_) engine_->MarkDependent();
-  }
-  const std::wstring delimiter =
-      args->size() > 5 ? DelimiterParameter((*args)[5]) : std::wstring(L"\t");
   const std::wstring& file = (*args)[2];
   next_ = 0;
   if (LoadGroupContent(PathMacros(file), &columns_, pattern, delimiter) != 0) {
@@ -119,7 +136,7 @@ std::wstring FileGroupData::Value(std::wstring* format) {
   if (!evaluate_ || !engine_) return entry;
   DGValue nested;
   if (!engine_->Value(entry, &nested)) {
-    engine_->SetError(kCannotEvaluate, L"FileGroup: could not calculate item.");
+    ReportEvaluationError();
     return std::wstring();
   }
   if (format) *format = nested.format;

@@ -11,10 +11,14 @@
 #include "synthor/generators/FromTable.h"
 #include "synthor/generators/GroupByQuery.h"
 #include "synthor/generators/GroupFromTable.h"
+#include "synthor/generators/JsonData.h"
 #include "synthor/generators/JsonGenerators.h"
 #include "synthor/generators/MsAccessData.h"
 #include "synthor/generators/MsExcelData.h"
 #include "synthor/generators/MsExcelGroup.h"
+#include "synthor/generators/XmlData.h"
+#include "synthor/generators/WebFileData.h"
+#include "synthor/generators/WebFileGroupData.h"
 
 namespace {
 
@@ -30,11 +34,11 @@ constexpr GeneratorName kGenerators[] = {
     {L"seq", MASK_SEQUENCE, MakeSeqData},
     {L"file", MASK_FILE, &FileData::Make},
     {L"filegroup", MASK_FILEGROUP, &FileGroupData::Make},
-    {L"webfile", MASK_WEBFILE, nullptr},
-    {L"webfilegroup", MASK_WEBFILEGROUP, nullptr},
+    {L"webfile", MASK_WEBFILE, &WebFileData::Make},
+    {L"webfilegroup", MASK_WEBFILEGROUP, &WebFileGroupData::Make},
     {L"blob", MASK_BLOB, &BLOBData::Make},
-    {L"xml", MASK_XML, nullptr},
-    {L"json", MASK_JSON, nullptr},
+    {L"xml", MASK_XML, &XmlData::Make},
+    {L"json", MASK_JSON, &JsonData::Make},
     {L"lib", MASK_LIB, nullptr},
     {L"library", MASK_LIB, nullptr},
     {L"libgroup", MASK_LIBGROUP, nullptr},

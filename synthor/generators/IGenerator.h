@@ -45,4 +45,12 @@ class SYNTHOR_API IGenerator {
   std::intptr_t currentRow = 0;  // group generators: the row the last Value chose
   int ready = 0;               // set by the constructor once the data are loaded
   CDB_API* connection = nullptr;  // the engine's wrapper (not owned) or the generator's own
+
+ protected:
+  // The text of the resource at `url` (http, https or ftp), decoded as the file loaders decode
+  // files. On failure the reason is shown to the user (rate-limited), `errorText` and `errorCode`
+  // become "WebData: could not load the resource." and 3801, and the result is empty. Certificates
+  // are verified unless `ignoreCertificateErrors`, which no pattern can set.
+  static std::wstring DownloadFile(const std::wstring& url, std::wstring* errorText,
+                                   int* errorCode, bool ignoreCertificateErrors = false);
 };

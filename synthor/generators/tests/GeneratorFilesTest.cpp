@@ -123,7 +123,10 @@ TEST(FileGroupSplit, FieldsBetweenDelimiters) {
       {L"a;b", L";", {L"a", L"b"}},
       {L"a;;b", L";", {L"a", L"", L"b"}},
       {L"a;", L";", {L"a", L""}},
-      {L"a;;;b", L";;", {L"a", L"", L"b"}},  // the search restarts inside a match
+      {L"a;;;b", L";;", {L"a", L";b"}},  // matches do not overlap
+      {L";;;;", L";;", {L"", L"", L""}},
+      {L"a<->b<-><->", L"<->", {L"a", L"b", L"", L""}},
+      {L"", L";", {L""}},
       {L"ab", L";", {L"ab"}},
   };
   for (const auto& c : cases)
@@ -178,8 +181,7 @@ TEST_F(GeneratorFilesTest, ErrorsNameTheParameterAsGiven) {
       {L"$blob()", 2700},
       {L"$blob(/no/such/folder)", 2701},
       {L"$blob(" + empty + L")", 2702},
-      {L"$webfile(http://localhost/x)", 100},
-      {L"$webfilegroup(1, 1, http://localhost/x)", 100},
+      {L"$filegroup(1, 1, " + bad + L", 0, 0, (\"\"))", 1303},  // an empty delimiter
   };
   for (const auto& c : cases) EXPECT_EQ(RenderError(c.pattern), c.code) << platform::ToUtf8(c.pattern);
   RenderError(L"$file($TEMP$/no-such-file.txt)");
