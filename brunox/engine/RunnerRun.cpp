@@ -30,7 +30,7 @@ BrunoxRunner::~BrunoxRunner() {
 }
 
 const std::wstring& BrunoxRunner::LibraryPath() {
-  static const std::wstring path = platform::JoinPath(platform::ProgramFolder(), L"library.mdb");
+  static const std::wstring path = platform::JoinPath(platform::ProgramFolder(), L"library.sqlite");
   return path;
 }
 

@@ -363,6 +363,47 @@ TEST(ConsoleProcess, ParametersComeFromAWorkbook) {
   EXPECT_TRUE(rows == L"Oslo Lima Oslo Lima" || rows == L"Lima Oslo Lima Oslo") << Utf8(rows);
 }
 
+// Parameters drawn from the value library shipped next to the program: a list of cities and a
+// group of columns of one country's row.
+TEST(ConsoleProcess, ParametersComeFromTheValueLibrary) {
+  Project p;
+  Task task = MakeTask(L"insert into target values ('?1|?2|?3')", 1, 5);
+  task.ParamType = kParamsGenerated;
+  TaskParam city;
+  city.PropMethod = kParamPattern;
+  city.PropTempl = L"$lib(Cities, Name)";
+  TaskParam code;
+  code.PropMethod = kParamPattern;
+  code.PropTempl = L"$libgroup(1, Countries, Code2, Name, *, Code3='JPN')";
+  TaskParam country;
+  country.PropMethod = kParamPattern;
+  country.PropTempl = L"$group(1, 2)";
+  task.Params = {city, code, country};
+  p.Tasks.push_back(task);
+  const std::wstring path = WriteSqliteProject(L"library.bxp", p);
+
+  std::unique_ptr<CDB> db = ProjectDatabase(path);
+  ASSERT_TRUE(db && db->IsConnected());
+  ASSERT_EQ(0, db->Execute(L"create table target (v text)"));
+  db->CloseConnection();
+
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(0, b.Run()) << b.Both();
+
+  db = ProjectDatabase(path);
+  ASSERT_TRUE(db && db->IsConnected());
+  const std::wstring library =
+      platform::FolderPart(platform::FromUtf8(BRUNOX_EXE)) + L"/library.sqlite";
+  ASSERT_EQ(0, db->Execute(L"attach database '" + library + L"' as lib")) << Utf8(db->ErrorText);
+  // Every row is a city of the library's list and Japan's code and name.
+  std::wstring counts;
+  ASSERT_EQ(0, db->Execute(L"select count(*) || ' ' || sum(exists (select 1 from lib.Cities c "
+                           L"where t.v = c.Name || '|JP|Japan')) from target t"));
+  ASSERT_EQ(0, db->Fetch());
+  ASSERT_EQ(0, db->GetColumnText(1, &counts, nullptr));
+  EXPECT_EQ(L"5 5", counts) << Utf8(TargetRows(*db));
+}
+
 // Parameters found in an XML file (an attribute selected by XPath, in a namespaced element of a
 // document declared ISO-8859-1) and in a JSON file (a value path into an array).
 TEST(ConsoleProcess, ParametersComeFromXmlAndJsonFiles) {

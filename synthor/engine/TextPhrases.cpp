@@ -10,6 +10,7 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/generators/VLibrary.h"
 
 namespace {
 
@@ -70,9 +71,21 @@ bool TextPhrases::LoadFile(const std::wstring& path) {
 }
 
 bool TextPhrases::LoadFromLibrary(const std::wstring& language) {
-  // The value library offers no way yet to read one of its lists: its Phrases list (column
-  // Phrase, filtered by the column Language equal to `language`, every phrase when it is empty)
-  // is read here once it does. The language travels as a value, never as statement text.
-  (void)language;
-  return false;
+  if (!engine_ || engine_->LibraryPath().empty()) return false;
+  // A library of its own: read once, the phrases are kept here and the library is let go.
+  VLibrary library(engine_);
+  if (library.Open(engine_->LibraryPath(), 0) != 0) return false;
+  std::wstring filter;
+  if (!language.empty()) {
+    filter = L"Language='";
+    for (wchar_t c : language) filter += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
+    filter += L"'";
+  }
+  std::vector<std::wstring> phrases;
+  if (library.LoadList(L"Phrases", L"Phrase", filter, &phrases) != 0) return false;
+  for (std::wstring& phrase : phrases) {
+    phrase = platform::Trim(phrase, L" \t\r\n");
+    if (!phrase.empty()) phrases_.push_back(std::move(phrase));
+  }
+  return !phrases_.empty();
 }

@@ -13,9 +13,14 @@
 #include "synthor/generators/GroupFromTable.h"
 #include "synthor/generators/JsonData.h"
 #include "synthor/generators/JsonGenerators.h"
+#include "synthor/generators/LibData.h"
+#include "synthor/generators/LibGroupData.h"
 #include "synthor/generators/MsAccessData.h"
 #include "synthor/generators/MsExcelData.h"
 #include "synthor/generators/MsExcelGroup.h"
+#include "synthor/generators/PluginData.h"
+#include "synthor/generators/ScriptData.h"
+#include "synthor/generators/ScriptGroupData.h"
 #include "synthor/generators/XmlData.h"
 #include "synthor/generators/WebFileData.h"
 #include "synthor/generators/WebFileGroupData.h"
@@ -39,12 +44,12 @@ constexpr GeneratorName kGenerators[] = {
     {L"blob", MASK_BLOB, &BLOBData::Make},
     {L"xml", MASK_XML, &XmlData::Make},
     {L"json", MASK_JSON, &JsonData::Make},
-    {L"lib", MASK_LIB, nullptr},
-    {L"library", MASK_LIB, nullptr},
-    {L"libgroup", MASK_LIBGROUP, nullptr},
-    {L"dll", MASK_DLL, nullptr},
-    {L"script", MASK_SCRIPT, nullptr},
-    {L"scriptgroup", MASK_SCRIPTGROUP, nullptr},
+    {L"lib", MASK_LIB, &LibData::Make},
+    {L"library", MASK_LIB, &LibData::Make},
+    {L"libgroup", MASK_LIBGROUP, &LibGroupData::Make},
+    {L"dll", MASK_DLL, &PluginData::Make},
+    {L"script", MASK_SCRIPT, &ScriptData::Make},
+    {L"scriptgroup", MASK_SCRIPTGROUP, &ScriptGroupData::Make},
     {L"msaccess", MASK_MSACCESS, &MsAccessData::Make},
     {L"msexcel", MASK_MSEXCEL, &MsExcelData::Make},
     {L"msexcelgroup", MASK_MSEXCELGROUP, &MsExcelGroup::Make},

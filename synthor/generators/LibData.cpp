@@ -1,8 +1,21 @@
 #include "synthor/generators/LibData.h"
 
 #include <mutex>
+#include <new>
+
+#include "platform/Text.h"
+#include "synthor/engine/DSynthor.h"
+#include "synthor/generators/DataSourceSupport.h"
+#include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/VLibrary.h"
+
+using datasource::Param;
+using datasource::Report;
 
 namespace {
+
+constexpr int kNoParameters = 1800;
+constexpr int kCannotOpen = 1801;
 
 // Engines on several threads initialise at once; the folder text must never be read while
 // another thread is replacing it.
@@ -26,4 +39,103 @@ void LibData::SetLibraryFolder(const wchar_t* path) {
 std::wstring LibData::LibraryFolder() {
   std::lock_guard<std::mutex> guard(FolderLock());
   return Folder();
+}
+
+VLibrary* LibData::OpenLibrary(DSynthor* engine) {
+  VLibrary* library = engine ? engine->Library() : nullptr;
+  if (!library) return nullptr;
+  if (!library->IsOpen()) library->Open(LibraryFolder(), 1);
+  return library->IsOpen() ? library : nullptr;
+}
+
+bool LibData::FindColumnReference(const std::wstring& filter, std::size_t* at, std::wstring* name,
+                                  bool* unterminated) {
+  *unterminated = false;
+  const std::size_t start = filter.find(L"@'");
+  if (start == std::wstring::npos) return false;
+  const std::size_t end = filter.find(L'\'', start + 2);
+  if (end == std::wstring::npos) {
+    *unterminated = true;
+    return false;
+  }
+  *at = start;
+  *name = filter.substr(start + 2, end - start - 2);
+  return true;
+}
+
+LibData::LibData(const std::vector<std::wstring>* args, CompiledPattern* pattern, DSynthor* engine,
+                 std::wstring* errorText, int* errorCode)
+    : engine_(engine), pattern_(pattern) {
+  if (!args || args->empty()) {
+    Report(errorText, errorCode, kNoParameters,
+           L"LibData: the function expects at least one parameter.");
+    return;
+  }
+  list_ = (*args)[0];
+  column_ = Param(args, 1).empty() ? std::wstring(L"Name") : Param(args, 1);
+  maxLength_ = platform::ToInt(Param(args, 2));
+  sequential_ = platform::ToInt(Param(args, 3));
+  filter_ = Param(args, 4);
+  if (args->size() >= 4 && engine_) engine_->MarkDependent();
+  std::size_t at = 0;
+  std::wstring name;
+  bool unterminated = false;
+  hasReference_ = FindColumnReference(filter_, &at, &name, &unterminated);
+  if (unterminated) {
+    Report(errorText, errorCode, kNoParameters,
+           platform::Format(L"LibData: the column reference in the filter '%ls' has no closing "
+                            L"quote.",
+                            filter_.c_str()));
+    return;
+  }
+  library_ = OpenLibrary(engine_);
+  if (!library_) {
+    Report(errorText, errorCode, kCannotOpen,
+           platform::Format(L"LibData: could not open library at '%ls'.", LibraryFolder().c_str()));
+    return;
+  }
+  ready = !list_.empty() && !column_.empty() ? 1 : 0;
+}
+
+std::wstring LibData::ResolvedFilter() const {
+  std::size_t at = 0;
+  std::wstring name;
+  bool unterminated = false;
+  if (!engine_ || !FindColumnReference(filter_, &at, &name, &unterminated)) return filter_;
+  const std::vector<std::wstring>& columns = engine_->ColumnNames();
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i] != name) continue;
+    std::wstring value;
+    for (wchar_t c : engine_->CurrentValue(i))
+      value += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
+    std::wstring filter = filter_;
+    filter.replace(at, name.size() + 3, value);
+    return filter;
+  }
+  return filter_;
+}
+
+std::wstring LibData::Value(std::wstring*) {
+  if (!ready || !library_) return std::wstring();
+  const std::wstring filter = ResolvedFilter();
+  std::wstring errorText;
+  int errorCode = 0;
+  std::wstring value =
+      library_->ListValue(list_, column_, filter, maxLength_, sequential_, &errorText, &errorCode);
+  if (errorCode != 0) {
+    if (engine_) engine_->SetError(errorCode, errorText);
+    return std::wstring();
+  }
+  if (!quotesChecked_ || hasReference_) {
+    quotesChecked_ = true;
+    std::vector<std::wstring> values;
+    if (library_->LoadList(list_, column_, filter, &values) == 0)
+      for (const std::wstring& v : values) DSynthor::CheckForQuotes(v, pattern_);
+  }
+  return value;
+}
+
+IGenerator* LibData::Make(const GeneratorCall& call) {
+  return new (std::nothrow)
+      LibData(call.args, call.pattern, datasource::EngineOf(call), call.errorText, call.errorCode);
 }

@@ -1,0 +1,120 @@
+#include "synthor/generators/ScriptData.h"
+
+#include <unistd.h>
+
+#include <new>
+
+#include "mervis/Log.h"
+#include "mervis/Macros.h"
+#include "platform/Text.h"
+#include "synthor/engine/CompiledPattern.h"
+#include "synthor/engine/DSynthor.h"
+#include "synthor/generators/FileLoaders.h"
+#include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/ScriptProcess.h"
+
+namespace {
+
+constexpr ScriptData::Form kForm{L"ScriptData", 4100};
+
+void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
+  if (errorText) *errorText = text;
+  if (errorCode) *errorCode = code;
+}
+
+bool IsPatternArgument(const std::wstring& arg) {
+  return arg.size() > 2 && (arg.front() == L'@' || arg.front() == L'$');
+}
+
+}  // namespace
+
+bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& args,
+                           std::size_t first, DSynthor* engine, std::string* output,
+                           std::wstring* errorText, int* errorCode) {
+  const std::wstring& interpreter = args[first];
+  const std::wstring script = PathMacros(args[first + 1]);
+  if (access(platform::ToUtf8(script).c_str(), F_OK) != 0) {
+    Report(errorText, errorCode, form.codes + 2,
+           platform::Format(L"%ls: script file '%ls' not found or inaccessible.", form.name,
+                            script.c_str()));
+    return false;
+  }
+  // The script path goes over as one argument as it stands: blanks and quotes in it are no
+  // concern of anybody's, as no shell reads it.
+  std::vector<std::wstring> argv{script};
+  for (std::size_t k = first + 2; k < args.size(); ++k) {
+    if (!IsPatternArgument(args[k]) || !engine) {
+      argv.push_back(args[k]);
+      continue;
+    }
+    DGValue value;
+    if (!engine->Value(args[k], &value)) {
+      Report(errorText, errorCode, form.codes + 4,
+             platform::Format(L"%ls: could not calculate '%ls': %ls", form.name, args[k].c_str(),
+                              engine->Error().c_str()));
+      return false;
+    }
+    argv.push_back(value.value);
+  }
+  const ScriptRunResult run = ScriptProcess::Run(interpreter, argv);
+  if (!run.errors.empty())
+    CLog::State2(std::wstring(form.name) + L": " + script + L" wrote to standard error: " +
+                 platform::FromUtf8(run.errors));
+  if (!run.failure.empty()) {
+    const std::wstring text = std::wstring(form.name) +
+                              L": could not load data provided by script. (" + run.failure + L")";
+    CLog::Bug2(text + L": " + interpreter + L" " + script);
+    Report(errorText, errorCode, form.codes + 3, text);
+    return false;
+  }
+  *output = run.output;
+  return true;
+}
+
+void ScriptData::ForEachLine(std::string_view output,
+                             const std::function<void(const std::wstring&)>& take) {
+  std::size_t position = 0;
+  std::wstring line;
+  while (FileLoaders::ReadString(output, &position, &line, IGenerator::ENC_8BIT) != 0) take(line);
+}
+
+ScriptData::ScriptData(const std::vector<std::wstring>* args, CompiledPattern* pattern,
+                       DSynthor* engine, std::wstring* errorText, int* errorCode)
+    : engine_(engine) {
+  if (!args || args->size() < 2) {
+    Report(errorText, errorCode, kForm.codes,
+           L"ScriptData: the function expects at least two parameters.");
+    return;
+  }
+  // A syntax check runs nothing: checking a project must not start its scripts.
+  if (DSynthor::GetCheckSyntaxMode() != 0) return;
+  std::string output;
+  if (!RunScript(kForm, *args, 0, engine, &output, errorText, errorCode)) return;
+  try {
+    ForEachLine(output, [&](const std::wstring& line) {
+      DSynthor::CheckForQuotes(line, pattern);
+      values_.push_back(line);
+    });
+  } catch (const std::bad_alloc&) {
+    std::vector<std::wstring>().swap(values_);
+  }
+  if (values_.empty()) {
+    Report(errorText, errorCode, kForm.codes + 3,
+           L"ScriptData: could not load data provided by script.");
+    return;
+  }
+  ready = 1;
+}
+
+std::wstring ScriptData::Value(std::wstring* /*format*/) {
+  if (!ready || values_.empty()) return std::wstring();
+  const int n = static_cast<int>(values_.size());
+  const int row = engine_ ? engine_->random.Next(n) : 0;
+  return values_[static_cast<std::size_t>(row)];
+}
+
+IGenerator* ScriptData::Make(const GeneratorCall& call) {
+  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  return new (std::nothrow)
+      ScriptData(call.args, call.pattern, engine, call.errorText, call.errorCode);
+}

@@ -1,0 +1,27 @@
+#pragma once
+// What the value library's two forms share: the built-in tables with their columns, and the
+// helpers both use to write SQL.
+#include <string>
+#include <vector>
+
+namespace vlibrary {
+
+struct BuiltInTable {
+  const wchar_t* name;
+  std::vector<const wchar_t*> columns;
+};
+
+// The tables an XML library holds, in the order they are written.
+const std::vector<BuiltInTable>& BuiltInTables();
+
+// `text` as an SQL string literal (quotes doubled).
+std::wstring Literal(const std::wstring& text);
+
+// True for a path of at least 5 characters ending in "xml" in any case.
+bool IsXmlPath(const std::wstring& path);
+
+// `text` as an XML attribute value: markup characters and every control character as
+// references, so any text reads back equal.
+std::wstring EscapeAttribute(const std::wstring& text);
+
+}  // namespace vlibrary
