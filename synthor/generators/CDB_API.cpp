@@ -100,7 +100,7 @@ int CDB_API::Open(const std::wstring& path, int kind, int readOnly) {
   if (kind == kSqliteFile) {
     ReleaseConnection();
     sqlite_ = std::make_unique<SQLiteConn>();
-    if (sqlite_->Open(path) != 0) {
+    if (sqlite_->Open(path, readOnly != 0) != 0) {
       lastError_ = sqlite_->Error();
       return 0;
     }

@@ -13,15 +13,18 @@ void SQLiteConn::TakeError() {
                    : std::wstring(L"SQLite error.");
 }
 
-int SQLiteConn::Open(const std::wstring& path) {
+int SQLiteConn::Open(const std::wstring& path, bool readOnly) {
   Close();
   if (path.empty() || access(platform::ToUtf8(path).c_str(), F_OK) != 0) {
     error_ = platform::Format(L"Could not find or access '%ls'.", path.c_str());
     return -1;
   }
-  const std::u16string wide = platform::ToUtf16(path);
   sqlite3* db = nullptr;
-  if (sqlite3_open16(wide.c_str(), &db) != SQLITE_OK) {
+  // Only the UTF-8 entry point takes flags; both open the same file.
+  const int opened =
+      readOnly ? sqlite3_open_v2(platform::ToUtf8(path).c_str(), &db, SQLITE_OPEN_READONLY, nullptr)
+               : sqlite3_open16(platform::ToUtf16(path).c_str(), &db);
+  if (opened != SQLITE_OK) {
     // SQLite hands out a handle even when opening fails; it carries the message and must be
     // closed all the same.
     db_ = db;

@@ -18,8 +18,8 @@ class SQLiteConn {
   SQLiteConn& operator=(const SQLiteConn&) = delete;
 
   // 0 when the file is open; -1 with Error() set when it does not exist, is not accessible or
-  // SQLite cannot open it. An open file is closed first.
-  int Open(const std::wstring& path);
+  // SQLite cannot open it. An open file is closed first. `readOnly`: SQLite refuses every write.
+  int Open(const std::wstring& path, bool readOnly = false);
   // 0 when the statement is ready, 1 when SQLite refused it (Error() holds its message), 2 when
   // no file is open. A statement still prepared is finalized first.
   int Prepare(const std::wstring& sql);

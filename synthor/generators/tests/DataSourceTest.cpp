@@ -112,6 +112,23 @@ TEST(SqliteFile, ReportsSqliteErrorsAndMissingFiles) {
   EXPECT_EQ(database.Execute(L"select 1"), -1);
 }
 
+TEST(SqliteFile, ReadOnlyOpensRefuseWrites) {
+  const std::wstring path = NewSqliteFile(L"readonly.db");
+  {
+    CDB_API writer;
+    ASSERT_NE(writer.Open(path, CDB_API::kSqliteFile, 0), 0) << Utf8(writer.LastError());
+    ASSERT_EQ(writer.Execute(L"create table t (v text)"), 0) << Utf8(writer.LastError());
+    ASSERT_EQ(writer.Execute(L"insert into t values ('kept')"), 0);
+  }
+  CDB_API reader;
+  ASSERT_NE(reader.Open(path, CDB_API::kSqliteFile, 1), 0) << Utf8(reader.LastError());
+  EXPECT_EQ(reader.Execute(L"insert into t values ('written')"), 1);
+  EXPECT_NE(reader.LastError().find(L"readonly"), std::wstring::npos) << Utf8(reader.LastError());
+  Values values;
+  EXPECT_EQ(reader.GetQuery(L"select v from t", &values), 0);
+  EXPECT_EQ(values, Values{L"kept"});
+}
+
 TEST(SqliteFile, CutsLongValuesWithoutSplittingACharacter) {
   const std::wstring smile = L"\U0001F600";  // two UTF-16 units
   auto source = SqliteSource({L"create table t (v text)"});
