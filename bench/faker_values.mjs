@@ -83,6 +83,18 @@ function fakerShapes(faker) {
       call: 'String(number.int({min:1,max:1000})*2+1)',
       make: () => String(faker.number.int({ min: 1, max: 1000 }) * 2 + 1),
     },
+    regexphex: {
+      call: "helpers.fromRegExp('[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}')",
+      make: () => faker.helpers.fromRegExp('[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}'),
+    },
+    regexpphone: {
+      call: "helpers.fromRegExp('[2-9][0-9]{2}-[0-9]{3}-[0-9]{4}')",
+      make: () => faker.helpers.fromRegExp('[2-9][0-9]{2}-[0-9]{3}-[0-9]{4}'),
+    },
+    regexpcode: {
+      call: "helpers.fromRegExp('[A-Z]{2}[0-9]{2,4}X?')",
+      make: () => faker.helpers.fromRegExp('[A-Z]{2}[0-9]{2,4}X?'),
+    },
   };
 }
 

@@ -40,6 +40,10 @@ constexpr Shape kShapes[] = {
     {"rtime", L"$rtime()"},
     {"upper", L"$upper(a{=8})"},
     {"expression", L"$$($rint(1,1000)*2+1)"},
+    // $regexp next to the JavaScript library's helpers.fromRegExp, on expressions both read alike.
+    {"regexphex", L"$regexp([0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4})"},
+    {"regexpphone", L"$regexp([2-9][0-9]{2}-[0-9]{3}-[0-9]{4})"},
+    {"regexpcode", L"$regexp([A-Z]{2}[0-9]{2,4}X?)"},
 };
 
 constexpr uint32_t kSeed = 20240601;

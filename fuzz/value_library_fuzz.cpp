@@ -1,8 +1,10 @@
 // Feeds a filter (the first line) and an XML value library (the rest, as file bytes) to the value
 // library: a library that cannot be read is refused and gives no values, one that can be read
-// answers every list read with a value or an error code, never both nor neither.
+// answers every list read with a value or an error code, never both nor neither, and fills a
+// table-of-contents tree only below nodes it was given.
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,7 +12,33 @@
 #include "ScratchFiles.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "synthor/generators/LibraryTreeSink.h"
 #include "synthor/generators/VLibrary.h"
+
+namespace {
+
+// Aborts when a node names a parent it was never given, or sits at the wrong level.
+class CheckingTree : public LibraryTreeSink {
+ public:
+  NodeId AddNode(NodeId parent, const std::wstring& /*text*/, NodeKind kind) override {
+    int depth = 0;
+    if (parent != kRoot) {
+      auto found = depth_.find(parent);
+      if (found == depth_.end()) std::abort();
+      depth = found->second + 1;
+    }
+    if (static_cast<int>(kind) != depth) std::abort();
+    const NodeId id = next_++;
+    depth_.emplace(id, depth);
+    return id;
+  }
+
+ private:
+  NodeId next_ = 1;
+  std::map<NodeId, int> depth_;
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -29,6 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else if (!library.IsOpen() || !library.IsXml()) {
     std::abort();
   }
+  CheckingTree tree;
+  const int toc = library.LoadTOC(&tree);
+  if (library.IsOpen() && toc != 0) std::abort();  // an imported library always has a catalogue
   const std::wstring where = platform::FromUnknown8Bit(filter);
   for (const wchar_t* table : {L"Cities", L"Colors", L"Phrases"}) {
     std::wstring text;

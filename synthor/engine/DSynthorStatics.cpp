@@ -46,8 +46,9 @@ int DSynthor::GetCheckSyntaxMode() { return g_checkSyntaxMode.load(); }
 void DSynthor::SetCheckSyntaxMode(int mode) { g_checkSyntaxMode.store(mode); }
 
 std::wstring DSynthor::QuoteForGenerator(const std::wstring& text) {
-  // Also `$`, `<`, `[`: they start constructs as well, and an escaped character is always literal.
-  static constexpr std::wstring_view kSpecial = L"#()@ANX\\a$<[";
+  // Every character that starts or ends a construct somewhere: an escaped character is always
+  // literal, so the text stays itself wherever a pattern is read, inside an optional block too.
+  static constexpr std::wstring_view kSpecial = L"#()@ANX\\a$<>[]{}|";
   std::wstring quoted;
   quoted.reserve(text.size());
   for (const wchar_t c : text) {

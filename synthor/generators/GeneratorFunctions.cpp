@@ -3,6 +3,7 @@
 #include "synthor/engine/MaskOpCode.h"
 #include "synthor/generators/ArrayGenerators.h"
 #include "synthor/generators/BlobData.h"
+#include "synthor/generators/ByExampleData.h"
 #include "synthor/generators/ByQuery.h"
 #include "synthor/generators/ChoiceGenerators.h"
 #include "synthor/generators/CounterFactories.h"
@@ -19,6 +20,7 @@
 #include "synthor/generators/MsExcelData.h"
 #include "synthor/generators/MsExcelGroup.h"
 #include "synthor/generators/PluginData.h"
+#include "synthor/generators/RegexpData.h"
 #include "synthor/generators/ScriptData.h"
 #include "synthor/generators/ScriptGroupData.h"
 #include "synthor/generators/XmlData.h"
@@ -67,8 +69,8 @@ constexpr GeneratorName kGenerators[] = {
     {L"unique", MASK_UNIQUE, MakeUniqueData},
     {L"uniq", MASK_UNIQUE, MakeUniqueData},
     {L"const", MASK_CONST, MakeConstData},
-    {L"regexp", MASK_REGEXP, nullptr},
-    {L"byexample", MASK_BYEXAMPLE, nullptr},
+    {L"regexp", MASK_REGEXP, MakeRegexpData},
+    {L"byexample", MASK_BYEXAMPLE, MakeByExampleData},
     {L"rintn", MASK_RINTN, MakeArrayIntData},
     {L"rstringn", MASK_RSTRINGN, MakeArrayStringData},
     {L"listn", MASK_LISTN, MakeArrayListData},

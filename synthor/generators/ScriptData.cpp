@@ -2,16 +2,18 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <new>
 
 #include "mervis/Log.h"
 #include "mervis/Macros.h"
+#include "platform/Process.h"
 #include "platform/Text.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FileLoaders.h"
 #include "synthor/generators/FunctionTable.h"
-#include "synthor/generators/ScriptProcess.h"
 
 namespace {
 
@@ -24,6 +26,20 @@ void Report(std::wstring* errorText, int* errorCode, int code, const std::wstrin
 
 bool IsPatternArgument(const std::wstring& arg) {
   return arg.size() > 2 && (arg.front() == L'@' || arg.front() == L'$');
+}
+
+std::atomic<long long> timeoutMs{30000};
+
+// Why a finished run gives no values; empty when it did its job.
+std::wstring FailureOf(const platform::ProcessRequest& request,
+                       const platform::ProcessResult& run) {
+  if (!run.started) return L"cannot start " + request.program + L": " + run.startError;
+  if (run.timedOut)
+    return platform::Format(L"the script did not finish within %lld ms",
+                            static_cast<long long>(request.timeout.count()));
+  if (run.signal != 0) return L"the script was ended by signal " + platform::FromInt(run.signal);
+  if (run.exitCode != 0) return L"the script exited with status " + platform::FromInt(run.exitCode);
+  return std::wstring();
 }
 
 }  // namespace
@@ -56,19 +72,33 @@ bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& ar
     }
     argv.push_back(value.value);
   }
-  const ScriptRunResult run = ScriptProcess::Run(interpreter, argv);
+  platform::ProcessRequest request;
+  request.program = interpreter;
+  request.args = std::move(argv);
+  request.timeout = Timeout();
+  // As much as the file loaders read from a file.
+  request.outputLimit = 16u * 1024u * 1024u;
+  const platform::ProcessResult run = platform::RunProcess(request);
   if (!run.errors.empty())
     CLog::State2(std::wstring(form.name) + L": " + script + L" wrote to standard error: " +
                  platform::FromUtf8(run.errors));
-  if (!run.failure.empty()) {
-    const std::wstring text = std::wstring(form.name) +
-                              L": could not load data provided by script. (" + run.failure + L")";
+  if (const std::wstring failure = FailureOf(request, run); !failure.empty()) {
+    const std::wstring text =
+        std::wstring(form.name) + L": could not load data provided by script. (" + failure + L")";
     CLog::Bug2(text + L": " + interpreter + L" " + script);
     Report(errorText, errorCode, form.codes + 3, text);
     return false;
   }
   *output = run.output;
   return true;
+}
+
+std::chrono::milliseconds ScriptData::Timeout() {
+  return std::chrono::milliseconds(timeoutMs.load());
+}
+
+void ScriptData::SetTimeout(std::chrono::milliseconds limit) {
+  timeoutMs.store(limit.count() > 0 ? limit.count() : 1);
 }
 
 void ScriptData::ForEachLine(std::string_view output,

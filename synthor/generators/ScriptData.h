@@ -1,7 +1,10 @@
 #pragma once
 // `$script(interpreter, script file, [argument ...])`: the lines a script prints, drawn at
-// random. The script runs once, when the pattern is compiled (see ScriptProcess for how).
+// random. The script runs once, when the pattern is compiled: an argument vector, never a shell;
+// no standard input; standard error kept apart for the log; killed with whatever it started when
+// it outlives Timeout().
 // Arguments longer than two characters that begin with "@" or "$" are patterns, evaluated first.
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -33,6 +36,9 @@ class SYNTHOR_API ScriptData : public IGenerator {
   static bool RunScript(const Form& form, const std::vector<std::wstring>& args, std::size_t first,
                         DSynthor* engine, std::string* output, std::wstring* errorText,
                         int* errorCode);
+  // The time limit of every script run in this process (30 seconds unless set; at least 1 ms).
+  static std::chrono::milliseconds Timeout();
+  static void SetTimeout(std::chrono::milliseconds limit);
   // Hands each line of `output` to `take` up to the first empty line (the file loaders' rule).
   static void ForEachLine(std::string_view output,
                           const std::function<void(const std::wstring&)>& take);

@@ -10,6 +10,7 @@
 #include "platform/TextFile.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/CDB_API.h"
+#include "synthor/generators/LibraryTreeSink.h"
 #include "synthor/generators/VLibraryTables.h"
 
 using vlibrary::IsXmlPath;
@@ -46,11 +47,10 @@ int VLibrary::Open(const std::wstring& path, int loadTOC, bool writable) {
     CLog::Bug2(platform::Format(L"Open Value Library '%ls' error: %ls", path.c_str(),
                                 source_->LastError().c_str()));
     return 1;
-  } else {
-    writable_ = writable;
   }
+  writable_ = writable;
   opened_ = true;
-  return loadTOC ? LoadTOCLocked() : 0;
+  return loadTOC ? LoadTOCLocked(nullptr) : 0;
 }
 
 void VLibrary::Close() {
@@ -160,31 +160,41 @@ int VLibrary::LoadLists(const std::wstring& table, const std::vector<std::wstrin
   return result;
 }
 
-int VLibrary::LoadTOC() {
+int VLibrary::LoadTOC() { return LoadTOC(nullptr); }
+
+int VLibrary::LoadTOC(LibraryTreeSink* tree) {
   std::lock_guard<std::mutex> guard(lock_);
-  return LoadTOCLocked();
+  return LoadTOCLocked(tree);
 }
 
-int VLibrary::LoadTOCLocked() {
+// Entries come in catalogue order, the order in which the library's author made them.
+int VLibrary::LoadTOCLocked(LibraryTreeSink* tree) {
+  using Kind = LibraryTreeSink::NodeKind;
   toc_.clear();
   if (!opened_ || !source_) return -1;
   std::vector<std::wstring> groups;
-  if (source_->GetQuery(L"select Name from _Index where Parent=0 and Hidden=0", &groups) != 0) {
+  if (source_->GetQuery(L"select Name from _Index where Parent=0 and Hidden=0 order by ID",
+                        &groups) != 0) {
     CLog::Bug2(L"Load Table of Content:\n" + source_->LastError());
     return -1;
   }
   for (const std::wstring& group : groups) {
+    const auto groupNode = tree ? tree->AddNode(LibraryTreeSink::kRoot, group, Kind::Group) : 0;
     std::vector<std::wstring> tables;
     source_->GetQuery(L"select a.Name from _Index a, _Index b where a.Parent=b.ID and b.Name=" +
-                          Literal(group) + L" and a.Hidden=0",
+                          Literal(group) + L" and a.Hidden=0 order by a.ID",
                       &tables);
     for (const std::wstring& table : tables) {
+      const auto tableNode = tree ? tree->AddNode(groupNode, table, Kind::List) : 0;
       std::vector<std::wstring> columns;
       source_->GetQuery(L"select a.Column from _Index a, _Index b where a.Parent=b.ID and b.Name=" +
-                            Literal(table) + L" and a.Hidden=0",
+                            Literal(table) + L" and a.Hidden=0 order by a.ID",
                         &columns);
-      for (const std::wstring& column : columns)
-        if (column != L"Name") toc_.push_back(table + L"." + column);
+      for (const std::wstring& column : columns) {
+        if (column == L"Name") continue;
+        toc_.push_back(table + L"." + column);
+        if (tree) tree->AddNode(tableNode, column, Kind::Column);
+      }
     }
   }
   return 0;
@@ -197,7 +207,8 @@ std::vector<std::wstring> VLibrary::TableOfContents() const {
 
 std::wstring VLibrary::LastError() const {
   std::lock_guard<std::mutex> guard(lock_);
-  return source_ ? source_->LastError() : std::wstring();
+  if (!error_.empty() || !source_) return error_;
+  return source_->LastError();
 }
 
 bool VLibrary::QueryOne(const std::wstring& sql, std::wstring* value) {
@@ -220,20 +231,50 @@ int VLibrary::AppendLocked(const std::wstring& table, const std::vector<std::wst
   return 0;
 }
 
+template <typename Change>
+int VLibrary::ChangeLocked(Change change) {
+  error_.clear();
+  if (!opened_ || !source_ || !writable_) {
+    error_ = platform::Format(L"The value library '%ls' is not open for changes.", path_.c_str());
+    return -1;
+  }
+  if (importFile_.empty()) return change();
+  // The file is checked first so that a library that cannot be saved is not even changed.
+  error_ = vlibrary::WhyNotWritable(path_);
+  if (!error_.empty()) return -1;
+  int result = source_->Execute(L"begin");
+  if (result == 0) result = change();
+  if (result == 0) result = ExportXmlLocked(path_);
+  if (result == 0) result = source_->Execute(L"commit");
+  if (result != 0) {
+    if (error_.empty()) error_ = source_->LastError();
+    source_->Execute(L"rollback");
+    cache_.clear();  // lists read inside the change may hold what was rolled back
+  }
+  return result;
+}
+
 int VLibrary::AppendTable(const std::wstring& table, const std::vector<std::wstring>& values) {
   std::lock_guard<std::mutex> guard(lock_);
-  if (!opened_ || !source_ || !writable_) return -1;
-  return AppendLocked(table, values);
+  return ChangeLocked([&] { return AppendLocked(table, values); });
 }
 
 int VLibrary::AddList(const std::wstring& table, const std::wstring& parent,
                       const std::vector<std::wstring>& values) {
   std::lock_guard<std::mutex> guard(lock_);
-  if (!opened_ || !source_ || !writable_) return -1;
+  return ChangeLocked([&] { return AddListLocked(table, parent, values); });
+}
+
+int VLibrary::AddListLocked(const std::wstring& table, const std::wstring& parent,
+                            const std::vector<std::wstring>& values) {
   std::wstring parentId, maxId;
-  if (!QueryOne(L"select ID from _Index where Name=" + Literal(parent), &parentId)) return 1;
+  if (!QueryOne(L"select ID from _Index where IsTable=0 and Name=" + Literal(parent), &parentId)) {
+    error_ = platform::Format(L"The value library has no group '%ls'.", parent.c_str());
+    return 1;
+  }
   if (!QueryOne(L"select max(ID) from _Index", &maxId)) return 1;
   const long long tableId = platform::ToInt64(maxId) + 1;
+  ForgetLocked(table);
   int result =
       source_->Execute(L"create table " + source_->QuoteTable(table) + L"(Name varchar(255))");
   if (result == 0)
@@ -250,11 +291,16 @@ int VLibrary::AddList(const std::wstring& table, const std::wstring& parent,
 
 int VLibrary::DropTable(const std::wstring& table) {
   std::lock_guard<std::mutex> guard(lock_);
-  if (!opened_ || !source_ || !writable_) return -1;
+  return ChangeLocked([&] { return DropTableLocked(table); });
+}
+
+int VLibrary::DropTableLocked(const std::wstring& table) {
   ForgetLocked(table);
   std::wstring id;
-  if (!QueryOne(L"select ID from _Index where Name=" + Literal(table) + L" and IsTable=1", &id))
+  if (!QueryOne(L"select ID from _Index where Name=" + Literal(table) + L" and IsTable=1", &id)) {
+    error_ = platform::Format(L"The value library has no list '%ls'.", table.c_str());
     return 1;
+  }
   int result = source_->Execute(L"drop table " + source_->QuoteTable(table));
   if (result == 0)
     result = source_->Execute(L"delete from _Index where Parent=" +

@@ -1,10 +1,11 @@
 #pragma once
 // The value library: named lists of realistic values (cities, first names, phrases, ...) read from
 // an SQLite database with the catalogue table `_Index`, or from an XML library (root `library`,
-// one element per built-in table holding one `item` per row, the columns as attributes). An XML
-// library is imported into a private SQLite file of its own (deleted at Close), so both forms
-// answer columns, filters and the table of contents alike. Each engine owns one; lists are read
-// on first use and kept per (table, column, filter).
+// one element per built-in table holding one `item` per row, the columns as attributes; the
+// library's other lists as `list` elements named by their `Name` attribute; the group of each in
+// its `Group` attribute). An XML library is imported into a private SQLite file of its own
+// (deleted at Close), so both forms answer columns, filters and the table of contents alike.
+// Each engine owns one; lists are read on first use and kept per (table, column, filter).
 //
 // Threads: every member takes the library's lock, so a library shared by several engines (or an
 // engine and its phrase source) stays consistent. Nothing is thrown; results are codes.
@@ -19,6 +20,7 @@
 
 class CDB_API;
 class DSynthor;
+class LibraryTreeSink;
 
 class SYNTHOR_API VLibrary {
  public:
@@ -34,9 +36,9 @@ class SYNTHOR_API VLibrary {
   VLibrary& operator=(const VLibrary&) = delete;
 
   // Opens the library at `path` (a library already open is closed first): a path ending in "xml"
-  // (any case) is an XML library (-1 when it cannot be read, logged); any other an SQLite file,
-  // read-only unless `writable` (for AddList, AppendTable, DropTable; 1 when it cannot be opened,
-  // logged). 0 success; with `loadTOC`, the result of LoadTOC.
+  // (any case) is an XML library (-1 when it cannot be read, logged); any other an SQLite file
+  // (1 when it cannot be opened, logged). `writable` allows AddList, AppendTable and DropTable.
+  // 0 success; with `loadTOC`, the result of LoadTOC.
   int Open(const std::wstring& path, int loadTOC, bool writable = false);
   void Close();
   bool IsOpen() const;
@@ -59,18 +61,26 @@ class SYNTHOR_API VLibrary {
   // The table of contents: "table.column" for every visible column other than `Name` of every
   // table of a visible top-level group. 0 success, -1 when the catalogue cannot be read.
   int LoadTOC();
+  // The same, and `tree` (when given) filled with the groups, lists and columns (see
+  // LibraryTreeSink).
+  int LoadTOC(LibraryTreeSink* tree);
   std::vector<std::wstring> TableOfContents() const;
 
-  // Writes the built-in tables as an XML library (UTF-8; every attribute value escaped, so any
-  // text reads back equal). 0 success, -1 when the file cannot be written; a table that cannot be
-  // read is logged and left out.
+  // Writes the library as an XML library (UTF-8; every attribute value escaped, so any text reads
+  // back equal): the built-in tables, then every other list of the catalogue with its `Name`
+  // column. 0 success; -1 (LastError says why, the file stays as it was) when the file cannot be
+  // written, when a value is too long to be read back whole, or during a syntax check (which
+  // reads only the first rows). A catalogued table that cannot be read is logged and left out.
   int ExportXML(const std::wstring& path);
   bool IsXml() const;
 
   // Maintenance of a library opened writable (-1 for one opened for reading). Names and values may
   // hold any characters: they are quoted for SQL. Each step runs only when the one before it
-  // succeeded; 0 success, else the failing step's result (the error text in LastError). A new list
-  // `table` (one column Name) in the group `parent`, holding `values`.
+  // succeeded; 0 success, else the failing step's result (the error text in LastError). An XML
+  // library is changed as a whole: the change is written back to its file (through a temporary
+  // file), and a file or folder that cannot be written (read-only) gives -1 and leaves file and
+  // library as they were. A new list `table` (one column Name) in the existing group `parent`,
+  // holding `values`.
   int AddList(const std::wstring& table, const std::wstring& parent,
               const std::vector<std::wstring>& values);
   int AppendTable(const std::wstring& table, const std::vector<std::wstring>& values);
@@ -87,7 +97,15 @@ class SYNTHOR_API VLibrary {
   const std::vector<std::wstring>* ListLocked(const std::wstring& table, const std::wstring& column,
                                               const std::wstring& filter, std::wstring* error);
   std::wstring OneValueLocked(const std::vector<std::wstring>& values, bool sequential);
-  int LoadTOCLocked();
+  int LoadTOCLocked(LibraryTreeSink* tree);
+  // Runs one maintenance step (see AddList): an XML library's inside a transaction of its working
+  // copy, kept only when the file could be written back.
+  template <typename Change>
+  int ChangeLocked(Change change);
+  int AddListLocked(const std::wstring& table, const std::wstring& parent,
+                    const std::vector<std::wstring>& values);
+  int DropTableLocked(const std::wstring& table);
+  int ExportXmlLocked(const std::wstring& path);
   int AppendLocked(const std::wstring& table, const std::vector<std::wstring>& values);
   // The first value of `sql`'s first column; false when there is none.
   bool QueryOne(const std::wstring& sql, std::wstring* value);
@@ -101,6 +119,7 @@ class SYNTHOR_API VLibrary {
   bool opened_ = false;
   bool writable_ = false;    // opened for maintenance
   std::wstring importFile_;  // the private SQLite file of an imported XML library
+  std::wstring error_;       // the last maintenance failure not of the data source's own
   std::wstring path_;
   std::vector<std::wstring> toc_;
   std::map<Key, std::vector<std::wstring>> cache_;

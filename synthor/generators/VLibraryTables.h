@@ -11,8 +11,9 @@ struct BuiltInTable {
   std::vector<const wchar_t*> columns;
 };
 
-// The tables an XML library holds, in the order they are written.
+// The tables an XML library holds by their own element names, in the order they are written.
 const std::vector<BuiltInTable>& BuiltInTables();
+bool IsBuiltInTable(const std::wstring& name);
 
 // `text` as an SQL string literal (quotes doubled).
 std::wstring Literal(const std::wstring& text);
@@ -23,5 +24,10 @@ bool IsXmlPath(const std::wstring& path);
 // `text` as an XML attribute value: markup characters and every control character as
 // references, so any text reads back equal.
 std::wstring EscapeAttribute(const std::wstring& text);
+
+// Why the library file at `path` cannot be replaced, or empty when it can. A file or folder
+// without any write permission counts as read-only even for a user whom the system would let
+// write (root), as it would on a Windows read-only file.
+std::wstring WhyNotWritable(const std::wstring& path);
 
 }  // namespace vlibrary

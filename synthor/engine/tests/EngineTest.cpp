@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -244,6 +245,20 @@ TEST(EngineStatics, QuoteForGeneratorMakesTextLiteral) {
   DGValue v;
   ASSERT_EQ(engine.Value(-1, quoted, &v, nullptr), 1);
   EXPECT_EQ(v.value, text);
+}
+
+TEST(EngineStatics, QuoteForGeneratorHoldsInsideAnOptionalBlock) {
+  DSynthor engine;
+  engine.Initialize(L"", 1, nullptr);
+  const std::wstring text = L"a]b N{=2} c|d> {x}";
+  const std::wstring block = L"[" + DSynthor::QuoteForGenerator(text) + L"]";
+  std::set<std::wstring> values;
+  for (int i = 0; i < 40; ++i) {
+    DGValue v;
+    ASSERT_EQ(engine.Value(-1, block, &v, nullptr), 1);
+    values.insert(v.value);
+  }
+  EXPECT_EQ(values, (std::set<std::wstring>{L"", text}));
 }
 
 TEST(EngineStatics, HelpPages) {

@@ -3,9 +3,11 @@
 // sequential reads, the cache, the length limit, errors).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "synthor/engine/TextPhrases.h"
 #include "synthor/engine/tests/EngineFixture.h"
 #include "synthor/generators/CDB_API.h"
+#include "synthor/generators/LibraryTreeSink.h"
 #include "synthor/generators/VLibrary.h"
 #include "testsupport/TestEnv.h"
 
@@ -302,6 +305,247 @@ TEST(ValueLibrary, MalformedXmlLibraryIsRefused) {
   ASSERT_EQ(library.Open(other, 1), 0);
   EXPECT_TRUE(library.TableOfContents().empty());
   EXPECT_EQ(library.ListValue(L"Colors", L"Name", L"", 0, 0, &text, &code), L"");
+}
+
+// A tree that records what the library puts in it, as one text per node: "group", "group/list",
+// "group/list/column", in the order added.
+class RecordingTree : public LibraryTreeSink {
+ public:
+  NodeId AddNode(NodeId parent, const std::wstring& text, NodeKind kind) override {
+    std::wstring path = text;
+    if (parent != kRoot) {
+      auto found = paths_.find(parent);
+      if (found == paths_.end()) {
+        ADD_FAILURE() << "unknown parent " << parent;
+        return 0;
+      }
+      path = found->second + L"/" + text;
+    }
+    const int depth = static_cast<int>(std::count(path.begin(), path.end(), L'/'));
+    EXPECT_EQ(static_cast<int>(kind), depth) << platform::ToUtf8(path);
+    nodes.push_back(path);
+    const NodeId id = static_cast<NodeId>(nodes.size()) * 7;  // any ids the sink likes
+    paths_.emplace(id, path);
+    return id;
+  }
+  Values nodes;
+
+ private:
+  std::map<NodeId, std::wstring> paths_;
+};
+
+// The nodes of `tree` at `depth` (0 groups, 1 lists, 2 columns) below `under` ("" for all).
+Values NodesAt(const RecordingTree& tree, int depth, const std::wstring& under = L"") {
+  Values found;
+  for (const std::wstring& node : tree.nodes)
+    if (std::count(node.begin(), node.end(), L'/') == depth && node.starts_with(under))
+      found.push_back(node);
+  return found;
+}
+
+Values Sorted(Values values) {
+  std::sort(values.begin(), values.end());
+  return values;
+}
+
+// A copy of the shipped library as an XML library of the test's own.
+std::wstring XmlCopyOfShipped(const std::wstring& name) {
+  VLibrary shipped(nullptr);
+  EXPECT_EQ(shipped.Open(kShipped, 0), 0);
+  const std::wstring xml = testsupport::NewScratchPath(name);
+  EXPECT_EQ(shipped.ExportXML(xml), 0);
+  return xml;
+}
+
+TEST(ValueLibrary, TreeHoldsGroupsListsAndColumnsInBothForms) {
+  RecordingTree small;
+  VLibrary library(nullptr);
+  ASSERT_EQ(library.Open(SmallLibrary(), 0), 0);
+  ASSERT_EQ(library.LoadTOC(&small), 0);
+  // The hidden column stays out, and Name is the list itself.
+  EXPECT_EQ(small.nodes, (Values{L"Test", L"Test/ABC", L"Test/ABC/Extra"}));
+
+  RecordingTree database;
+  ASSERT_EQ(library.Open(kShipped, 0), 0);
+  ASSERT_EQ(library.LoadTOC(&database), 0);
+  EXPECT_EQ(NodesAt(database, 0),
+            (Values{L"Geography", L"People", L"Business", L"General", L"Text"}));
+  EXPECT_EQ(NodesAt(database, 2, L"Geography/Cities/"),
+            (Values{L"Geography/Cities/Country", L"Geography/Cities/State"}));
+  EXPECT_EQ(NodesAt(database, 2, L"Text/Phrases/"),
+            (Values{L"Text/Phrases/Phrase", L"Text/Phrases/Language"}));
+  EXPECT_EQ(NodesAt(database, 1).size(), std::size(kBuiltIn));
+  // The text form lists the same columns as "list.column".
+  Values columns;
+  for (const std::wstring& node : NodesAt(database, 2)) {
+    std::wstring listColumn = node.substr(node.find(L'/') + 1);
+    listColumn[listColumn.find(L'/')] = L'.';
+    columns.push_back(listColumn);
+  }
+  EXPECT_EQ(columns, library.TableOfContents());
+
+  // The XML form keeps the groups, so its tree is the same (in the file's order).
+  RecordingTree xml;
+  ASSERT_EQ(library.Open(XmlCopyOfShipped(L"tree.xml"), 0), 0);
+  ASSERT_EQ(library.LoadTOC(&xml), 0);
+  EXPECT_EQ(Sorted(xml.nodes), Sorted(database.nodes));
+
+  // No catalogue: an error and an empty tree.
+  const std::wstring bare = testsupport::NewScratchPath(L"bare.sqlite");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(platform::ToUtf8(bare).c_str(), &db), SQLITE_OK);
+  sqlite3_exec(db, "create table Colors(Name text)", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  RecordingTree none;
+  ASSERT_EQ(library.Open(bare, 0), 0);
+  EXPECT_EQ(library.LoadTOC(&none), -1);
+  EXPECT_TRUE(none.nodes.empty());
+}
+
+std::string FileBytes(const std::wstring& path) {
+  std::string bytes;
+  EXPECT_TRUE(platform::ReadFileBytes(path, bytes));
+  return bytes;
+}
+
+TEST(ValueLibrary, XmlLibraryIsChangedInItsFile) {
+  const std::wstring xml = XmlCopyOfShipped(L"changed.xml");
+  const std::wstring table = L"Bob's \"best\" <list> & more";
+  const Values values = {L"it's", L"say \"hi\"", L"a'); drop table Colors; --", L"x&y<z>",
+                         L"\u00E9t\u00E9"};
+  Values colors;
+  {
+    VLibrary library(nullptr);
+    ASSERT_EQ(library.Open(xml, 0, true), 0);
+    ASSERT_EQ(library.AddList(table, L"General", values), 0)
+        << platform::ToUtf8(library.LastError());
+    ASSERT_EQ(library.AppendTable(table, {L"one \"more\""}), 0);
+    ASSERT_EQ(library.AppendTable(L"Colors", {L"Mauve 'ish'"}), 0);
+    ASSERT_EQ(library.DropTable(L"Months"), 0) << platform::ToUtf8(library.LastError());
+    ASSERT_EQ(library.LoadList(L"Colors", L"Name", L"", &colors), 0);
+    // A change that fails in one of its steps leaves the file as it was.
+    const std::string before = FileBytes(xml);
+    EXPECT_NE(library.AddList(L"Orphan", L"No such group", {L"x"}), 0);
+    EXPECT_NE(library.LastError().find(L"No such group"), std::wstring::npos);
+    EXPECT_NE(library.AddList(table, L"General", {L"again"}), 0) << "the list exists already";
+    EXPECT_NE(library.DropTable(L"Months"), 0);
+    // So does one whose file cannot be written at the end; the library is rolled back too.
+    DSynthor::SetCheckSyntaxMode(1);
+    EXPECT_EQ(library.AppendTable(L"Colors", {L"Teal"}), -1);
+    DSynthor::SetCheckSyntaxMode(0);
+    EXPECT_EQ(FileBytes(xml), before);
+    Values now;
+    ASSERT_EQ(library.LoadList(L"Colors", L"Name", L"", &now), 0);
+    EXPECT_EQ(Sorted(now), Sorted(colors));
+  }
+  VLibrary reopened(nullptr);
+  ASSERT_EQ(reopened.Open(xml, 1), 0);
+  Values read;
+  ASSERT_EQ(reopened.LoadList(table, L"Name", L"", &read), 0);
+  Values expected = values;
+  expected.push_back(L"one \"more\"");
+  EXPECT_EQ(Sorted(read), Sorted(expected));
+  ASSERT_EQ(reopened.LoadList(L"Colors", L"Name", L"", &read), 0);
+  EXPECT_EQ(Sorted(read), Sorted(colors));
+  EXPECT_NE(std::find(read.begin(), read.end(), L"Mauve 'ish'"), read.end());
+  EXPECT_NE(reopened.LoadList(L"Months", L"Name", L"", &read), 0);
+  RecordingTree tree;
+  ASSERT_EQ(reopened.LoadTOC(&tree), 0);
+  EXPECT_NE(std::find(tree.nodes.begin(), tree.nodes.end(), L"General/" + table), tree.nodes.end());
+  EXPECT_EQ(std::find(tree.nodes.begin(), tree.nodes.end(), L"General/Months"), tree.nodes.end());
+  // Every other list came through untouched.
+  VLibrary shipped(nullptr);
+  ASSERT_EQ(shipped.Open(kShipped, 0), 0);
+  for (const auto& [name, column] : kBuiltIn) {
+    if (std::wstring(name) == L"Months" || std::wstring(name) == L"Colors") continue;
+    Values want, got;
+    ASSERT_EQ(shipped.LoadList(name, column, L"", &want), 0);
+    ASSERT_EQ(reopened.LoadList(name, column, L"", &got), 0) << platform::ToUtf8(name);
+    EXPECT_EQ(Sorted(got), Sorted(want)) << platform::ToUtf8(name);
+  }
+  // Opened for reading: no changes, and the file stays.
+  const std::string before = FileBytes(xml);
+  EXPECT_EQ(reopened.AppendTable(L"Colors", {L"Teal"}), -1);
+  EXPECT_EQ(FileBytes(xml), before);
+}
+
+TEST(ValueLibrary, ReadOnlyXmlLibraryIsLeftAsItWas) {
+  const std::wstring xml = XmlCopyOfShipped(L"readonly.xml");
+  const std::string file = platform::ToUtf8(xml);
+  const std::string folder = platform::ToUtf8(platform::FolderPart(xml));
+  const std::string before = FileBytes(xml);
+  VLibrary library(nullptr);
+  ASSERT_EQ(library.Open(xml, 0, true), 0);
+  Values colors;
+  ASSERT_EQ(library.LoadList(L"Colors", L"Name", L"", &colors), 0);
+  struct Case {
+    const char* what;
+    const std::string& path;
+    mode_t locked;
+    mode_t open;
+  };
+  for (const Case& c : {Case{"file", file, 0444, 0644}, Case{"folder", folder, 0555, 0755}}) {
+    ASSERT_EQ(chmod(c.path.c_str(), c.locked), 0);
+    EXPECT_EQ(library.AddList(L"New", L"General", {L"a"}), -1) << c.what;
+    EXPECT_NE(library.LastError().find(L"cannot be written"), std::wstring::npos)
+        << platform::ToUtf8(library.LastError());
+    EXPECT_EQ(library.AppendTable(L"Colors", {L"Teal"}), -1) << c.what;
+    EXPECT_EQ(library.DropTable(L"Colors"), -1) << c.what;
+    chmod(c.path.c_str(), c.open);
+    EXPECT_EQ(FileBytes(xml), before) << c.what;
+    // Nor did the library change.
+    Values now;
+    EXPECT_NE(library.LoadList(L"New", L"Name", L"", &now), 0);
+    ASSERT_EQ(library.LoadList(L"Colors", L"Name", L"", &now), 0);
+    EXPECT_EQ(Sorted(now), Sorted(colors));
+  }
+  // Writable again, the same change goes through.
+  EXPECT_EQ(library.AppendTable(L"Colors", {L"Teal"}), 0) << platform::ToUtf8(library.LastError());
+  EXPECT_NE(FileBytes(xml), before);
+}
+
+TEST(ValueLibrary, LongValuesAreNeverWrittenBackCut) {
+  const std::wstring xml = testsupport::NewScratchPath(L"long.xml");
+  const std::string longValue(3000, 'v');
+  ASSERT_TRUE(platform::WriteFileBytes(xml, "<library><Colors><item Name=\"" + longValue +
+                                                "\"/><item Name=\"red\"/></Colors></library>"));
+  const std::string before = FileBytes(xml);
+  VLibrary library(nullptr);
+  ASSERT_EQ(library.Open(xml, 0, true), 0);
+  EXPECT_EQ(library.AppendTable(L"Colors", {L"blue"}), -1);
+  EXPECT_NE(library.LastError().find(L"longer than"), std::wstring::npos)
+      << platform::ToUtf8(library.LastError());
+  EXPECT_EQ(FileBytes(xml), before);
+}
+
+TEST(ValueLibrary, XmlListsOfTheirOwnAndBadOnes) {
+  const std::wstring own = testsupport::NewScratchPath(L"own.xml");
+  ASSERT_TRUE(platform::WriteFileBytes(own,
+                                       "<library Version=\"1.44\">\n"
+                                       "<Colors><item Name=\"red\"/></Colors>\n"
+                                       "<list Name=\"It's &quot;x&quot;\" Group=\"Mine\"><item "
+                                       "Name=\"a\"/><item Name=\"b\"/></list>\n"
+                                       "<list><item Name=\"nameless\"/></list>\n"
+                                       "<list Name=\"Empty\" Group=\"Mine\"/>\n"
+                                       "</library>\n"));
+  VLibrary library(nullptr);
+  ASSERT_EQ(library.Open(own, 0), 0);
+  Values values;
+  ASSERT_EQ(library.LoadList(L"It's \"x\"", L"Name", L"", &values), 0);
+  EXPECT_EQ(Sorted(values), (Values{L"a", L"b"}));
+  ASSERT_EQ(library.LoadList(L"Empty", L"Name", L"", &values), 0);
+  EXPECT_TRUE(values.empty());
+  RecordingTree tree;
+  ASSERT_EQ(library.LoadTOC(&tree), 0);
+  EXPECT_EQ(tree.nodes,
+            (Values{L"Library", L"Library/Colors", L"Mine", L"Mine/It's \"x\"", L"Mine/Empty"}));
+
+  // A list that clashes with another is no library.
+  const std::wstring clash = testsupport::NewScratchPath(L"clash.xml");
+  ASSERT_TRUE(platform::WriteFileBytes(
+      clash, "<library><Colors><item Name=\"red\"/></Colors><list Name=\"colors\"/></library>"));
+  EXPECT_EQ(library.Open(clash, 0), -1);
+  EXPECT_FALSE(library.IsOpen());
 }
 
 // The engine as the runner sets it up: the library path is the shipped file.

@@ -17,7 +17,6 @@
 #include "synthor/engine/tests/EngineFixture.h"
 #include "synthor/generators/PluginData.h"
 #include "synthor/generators/ScriptData.h"
-#include "synthor/generators/ScriptProcess.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ class GeneratorPluginScriptTest : public EngineFixture {
     ASSERT_FALSE(folder.empty());
   }
   void TearDown() override {
-    ScriptProcess::SetTimeout(std::chrono::seconds(30));
+    ScriptData::SetTimeout(std::chrono::seconds(30));
     EngineFixture::TearDown();
     std::error_code ignored;
     std::filesystem::remove_all(platform::NativePath(folder), ignored);
@@ -160,7 +159,7 @@ TEST_F(GeneratorPluginScriptTest, ScriptFailuresAreErrorsWithTheirText) {
 TEST_F(GeneratorPluginScriptTest, HangingScriptIsKilledAtItsTimeout) {
   // The child started by the script holds the output pipe too: the whole group must go.
   const std::wstring hang = Write(L"hang.sh", "sleep 30 &\nsleep 30\necho late\n");
-  ScriptProcess::SetTimeout(std::chrono::milliseconds(300));
+  ScriptData::SetTimeout(std::chrono::milliseconds(300));
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(RenderError(L"$script(sh, " + hang + L")"), 4103);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
