@@ -81,6 +81,19 @@ TEST(RunProcess, WorkingFolderAndEnvironmentReachTheChildUnchanged) {
             L"working folder '" + folder + L"/missing': No such file or directory");
 }
 
+TEST(RunProcess, SignalThatEndedTheProgramIsToldApartFromAnExitStatus) {
+  ProcessRequest request;
+  request.program = L"/bin/sh";
+  request.args = {L"-c", L"kill -TERM $$"};
+  ProcessResult killed = RunProcess(request);
+  EXPECT_EQ(killed.signal, 15);
+  EXPECT_EQ(killed.exitCode, 128 + 15);
+  request.args = {L"-c", L"exit 143"};
+  ProcessResult exited = RunProcess(request);
+  EXPECT_EQ(exited.signal, 0);
+  EXPECT_EQ(exited.exitCode, 143);
+}
+
 TEST(RunProcess, MissingOrUnrunnableProgramsDoNotStart) {
   const std::wstring notExecutable = testsupport::NewScratchPath(L"plain.txt");
   ASSERT_TRUE(WriteFileBytes(notExecutable, "echo never\n"));
