@@ -42,18 +42,6 @@ std::wstring RepVersionsStatement(int dbms) {
          DateTimeType(dbms) + L" null, Project " + project + L"null)";
 }
 
-std::wstring SqlText(std::wstring_view text) {
-  std::wstring out;
-  out.reserve(text.size() + 2);
-  out += L'\'';
-  for (wchar_t c : text) {
-    if (c == L'\'') out += L'\'';
-    out += c;
-  }
-  out += L'\'';
-  return out;
-}
-
 std::wstring SqlInt(long long value) { return platform::FromInt(value); }
 
 std::wstring SqlNow() {

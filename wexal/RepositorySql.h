@@ -1,9 +1,12 @@
 #pragma once
 // The SQL texts of the database repository: the table definitions for each server dialect, and
 // values written as SQL literals. The ODBC layer has no parameter binding, so every value goes
-// through SqlText/SqlInt; nothing else may paste a value into a statement.
+// through SqlStringLiteral (kavra/SqlLiteral.h) or SqlInt; nothing else may paste a value into a
+// statement.
 #include <string>
 #include <string_view>
+
+#include "kavra/SqlLiteral.h"
 
 namespace wexal::repository {
 
@@ -15,9 +18,6 @@ std::wstring RepVersionsStatement(int dbms);
 std::wstring LongTextType(int dbms);
 std::wstring DateTimeType(int dbms);
 
-// 'text' with every quote doubled. Backslashes need nothing: both SQLite and PostgreSQL (with
-// standard_conforming_strings, its default) take them literally in such a literal.
-std::wstring SqlText(std::wstring_view text);
 std::wstring SqlInt(long long value);
 // The local time as an SQL date-time literal: '2026-12-09 14:28:34'.
 std::wstring SqlNow();

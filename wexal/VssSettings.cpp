@@ -5,6 +5,7 @@
 #include "mervis/SysReg.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 
 namespace wexal {
@@ -21,9 +22,7 @@ std::wstring FromEnv(const char* name) {
 std::wstring SettingsFile() {
   const std::wstring named = FromEnv("WEXAL_SETTINGS");
   if (!named.empty()) return named;
-  std::wstring folder = FromEnv("XDG_CONFIG_HOME");
-  if (folder.empty()) folder = platform::HomeFolder() + L"/.config";
-  return folder + L"/wexal.ini";
+  return platform::JoinPath(platform::ConfigHome(), L"wexal.ini");
 }
 
 std::wstring DefaultVssDatabase() {

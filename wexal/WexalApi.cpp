@@ -45,6 +45,27 @@ void ShowMessage(const std::wstring& text, const std::wstring& caption) {
   platform::Ui().MessageBox(text, caption, platform::MsgButtons::Ok, platform::MsgIcon::Error);
 }
 
+// What check-in and undo do first: make sure the file is checked out, telling the user
+// `notCheckedOut` under `caption` when it is not, then open the back end. True when the
+// operation may go on (the back end is then open).
+bool CheckedOutAndOpen(WEXAL_API& api, const std::wstring& name, const std::wstring& notCheckedOut,
+                       const std::wstring& caption) {
+  const int checkedOut = api.IsCheckedOut(name.c_str());
+  if (checkedOut < 0) {
+    ShowMessage(api.error, L"Error");
+    return false;
+  }
+  if (checkedOut == 0) {
+    ShowMessage(notCheckedOut, caption);
+    return false;
+  }
+  if (api.Open() != 0) {
+    ShowMessage(api.error, L"Error");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::wstring WEXAL_API::LocalFile(const std::wstring& name) const {
@@ -66,19 +87,8 @@ void WEXAL_API::GUI_AddItem(std::wstring* /*file*/, QWidget* /*parent*/,
 
 void WEXAL_API::GUI_CheckIn(std::wstring* file, QWidget* parent) {
   const std::wstring name = Text(file);
-  const int checkedOut = IsCheckedOut(name.c_str());
-  if (checkedOut < 0) {
-    ShowMessage(error, L"Error");
+  if (!CheckedOutAndOpen(*this, name, L"File '" + name + L"' is not checked out.", L"Warning!"))
     return;
-  }
-  if (checkedOut == 0) {
-    ShowMessage(L"File '" + name + L"' is not checked out.", L"Warning!");
-    return;
-  }
-  if (Open() != 0) {
-    ShowMessage(error, L"Error");
-    return;
-  }
   wexal::CheckDialogModel model(this, VSS_CHECKIN);
   model.SetFile(name);
   model.Initialize();
@@ -117,19 +127,7 @@ void WEXAL_API::GUI_EnableMenu(const wchar_t* file, wexal::HostMenu* menu) {
 
 void WEXAL_API::GUI_UndoCheckOut(std::wstring* file, QWidget* /*parent*/) {
   const std::wstring name = Text(file);
-  const int checkedOut = IsCheckedOut(name.c_str());
-  if (checkedOut < 0) {
-    ShowMessage(error, L"Error");
-    return;
-  }
-  if (checkedOut == 0) {
-    ShowMessage(L"File '" + name + L"' is not checked out", L"Error");
-    return;
-  }
-  if (Open() != 0) {
-    ShowMessage(error, L"Error");
-    return;
-  }
+  if (!CheckedOutAndOpen(*this, name, L"File '" + name + L"' is not checked out", L"Error")) return;
   if (UndoCheckOut(name.c_str()) != 0) ShowMessage(error, L"Error");
   Close();
 }

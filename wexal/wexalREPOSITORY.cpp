@@ -15,7 +15,6 @@
 using platform::Format;
 using wexal::repository::SqlInt;
 using wexal::repository::SqlNow;
-using wexal::repository::SqlText;
 
 namespace {
 
@@ -265,7 +264,8 @@ int wexalREPOSITORY::FailNotChanged(const std::wstring& file, const std::wstring
   std::vector<std::wstring> row;
   std::vector<bool> nulls;
   const int found = QueryRow(
-      L"select isLocked, LockedBy from RepTables where FileName = " + SqlText(file), &row, &nulls);
+      L"select isLocked, LockedBy from RepTables where FileName = " + SqlStringLiteral(file), &row,
+      &nulls);
   if (found < 0) return -1;
   if (found == CDB::kNoData)
     return Fail(Format(L"The file '%ls' is not in the repository.", file.c_str()));
@@ -278,10 +278,10 @@ int wexalREPOSITORY::FailNotChanged(const std::wstring& file, const std::wstring
 
 int wexalREPOSITORY::CurrentText(const std::wstring& file, std::wstring* text) {
   std::vector<std::wstring> row;
-  const int found =
-      QueryRow(L"select v.Project from RepVersions v, RepTables t where t.FileName = " +
-                   SqlText(file) + L" and v.ProjID = t.projID and v.VersID = t.CurrentVersion",
-               &row);
+  const int found = QueryRow(
+      L"select v.Project from RepVersions v, RepTables t where t.FileName = " +
+          SqlStringLiteral(file) + L" and v.ProjID = t.projID and v.VersID = t.CurrentVersion",
+      &row);
   if (found < 0) return -1;
   if (found == CDB::kNoData)
     return Fail(
@@ -366,7 +366,7 @@ int wexalREPOSITORY::LoadVersions(ROneProject* project) {
   const int found = QueryRow(
       L"select projID, Author, Note, LastCheckIn, LastCheckOut, isLocked, LockedBy, "
       L"CurrentVersion from RepTables where FileName = " +
-          SqlText(project->fileName),
+          SqlStringLiteral(project->fileName),
       &row, &nulls);
   if (found < 0) return -1;
   if (found == CDB::kNoData)
@@ -420,8 +420,8 @@ int wexalREPOSITORY::IsCheckedOut(const wchar_t* file) {
   if (session.Begin()) return -1;
   std::vector<std::wstring> row;
   std::vector<bool> nulls;
-  const int found =
-      QueryRow(L"select isLocked from RepTables where FileName = " + SqlText(file), &row, &nulls);
+  const int found = QueryRow(
+      L"select isLocked from RepTables where FileName = " + SqlStringLiteral(file), &row, &nulls);
   if (found < 0) return -1;
   return found == 0 && !nulls[0] ? 1 : 0;
 }
@@ -445,21 +445,23 @@ int wexalREPOSITORY::AddItem(const wchar_t* file, const wchar_t* comment) {
   if (ExecuteChanging(L"insert into RepTables (projID, FileName, Author, Note, LastCheckIn, "
                       L"CurrentVersion) select (select coalesce(max(projID), 0) + 1 from "
                       L"RepTables), " +
-                          SqlText(name) + L", " + SqlText(who) + L", " + SqlText(note) + L", " +
-                          now +
+                          SqlStringLiteral(name) + L", " + SqlStringLiteral(who) + L", " +
+                          SqlStringLiteral(note) + L", " + now +
                           L", 1 where not exists (select 1 from "
                           L"RepTables where FileName = " +
-                          SqlText(name) + L")",
+                          SqlStringLiteral(name) + L")",
                       &rows))
     return -1;
   if (rows == 0) return Fail(Format(L"The file '%ls' is already in the repository.", file));
   std::vector<std::wstring> row;
-  if (QueryRow(L"select projID from RepTables where FileName = " + SqlText(name), &row) != 0)
+  if (QueryRow(L"select projID from RepTables where FileName = " + SqlStringLiteral(name), &row) !=
+      0)
     return -1;
   if (!CDB::isOK(db_->Execute(L"insert into RepVersions (ProjID, VersID, Author, Note, "
                               L"LastCheckIn, Project) values (" +
-                              SqlInt(platform::ToInt(row[0])) + L", 1, " + SqlText(who) + L", " +
-                              SqlText(note) + L", " + now + L", " + SqlText(text) + L")")))
+                              SqlInt(platform::ToInt(row[0])) + L", 1, " + SqlStringLiteral(who) +
+                              L", " + SqlStringLiteral(note) + L", " + now + L", " +
+                              SqlStringLiteral(text) + L")")))
     return FailDb(L"");
   if (!CDB::isOK(transaction.Commit())) return FailDb(L"");
   projectsLoaded_ = false;
@@ -479,17 +481,18 @@ int wexalREPOSITORY::CheckOutItem(const wchar_t* file, const wchar_t* /*comment*
   if (!transaction.Ok()) return FailDb(L"");
   const std::wstring now = SqlNow();
   int rows = 0;
-  if (ExecuteChanging(L"update RepTables set isLocked = " + now + L", LockedBy = " + SqlText(who) +
-                          L", LastCheckOut = " + now + L" where FileName = " + SqlText(name) +
-                          L" and isLocked is null",
+  if (ExecuteChanging(L"update RepTables set isLocked = " + now + L", LockedBy = " +
+                          SqlStringLiteral(who) + L", LastCheckOut = " + now +
+                          L" where FileName = " + SqlStringLiteral(name) + L" and isLocked is null",
                       &rows))
     return -1;
   if (rows != 1) {
     if (rows == 0) {
       std::vector<std::wstring> row;
       std::vector<bool> nulls;
-      const int found = QueryRow(
-          L"select LockedBy from RepTables where FileName = " + SqlText(name), &row, &nulls);
+      const int found =
+          QueryRow(L"select LockedBy from RepTables where FileName = " + SqlStringLiteral(name),
+                   &row, &nulls);
       if (found < 0) return -1;
       if (found == CDB::kNoData)
         return Fail(Format(L"The file '%ls' is not in the repository.", file));
@@ -510,8 +513,8 @@ int wexalREPOSITORY::CheckIn(const wchar_t* file, const wchar_t* comment) {
   if (CheckUserAndNote(who, comment)) return -1;
   const std::wstring name = file;
   const std::wstring note = comment ? comment : L"";
-  const std::wstring ours = L" where FileName = " + SqlText(name) +
-                            L" and isLocked is not null and LockedBy = " + SqlText(who);
+  const std::wstring ours = L" where FileName = " + SqlStringLiteral(name) +
+                            L" and isLocked is not null and LockedBy = " + SqlStringLiteral(who);
 
   Session session(*this);
   if (session.Begin()) return -1;
@@ -530,19 +533,21 @@ int wexalREPOSITORY::CheckIn(const wchar_t* file, const wchar_t* comment) {
   const std::wstring now = SqlNow();
   int rows = 0;
   if (ExecuteChanging(L"update RepTables set CurrentVersion = CurrentVersion + 1, LastCheckIn = " +
-                          now + L", Note = " + SqlText(note) +
+                          now + L", Note = " + SqlStringLiteral(note) +
                           L", isLocked = null, LockedBy = null" + ours,
                       &rows))
     return -1;
   if (rows != 1) return FailNotChanged(name, who);
-  if (QueryRow(L"select projID, CurrentVersion from RepTables where FileName = " + SqlText(name),
+  if (QueryRow(L"select projID, CurrentVersion from RepTables where FileName = " +
+                   SqlStringLiteral(name),
                &row) != 0)
     return -1;
   if (!CDB::isOK(db_->Execute(L"insert into RepVersions (ProjID, VersID, Author, Note, "
                               L"LastCheckIn, Project) values (" +
                               SqlInt(platform::ToInt(row[0])) + L", " +
-                              SqlInt(platform::ToInt(row[1])) + L", " + SqlText(who) + L", " +
-                              SqlText(note) + L", " + now + L", " + SqlText(text) + L")")))
+                              SqlInt(platform::ToInt(row[1])) + L", " + SqlStringLiteral(who) +
+                              L", " + SqlStringLiteral(note) + L", " + now + L", " +
+                              SqlStringLiteral(text) + L")")))
     return FailDb(L"");
   if (!CDB::isOK(transaction.Commit())) return FailDb(L"");
   projectsLoaded_ = false;
@@ -560,8 +565,8 @@ int wexalREPOSITORY::UndoCheckOut(const wchar_t* file) {
   if (!transaction.Ok()) return FailDb(L"");
   int rows = 0;
   if (ExecuteChanging(L"update RepTables set isLocked = null, LockedBy = null where FileName = " +
-                          SqlText(name) + L" and isLocked is not null and LockedBy = " +
-                          SqlText(who),
+                          SqlStringLiteral(name) + L" and isLocked is not null and LockedBy = " +
+                          SqlStringLiteral(who),
                       &rows))
     return -1;
   if (rows != 1) return FailNotChanged(name, who);

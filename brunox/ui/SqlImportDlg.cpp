@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "kavra/CDB.h"
+#include "kavra/SqlLiteral.h"
 #include "platform/UiServices.h"
 
 namespace {
@@ -28,15 +29,6 @@ std::wstring ColumnText(CDB& db, int column) {
 }
 
 }  // namespace
-
-std::wstring SqlStringLiteral(const std::wstring& text) {
-  std::wstring literal = L"'";
-  for (wchar_t c : text) {
-    if (c == L'\'') literal += L'\'';
-    literal += c;
-  }
-  return literal + L"'";
-}
 
 CSqlImport::CSqlImport(CDB* connection, QWidget* parent)
     : CSmDialog(parent, QStringLiteral("SqlImportDlg")),

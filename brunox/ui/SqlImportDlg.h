@@ -18,9 +18,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// `text` as an SQL string literal: in single quotes, each quote inside doubled.
-std::wstring SqlStringLiteral(const std::wstring& text);
-
 class CSqlImport : public CSmDialog {
   Q_OBJECT
 

@@ -8,7 +8,7 @@ namespace {
 bool AllowedInXml(wchar_t c) {
   if (c < 0x20) return c == L'\t' || c == L'\n' || c == L'\r';
   if (c >= 0xD800 && c <= 0xDFFF) return false;
-  return c != 0xFFFE && c != 0xFFFF;
+  return c != 0xFFFE && c != 0xFFFF && static_cast<unsigned long>(c) <= 0x10FFFF;
 }
 
 std::wstring Escape(std::wstring_view text, bool attribute) {

@@ -70,14 +70,18 @@ std::wstring TempFolder() {
 std::wstring ConfigFolder() {
   const std::wstring own = Env("BRUNOX_CONFIG_DIR");
   if (!own.empty()) return WithoutTrailingSlash(own);
-  return JoinPath(WithoutTrailingSlash(XdgFolder("XDG_CONFIG_HOME", L".config")), L"brunox");
+  return JoinPath(ConfigHome(), L"brunox");
 }
+
+std::wstring ConfigHome() { return WithoutTrailingSlash(XdgFolder("XDG_CONFIG_HOME", L".config")); }
 
 std::wstring StateFolder() {
   return JoinPath(WithoutTrailingSlash(XdgFolder("XDG_STATE_HOME", L".local/state")), L"brunox");
 }
 
-std::wstring DataHome() { return WithoutTrailingSlash(XdgFolder("XDG_DATA_HOME", L".local/share")); }
+std::wstring DataHome() {
+  return WithoutTrailingSlash(XdgFolder("XDG_DATA_HOME", L".local/share"));
+}
 
 std::wstring MakePrivateTempFolder(const std::wstring& prefix) {
   // A '/' in the prefix would make mkdtemp look for a sub-folder.

@@ -1,26 +1,15 @@
 #include "synthor/generators/OneDataRow.h"
 
-#include <cstdio>
 #include <string_view>
 
+#include "kavra/SqlLiteral.h"
+#include "mervis/XmlWriter.h"
 #include "synthor/engine/DGValue.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/generators/JsonText.h"
 #include "synthor/generators/OneField.h"
 
 namespace {
-
-constexpr wchar_t kReplacement = 0xFFFD;
-
-// ---- comma list ----
-
-void AppendSqlLiteral(StringBuilder& out, std::wstring_view value) {
-  out.Append(L'\'');
-  for (const wchar_t c : value) {
-    if (c == L'\'') out.Append(L'\'');
-    out.Append(c);
-  }
-  out.Append(L'\'');
-}
 
 // ---- delimited text ----
 
@@ -44,13 +33,6 @@ void AppendDelimitedValue(StringBuilder& out, std::wstring_view value,
 }
 
 // ---- XML ----
-
-// Characters an XML 1.0 document may hold at all.
-bool IsXmlChar(wchar_t c) {
-  const auto u = static_cast<unsigned long>(c);
-  return u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u <= 0xD7FF) ||
-         (u >= 0xE000 && u <= 0xFFFD) || (u >= 0x10000 && u <= 0x10FFFF);
-}
 
 bool IsNameStartChar(wchar_t c) {
   const auto u = static_cast<unsigned long>(c);
@@ -80,39 +62,12 @@ std::wstring XmlName(std::wstring_view name) {
   return out;
 }
 
-void AppendXmlText(StringBuilder& out, std::wstring_view value) {
-  for (const wchar_t c : value) {
-    switch (c) {
-      case L'&':
-        out.Append(L"&amp;");
-        break;
-      case L'<':
-        out.Append(L"&lt;");
-        break;
-      case L'>':
-        out.Append(L"&gt;");
-        break;
-      case L'"':
-        out.Append(L"&quot;");
-        break;
-      case L'\'':
-        out.Append(L"&apos;");
-        break;
-      case L'\r':
-        out.Append(L"&#13;");
-        break;  // a parser would turn a bare CR into LF
-      default:
-        out.Append(IsXmlChar(c) ? c : kReplacement);
-    }
-  }
-}
-
 void AppendXmlElement(StringBuilder& out, std::wstring_view name, std::wstring_view value) {
   const std::wstring tag = XmlName(name);
   out.Append(L'<');
   out.Append(tag);
   out.Append(L'>');
-  AppendXmlText(out, value);
+  out.Append(XmlWriter::EscapeText(value));
   out.Append(L"</");
   out.Append(tag);
   out.Append(L'>');
@@ -120,48 +75,11 @@ void AppendXmlElement(StringBuilder& out, std::wstring_view name, std::wstring_v
 
 // ---- JSON ----
 
-void AppendJsonString(StringBuilder& out, std::wstring_view text) {
-  out.Append(L'"');
-  for (const wchar_t c : text) {
-    switch (c) {
-      case L'"':
-        out.Append(L"\\\"");
-        break;
-      case L'\\':
-        out.Append(L"\\\\");
-        break;
-      case L'\b':
-        out.Append(L"\\b");
-        break;
-      case L'\f':
-        out.Append(L"\\f");
-        break;
-      case L'\n':
-        out.Append(L"\\n");
-        break;
-      case L'\r':
-        out.Append(L"\\r");
-        break;
-      case L'\t':
-        out.Append(L"\\t");
-        break;
-      default:
-        if (static_cast<unsigned long>(c) < 0x20) {
-          wchar_t escaped[8];
-          std::swprintf(escaped, 8, L"\\u%04x", static_cast<unsigned>(c));
-          out.Append(escaped);
-        } else {
-          out.Append(c);
-        }
-    }
-  }
-  out.Append(L'"');
-}
-
 void AppendJsonMember(StringBuilder& out, std::wstring_view name, std::wstring_view value) {
-  AppendJsonString(out, name);
-  out.Append(L':');
-  AppendJsonString(out, value);
+  out.Append(JsonMemberName(name));
+  out.Append(L'"');
+  out.Append(JsonEscape(value));
+  out.Append(L'"');
 }
 
 }  // namespace
@@ -193,7 +111,7 @@ int OneDataRow::Make(DSynthor* engine, OneDataRowParams* params) {
     if (params->commaList) {
       if (!first) commaList_.Append(L',');
       if (field->quote)
-        AppendSqlLiteral(commaList_, text);
+        commaList_.Append(SqlStringLiteral(text));
       else
         commaList_.Append(text);
     }

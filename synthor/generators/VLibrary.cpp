@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "kavra/SqlLiteral.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -14,7 +15,6 @@
 #include "synthor/generators/VLibraryTables.h"
 
 using vlibrary::IsXmlPath;
-using vlibrary::Literal;
 
 namespace {
 
@@ -182,13 +182,13 @@ int VLibrary::LoadTOCLocked(LibraryTreeSink* tree) {
     const auto groupNode = tree ? tree->AddNode(LibraryTreeSink::kRoot, group, Kind::Group) : 0;
     std::vector<std::wstring> tables;
     source_->GetQuery(L"select a.Name from _Index a, _Index b where a.Parent=b.ID and b.Name=" +
-                          Literal(group) + L" and a.Hidden=0 order by a.ID",
+                          SqlStringLiteral(group) + L" and a.Hidden=0 order by a.ID",
                       &tables);
     for (const std::wstring& table : tables) {
       const auto tableNode = tree ? tree->AddNode(groupNode, table, Kind::List) : 0;
       std::vector<std::wstring> columns;
       source_->GetQuery(L"select a.Column from _Index a, _Index b where a.Parent=b.ID and b.Name=" +
-                            Literal(table) + L" and a.Hidden=0 order by a.ID",
+                            SqlStringLiteral(table) + L" and a.Hidden=0 order by a.ID",
                         &columns);
       for (const std::wstring& column : columns) {
         if (column == L"Name") continue;
@@ -227,7 +227,8 @@ int VLibrary::AppendLocked(const std::wstring& table, const std::vector<std::wst
   ForgetLocked(table);
   const std::wstring insert = L"insert into " + source_->QuoteTable(table) + L"(Name) values(";
   for (const std::wstring& value : values)
-    if (int result = source_->Execute(insert + Literal(value) + L")"); result != 0) return result;
+    if (int result = source_->Execute(insert + SqlStringLiteral(value) + L")"); result != 0)
+      return result;
   return 0;
 }
 
@@ -268,7 +269,8 @@ int VLibrary::AddList(const std::wstring& table, const std::wstring& parent,
 int VLibrary::AddListLocked(const std::wstring& table, const std::wstring& parent,
                             const std::vector<std::wstring>& values) {
   std::wstring parentId, maxId;
-  if (!QueryOne(L"select ID from _Index where IsTable=0 and Name=" + Literal(parent), &parentId)) {
+  if (!QueryOne(L"select ID from _Index where IsTable=0 and Name=" + SqlStringLiteral(parent),
+                &parentId)) {
     error_ = platform::Format(L"The value library has no group '%ls'.", parent.c_str());
     return 1;
   }
@@ -280,7 +282,7 @@ int VLibrary::AddListLocked(const std::wstring& table, const std::wstring& paren
   if (result == 0)
     result = source_->Execute(platform::Format(
         L"insert into _Index(ID,Name,Parent,Hidden,IsTable) values(%lld,%ls,%lld,0,1)", tableId,
-        Literal(table).c_str(), platform::ToInt64(parentId)));
+        SqlStringLiteral(table).c_str(), platform::ToInt64(parentId)));
   if (result == 0)
     result = source_->Execute(platform::Format(
         L"insert into _Index(ID,Parent,Column,Hidden,IsTable) values(%lld,%lld,'Name',0,0)",
@@ -297,7 +299,8 @@ int VLibrary::DropTable(const std::wstring& table) {
 int VLibrary::DropTableLocked(const std::wstring& table) {
   ForgetLocked(table);
   std::wstring id;
-  if (!QueryOne(L"select ID from _Index where Name=" + Literal(table) + L" and IsTable=1", &id)) {
+  if (!QueryOne(L"select ID from _Index where Name=" + SqlStringLiteral(table) + L" and IsTable=1",
+                &id)) {
     error_ = platform::Format(L"The value library has no list '%ls'.", table.c_str());
     return 1;
   }

@@ -1,6 +1,6 @@
 #pragma once
-// What the value library's two forms share: the built-in tables with their columns, and the
-// helpers both use to write SQL.
+// What the value library's two forms share: the built-in tables with their columns, and a few
+// file helpers.
 #include <string>
 #include <vector>
 
@@ -15,15 +15,8 @@ struct BuiltInTable {
 const std::vector<BuiltInTable>& BuiltInTables();
 bool IsBuiltInTable(const std::wstring& name);
 
-// `text` as an SQL string literal (quotes doubled).
-std::wstring Literal(const std::wstring& text);
-
 // True for a path of at least 5 characters ending in "xml" in any case.
 bool IsXmlPath(const std::wstring& path);
-
-// `text` as an XML attribute value: markup characters and every control character as
-// references, so any text reads back equal.
-std::wstring EscapeAttribute(const std::wstring& text);
 
 // Why the library file at `path` cannot be replaced, or empty when it can. A file or folder
 // without any write permission counts as read-only even for a user whom the system would let

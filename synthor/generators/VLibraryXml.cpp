@@ -12,8 +12,10 @@
 #include <memory>
 #include <set>
 
+#include "kavra/SqlLiteral.h"
 #include "mervis/Log.h"
 #include "mervis/XmlParser.h"
+#include "mervis/XmlWriter.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "synthor/engine/DSynthor.h"
@@ -51,44 +53,12 @@ bool IsBuiltInTable(const std::wstring& name) {
   return false;
 }
 
-std::wstring Literal(const std::wstring& text) {
-  std::wstring quoted = L"'";
-  for (wchar_t c : text) quoted += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
-  return quoted + L"'";
-}
-
 bool IsXmlPath(const std::wstring& path) {
   if (path.size() < 5) return false;
   const std::wstring end = path.substr(path.size() - 3);
   return std::towlower(static_cast<wint_t>(end[0])) == L'x' &&
          std::towlower(static_cast<wint_t>(end[1])) == L'm' &&
          std::towlower(static_cast<wint_t>(end[2])) == L'l';
-}
-
-std::wstring EscapeAttribute(const std::wstring& text) {
-  std::wstring out;
-  for (wchar_t c : text) {
-    switch (c) {
-      case L'&':
-        out += L"&amp;";
-        break;
-      case L'<':
-        out += L"&lt;";
-        break;
-      case L'>':
-        out += L"&gt;";
-        break;
-      case L'"':
-        out += L"&quot;";
-        break;
-      default:
-        if (c < 0x20)
-          out += platform::Format(L"&#%d;", static_cast<int>(c));
-        else
-          out += c;
-    }
-  }
-  return out;
 }
 
 namespace {
@@ -126,8 +96,6 @@ std::wstring WhyNotWritable(const std::wstring& path) {
 }  // namespace vlibrary
 
 using vlibrary::BuiltInTables;
-using vlibrary::EscapeAttribute;
-using vlibrary::Literal;
 
 namespace {
 
@@ -159,11 +127,11 @@ class WorkingCopy {
     const int tableId = next_++;
     if (result == 0)
       result = db_.Execute(platform::Format(L"insert into _Index values(%d,%ls,%d,null,0,1)",
-                                            tableId, Literal(table).c_str(), groupId));
+                                            tableId, SqlStringLiteral(table).c_str(), groupId));
     for (const std::wstring& column : columns)
       if (result == 0)
         result = db_.Execute(platform::Format(L"insert into _Index values(%d,null,%d,%ls,0,0)",
-                                              next_++, tableId, Literal(column).c_str()));
+                                              next_++, tableId, SqlStringLiteral(column).c_str()));
     insert_ = L"insert into " + db_.QuoteTable(table) + L" values(";
     return result;
   }
@@ -171,7 +139,8 @@ class WorkingCopy {
   // A row of the table added last.
   int AddRow(const std::vector<std::wstring>& values) {
     std::wstring list;
-    for (std::size_t c = 0; c < values.size(); ++c) list += (c ? L"," : L"") + Literal(values[c]);
+    for (std::size_t c = 0; c < values.size(); ++c)
+      list += (c ? L"," : L"") + SqlStringLiteral(values[c]);
     return db_.Execute(insert_ + list + L")");
   }
 
@@ -185,7 +154,7 @@ class WorkingCopy {
     *id = next_++;
     groups_.emplace(name, *id);
     return db_.Execute(platform::Format(L"insert into _Index values(%d,%ls,0,null,0,0)", *id,
-                                        Literal(name).c_str()));
+                                        SqlStringLiteral(name).c_str()));
   }
 
   CDB_API& db_;
@@ -312,8 +281,9 @@ int VLibrary::ExportXmlLocked(const std::wstring& path) {
   };
   auto groupAttribute = [&](const std::wstring& table) {
     auto found = groupOf.find(table);
-    return found == groupOf.end() ? std::wstring()
-                                  : L" Group=\"" + EscapeAttribute(found->second) + L"\"";
+    return found == groupOf.end()
+               ? std::wstring()
+               : L" Group=\"" + XmlWriter::EscapeAttribute(found->second) + L"\"";
   };
   // Reads a table's columns; false (logged) when it cannot be read. A value that may have been
   // cut short is checked against the table, so that nothing is written shorter than it is.
@@ -330,7 +300,7 @@ int VLibrary::ExportXmlLocked(const std::wstring& path) {
         if (!MayBeCut(value)) continue;
         std::vector<std::wstring> same;
         if (source_->GetQuery(L"select 1 from " + source_->QuoteTable(table) + L" where " +
-                                  source_->QuoteColumn(names[c]) + L"=" + Literal(value),
+                                  source_->QuoteColumn(names[c]) + L"=" + SqlStringLiteral(value),
                               &same) != 0 ||
             same.empty())
           tooLong = true;
@@ -352,7 +322,7 @@ int VLibrary::ExportXmlLocked(const std::wstring& path) {
     for (std::size_t row = 0; row < columns.front().size(); ++row) {
       std::wstring item = L"<item";
       for (std::size_t c = 0; c < names.size(); ++c)
-        item += L" " + names[c] + L"=\"" + EscapeAttribute(columns[c][row]) + L"\"";
+        item += L" " + names[c] + L"=\"" + XmlWriter::EscapeAttribute(columns[c][row]) + L"\"";
       xml += item + L"/>\n";
     }
     xml += platform::Format(L"</%ls>\n", table.name);
@@ -364,9 +334,10 @@ int VLibrary::ExportXmlLocked(const std::wstring& path) {
       continue;
     Columns columns;
     if (!read(table, {L"Name"}, &columns)) continue;
-    xml += L"<list Name=\"" + EscapeAttribute(table) + L"\"" + groupAttribute(table) + L">\n";
+    xml += L"<list Name=\"" + XmlWriter::EscapeAttribute(table) + L"\"" + groupAttribute(table) +
+           L">\n";
     for (const std::wstring& value : columns.front())
-      xml += L"<item Name=\"" + EscapeAttribute(value) + L"\"/>\n";
+      xml += L"<item Name=\"" + XmlWriter::EscapeAttribute(value) + L"\"/>\n";
     xml += L"</list>\n";
   }
   if (tooLong) {

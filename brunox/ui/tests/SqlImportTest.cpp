@@ -104,13 +104,6 @@ class SqlImportTest : public ::testing::Test {
   TraceServer server;
 };
 
-TEST(SqlStringLiteralTest, QuotesAreDoubledInsideSingleQuotes) {
-  EXPECT_EQ(L"''", SqlStringLiteral(L""));
-  EXPECT_EQ(L"'/traces/a.trc'", SqlStringLiteral(L"/traces/a.trc"));
-  EXPECT_EQ(L"'C:\\o''brien''s.trc'", SqlStringLiteral(L"C:\\o'brien's.trc"));
-  EXPECT_EQ(L"''''''", SqlStringLiteral(L"''"));
-}
-
 TEST_F(SqlImportTest, WithoutFiltersEveryStatementIsImportedInTraceOrder) {
   CSqlImport dialog(&server);
   dialog.PathEdit()->setText(QStringLiteral("/traces/a.trc"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "kavra/Parse.h"
+#include "kavra/SqlLiteral.h"
 
 namespace {
 
@@ -60,5 +61,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, ParseTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<ParseCase>& info) {
                            return std::string(info.param.name);
                          });
+
+TEST(SqlStringLiteralTest, QuotesAreDoubledInsideSingleQuotes) {
+  EXPECT_EQ(L"''", SqlStringLiteral(L""));
+  EXPECT_EQ(L"'/traces/a.trc'", SqlStringLiteral(L"/traces/a.trc"));
+  EXPECT_EQ(L"'C:\\o''brien''s.trc'", SqlStringLiteral(L"C:\\o'brien's.trc"));
+  EXPECT_EQ(L"''''''", SqlStringLiteral(L"''"));
+}
 
 }  // namespace
