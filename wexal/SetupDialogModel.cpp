@@ -1,19 +1,12 @@
 #include "wexal/SetupDialogModel.h"
 
-#include <sys/stat.h>
-
-#include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "wexal/wexalVSS.h"
 
 namespace wexal {
 
 namespace {
-
-bool FileExists(const std::wstring& path) {
-  struct stat st {};
-  return !path.empty() && ::stat(platform::ToUtf8(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 void ShowError(const std::wstring& text, const std::wstring& caption) {
   platform::Ui().MessageBox(text, caption, platform::MsgButtons::Ok, platform::MsgIcon::Error);
@@ -82,7 +75,7 @@ bool SetupDialogModel::Accept() {
     problem = L"User name must be specified.";
   else if (fields.localFolder.empty())
     problem = L"Local folder must be specified.";
-  else if (!FileExists(fields.databaseFile))
+  else if (!platform::FileExists(fields.databaseFile))
     problem = L"Specified VSS.INI does not exist.";
   if (problem != nullptr) {
     ShowError(problem, L"Error");

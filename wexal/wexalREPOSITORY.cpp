@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cwchar>
 
@@ -229,27 +230,40 @@ int wexalREPOSITORY::WriteLocalText(const std::wstring& file, const std::wstring
   return 0;
 }
 
+int wexalREPOSITORY::QueryRows(const std::wstring& sql, std::size_t maxRows,
+                               std::vector<Row>* rows) {
+  rows->clear();
+  if (!CDB::isOK(db_->Execute(sql))) return FailDb(L"");
+  int columns = -1;  // asked once the first row is there
+  while (rows->size() < maxRows) {
+    const int fetched = db_->Fetch();
+    if (fetched == CDB::kNoData) break;
+    if (!CDB::isOK(fetched)) return FailDb(L"");
+    if (columns < 0 && !CDB::isOK(db_->ColumnCount(&columns))) return FailDb(L"");
+    Row row;
+    for (int c = 1; c <= columns; ++c) {
+      std::wstring text;
+      int size = 0;
+      if (!CDB::isOK(db_->GetColumnText(c, &text, &size))) return FailDb(L"");
+      row.values.push_back(std::move(text));
+      row.nulls.push_back(size == -1);
+    }
+    rows->push_back(std::move(row));
+  }
+  db_->CloseCursor();
+  return static_cast<int>(rows->size());
+}
+
 int wexalREPOSITORY::QueryRow(const std::wstring& sql, std::vector<std::wstring>* values,
                               std::vector<bool>* nulls) {
   values->clear();
   if (nulls) nulls->clear();
-  if (!CDB::isOK(db_->Execute(sql))) return FailDb(L"");
-  const int fetched = db_->Fetch();
-  if (fetched == CDB::kNoData) {
-    db_->CloseCursor();
-    return CDB::kNoData;
-  }
-  if (!CDB::isOK(fetched)) return FailDb(L"");
-  int columns = 0;
-  if (!CDB::isOK(db_->ColumnCount(&columns))) return FailDb(L"");
-  for (int c = 1; c <= columns; ++c) {
-    std::wstring text;
-    int size = 0;
-    if (!CDB::isOK(db_->GetColumnText(c, &text, &size))) return FailDb(L"");
-    values->push_back(std::move(text));
-    if (nulls) nulls->push_back(size == -1);
-  }
-  db_->CloseCursor();
+  std::vector<Row> rows;
+  const int found = QueryRows(sql, 1, &rows);
+  if (found < 0) return -1;
+  if (found == 0) return CDB::kNoData;
+  *values = std::move(rows[0].values);
+  if (nulls) *nulls = std::move(rows[0].nulls);
   return 0;
 }
 
@@ -325,32 +339,26 @@ int wexalREPOSITORY::LoadProjects() {
   projectsLoaded_ = false;
   Session session(*this);
   if (session.Begin()) return -1;
-  if (!CDB::isOK(db_->Execute(
-          L"select projID, FileName, Author, Note, LastCheckIn, LastCheckOut, isLocked, "
-          L"LockedBy, CurrentVersion from RepTables order by FileName")))
-    return FailDb(L"");
+  std::vector<Row> rows;
+  if (QueryRows(L"select projID, FileName, Author, Note, LastCheckIn, LastCheckOut, isLocked, "
+                L"LockedBy, CurrentVersion from RepTables order by FileName",
+                SIZE_MAX, &rows) < 0)
+    return -1;
   std::vector<ROneProject> list;
-  int fetched = 0;
-  while ((fetched = db_->Fetch()) == 0) {
-    std::wstring text[9];
-    for (int c = 0; c < 9; ++c) {
-      int size = 0;
-      if (!CDB::isOK(db_->GetColumnText(c + 1, &text[c], &size))) return FailDb(L"");
-    }
+  for (Row& row : rows) {
+    std::vector<std::wstring>& text = row.values;
     ROneProject p;
     p.id = platform::ToInt(text[0]);
-    p.fileName = text[1];
-    p.author = text[2];
-    p.note = text[3];
-    p.lastCheckIn = text[4];
-    p.lastCheckOut = text[5];
-    p.lockedSince = text[6];
-    p.lockedBy = text[7];
+    p.fileName = std::move(text[1]);
+    p.author = std::move(text[2]);
+    p.note = std::move(text[3]);
+    p.lastCheckIn = std::move(text[4]);
+    p.lastCheckOut = std::move(text[5]);
+    p.lockedSince = std::move(text[6]);
+    p.lockedBy = std::move(text[7]);
     p.currentVersion = platform::ToInt(text[8]);
     list.push_back(std::move(p));
   }
-  if (fetched != CDB::kNoData) return FailDb(L"");
-  db_->CloseCursor();
   projects_ = std::move(list);
   projectsLoaded_ = true;
   return static_cast<int>(projects_.size());
@@ -380,22 +388,17 @@ int wexalREPOSITORY::LoadVersions(ROneProject* project) {
   project->lockedBy = row[6];
   project->currentVersion = platform::ToInt(row[7]);
 
-  if (!CDB::isOK(db_->Execute(L"select VersID, Author, Note, LastCheckIn from RepVersions "
-                              L"where ProjID = " +
-                              SqlInt(project->id) + L" order by VersID")))
-    return FailDb(L"");
+  std::vector<Row> rows;
+  if (QueryRows(L"select VersID, Author, Note, LastCheckIn from RepVersions where ProjID = " +
+                    SqlInt(project->id) + L" order by VersID",
+                SIZE_MAX, &rows) < 0)
+    return -1;
   std::vector<RVersion> versions;
-  int fetched = 0;
-  while ((fetched = db_->Fetch()) == 0) {
-    std::wstring text[4];
-    for (int c = 0; c < 4; ++c) {
-      int size = 0;
-      if (!CDB::isOK(db_->GetColumnText(c + 1, &text[c], &size))) return FailDb(L"");
-    }
-    versions.push_back({platform::ToInt(text[0]), text[1], text[2], text[3]});
+  for (Row& version : rows) {
+    std::vector<std::wstring>& text = version.values;
+    versions.push_back(
+        {platform::ToInt(text[0]), std::move(text[1]), std::move(text[2]), std::move(text[3])});
   }
-  if (fetched != CDB::kNoData) return FailDb(L"");
-  db_->CloseCursor();
   project->versions = std::move(versions);
   return 0;
 }

@@ -7,6 +7,7 @@
 // The back end never deletes or disconnects a connection object the host lends it; one it makes
 // itself from a connection description it owns. It connects on demand and disconnects only what
 // it connected. The repository keeps text files (UTF-8 without NUL bytes) only.
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,6 +96,14 @@ class WEXAL_EXPORT wexalREPOSITORY : public WEXAL_API {
   int CurrentText(const std::wstring& file, std::wstring* text);
   // Explains why a conditional UPDATE on the file touched no row.
   int FailNotChanged(const std::wstring& file, const std::wstring& who);
+  // One row of a query: every column's text, and whether it was NULL.
+  struct Row {
+    std::vector<std::wstring> values;
+    std::vector<bool> nulls;
+  };
+  // Runs a query and reads up to `maxRows` of its rows, then closes the cursor: the number of
+  // rows read, or -1 on failure.
+  int QueryRows(const std::wstring& sql, std::size_t maxRows, std::vector<Row>* rows);
   // Runs a query that yields one row; 0 with the columns' texts, 100 for no row, -1 on failure.
   int QueryRow(const std::wstring& sql, std::vector<std::wstring>* values,
                std::vector<bool>* nulls = nullptr);

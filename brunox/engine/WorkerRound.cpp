@@ -6,6 +6,7 @@
 
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
+#include "brunox/engine/ServerStatement.h"
 #include "brunox/engine/Worker.h"
 #include "kavra/CDB.h"
 #include "mervis/Log.h"
@@ -62,9 +63,8 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
 bool Worker::RunStatement(const std::wstring& text, std::size_t index) {
   if ((index > 0 && task_.iStmtDelay != 0) || task_.iStmtDelayMax != 0)
     SleepUnlessStopped(RandomDelay(task_.iStmtDelay, task_.iStmtDelayMax));
-  // Copied only for the servers that take no trailing ';'.
-  const std::wstring trimmed = withoutSemicolon_ ? platform::TrimRight(text, L";") : std::wstring();
-  const std::wstring& statement = withoutSemicolon_ ? trimmed : text;
+  std::wstring trimmed;  // used only for the servers that take no trailing ';'
+  const std::wstring& statement = StatementToSend(text, withoutSemicolon_, trimmed);
 
   db_->CloseCursor(nullptr);
   if (std::atomic_ref<int>(task_.PlanWanted).load()) {

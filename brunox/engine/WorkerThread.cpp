@@ -6,6 +6,7 @@
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/RunStopRules.h"
+#include "brunox/engine/ServerStatement.h"
 #include "brunox/engine/ThreadPriority.h"
 #include "brunox/engine/ValueFile.h"
 #include "brunox/engine/Worker.h"
@@ -117,7 +118,7 @@ bool Worker::SetUp() {
   valueFile_ = runner_.OpenParamFile(&record_, &ownValueFile_, &opened);
   valueFileOpen_ = opened != 0;
   separator_ = BrunoxRunner::SeparatorChar(task_.Separator);
-  withoutSemicolon_ = db_->ServerProperty() == 3;
+  withoutSemicolon_ = RefusesTrailingSemicolon(*db_);
 
   if (task_.bSaveThreadResults && platform::DirectoryExists(task_.ResultsDirectory)) {
     const std::wstring path = platform::JoinPath(

@@ -68,11 +68,7 @@ PageConsole::~PageConsole() {
 void PageConsole::BuildList() {
   list_->setModel(model_);
   SetUpRowList(*list_);
-  for (int column = 0; column < RunRowsModel::kColumnCount; ++column) {
-    int width = g_settings ? g_settings->getInt(kStoreMain, kWidthKeys[column]) : 0;
-    if (width <= 0) width = kDefaultWidths[column];
-    list_->setColumnWidth(column, width);
-  }
+  LoadColumnWidths(*list_, kWidthKeys, kDefaultWidths);
   connect(list_, &QAbstractItemView::doubleClicked, this, [this] { OnDoubleClick(); });
   Body()->addWidget(list_, 1);
 }
@@ -273,7 +269,6 @@ void PageConsole::OnDoubleClick() {
 
 void PageConsole::StoreColumnWidths() {
   if (!g_settings) return;
-  for (int column = 0; column < RunRowsModel::kColumnCount; ++column)
-    g_settings->setInt(kStoreMain, kWidthKeys[column], list_->columnWidth(column));
+  ::StoreColumnWidths(*list_, kWidthKeys);
   g_settings->SaveData(0);
 }

@@ -22,6 +22,7 @@
 #include "brunox/engine/Task.h"
 #include "brunox/engine/ThreadInfo.h"
 #include "brunox/engine/ValueFile.h"
+#include "brunox/ui/ChoosePath.h"
 #include "brunox/ui/StepSpinBox.h"
 #include "brunox/ui/SqlImportDlg.h"
 #include "brunox/ui/TaskProps.h"
@@ -31,12 +32,12 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "platform/UserFile.h"
 #include "sompel/ColorEditWnd.h"
 #include "sompel/SqlLibraryDlg.h"
 
 namespace {
 
-constexpr const wchar_t* kScriptFilter = L"SQL scripts (*.sql)|*.sql|All Files(*.*)|*.*||";
 constexpr std::wstring_view kTrailingBlanks = L" \t\r\n";
 
 void Warn(const std::wstring& text) {
@@ -114,7 +115,7 @@ void PageMain::BuildControls() {
   load_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOpenButton), tr("&Load…"), this);
   load_->setObjectName(QStringLiteral("loadScript"));
   load_->setToolTip(tr("Load task's script from the disk file"));
-  connect(load_, &QPushButton::clicked, this, &PageMain::LoadScript);
+  connect(load_, &QPushButton::clicked, this, [this] { LoadScriptInto(*editor_); });
   library_ = new QPushButton(tr("SQL Li&brary…"), this);
   library_->setObjectName(QStringLiteral("sqlLibrary"));
   library_->setToolTip(tr("Load task's script from the SQL Library"));
@@ -246,21 +247,7 @@ void PageMain::EnableSource() {
 }
 
 void PageMain::ChooseScriptFile() {
-  platform::FileDialogRequest request;
-  request.filter = kScriptFilter;
-  request.title = L"Select SQL Script File";
-  request.fileName = scriptFile_->text().toStdWString();
-  std::wstring path;
-  if (platform::Ui().OpenFileDialog(request, path)) scriptFile_->setText(QString::fromStdWString(path));
-}
-
-void PageMain::LoadScript() {
-  platform::FileDialogRequest request;
-  request.filter = kScriptFilter;
-  std::wstring path;
-  if (!platform::Ui().OpenFileDialog(request, path)) return;
-  const std::wstring error = editor_->LoadFile(path);
-  if (!error.empty()) Warn(error);
+  ChooseOpenPath(*scriptFile_, kScriptFilter, L"Select SQL Script File");
 }
 
 CSqlLibraryDlg& PageMain::Library() {
@@ -278,7 +265,7 @@ void PageMain::InsertFromLibrary() {
   if (!library.LoadLayout()) library.move(editor_->mapToGlobal(QPoint(5, 5)));
   if (library.exec() != QDialog::Accepted || library.ChosenFile().empty()) return;
   std::wstring script, error;
-  if (CColorEditWnd::ReadSqlFile(library.ChosenFile(), &script, &error) != 0) {
+  if (!platform::ReadUserTextFile(library.ChosenFile(), script, &error)) {
     Warn(error);
     return;
   }
@@ -312,7 +299,7 @@ std::wstring PageMain::ScriptToTest() {
     Task* task = GetTask();
     task->sqlFile = scriptFile_->text().toStdWString();
     std::wstring error;
-    if (CColorEditWnd::ReadSqlFile(CLog::DecodePath(task->sqlFile), &script, &error) != 0) {
+    if (!platform::ReadUserTextFile(CLog::DecodePath(task->sqlFile), script, &error)) {
       Warn(error);
       return std::wstring();
     }

@@ -30,7 +30,6 @@ class PageMain : public CTaskPage {
 
   // The buttons' work.
   void ChooseScriptFile();
-  void LoadScript();
   void InsertFromLibrary();
   void ImportTrace();
   // Runs the task's statements once, with the values of one execution put in; true on success.

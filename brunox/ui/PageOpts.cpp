@@ -14,9 +14,9 @@
 #include "brunox/engine/BrunoxApp.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/Task.h"
+#include "brunox/ui/ChoosePath.h"
 #include "brunox/ui/StepSpinBox.h"
 #include "platform/Text.h"
-#include "platform/UiServices.h"
 
 namespace {
 
@@ -203,7 +203,5 @@ void PageOpts::EnableOutput() {
 }
 
 void PageOpts::ChooseOutputFolder() {
-  std::wstring folder = outputDir_->text().toStdWString();
-  if (platform::Ui().FolderDialog(L"Output Folder for Thread Data", folder))
-    outputDir_->setText(QString::fromStdWString(folder));
+  ChooseFolderPath(*outputDir_, L"Output Folder for Thread Data");
 }

@@ -23,6 +23,7 @@
 #include "brunox/engine/Task.h"
 #include "brunox/ui/BrunoxDlg.h"
 #include "brunox/ui/CommandIds.h"
+#include "brunox/ui/RowListView.h"
 #include "brunox/ui/StepSpinBox.h"
 #include "brunox/ui/TaskProps.h"
 #include "kavra/CDB.h"
@@ -144,27 +145,13 @@ QPushButton* PagePackage::AddButton(const char* name, const QString& text, int i
 
 void PagePackage::BuildTaskList() {
   list_ = new QTableWidget(0, kColumnCount, this);
+  SetUpRowList(*list_);
+  // The task list's own name and a little more room in its rows than the other lists give.
   list_->setObjectName(QStringLiteral("taskList"));
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 8);
   list_->setHorizontalHeaderLabels({tr("Name"), tr("Threads"), tr("Enabled")});
-  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list_->setShowGrid(true);
-  list_->setWordWrap(false);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
-  QHeaderView* rows = list_->verticalHeader();
-  rows->hide();
-  rows->setSectionResizeMode(QHeaderView::Fixed);
-  rows->setDefaultSectionSize(list_->fontMetrics().height() + 8);
-  QHeaderView* columns = list_->horizontalHeader();
-  columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setHighlightSections(false);
-  columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  for (int column = 0; column < kColumnCount; ++column) {
-    int width = g_settings ? g_settings->getInt(kStoreMain, kWidthKeys[column]) : 0;
-    if (width <= 0) width = kDefaultWidths[column];
-    list_->setColumnWidth(column, width);
-  }
+  LoadColumnWidths(*list_, kWidthKeys, kDefaultWidths);
   connect(list_, &QAbstractItemView::doubleClicked, this, [this] { SendCommand(kCmdTaskEdit); });
   connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     std::unique_ptr<QMenu> menu = MakeContextMenu();
@@ -287,8 +274,7 @@ void PagePackage::ShowRunning(bool running) {
 
 void PagePackage::RememberInSettings() const {
   if (!g_settings) return;
-  for (int column = 0; column < kColumnCount; ++column)
-    g_settings->setInt(kStoreMain, kWidthKeys[column], list_->columnWidth(column));
+  StoreColumnWidths(*list_, kWidthKeys);
   g_settings->setInt(kStoreMain, L"isConnected", g_mainDB && g_mainDB->IsConnected() ? 1 : 0);
   g_settings->setStr(kStoreMain, L"LastFile", g_project.Path);
   const RunModeValues shown = ShownValues();

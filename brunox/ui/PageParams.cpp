@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "brunox/engine/Task.h"
+#include "brunox/ui/ChoosePath.h"
 #include "brunox/ui/OpCustom.h"
 #include "brunox/ui/OpDateTime.h"
 #include "brunox/ui/OpInterval.h"
@@ -257,11 +258,7 @@ void PageParams::EnableSource() {
 }
 
 void PageParams::ChooseValueFile() {
-  platform::FileDialogRequest request;
-  request.filter = L"Text files (*.txt)|*.txt|All Files(*.*)|*.*||";
-  request.fileName = valueFile_->text().toStdWString();
-  std::wstring path;
-  if (platform::Ui().OpenFileDialog(request, path)) valueFile_->setText(QString::fromStdWString(path));
+  ChooseOpenPath(*valueFile_, L"Text files (*.txt)|*.txt|All Files(*.*)|*.*||");
 }
 
 void PageParams::EditValueFile() {

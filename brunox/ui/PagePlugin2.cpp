@@ -13,6 +13,7 @@
 
 #include "brunox/engine/BrunoxApp.h"
 #include "brunox/engine/PerfCounters.h"
+#include "brunox/ui/ChoosePath.h"
 #include "brunox/ui/CounterBrowser.h"
 #include "brunox/ui/PageProps.h"
 #include "mervis/Log.h"

@@ -10,9 +10,9 @@
 
 #include "brunox/engine/BrunoxApp.h"
 #include "brunox/engine/Project.h"
+#include "brunox/ui/ChoosePath.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
-#include "platform/UiServices.h"
 
 namespace {
 
@@ -42,16 +42,6 @@ std::wstring WithLineFeeds(const std::wstring& text) {
 }
 
 }  // namespace
-
-void ChooseSavePath(QLineEdit& edit, const std::wstring& filter, const std::wstring& defaultExt) {
-  platform::FileDialogRequest request;
-  request.filter = filter;
-  request.defaultExt = defaultExt;
-  request.fileName = edit.text().toStdWString();
-  std::wstring path = request.fileName;
-  if (platform::Ui().SaveFileDialog(request, path) && !path.empty())
-    edit.setText(QString::fromStdWString(path));
-}
 
 PageProps::PageProps(std::function<void()> modified, QWidget* parent)
     : CTitledPage(tr("Project Properties"), parent),

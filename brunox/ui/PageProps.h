@@ -25,10 +25,6 @@ bool StoreIfDifferent(T& field, const T& value) {
   return true;
 }
 
-// A "..." button's save-file dialog for the path in `edit`: it starts from the edit's text, the
-// chosen path replaces that text, and a cancelled dialog leaves it as it was.
-void ChooseSavePath(QLineEdit& edit, const std::wstring& filter, const std::wstring& defaultExt);
-
 class PageProps : public CTitledPage {
   Q_OBJECT
 

@@ -34,12 +34,7 @@ PageSQLLog::PageSQLLog(QWidget* parent)
   Body()->addWidget(list_, 1);
 }
 
-void PageSQLLog::LoadColumnWidths() {
-  for (int column = 0; column < StatementLogModel::kColumnCount; ++column) {
-    const int width = g_settings ? g_settings->getInt(kStoreMain, kWidthKeys[column]) : 0;
-    if (width > 0) list_->setColumnWidth(column, width);
-  }
-}
+void PageSQLLog::LoadColumnWidths() { ::LoadColumnWidths(*list_, kWidthKeys); }
 
 PageSQLLog::~PageSQLLog() { StoreColumnWidths(); }
 
@@ -65,7 +60,6 @@ void PageSQLLog::ReadLog() {
 
 void PageSQLLog::StoreColumnWidths() const {
   if (!g_settings) return;
-  for (int column = 0; column < StatementLogModel::kColumnCount; ++column)
-    g_settings->setInt(kStoreMain, kWidthKeys[column], list_->columnWidth(column));
+  ::StoreColumnWidths(*list_, kWidthKeys);
   g_settings->SaveData(0);
 }

@@ -13,7 +13,6 @@
 #include "brunox/ui/TaskScriptTest.h"
 #include "kavra/CDB.h"
 #include "platform/Text.h"
-#include "platform/UiServices.h"
 #include "sompel/ColorEditWnd.h"
 
 namespace {
@@ -38,7 +37,7 @@ PageScripts::PageScripts(TaskProps& dialog, bool prologue, QWidget* parent)
   auto* load = new QPushButton(style()->standardIcon(QStyle::SP_DialogOpenButton), tr("&Load..."), this);
   load->setObjectName(QStringLiteral("loadScript"));
   load->setToolTip(tr("Load the script from a file"));
-  connect(load, &QPushButton::clicked, this, &PageScripts::LoadScript);
+  connect(load, &QPushButton::clicked, this, [this] { LoadScriptInto(*editor_); });
   auto* test = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), tr("&Test"), this);
   test->setObjectName(QStringLiteral("testScript"));
   test->setToolTip(tr("Run the script once on the task's connection"));
@@ -71,16 +70,6 @@ void PageScripts::Deactivate() {
   (prologue_ ? task->SQLBefore : task->SQLAfter) = std::move(script);
   task->SQLBefore = platform::TrimRight(task->SQLBefore, kScriptTrailer);
   task->SQLAfter = platform::TrimRight(task->SQLAfter, kScriptTrailer);
-}
-
-void PageScripts::LoadScript() {
-  platform::FileDialogRequest request;
-  request.filter = L"SQL scripts (*.sql)|*.sql|All Files(*.*)|*.*||";
-  std::wstring path;
-  if (!platform::Ui().OpenFileDialog(request, path)) return;
-  const std::wstring error = editor_->LoadFile(path);
-  if (!error.empty())
-    platform::Ui().MessageBox(error, L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Error);
 }
 
 bool PageScripts::TestScript() {

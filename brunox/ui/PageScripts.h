@@ -19,7 +19,6 @@ class PageScripts : public CTaskPage {
   // trailing blanks and line ends.
   void Deactivate() override;
 
-  void LoadScript();
   // Runs the editor's whole text once, statement by statement; true when all succeeded.
   bool TestScript();
 

@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QTableView>
 
+#include "brunox/engine/SettingsStores.h"
+
 void SetUpRowList(QTableView& list) {
   list.setObjectName(QStringLiteral("list"));
   list.setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -18,4 +20,19 @@ void SetUpRowList(QTableView& list) {
   columns->setSectionResizeMode(QHeaderView::Interactive);
   columns->setHighlightSections(false);
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void LoadColumnWidths(QTableView& list, std::span<const wchar_t* const> keys,
+                      std::span<const int> defaults) {
+  for (std::size_t column = 0; column < keys.size(); ++column) {
+    int width = g_settings ? g_settings->getInt(kStoreMain, keys[column]) : 0;
+    if (width <= 0 && column < defaults.size()) width = defaults[column];
+    if (width > 0) list.setColumnWidth(static_cast<int>(column), width);
+  }
+}
+
+void StoreColumnWidths(const QTableView& list, std::span<const wchar_t* const> keys) {
+  if (!g_settings) return;
+  for (std::size_t column = 0; column < keys.size(); ++column)
+    g_settings->setInt(kStoreMain, keys[column], list.columnWidth(static_cast<int>(column)));
 }

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "platform/UiServices.h"
+#include "brunox/ui/ChoosePath.h"
 
 namespace {
 
@@ -135,17 +135,9 @@ void SettingsPageMain::StoreToProject() {
 }
 
 void SettingsPageMain::ChooseLibraryFolder() {
-  std::wstring folder = library_->text().toStdWString();
-  if (platform::Ui().FolderDialog(L"SQL Library Root Folder", folder))
-    library_->setText(QString::fromStdWString(folder));
+  ChooseFolderPath(*library_, L"SQL Library Root Folder");
 }
 
 void SettingsPageMain::ChooseLogFile() {
-  platform::FileDialogRequest request;
-  request.filter = L"Ovra DB Brunox Log Files (*.log)|*.log||";
-  request.defaultExt = L"log";
-  request.fileName = logFile_->text().toStdWString();
-  std::wstring path;
-  if (platform::Ui().SaveFileDialog(request, path) && !path.empty())
-    logFile_->setText(QString::fromStdWString(path));
+  ChooseSavePath(*logFile_, L"Ovra DB Brunox Log Files (*.log)|*.log||", L"log");
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 struct Task;
+class CColorEditWnd;
 class CColorizer;
 class TaskProps;
 
@@ -30,6 +31,12 @@ class CTaskPage : public QWidget {
   TaskProps& Dialog() const { return dialog_; }
   // The colours of the program's SQL editors.
   const CColorizer& Colorizer() const;
+
+  // The file filter of the SQL script dialogs.
+  static constexpr const wchar_t* kScriptFilter = L"SQL scripts (*.sql)|*.sql|All Files(*.*)|*.*||";
+  // The "Load..." buttons: a script file the user chooses becomes `editor`'s text; a file that
+  // cannot be read leaves the text as it was and the user is told why.
+  static void LoadScriptInto(CColorEditWnd& editor);
 
  private:
   TaskProps& dialog_;

@@ -1,7 +1,7 @@
 #include "brunox/ui/TaskScriptTest.h"
 
+#include "brunox/engine/ServerStatement.h"
 #include "kavra/CDB.h"
-#include "platform/Text.h"
 #include "platform/UiServices.h"
 #include "sompel/WaitCursor.h"
 
@@ -37,14 +37,13 @@ bool RunTaskScriptTest(CDB* db, const TaskScriptTest& test) {
          platform::MsgIcon::Information);
     return true;
   }
-  // Servers that refuse a trailing ';' get every statement without it, as in a run.
-  const bool withoutSemicolon = db->ServerProperty() == 3;
   std::wstring failed;
   bool ok = true;
   {
     WaitCursor wait;
     for (const std::wstring& text : test.statements) {
-      const std::wstring statement = withoutSemicolon ? platform::TrimRight(text, L";") : text;
+      // Sent as a run sends it (some servers take no trailing ';').
+      const std::wstring statement = StatementForServer(*db, text);
       if (!RunStatement(*db, statement, test.fetchRows)) {
         failed = statement;
         ok = false;

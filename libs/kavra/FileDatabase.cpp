@@ -3,12 +3,20 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <map>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace kavra_files {
 
 namespace {
+
+// The readers keep sheet cells within this many columns (.xls numbers them in 16 bits, .xlsx has
+// 16384), so a sheet's columns can be indexed directly.
+constexpr std::uint32_t kMaxSheetColumns = 65536;
 
 struct Finalize {
   void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
@@ -82,13 +90,14 @@ void LoadTable(sqlite3* db, Table* table, bool headerRow) {
   cells.clear();
   cells.shrink_to_fit();
 
-  // The table's columns: cell column -> position in the table.
-  std::map<std::uint32_t, int> position;
+  // The table's columns: position[cell column] is the column's place in the table, -1 for none.
+  std::vector<int> position;
   std::vector<std::string> names;
   std::size_t first = 0;  // the first data cell
   if (!sheet) {
+    position.resize(table->columns.size());
     for (std::size_t i = 0; i < table->columns.size(); ++i) {
-      position[static_cast<std::uint32_t>(i)] = static_cast<int>(i);
+      position[i] = static_cast<int>(i);
       names.push_back(table->columns[i]);
     }
   } else {
@@ -100,11 +109,19 @@ void LoadTable(sqlite3* db, Table* table, bool headerRow) {
         ++first;
       }
     }
-    std::set<std::uint32_t> used;
-    for (std::size_t i = first; i < unique.size(); ++i) used.insert(unique[i].column);
-    for (const auto& h : header) used.insert(h.first);
+    std::uint32_t maxColumn = 0;
+    for (const Cell& c : unique) maxColumn = std::max(maxColumn, c.column);
+    if (maxColumn >= kMaxSheetColumns)
+      throw ReadError(
+          ReadError::kDamaged,
+          "the sheet '" + table->name + "' has a cell past the last column a sheet can have");
+    std::vector<char> used(std::size_t{maxColumn} + 1, 0);
+    for (std::size_t i = first; i < unique.size(); ++i) used[unique[i].column] = 1;
+    for (const auto& h : header) used[h.first] = 1;
+    position.assign(used.size(), -1);
     std::set<std::string> taken;
-    for (std::uint32_t column : used) {
+    for (std::uint32_t column = 0; column < used.size(); ++column) {
+      if (!used[column]) continue;
       auto h = header.find(column);
       std::string name = h != header.end() ? h->second : std::string();
       if (name.empty() || taken.count(Folded(name))) name = "F" + std::to_string(column + 1);
@@ -138,8 +155,9 @@ void LoadTable(sqlite3* db, Table* table, bool headerRow) {
     sqlite3_reset(st.get());
     sqlite3_clear_bindings(st.get());
     for (; i < unique.size() && unique[i].row == row; ++i) {
-      auto p = position.find(unique[i].column);
-      if (p != position.end()) Bind(st.get(), p->second + 1, unique[i]);
+      const std::uint32_t column = unique[i].column;
+      if (column < position.size() && position[column] >= 0)
+        Bind(st.get(), position[column] + 1, unique[i]);
     }
     if (sqlite3_step(st.get()) != SQLITE_DONE) Fail(db, "loading " + table->name);
   }

@@ -7,7 +7,8 @@
 // any value are left out (a far-off cell reference costs one cell, not a grid). With a header
 // row (the first row that holds a value) its texts name the columns; a column without a header
 // text, or whose name repeats an earlier one (names compare without regard to case), is named
-// F<n> by its letter (A = F1), as are all columns without a header row.
+// F<n> by its letter (A = F1), as are all columns without a header row. A sheet's cells lie in
+// its first 65536 columns, as the readers give them.
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +26,8 @@ using SqliteHandle = std::unique_ptr<sqlite3, SqliteClose>;
 
 // Builds the database; `tables` is emptied on the way to spare memory. Tables whose names repeat
 // (without regard to case) keep the first. The database is made query-only at the end. Throws
-// ReadError (kDamaged) with SQLite's message when a table cannot be made.
+// ReadError (kDamaged) for a sheet cell past those columns, and with SQLite's message when a table
+// cannot be made.
 SqliteHandle BuildDatabase(std::vector<Table>* tables, bool headerRow);
 
 }  // namespace kavra_files

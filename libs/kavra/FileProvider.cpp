@@ -16,6 +16,7 @@
 #include "kavra/XlsxReader.h"
 #include "kavra/ZipArchive.h"
 #include "platform/Text.h"
+#include "platform/UserFile.h"
 
 namespace kavra_files {
 
@@ -60,29 +61,15 @@ const wchar_t* KindText(ReadError::Kind kind) {
   return kFileProviderDamagedFile;
 }
 
-bool EndsWithNoCase(const std::string& s, const char* suffix) {
-  const std::size_t n = std::strlen(suffix);
-  if (s.size() < n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    char c = s[s.size() - n + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
-    if (c != suffix[i]) return false;
-  }
-  return true;
-}
-
 // The format by the first bytes; throws ReadError for a missing, unreadable, too large or
 // unknown file.
-Format Sniff(const std::string& path, std::size_t limit) {
+Format Sniff(const std::wstring& path, std::size_t limit) {
+  const platform::UniqueFile f = platform::OpenUserFile(path);
   struct stat info {};
-  std::FILE* f = nullptr;
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-      !(f = std::fopen(path.c_str(), "rb")))
-    throw ReadError(ReadError::kMissingFile, "");
+  if (!f || ::fstat(::fileno(f.get()), &info) != 0) throw ReadError(ReadError::kMissingFile, "");
   unsigned char head[32] = {};
-  const std::size_t n = std::fread(head, 1, sizeof head, f);
-  std::fclose(f);
-  if (EndsWithNoCase(path, ".xlsb"))
+  const std::size_t n = std::fread(head, 1, sizeof head, f.get());
+  if (platform::EndsWith(platform::ToLower(path), L".xlsb"))
     throw ReadError(ReadError::kUnsupportedFormat,
                     "Excel binary workbooks (.xlsb) are not read; save the workbook as .xlsx");
   if (static_cast<unsigned long long>(info.st_size) > limit)
@@ -130,7 +117,7 @@ int FileProvider::OpenConnection(CONN_INFO* info) {
   try {
     kavra_files::LoadBudget budget(limit_);
     std::vector<kavra_files::Table> tables;
-    const Format format = Sniff(path, limit_);
+    const Format format = Sniff(source.path, limit_);
     switch (format) {
       case Format::kXlsx:
         tables = kavra_files::ReadXlsx(kavra_files::ZipArchive::OpenFile(path), &budget);

@@ -58,18 +58,35 @@ std::string ResolveTarget(const std::string& base, const std::string& target) {
   return out;
 }
 
-// The relationship targets of a .rels part by id, resolved against `source`.
-std::map<std::string, std::string> ReadRelationships(const ZipArchive& zip,
-                                                     const std::string& relsPart,
-                                                     const std::string& source, std::size_t cap) {
+// What the workbook's .rels part says: its relationship targets by id (external ones left out)
+// and the parts its shared-string and style relationships name, all resolved against the
+// workbook. The usual part names stand when a type is not found.
+struct WorkbookRelationships {
   std::map<std::string, std::string> targets;
+  std::string stringsPart;
+  std::string stylesPart;
+};
+
+WorkbookRelationships ReadWorkbookRelationships(const ZipArchive& zip, const std::string& workbook,
+                                                std::size_t cap) {
+  const std::string dir = workbook.substr(0, workbook.rfind('/') + 1);
+  const std::string file = workbook.substr(workbook.rfind('/') + 1);
+  const std::string relsPart = dir + "_rels/" + file + ".rels";
+  WorkbookRelationships rels{{}, dir + "sharedStrings.xml", dir + "styles.xml"};
   const std::string xml = PartOr(zip, relsPart, cap);
-  if (xml.empty()) return targets;
+  if (xml.empty()) return rels;
   XmlPull x(xml, relsPart);
-  while (x.Next())
-    if (x.IsStart() && x.LocalName() == "Relationship" && x.Attribute("TargetMode") != "External")
-      targets[x.Attribute("Id")] = ResolveTarget(source, x.Attribute("Target"));
-  return targets;
+  while (x.Next()) {
+    if (!x.IsStart() || x.LocalName() != "Relationship") continue;
+    const std::string target = ResolveTarget(workbook, x.Attribute("Target"));
+    if (x.Attribute("TargetMode") != "External") rels.targets[x.Attribute("Id")] = target;
+    const std::string type = x.Attribute("Type");
+    if (type.ends_with("/sharedStrings"))
+      rels.stringsPart = target;
+    else if (type.ends_with("/styles"))
+      rels.stylesPart = target;
+  }
+  return rels;
 }
 
 std::string WorkbookPart(const ZipArchive& zip, std::size_t cap) {
@@ -85,10 +102,8 @@ std::string WorkbookPart(const ZipArchive& zip, std::size_t cap) {
 }
 
 std::vector<SheetRef> ReadSheetList(const ZipArchive& zip, const std::string& workbook,
-                                    std::size_t cap, bool* date1904) {
-  const std::string slash = workbook.substr(0, workbook.rfind('/') + 1);
-  const std::string file = workbook.substr(workbook.rfind('/') + 1);
-  const auto rels = ReadRelationships(zip, slash + "_rels/" + file + ".rels", workbook, cap);
+                                    const std::map<std::string, std::string>& rels, std::size_t cap,
+                                    bool* date1904) {
   const std::string xml = zip.Read(workbook, cap);
   std::vector<SheetRef> sheets;
   XmlPull x(xml, workbook);
@@ -347,28 +362,11 @@ std::vector<Table> ReadXlsx(const ZipArchive& zip, LoadBudget* budget) {
                     "Excel binary workbooks (.xlsb) are not read; save the workbook as .xlsx");
   if (!zip.Has(workbook)) Damaged("the container holds no workbook (" + workbook + ")");
 
+  const WorkbookRelationships rels = ReadWorkbookRelationships(zip, workbook, cap);
   bool date1904 = false;
-  const std::vector<SheetRef> sheets = ReadSheetList(zip, workbook, cap, &date1904);
-  const std::string dir = workbook.substr(0, workbook.rfind('/') + 1);
-  const std::string file = workbook.substr(workbook.rfind('/') + 1);
-  std::string stringsPart = dir + "sharedStrings.xml", stylesPart = dir + "styles.xml";
-  {
-    // The relationship types name the parts; the usual names are the fallback.
-    const std::string xml = PartOr(zip, dir + "_rels/" + file + ".rels", cap);
-    if (!xml.empty()) {
-      XmlPull x(xml, dir + "_rels/" + file + ".rels");
-      while (x.Next()) {
-        if (!x.IsStart() || x.LocalName() != "Relationship") continue;
-        const std::string type = x.Attribute("Type");
-        if (type.ends_with("/sharedStrings"))
-          stringsPart = ResolveTarget(workbook, x.Attribute("Target"));
-        else if (type.ends_with("/styles"))
-          stylesPart = ResolveTarget(workbook, x.Attribute("Target"));
-      }
-    }
-  }
-  const std::vector<std::string> strings = ReadSharedStrings(zip, stringsPart, cap, budget);
-  const Styles styles = ReadStyles(zip, stylesPart, cap);
+  const std::vector<SheetRef> sheets = ReadSheetList(zip, workbook, rels.targets, cap, &date1904);
+  const std::vector<std::string> strings = ReadSharedStrings(zip, rels.stringsPart, cap, budget);
+  const Styles styles = ReadStyles(zip, rels.stylesPart, cap);
 
   std::vector<Table> tables;
   SheetReader reader(strings, styles, date1904, budget);

@@ -80,9 +80,9 @@ std::string XmlPull::Attribute(std::string_view localName) const {
   return value;
 }
 
-std::string XmlPull::Text() const {
+std::string_view XmlPull::Text() const {
   const xmlChar* v = xmlTextReaderConstValue(reader_.get());
-  return v ? Chars(v) : std::string();
+  return v ? std::string_view(Chars(v)) : std::string_view();
 }
 
 }  // namespace kavra_files

@@ -22,11 +22,12 @@ class XmlPull {
   bool IsEnd() const;    // an element's end (not reported for an empty element)
   bool IsEmptyElement() const;
   bool IsText() const;  // text, CDATA or whitespace
+  // LocalName() and Text() stay valid until the next Next().
   std::string_view LocalName() const;
   // The attribute with this local name, "" when absent.
   std::string Attribute(std::string_view localName) const;
   bool HasAttribute(std::string_view localName) const;
-  std::string Text() const;
+  std::string_view Text() const;
 
  private:
   struct Free {

@@ -99,8 +99,10 @@ bool AppendText(xmlDoc* doc, xmlNode* node, std::string* out, std::size_t* budge
   return true;
 }
 
-// Binds every prefix the document declares, and the default namespace to `_`.
-void RegisterNamespaces(xmlDoc* doc, xmlXPathContext* context) {
+// Every prefix the document declares, the first declaration winning, and the first default
+// namespace as `_` (which takes precedence over a declared `_` prefix). `xml` is XPath's own.
+std::map<std::string, std::string> DeclaredNamespaces(xmlDoc* doc) {
+  std::map<std::string, std::string> found;
   std::vector<xmlNode*> pending;
   if (xmlNode* root = xmlDocGetRootElement(doc)) pending.push_back(root);
   bool haveDefault = false;
@@ -109,16 +111,19 @@ void RegisterNamespaces(xmlDoc* doc, xmlXPathContext* context) {
     pending.pop_back();
     for (xmlNs* ns = n->nsDef; ns; ns = ns->next) {
       if (!ns->href) continue;
+      const char* href = reinterpret_cast<const char*>(ns->href);
       if (!ns->prefix) {
-        if (!haveDefault) xmlXPathRegisterNs(context, BAD_CAST "_", ns->href);
+        if (!haveDefault) found["_"] = href;
         haveDefault = true;
-      } else if (!xmlXPathNsLookup(context, ns->prefix)) {
-        xmlXPathRegisterNs(context, ns->prefix, ns->href);
+      } else if (const std::string_view prefix(reinterpret_cast<const char*>(ns->prefix));
+                 prefix != "xml") {
+        found.try_emplace(std::string(prefix), href);
       }
     }
     for (xmlNode* c = n->last; c; c = c->prev)
       if (c->type == XML_ELEMENT_NODE) pending.push_back(c);
   }
+  return found;
 }
 
 void IgnoreError(void*, xmlError*) {}
@@ -154,6 +159,7 @@ XmlParser::~XmlParser() = default;
 void XmlParser::Free() {
   values_.clear();
   list_.reset();
+  namespaces_.clear();
   doc_.reset();
 }
 
@@ -201,6 +207,7 @@ int XmlParser::LoadBytes(const std::string& bytes, bool alreadyUtf8) {
     doc_.reset();
     return 1;
   }
+  namespaces_ = DeclaredNamespaces(doc_.get());
   return 0;
 }
 
@@ -218,7 +225,8 @@ int XmlParser::NodesByPath(const std::wstring& xpath) {
     error_ = L"out of memory";
     return -1;
   }
-  RegisterNamespaces(doc_.get(), context.get());
+  for (const auto& [prefix, href] : namespaces_)
+    xmlXPathRegisterNs(context.get(), BAD_CAST prefix.c_str(), BAD_CAST href.c_str());
   context->opLimit = kXPathOpLimit;
   context->error = IgnoreError;  // reported through the context's last error below
   const std::string expression = platform::ToUtf8(xpath);

@@ -18,6 +18,7 @@
 // expansion in the values is capped. One object per thread; objects on different threads are
 // independent.
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +66,9 @@ class XmlParser {
   int LoadBytes(const std::string& bytes, bool alreadyUtf8);
 
   std::unique_ptr<_xmlDoc, DocFree> doc_;
+  // The prefixes a path may use (see above) and their namespaces, in UTF-8: found once per
+  // document, registered for every selection.
+  std::map<std::string, std::string> namespaces_;
   std::unique_ptr<_xmlXPathObject, XPathFree> list_;
   std::vector<std::wstring> values_;  // the texts of list_, in its order
   std::wstring error_;

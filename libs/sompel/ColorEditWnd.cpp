@@ -6,6 +6,23 @@
 #include "platform/UserFile.h"
 #include "sompel/Colorizer.h"
 
+namespace {
+
+bool FamilyInstalled(const QString& family) {
+  if (family.isEmpty()) return false;
+  const auto lookUp = [](const QString& name) {
+    return QFontDatabase::families().contains(name, Qt::CaseInsensitive);
+  };
+  // Every editor asks for the default family, some of them twice; the list of families is long.
+  if (family == CColorEditWnd::DefaultFontFamily()) {
+    static const bool installed = lookUp(family);
+    return installed;
+  }
+  return lookUp(family);
+}
+
+}  // namespace
+
 CColorEditWnd::CColorEditWnd(QWidget* parent) : QsciScintilla(parent) {
   setUtf8(true);
   setAutoIndent(true);
@@ -20,12 +37,11 @@ CColorEditWnd::CColorEditWnd(QWidget* parent) : QsciScintilla(parent) {
 
 CColorEditWnd::~CColorEditWnd() = default;
 
-QFont CColorEditWnd::EditorFont() {
-  const QString preferred = QStringLiteral("Courier New");
-  QFont font = QFontDatabase::families().contains(preferred, Qt::CaseInsensitive)
-                   ? QFont(preferred)
-                   : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+QFont CColorEditWnd::EditorFont(const QString& family, int pointSize) {
+  QFont font =
+      FamilyInstalled(family) ? QFont(family) : QFontDatabase::systemFont(QFontDatabase::FixedFont);
   font.setFixedPitch(true);
+  if (pointSize > 0) font.setPointSize(pointSize);
   return font;
 }
 
@@ -63,17 +79,10 @@ std::vector<std::wstring> CColorEditWnd::Lines() const {
   return result;
 }
 
-int CColorEditWnd::ReadSqlFile(const std::wstring& path, std::wstring* text, std::wstring* error) {
-  std::wstring read;
-  if (!platform::ReadUserTextFile(path, read, error)) return -1;
-  if (text) *text = std::move(read);
-  return 0;
-}
-
 std::wstring CColorEditWnd::LoadFile(const std::wstring& path) {
   std::wstring text;
   std::wstring error;
-  if (ReadSqlFile(path, &text, &error) != 0)
+  if (!platform::ReadUserTextFile(path, text, &error))
     return error.empty() ? L"Cannot read '" + path + L"'." : error;
   LoadText(QString::fromStdWString(text), LoadMode::kFresh);
   return std::wstring();

@@ -34,12 +34,10 @@ class CColorEditWnd : public QsciScintilla {
   // The lines without their line ends; an empty editor has one empty line.
   std::vector<std::wstring> Lines() const;
 
-  // Loads a script file as a fresh document. "" on success, else why it could not be read (the
-  // text then stays as it was).
+  // Loads a script file as a fresh document, decoded as every text file of the program
+  // (platform::ReadUserTextFile). "" on success, else why it could not be read (the text then
+  // stays as it was).
   std::wstring LoadFile(const std::wstring& path);
-  // Reads a script file as the program reads every text file (byte-order mark, else UTF-8 when
-  // valid, else Latin-1). 0 on success; else -1 with the reason in *error (when given).
-  static int ReadSqlFile(const std::wstring& path, std::wstring* text, std::wstring* error = nullptr);
 
   // The caret and the selection, in characters.
   int CaretPosition() const;
@@ -52,8 +50,11 @@ class CColorEditWnd : public QsciScintilla {
   void SetConnection(CDB* db) { db_ = db; }
   CDB* Connection() const { return db_; }
 
-  // The editors' font: "Courier New" when installed, else the system's fixed-pitch font.
-  static QFont EditorFont();
+  // The font of the program's SQL editors: `family` when installed, else the system's
+  // fixed-pitch font; `pointSize` 0 keeps the font's own size. Whether the default family is
+  // installed is looked up once.
+  static QFont EditorFont(const QString& family = DefaultFontFamily(), int pointSize = 0);
+  static QString DefaultFontFamily() { return QStringLiteral("Courier New"); }
 
  private:
   int BytePosition(int characters) const;

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -19,6 +18,7 @@
 
 #include "kavra/CDB.h"
 #include "kavra/Parse.h"
+#include "sompel/ColorEditWnd.h"
 #include "sompel/Colorizer.h"
 #include "sompel/ResultGrid.h"
 #include "sompel/WaitCursor.h"
@@ -40,16 +40,6 @@ void AddMessage(QPlainTextEdit& messages, const QString& text, MessageKind kind 
   messages.setTextCursor(cursor);
   messages.ensureCursorVisible();
 }
-
-QFont EditorFont(const QString& name, int size) {
-  QFont font = QFontDatabase::families().contains(name, Qt::CaseInsensitive)
-                   ? QFont(name)
-                   : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setFixedPitch(true);
-  if (size > 0) font.setPointSize(size);
-  return font;
-}
-
 
 QString RowsText(int n, const char* what) {
   return n == 1 ? QStringLiteral("1 row %1.").arg(QLatin1String(what))
@@ -130,7 +120,7 @@ void CRunSQL::BuildWidgets() {
 void CRunSQL::Init(int tabWidth, int indent, const QString& fontName, int fontSize,
                    const CColorizer* colorizer) {
   QsciScintilla& editor = *parts_->editor;
-  const QFont font = EditorFont(fontName, fontSize);
+  const QFont font = CColorEditWnd::EditorFont(fontName, fontSize);
   if (colorizer) {
     colorizer->Apply(editor, font);
   } else {

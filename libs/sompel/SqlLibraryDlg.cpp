@@ -20,6 +20,7 @@
 
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/UserFile.h"
 #include "sompel/ColorEditWnd.h"
 
 namespace {
@@ -200,7 +201,7 @@ void CSqlLibraryDlg::ShowSelected() {
     return;
   }
   std::wstring text, error;
-  if (CColorEditWnd::ReadSqlFile(path, &text, &error) != 0) text = error;
+  if (!platform::ReadUserTextFile(path, text, &error)) text = error;
   preview_->LoadText(QString::fromStdWString(text));
 }
 

@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <sstream>
 
+#include "platform/Process.h"
 #include "platform/Text.h"
 
 namespace testsupport {
@@ -149,13 +149,17 @@ void LoopbackHttpServer::Answer(int client) {
 }
 
 bool MakeTestCertificate(const std::string& folder, std::string* certFile, std::string* keyFile) {
-  if (std::system("command -v openssl >/dev/null 2>&1") != 0) return false;
-  *certFile = folder + "/cert.pem";
-  *keyFile = folder + "/key.pem";
-  const std::string command =
-      "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout '" +
-      *keyFile + "' -out '" + *certFile + "' >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
+  const std::string cert = folder + "/cert.pem";
+  const std::string key = folder + "/key.pem";
+  // -1 when there is no openssl command to start.
+  const int rc = platform::RunAndWait(
+      L"openssl",
+      {L"req", L"-x509", L"-newkey", L"rsa:2048", L"-nodes", L"-days", L"2", L"-subj",
+       L"/CN=localhost", L"-keyout", platform::FromUtf8(key), L"-out", platform::FromUtf8(cert)});
+  if (rc == -1) return false;
+  *certFile = cert;
+  *keyFile = key;
+  return rc == 0;
 }
 
 }  // namespace testsupport

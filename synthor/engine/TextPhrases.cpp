@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "kavra/SqlLiteral.h"
 #include "mervis/Macros.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/generators/LibData.h"
 #include "synthor/generators/VLibrary.h"
 
 namespace {
@@ -17,6 +19,9 @@ namespace {
 // Draws in a row that may fail to fit before the text is taken as full.
 constexpr int kMaxMisses = 20;
 constexpr std::uintmax_t kMaxFileSize = 16u * 1024 * 1024;
+// The value library's list of phrases.
+constexpr const wchar_t* kTable = L"Phrases";
+constexpr const wchar_t* kColumn = L"Phrase";
 
 }  // namespace
 
@@ -72,20 +77,31 @@ bool TextPhrases::LoadFile(const std::wstring& path) {
 
 bool TextPhrases::LoadFromLibrary(const std::wstring& language) {
   if (!engine_ || engine_->LibraryPath().empty()) return false;
-  // A library of its own: read once, the phrases are kept here and the library is let go.
-  VLibrary library(engine_);
-  if (library.Open(engine_->LibraryPath(), 0) != 0) return false;
-  std::wstring filter;
-  if (!language.empty()) {
-    filter = L"Language='";
-    for (wchar_t c : language) filter += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
-    filter += L"'";
-  }
+  const std::wstring filter =
+      language.empty() ? std::wstring() : L"Language=" + SqlStringLiteral(language);
   std::vector<std::wstring> phrases;
-  if (library.LoadList(L"Phrases", L"Phrase", filter, &phrases) != 0) return false;
+  if (ReadLibraryPhrases(filter, &phrases) != 0) return false;
   for (std::wstring& phrase : phrases) {
     phrase = platform::Trim(phrase, L" \t\r\n");
     if (!phrase.empty()) phrases_.push_back(std::move(phrase));
   }
   return !phrases_.empty();
+}
+
+int TextPhrases::ReadLibraryPhrases(const std::wstring& filter,
+                                    std::vector<std::wstring>* phrases) {
+  const std::wstring& path = engine_->LibraryPath();
+  // The engine's own library, opened as `$lib` opens it when `$lib` would open it at this path:
+  // an XML library is then imported once per engine, not once more for the phrases.
+  VLibrary* shared = engine_->Library();
+  if (shared && !shared->IsOpen() && LibData::LibraryFolder() == path &&
+      !LibData::OpenLibrary(engine_) && shared->Path() == path)
+    return -1;  // logged by Open
+  if (shared && shared->IsOpen() && shared->Path() == path)
+    return shared->LoadList(kTable, kColumn, filter, phrases);
+  // The engine's library open elsewhere, or `$lib` looking elsewhere: a library of its own, read
+  // once and let go.
+  VLibrary library(engine_);
+  if (library.Open(path, 0) != 0) return -1;
+  return library.LoadList(kTable, kColumn, filter, phrases);
 }

@@ -32,6 +32,8 @@ class SYNTHOR_API TextPhrases {
   void Load(const std::wstring& source);
   bool LoadFile(const std::wstring& path);
   bool LoadFromLibrary(const std::wstring& language);
+  // The library's phrases that pass `filter`, as VLibrary::LoadList gives them; 0 success.
+  int ReadLibraryPhrases(const std::wstring& filter, std::vector<std::wstring>* phrases);
 
   DSynthor* engine_;
   std::vector<std::wstring> phrases_;

@@ -15,17 +15,13 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FileLoaders.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
 constexpr int kNoParameters = 2700;
 constexpr int kNoFolder = 2701;
 constexpr int kNoFiles = 2702;
-
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
 
 struct DirCloser {
   void operator()(DIR* d) const { closedir(d); }
@@ -54,14 +50,16 @@ BLOBData::BLOBData(const std::vector<std::wstring>* args, DSynthor* engine,
                    std::wstring* errorText, int* errorCode)
     : engine_(engine) {
   if (!args || args->empty()) {
-    Report(errorText, errorCode, kNoParameters, L"BLOB: the function expects at least one parameters.");
+    ReportConstructionError(errorText, errorCode, kNoParameters,
+                            L"BLOB: the function expects at least one parameters.");
     return;
   }
   if (args->size() > 1) text_ = IsTrueParameter((*args)[1]) ? 1 : 0;
   const std::wstring& folder = (*args)[0];
   std::unique_ptr<DIR, DirCloser> dir(opendir(platform::NativePath(folder).c_str()));
   if (folder.empty() || !dir) {
-    Report(errorText, errorCode, kNoFolder, L"BLOB: No source directory found or inaccessible.");
+    ReportConstructionError(errorText, errorCode, kNoFolder,
+                            L"BLOB: No source directory found or inaccessible.");
     return;
   }
   // Only regular files: a sub-folder has no content to give. Sorted, so that a seeded engine
@@ -74,7 +72,7 @@ BLOBData::BLOBData(const std::vector<std::wstring>* args, DSynthor* engine,
   }
   std::sort(files_.begin(), files_.end());
   if (files_.empty()) {
-    Report(errorText, errorCode, kNoFiles, L"BLOB: No files found.");
+    ReportConstructionError(errorText, errorCode, kNoFiles, L"BLOB: No files found.");
     return;
   }
   contents_.resize(files_.size());
@@ -117,6 +115,6 @@ std::wstring BLOBData::Value(std::wstring*) {
 }
 
 IGenerator* BLOBData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow) BLOBData(call.args, engine, call.errorText, call.errorCode);
 }

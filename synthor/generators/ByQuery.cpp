@@ -6,8 +6,7 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
-
-using datasource::Report;
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -30,19 +29,20 @@ ByQuery::ByQuery(const std::vector<std::wstring>* args, CompiledPattern* pattern
                  std::wstring* errorText, int* errorCode)
     : ValueListGenerator(engine) {
   if (!args || args->empty()) {
-    Report(errorText, errorCode, kNoQuery, L"ByQuery: no query present.");
+    ReportConstructionError(errorText, errorCode, kNoQuery, L"ByQuery: no query present.");
     return;
   }
   const std::wstring parameter = platform::Trim((*args)[0], L" \r\n\t");
   if (parameter.empty()) {
-    Report(errorText, errorCode, kEmptyQuery, L"ByQuery: empty query provided.");
+    ReportConstructionError(errorText, errorCode, kEmptyQuery, L"ByQuery: empty query provided.");
     return;
   }
   std::wstring why;
   if (!query_.SetQuery(engine_, parameter, &why)) {
-    Report(errorText, errorCode, kBadQueryPattern,
-           platform::Format(L"ByQuery: invalid query or nested expression '%ls': %ls",
-                            (*args)[0].c_str(), why.c_str()));
+    ReportConstructionError(
+        errorText, errorCode, kBadQueryPattern,
+        platform::Format(L"ByQuery: invalid query or nested expression '%ls': %ls",
+                         (*args)[0].c_str(), why.c_str()));
     return;
   }
   if (args->size() >= 2) {
@@ -52,18 +52,18 @@ ByQuery::ByQuery(const std::vector<std::wstring>* args, CompiledPattern* pattern
   if (args->size() >= 3) {
     query_.own = datasource::ConnectOwn(args, 2, &why);
     if (!query_.own) {
-      Report(errorText, errorCode, kCannotConnect,
-             L"ByQuery: could not connect to custom data source: " + why);
+      ReportConstructionError(errorText, errorCode, kCannotConnect,
+                              L"ByQuery: could not connect to custom data source: " + why);
       return;
     }
   } else if (!datasource::IsUsable(query_.Connection(engine_))) {
-    Report(errorText, errorCode, kNoConnection,
-           L"ByQuery: no default or custom database connection specified.");
+    ReportConstructionError(errorText, errorCode, kNoConnection,
+                            L"ByQuery: no default or custom database connection specified.");
     return;
   }
   CDB_API* source = query_.Connection(engine_);
   const bool read = source->GetQuery(query_.text, &values_) == 0;
-  if (!read) Report(errorText, errorCode, kQueryFailed, source->LastError());
+  if (!read) ReportConstructionError(errorText, errorCode, kQueryFailed, source->LastError());
   query_.Loaded();
   connection = query_.own.get();
   if (read) Loaded(pattern);
@@ -86,5 +86,5 @@ std::wstring ByQuery::Value(std::wstring*) {
 
 IGenerator* ByQuery::Make(const GeneratorCall& call) {
   return new (std::nothrow)
-      ByQuery(call.args, call.pattern, datasource::EngineOf(call), call.errorText, call.errorCode);
+      ByQuery(call.args, call.pattern, EngineOf(call), call.errorText, call.errorCode);
 }

@@ -8,11 +8,6 @@
 
 namespace counters {
 
-const std::wstring& Param(const std::vector<std::wstring>* params, std::size_t index) {
-  static const std::wstring kEmpty;
-  return params && index < params->size() ? (*params)[index] : kEmpty;
-}
-
 void ConstructionError::Report(std::wstring* errorText, int* errorCode) const {
   if (code == 0) return;
   if (errorText) *errorText = text;

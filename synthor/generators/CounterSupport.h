@@ -7,15 +7,13 @@
 #include <vector>
 
 #include "synthor/engine/SynthorExport.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 class CDB;
 class CDB_API;
 class DSynthor;
 
 namespace counters {
-
-// Parameter `index` (from 0); empty when there is none.
-const std::wstring& Param(const std::vector<std::wstring>* params, std::size_t index);
 
 // Nested evaluations reset the engine's error, and the constructors write into the engine's own
 // error pair, so a constructor collects its problem here and reports it once at the end.

@@ -1,27 +1,17 @@
 #pragma once
-// What the generators that read a database or a data file share: their parameters, a connection
-// of their own (by DSN, or on a data file), and the two shapes of loaded data with their draws
-// (ValueListGenerator.h, RowSetGenerator.h).
+// What the generators that read a database or a data file share: a connection of their own (by
+// DSN, or on a data file), and the two shapes of loaded data with their draws
+// (ValueListGenerator.h, RowSetGenerator.h). Their parameters are read with GeneratorSupport.h.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "synthor/engine/SynthorExport.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 class CDB_API;
-class DSynthor;
-struct GeneratorCall;
 
 namespace datasource {
-
-// Parameter `index` (from 0); empty when there is none.
-const std::wstring& Param(const std::vector<std::wstring>* args, std::size_t index);
-
-// The engine a generator made for `call` draws with: the pattern's, else the caller's.
-DSynthor* EngineOf(const GeneratorCall& call);
-
-// Writes a constructor's error pair.
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text);
 
 // True when statements can run through `connection`.
 bool IsUsable(const CDB_API* connection);

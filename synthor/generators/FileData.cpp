@@ -9,17 +9,13 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FileLoaders.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
 constexpr int kNoParameters = 1200;
 constexpr int kCannotOpen = 1201;
 constexpr int kCannotEvaluate = 1202;
-
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
 
 }  // namespace
 
@@ -46,16 +42,16 @@ FileData::FileData(const std::vector<std::wstring>* args, CompiledPattern* patte
                    DSynthor* engine, std::wstring* errorText, int* errorCode)
     : engine_(engine) {
   if (!args || args->empty()) {
-    Report(errorText, errorCode, kNoParameters,
-           L"FileData: the function expects at least one parameter.");
+    ReportConstructionError(errorText, errorCode, kNoParameters,
+                            L"FileData: the function expects at least one parameter.");
     return;
   }
   ReadFlags(*args, 1);
   const std::wstring& file = (*args)[0];
   if (LoadFileContent(PathMacros(file), &lines_, pattern) != 0) {
-    Report(errorText, errorCode, kCannotOpen,
-           platform::Format(L"FileData: could not access or open source file '%ls'.",
-                            file.c_str()));
+    ReportConstructionError(
+        errorText, errorCode, kCannotOpen,
+        platform::Format(L"FileData: could not access or open source file '%ls'.", file.c_str()));
     return;
   }
   ready = lines_.empty() ? 0 : 1;
@@ -95,7 +91,7 @@ std::wstring FileData::Value(std::wstring* format) {
 }
 
 IGenerator* FileData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow)
       FileData(call.args, call.pattern, engine, call.errorText, call.errorCode);
 }

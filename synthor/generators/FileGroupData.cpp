@@ -9,17 +9,13 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FileLoaders.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
 constexpr int kTooFewParameters = 1300;
 constexpr int kCannotOpen = 1301;
 constexpr int kCannotEvaluate = 1302;
-
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
 
 constexpr int kEmptyDelimiter = 1303;
 
@@ -99,21 +95,23 @@ FileGroupData::FileGroupData(const std::vector<std::wstring>* args, CompiledPatt
                              DSynthor* engine, std::wstring* errorText, int* errorCode)
     : engine_(engine) {
   if (!args || args->size() < 3) {
-    Report(errorText, errorCode, kTooFewParameters,
-           L"FileGroup: the function expects at least 3 parameters.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"FileGroup: the function expects at least 3 parameters.");
     return;
   }
   ReadParameters(*args);
   std::wstring delimiter;
   if (!ReadDelimiter(*args, 5, &delimiter)) {
-    Report(errorText, errorCode, kEmptyDelimiter, L"FileGroup: the delimiter is empty.");
+    ReportConstructionError(errorText, errorCode, kEmptyDelimiter,
+                            L"FileGroup: the delimiter is empty.");
     return;
   }
   const std::wstring& file = (*args)[2];
   next_ = 0;
   if (LoadGroupContent(PathMacros(file), &columns_, pattern, delimiter) != 0) {
-    Report(errorText, errorCode, kCannotOpen,
-           platform::Format(L"FileGroupData: could not open source file '%ls'.", file.c_str()));
+    ReportConstructionError(
+        errorText, errorCode, kCannotOpen,
+        platform::Format(L"FileGroupData: could not open source file '%ls'.", file.c_str()));
     return;
   }
   ready = !columns_.empty() && !columns_.front().empty() ? 1 : 0;
@@ -153,7 +151,7 @@ std::wstring FileGroupData::GroupValue(int column) {
 }
 
 IGenerator* FileGroupData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow)
       FileGroupData(call.args, call.pattern, engine, call.errorText, call.errorCode);
 }

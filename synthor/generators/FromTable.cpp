@@ -8,8 +8,7 @@
 #include "synthor/generators/CDB_API.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
-
-using datasource::Report;
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -25,8 +24,8 @@ FromTable::FromTable(const std::vector<std::wstring>* args, CompiledPattern* pat
                      int* errorCode)
     : ValueListGenerator(engine) {
   if (!args || args->size() < 2) {
-    Report(errorText, errorCode, kTooFewParameters,
-           L"FromTable: the function expects at least 2 parameters.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"FromTable: the function expects at least 2 parameters.");
     return;
   }
   if (args->size() >= 3) {
@@ -44,18 +43,18 @@ FromTable::FromTable(const std::vector<std::wstring>* args, CompiledPattern* pat
     std::wstring why;
     own = datasource::ConnectOwn(args, 4, &why);
     if (!own) {
-      Report(errorText, errorCode, kCannotConnect,
-             L"FromTable: could not connect to custom data source.");
+      ReportConstructionError(errorText, errorCode, kCannotConnect,
+                              L"FromTable: could not connect to custom data source.");
       return;
     }
     source = own.get();
   } else if (!datasource::IsUsable(source)) {
-    Report(errorText, errorCode, kNoConnection,
-           L"FromTable: no default or custom database connection specified.");
+    ReportConstructionError(errorText, errorCode, kNoConnection,
+                            L"FromTable: no default or custom database connection specified.");
     return;
   }
   if (source->GetColumn((*args)[0], (*args)[1], filter_, &values_) != 0) {
-    Report(errorText, errorCode, kReadFailed, source->LastError());
+    ReportConstructionError(errorText, errorCode, kReadFailed, source->LastError());
     return;
   }
   Loaded(pattern);
@@ -64,6 +63,6 @@ FromTable::FromTable(const std::vector<std::wstring>* args, CompiledPattern* pat
 std::wstring FromTable::Value(std::wstring*) { return Draw(sequential_ != 0, L"NULL"); }
 
 IGenerator* FromTable::Make(const GeneratorCall& call) {
-  return new (std::nothrow) FromTable(call.args, call.pattern, datasource::EngineOf(call),
-                                      call.connection, call.errorText, call.errorCode);
+  return new (std::nothrow) FromTable(call.args, call.pattern, EngineOf(call), call.connection,
+                                      call.errorText, call.errorCode);
 }

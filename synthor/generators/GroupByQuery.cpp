@@ -6,8 +6,7 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
-
-using datasource::Report;
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -25,8 +24,9 @@ GroupByQuery::GroupByQuery(const std::vector<std::wstring>* args, CompiledPatter
                            DSynthor* engine, std::wstring* errorText, int* errorCode)
     : RowSetGenerator(engine) {
   if (!args || args->size() < 2) {
-    Report(errorText, errorCode, kTooFewParameters,
-           L"GroupByQuery: the function expects at least 2 parameters: group and query.");
+    ReportConstructionError(
+        errorText, errorCode, kTooFewParameters,
+        L"GroupByQuery: the function expects at least 2 parameters: group and query.");
     return;
   }
   groupId = platform::ToInt((*args)[0]);
@@ -40,7 +40,7 @@ GroupByQuery::GroupByQuery(const std::vector<std::wstring>* args, CompiledPatter
   }
   std::wstring why;
   if (!query_.SetQuery(engine_, platform::Trim((*args)[1], L" \r\n\t"), &why)) {
-    Report(
+    ReportConstructionError(
         errorText, errorCode, kBadQueryPattern,
         platform::Format(L"GroupByQuery: incorrect engine call as query text (%ls)", why.c_str()));
     return;
@@ -48,18 +48,18 @@ GroupByQuery::GroupByQuery(const std::vector<std::wstring>* args, CompiledPatter
   if (args->size() >= 4) {
     query_.own = datasource::ConnectOwn(args, 3, &why);
     if (!query_.own) {
-      Report(errorText, errorCode, kCannotConnect,
-             L"GroupByQuery: could not connect to custom data source.");
+      ReportConstructionError(errorText, errorCode, kCannotConnect,
+                              L"GroupByQuery: could not connect to custom data source.");
       return;
     }
   } else if (!datasource::IsUsable(query_.Connection(engine_))) {
-    Report(errorText, errorCode, kNoConnection,
-           L"GroupByQuery: no default or custom database connection specified.");
+    ReportConstructionError(errorText, errorCode, kNoConnection,
+                            L"GroupByQuery: no default or custom database connection specified.");
     return;
   }
   CDB_API* source = query_.Connection(engine_);
   const bool read = source->GetQuery(query_.text, &columns_) == 0;
-  if (!read) Report(errorText, errorCode, kQueryFailed, source->LastError());
+  if (!read) ReportConstructionError(errorText, errorCode, kQueryFailed, source->LastError());
   query_.Loaded();
   connection = query_.own.get();
   Reset();
@@ -99,6 +99,6 @@ std::wstring GroupByQuery::GroupValue(int column) {
 }
 
 IGenerator* GroupByQuery::Make(const GeneratorCall& call) {
-  return new (std::nothrow) GroupByQuery(call.args, call.pattern, datasource::EngineOf(call),
-                                         call.errorText, call.errorCode);
+  return new (std::nothrow)
+      GroupByQuery(call.args, call.pattern, EngineOf(call), call.errorText, call.errorCode);
 }

@@ -9,8 +9,7 @@
 #include "synthor/generators/CDB_API.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
-
-using datasource::Report;
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -28,8 +27,8 @@ GroupFromTable::GroupFromTable(const std::vector<std::wstring>* args, CompiledPa
                                std::wstring* errorText, int* errorCode)
     : RowSetGenerator(engine) {
   if (!args || args->size() < 3) {
-    Report(errorText, errorCode, kTooFewParameters,
-           L"GroupFromTable: the function expects at least 3 parameters.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"GroupFromTable: the function expects at least 3 parameters.");
     return;
   }
   // Loading is all a connection of its own is for; it is closed once the rows are read.
@@ -38,22 +37,22 @@ GroupFromTable::GroupFromTable(const std::vector<std::wstring>* args, CompiledPa
   std::size_t tableIndex = 1;
   if (ownConnection) {
     if (args->size() <= 5) {
-      Report(errorText, errorCode, kTooFewForOwnConnection,
-             L"GroupFromTable: this call version expects at least 6 parameters.");
+      ReportConstructionError(errorText, errorCode, kTooFewForOwnConnection,
+                              L"GroupFromTable: this call version expects at least 6 parameters.");
       return;
     }
     std::wstring why;
     own = datasource::ConnectOwn(args, 1, &why);
     if (!own) {
-      Report(errorText, errorCode, kCannotConnect,
-             L"GroupFromTable: could not connect to custom data source.");
+      ReportConstructionError(errorText, errorCode, kCannotConnect,
+                              L"GroupFromTable: could not connect to custom data source.");
       return;
     }
     source = own.get();
     tableIndex = 4;
   } else if (!datasource::IsUsable(source)) {
-    Report(errorText, errorCode, kNoConnection,
-           L"GroupFromTable: no default or custom database connection specified.");
+    ReportConstructionError(errorText, errorCode, kNoConnection,
+                            L"GroupFromTable: no default or custom database connection specified.");
     return;
   }
   groupId = platform::ToInt((*args)[0]);
@@ -65,7 +64,7 @@ GroupFromTable::GroupFromTable(const std::vector<std::wstring>* args, CompiledPa
     columns.pop_back();
   }
   if (source->GetColumns((*args)[tableIndex], columns, &columns_, nullptr) != 0) {
-    Report(errorText, errorCode, kReadFailed, source->LastError());
+    ReportConstructionError(errorText, errorCode, kReadFailed, source->LastError());
     return;
   }
   Loaded(pattern);
@@ -82,6 +81,6 @@ std::wstring GroupFromTable::GroupValue(int column) {
 
 IGenerator* GroupFromTable::Make(const GeneratorCall& call) {
   return new (std::nothrow)
-      GroupFromTable(call.args, call.pattern, datasource::EngineOf(call), call.connection,
+      GroupFromTable(call.args, call.pattern, EngineOf(call), call.connection,
                      call.opCode == MASK_TABLEGROUPC, call.errorText, call.errorCode);
 }

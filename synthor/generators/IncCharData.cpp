@@ -6,8 +6,6 @@
 #include "platform/Text.h"
 #include "synthor/generators/CounterFactories.h"
 
-using counters::Param;
-
 IncCharData::IncCharData(const std::vector<std::wstring>* params, std::wstring*, int*) {
   if (!Param(params, 0).empty()) first_ = Param(params, 0)[0];
   if (!Param(params, 1).empty()) lastChar_ = Param(params, 1)[0];

@@ -9,8 +9,6 @@
 #include "synthor/engine/MonthNames.h"
 #include "synthor/generators/CounterFactories.h"
 
-using counters::Param;
-
 namespace {
 
 constexpr int kUnit = 3100;

@@ -8,8 +8,6 @@
 #include "synthor/engine/MaskStatic.h"
 #include "synthor/generators/CounterFactories.h"
 
-using counters::Param;
-
 namespace {
 
 constexpr int kUnit = 3200;

@@ -9,6 +9,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -18,18 +19,14 @@ constexpr int kFileNotLoaded = 4302;
 constexpr int kWebNotLoaded = 4303;
 constexpr std::size_t kMinWebLength = 8;
 
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
-
 }  // namespace
 
 JsonData::JsonData(const std::vector<std::wstring>* args, CompiledPattern* pattern,
                    DSynthor* engine, std::wstring* errorText, int* errorCode)
     : DocumentData(engine) {
   if (!args || args->size() != 2) {
-    Report(errorText, errorCode, kParameters, L"JSONData: the function has two parameters.");
+    ReportConstructionError(errorText, errorCode, kParameters,
+                            L"JSONData: the function has two parameters.");
     return;
   }
   const std::wstring& given = (*args)[0];
@@ -41,20 +38,22 @@ JsonData::JsonData(const std::vector<std::wstring>* args, CompiledPattern* patte
       const std::wstring text = DownloadFile(source, errorText, errorCode);
       if (text.empty()) return;
       if (parser.ValueFromString(text, path, &values_) != 0) {
-        Report(errorText, errorCode, kWebNotLoaded,
-               L"JSONData: could not load JSON from web source. " + parser.ErrorText());
+        ReportConstructionError(
+            errorText, errorCode, kWebNotLoaded,
+            L"JSONData: could not load JSON from web source. " + parser.ErrorText());
         return;
       }
     } else {
       if (!platform::FileExists(source)) {
-        Report(errorText, errorCode, kInaccessible,
-               platform::Format(L"JSONData: '%ls' file inaccessible or does not exist.",
-                                given.c_str()));
+        ReportConstructionError(
+            errorText, errorCode, kInaccessible,
+            platform::Format(L"JSONData: '%ls' file inaccessible or does not exist.",
+                             given.c_str()));
         return;
       }
       if (parser.ValueFromFile(source, path, &values_) != 0) {
-        Report(errorText, errorCode, kFileNotLoaded,
-               L"JSONData: could not load JSON file. " + parser.ErrorText());
+        ReportConstructionError(errorText, errorCode, kFileNotLoaded,
+                                L"JSONData: could not load JSON file. " + parser.ErrorText());
         return;
       }
     }
@@ -66,7 +65,7 @@ JsonData::JsonData(const std::vector<std::wstring>* args, CompiledPattern* patte
 }
 
 IGenerator* JsonData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow)
       JsonData(call.args, call.pattern, engine, call.errorText, call.errorCode);
 }

@@ -7,10 +7,8 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 #include "synthor/generators/VLibrary.h"
-
-using datasource::Param;
-using datasource::Report;
 
 namespace {
 
@@ -67,8 +65,8 @@ LibData::LibData(const std::vector<std::wstring>* args, CompiledPattern* pattern
                  std::wstring* errorText, int* errorCode)
     : engine_(engine), pattern_(pattern) {
   if (!args || args->empty()) {
-    Report(errorText, errorCode, kNoParameters,
-           L"LibData: the function expects at least one parameter.");
+    ReportConstructionError(errorText, errorCode, kNoParameters,
+                            L"LibData: the function expects at least one parameter.");
     return;
   }
   list_ = (*args)[0];
@@ -77,39 +75,34 @@ LibData::LibData(const std::vector<std::wstring>* args, CompiledPattern* pattern
   sequential_ = platform::ToInt(Param(args, 3));
   filter_ = Param(args, 4);
   if (args->size() >= 4 && engine_) engine_->MarkDependent();
-  std::size_t at = 0;
-  std::wstring name;
   bool unterminated = false;
-  hasReference_ = FindColumnReference(filter_, &at, &name, &unterminated);
+  hasReference_ = FindColumnReference(filter_, &referenceAt_, &referenceName_, &unterminated);
   if (unterminated) {
-    Report(errorText, errorCode, kNoParameters,
-           platform::Format(L"LibData: the column reference in the filter '%ls' has no closing "
-                            L"quote.",
-                            filter_.c_str()));
+    ReportConstructionError(
+        errorText, errorCode, kNoParameters,
+        platform::Format(L"LibData: the column reference in the filter '%ls' has no closing "
+                         L"quote.",
+                         filter_.c_str()));
     return;
   }
   library_ = OpenLibrary(engine_);
   if (!library_) {
-    Report(errorText, errorCode, kCannotOpen,
-           platform::Format(L"LibData: could not open library at '%ls'.", LibraryFolder().c_str()));
+    ReportConstructionError(
+        errorText, errorCode, kCannotOpen,
+        platform::Format(L"LibData: could not open library at '%ls'.", LibraryFolder().c_str()));
     return;
   }
   ready = !list_.empty() && !column_.empty() ? 1 : 0;
 }
 
 std::wstring LibData::ResolvedFilter() const {
-  std::size_t at = 0;
-  std::wstring name;
-  bool unterminated = false;
-  if (!engine_ || !FindColumnReference(filter_, &at, &name, &unterminated)) return filter_;
+  if (!engine_ || !hasReference_) return filter_;
   const std::vector<std::wstring>& columns = engine_->ColumnNames();
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i] != name) continue;
-    std::wstring value;
-    for (wchar_t c : engine_->CurrentValue(i))
-      value += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
+    if (columns[i] != referenceName_) continue;
     std::wstring filter = filter_;
-    filter.replace(at, name.size() + 3, value);
+    filter.replace(referenceAt_, referenceName_.size() + 3,
+                   platform::ReplaceAll(engine_->CurrentValue(i), L"'", L"''"));
     return filter;
   }
   return filter_;
@@ -126,8 +119,7 @@ std::wstring LibData::Value(std::wstring*) {
     if (engine_) engine_->SetError(errorCode, errorText);
     return std::wstring();
   }
-  if (!quotesChecked_ || hasReference_) {
-    quotesChecked_ = true;
+  if (checkedFilters_.insert(filter).second) {
     std::vector<std::wstring> values;
     if (library_->LoadList(list_, column_, filter, &values) == 0)
       for (const std::wstring& v : values) DSynthor::CheckForQuotes(v, pattern_);
@@ -137,5 +129,5 @@ std::wstring LibData::Value(std::wstring*) {
 
 IGenerator* LibData::Make(const GeneratorCall& call) {
   return new (std::nothrow)
-      LibData(call.args, call.pattern, datasource::EngineOf(call), call.errorText, call.errorCode);
+      LibData(call.args, call.pattern, EngineOf(call), call.errorText, call.errorCode);
 }

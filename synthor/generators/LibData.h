@@ -6,6 +6,8 @@
 //
 // The library folder is process-wide: every engine's Initialize sets it (all engines of a process
 // pass the same path) and the library generators of any engine read it.
+#include <cstddef>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,11 @@ class SYNTHOR_API LibData : public IGenerator {
   std::wstring list_, column_, filter_;
   int maxLength_ = 0;
   int sequential_ = 0;
+  // The filter's column reference, found once by the constructor.
   bool hasReference_ = false;
-  bool quotesChecked_ = false;
+  std::size_t referenceAt_ = 0;
+  std::wstring referenceName_;
+  // The filters whose lists have passed the pattern's quote check: a list is checked once, not
+  // on every value.
+  std::set<std::wstring> checkedFilters_;
 };

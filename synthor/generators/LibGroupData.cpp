@@ -6,10 +6,9 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 #include "synthor/generators/LibData.h"
 #include "synthor/generators/VLibrary.h"
-
-using datasource::Report;
 
 namespace {
 
@@ -23,8 +22,8 @@ LibGroupData::LibGroupData(const std::vector<std::wstring>* args, CompiledPatter
                            DSynthor* engine, std::wstring* errorText, int* errorCode)
     : RowSetGenerator(engine) {
   if (!args || args->size() < 3) {
-    Report(errorText, errorCode, kTooFewParameters,
-           L"LibGroupData: the function expects at least 3 parameters.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"LibGroupData: the function expects at least 3 parameters.");
     return;
   }
   groupId = platform::ToInt((*args)[0]);
@@ -40,8 +39,8 @@ LibGroupData::LibGroupData(const std::vector<std::wstring>* args, CompiledPatter
     columns.push_back((*args)[i]);
   }
   if (columns.empty() || columns.front().empty()) {
-    Report(errorText, errorCode, kTooFewParameters,
-           L"LibGroupData: the first column name is empty.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"LibGroupData: the first column name is empty.");
     return;
   }
   std::size_t at = 0;
@@ -49,23 +48,24 @@ LibGroupData::LibGroupData(const std::vector<std::wstring>* args, CompiledPatter
   bool unterminated = false;
   LibData::FindColumnReference(filter, &at, &name, &unterminated);
   if (unterminated) {
-    Report(errorText, errorCode, kTooFewParameters,
-           platform::Format(L"LibGroupData: the column reference in the filter '%ls' has no "
-                            L"closing quote.",
-                            filter.c_str()));
+    ReportConstructionError(
+        errorText, errorCode, kTooFewParameters,
+        platform::Format(L"LibGroupData: the column reference in the filter '%ls' has no "
+                         L"closing quote.",
+                         filter.c_str()));
     return;
   }
   VLibrary* library = LibData::OpenLibrary(engine);
   if (!library) {
-    Report(errorText, errorCode, kCannotOpen,
-           platform::Format(L"LibGroupData: could not open library at '%ls'.",
-                            LibData::LibraryFolder().c_str()));
+    ReportConstructionError(errorText, errorCode, kCannotOpen,
+                            platform::Format(L"LibGroupData: could not open library at '%ls'.",
+                                             LibData::LibraryFolder().c_str()));
     return;
   }
   std::wstring why;
   if (library->LoadLists(table, columns, &columns_, filter, &why) != 0) {
     columns_.clear();
-    Report(
+    ReportConstructionError(
         errorText, errorCode, kCannotOpen,
         platform::Format(L"LibGroupData: could not read '%ls': %ls", table.c_str(), why.c_str()));
     return;
@@ -83,6 +83,6 @@ std::wstring LibGroupData::GroupValue(int column) {
 }
 
 IGenerator* LibGroupData::Make(const GeneratorCall& call) {
-  return new (std::nothrow) LibGroupData(call.args, call.pattern, datasource::EngineOf(call),
-                                         call.errorText, call.errorCode);
+  return new (std::nothrow)
+      LibGroupData(call.args, call.pattern, EngineOf(call), call.errorText, call.errorCode);
 }

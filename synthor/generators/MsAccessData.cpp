@@ -6,6 +6,7 @@
 #include "synthor/generators/CDB_API.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -25,22 +26,22 @@ MsAccessData::MsAccessData(const std::vector<std::wstring>* args, CompiledPatter
                            DSynthor* engine, std::wstring* errorText, int* errorCode)
     : ValueListGenerator(engine) {
   if (!args || args->size() < 3) {
-    datasource::Report(errorText, errorCode, kTooFewParameters,
-                       L"AccessData: the function expects at least 3 parameters.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"AccessData: the function expects at least 3 parameters.");
     return;
   }
   const std::wstring& file = (*args)[0];
   std::wstring why;
   std::unique_ptr<CDB_API> own = datasource::OpenFile(file, CDB_API::kAccessFile, &why);
   if (!own) {
-    datasource::Report(errorText, errorCode, kCannotOpen,
-                       platform::Format(L"AccessData: could not open '%ls' file [%ls].",
-                                        file.c_str(), why.c_str()));
+    ReportConstructionError(errorText, errorCode, kCannotOpen,
+                            platform::Format(L"AccessData: could not open '%ls' file [%ls].",
+                                             file.c_str(), why.c_str()));
     return;
   }
   connection = own.get();
   if (own->GetColumn(Bracketed((*args)[1]), Bracketed((*args)[2]), std::wstring(), &values_) != 0)
-    datasource::Report(errorText, errorCode, kReadFailed, own->LastError());
+    ReportConstructionError(errorText, errorCode, kReadFailed, own->LastError());
   own->Close();
   connection = nullptr;
   Loaded(pattern);
@@ -49,6 +50,6 @@ MsAccessData::MsAccessData(const std::vector<std::wstring>* args, CompiledPatter
 std::wstring MsAccessData::Value(std::wstring*) { return Draw(false, std::wstring()); }
 
 IGenerator* MsAccessData::Make(const GeneratorCall& call) {
-  return new (std::nothrow) MsAccessData(call.args, call.pattern, datasource::EngineOf(call),
-                                         call.errorText, call.errorCode);
+  return new (std::nothrow)
+      MsAccessData(call.args, call.pattern, EngineOf(call), call.errorText, call.errorCode);
 }

@@ -6,6 +6,7 @@
 #include "synthor/generators/CDB_API.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -19,23 +20,23 @@ MsExcelData::MsExcelData(const std::vector<std::wstring>* args, CompiledPattern*
                          DSynthor* engine, std::wstring* errorText, int* errorCode)
     : ValueListGenerator(engine) {
   if (!args || args->size() < 3) {
-    datasource::Report(errorText, errorCode, kTooFewParameters,
-                       L"ExcelData: the function expects at least 3 parameters.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"ExcelData: the function expects at least 3 parameters.");
     return;
   }
   const std::wstring& file = (*args)[0];
   std::wstring why;
   std::unique_ptr<CDB_API> own = datasource::OpenFile(file, CDB_API::kExcelFile, &why);
   if (!own) {
-    datasource::Report(errorText, errorCode, kCannotOpen,
-                       platform::Format(L"ExcelData: could not open '%ls' file [%ls].",
-                                        file.c_str(), why.c_str()));
+    ReportConstructionError(errorText, errorCode, kCannotOpen,
+                            platform::Format(L"ExcelData: could not open '%ls' file [%ls].",
+                                             file.c_str(), why.c_str()));
     return;
   }
   connection = own.get();
   // The wrapper writes sheet and column in the workbook's form (`Sheet$`, `column`).
   if (own->GetColumn((*args)[1], (*args)[2], std::wstring(), &values_) != 0)
-    datasource::Report(errorText, errorCode, kReadFailed, own->LastError());
+    ReportConstructionError(errorText, errorCode, kReadFailed, own->LastError());
   own->Close();
   connection = nullptr;
   Loaded(pattern);
@@ -45,6 +46,6 @@ MsExcelData::MsExcelData(const std::vector<std::wstring>* args, CompiledPattern*
 std::wstring MsExcelData::Value(std::wstring*) { return Draw(sequential_, std::wstring()); }
 
 IGenerator* MsExcelData::Make(const GeneratorCall& call) {
-  return new (std::nothrow) MsExcelData(call.args, call.pattern, datasource::EngineOf(call),
-                                        call.errorText, call.errorCode);
+  return new (std::nothrow)
+      MsExcelData(call.args, call.pattern, EngineOf(call), call.errorText, call.errorCode);
 }

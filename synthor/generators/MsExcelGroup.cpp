@@ -6,6 +6,7 @@
 #include "synthor/generators/CDB_API.h"
 #include "synthor/generators/DataSourceSupport.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -19,8 +20,8 @@ MsExcelGroup::MsExcelGroup(const std::vector<std::wstring>* args, CompiledPatter
                            DSynthor* engine, std::wstring* errorText, int* errorCode)
     : RowSetGenerator(engine) {
   if (!args || args->size() < 5) {
-    datasource::Report(errorText, errorCode, kTooFewParameters,
-                       L"ExcelGroup: the function expects at least 5 parameters.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"ExcelGroup: the function expects at least 5 parameters.");
     return;
   }
   groupId = platform::ToInt((*args)[0]);
@@ -33,14 +34,14 @@ MsExcelGroup::MsExcelGroup(const std::vector<std::wstring>* args, CompiledPatter
   std::wstring why;
   std::unique_ptr<CDB_API> own = datasource::OpenFile(file, CDB_API::kExcelFile, &why);
   if (!own) {
-    datasource::Report(errorText, errorCode, kCannotOpen,
-                       platform::Format(L"ExcelGroup: could not open '%ls' file [%ls].",
-                                        file.c_str(), why.c_str()));
+    ReportConstructionError(errorText, errorCode, kCannotOpen,
+                            platform::Format(L"ExcelGroup: could not open '%ls' file [%ls].",
+                                             file.c_str(), why.c_str()));
     return;
   }
   connection = own.get();
   if (own->GetColumns((*args)[2], names, &columns_, nullptr) != 0)
-    datasource::Report(errorText, errorCode, kReadFailed, own->LastError());
+    ReportConstructionError(errorText, errorCode, kReadFailed, own->LastError());
   own->Close();
   connection = nullptr;
   Loaded(pattern);
@@ -54,6 +55,6 @@ std::wstring MsExcelGroup::GroupValue(int column) {
 }
 
 IGenerator* MsExcelGroup::Make(const GeneratorCall& call) {
-  return new (std::nothrow) MsExcelGroup(call.args, call.pattern, datasource::EngineOf(call),
-                                         call.errorText, call.errorCode);
+  return new (std::nothrow)
+      MsExcelGroup(call.args, call.pattern, EngineOf(call), call.errorText, call.errorCode);
 }

@@ -3,13 +3,15 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <new>
 
 #include "mervis/Log.h"
+#include "platform/Folders.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -17,11 +19,6 @@ constexpr int kTooFewParameters = 2600;
 constexpr int kCannotLoad = 2601;
 constexpr int kNoInstall = 2602;
 constexpr int kNoGetValue = 2603;
-
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
 
 bool Reachable(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
@@ -33,10 +30,11 @@ std::string FindPlugin(const std::wstring& parameter) {
     // dlopen looks a name without a slash up in the library search path, not here.
     return path.find('/') == std::string::npos ? "./" + path : path;
   }
-  std::error_code ignored;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ignored);
-  if (program.empty()) return std::string();
-  path = (program.parent_path() / path).string();
+  // A full path is not looked for anywhere else.
+  if (!path.empty() && path.front() == '/') return std::string();
+  const std::wstring folder = platform::ProgramFolder();
+  if (folder.empty()) return std::string();
+  path = platform::NativePath(platform::JoinPath(folder, parameter));
   return Reachable(path) ? path : std::string();
 }
 
@@ -55,7 +53,8 @@ void PluginData::Closer::operator()(void* handle) const {
 PluginData::PluginData(const std::vector<std::wstring>* args, std::wstring* errorText,
                        int* errorCode) {
   if (!args || args->empty()) {
-    Report(errorText, errorCode, kTooFewParameters, L"DLLData: expects at least one paremeter");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"DLLData: expects at least one paremeter");
     return;
   }
   // A syntax check loads nothing: checking a project must not run its plug-ins.
@@ -63,25 +62,28 @@ PluginData::PluginData(const std::vector<std::wstring>* args, std::wstring* erro
   const std::wstring& parameter = (*args)[0];
   const std::string path = FindPlugin(parameter);
   if (path.empty()) {
-    Report(errorText, errorCode, kCannotLoad, L"DLLData: DLL not found or inaccesible");
+    ReportConstructionError(errorText, errorCode, kCannotLoad,
+                            L"DLLData: DLL not found or inaccesible");
     return;
   }
   module_.reset(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
   if (!module_) {
     const std::wstring text = L"DLLData: DLL not found or inaccesible (" + LastDlError() + L")";
     CLog::Bug2(text);
-    Report(errorText, errorCode, kCannotLoad, text);
+    ReportConstructionError(errorText, errorCode, kCannotLoad, text);
     return;
   }
   dlerror();
   auto install = reinterpret_cast<PluginInstallFunction>(dlsym(module_.get(), kPluginInstallName));
   if (!install) {
-    Report(errorText, errorCode, kNoInstall, L"DLLData: 'Install' entry point not found.");
+    ReportConstructionError(errorText, errorCode, kNoInstall,
+                            L"DLLData: 'Install' entry point not found.");
     return;
   }
   getValue_ = reinterpret_cast<PluginGetValueFunction>(dlsym(module_.get(), kPluginGetValueName));
   if (!getValue_) {
-    Report(errorText, errorCode, kNoGetValue, L"DLLData: 'GetValue' entry point not found.");
+    ReportConstructionError(errorText, errorCode, kNoGetValue,
+                            L"DLLData: 'GetValue' entry point not found.");
     return;
   }
   install(parameter.c_str());

@@ -14,15 +14,11 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FileLoaders.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
 constexpr ScriptData::Form kForm{L"ScriptData", 4100};
-
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
 
 bool IsPatternArgument(const std::wstring& arg) {
   return arg.size() > 2 && (arg.front() == L'@' || arg.front() == L'$');
@@ -50,9 +46,9 @@ bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& ar
   const std::wstring& interpreter = args[first];
   const std::wstring script = PathMacros(args[first + 1]);
   if (access(platform::ToUtf8(script).c_str(), F_OK) != 0) {
-    Report(errorText, errorCode, form.codes + 2,
-           platform::Format(L"%ls: script file '%ls' not found or inaccessible.", form.name,
-                            script.c_str()));
+    ReportConstructionError(errorText, errorCode, form.codes + 2,
+                            platform::Format(L"%ls: script file '%ls' not found or inaccessible.",
+                                             form.name, script.c_str()));
     return false;
   }
   // The script path goes over as one argument as it stands: blanks and quotes in it are no
@@ -65,9 +61,9 @@ bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& ar
     }
     DGValue value;
     if (!engine->Value(args[k], &value)) {
-      Report(errorText, errorCode, form.codes + 4,
-             platform::Format(L"%ls: could not calculate '%ls': %ls", form.name, args[k].c_str(),
-                              engine->Error().c_str()));
+      ReportConstructionError(errorText, errorCode, form.codes + 4,
+                              platform::Format(L"%ls: could not calculate '%ls': %ls", form.name,
+                                               args[k].c_str(), engine->Error().c_str()));
       return false;
     }
     argv.push_back(value.value);
@@ -86,7 +82,7 @@ bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& ar
     const std::wstring text =
         std::wstring(form.name) + L": could not load data provided by script. (" + failure + L")";
     CLog::Bug2(text + L": " + interpreter + L" " + script);
-    Report(errorText, errorCode, form.codes + 3, text);
+    ReportConstructionError(errorText, errorCode, form.codes + 3, text);
     return false;
   }
   *output = run.output;
@@ -112,8 +108,8 @@ ScriptData::ScriptData(const std::vector<std::wstring>* args, CompiledPattern* p
                        DSynthor* engine, std::wstring* errorText, int* errorCode)
     : engine_(engine) {
   if (!args || args->size() < 2) {
-    Report(errorText, errorCode, kForm.codes,
-           L"ScriptData: the function expects at least two parameters.");
+    ReportConstructionError(errorText, errorCode, kForm.codes,
+                            L"ScriptData: the function expects at least two parameters.");
     return;
   }
   // A syntax check runs nothing: checking a project must not start its scripts.
@@ -129,8 +125,8 @@ ScriptData::ScriptData(const std::vector<std::wstring>* args, CompiledPattern* p
     std::vector<std::wstring>().swap(values_);
   }
   if (values_.empty()) {
-    Report(errorText, errorCode, kForm.codes + 3,
-           L"ScriptData: could not load data provided by script.");
+    ReportConstructionError(errorText, errorCode, kForm.codes + 3,
+                            L"ScriptData: could not load data provided by script.");
     return;
   }
   ready = 1;
@@ -144,7 +140,7 @@ std::wstring ScriptData::Value(std::wstring* /*format*/) {
 }
 
 IGenerator* ScriptData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow)
       ScriptData(call.args, call.pattern, engine, call.errorText, call.errorCode);
 }

@@ -7,6 +7,7 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FileGroupData.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 #include "synthor/generators/ScriptData.h"
 
 namespace {
@@ -14,19 +15,14 @@ namespace {
 constexpr ScriptData::Form kForm{L"ScriptGroupData", 4200};
 constexpr int kOutOfRange = 4204;
 
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
-
 }  // namespace
 
 ScriptGroupData::ScriptGroupData(const std::vector<std::wstring>* args, CompiledPattern* pattern,
                                  DSynthor* engine, std::wstring* errorText, int* errorCode)
-    : engine_(engine) {
+    : FileGroupData(engine) {
   if (!args || args->size() < 4) {
-    Report(errorText, errorCode, kForm.codes,
-           L"ScriptGroupData: the function expects at least four parameters.");
+    ReportConstructionError(errorText, errorCode, kForm.codes,
+                            L"ScriptGroupData: the function expects at least four parameters.");
     return;
   }
   groupId = platform::ToInt((*args)[0]);
@@ -43,39 +39,27 @@ ScriptGroupData::ScriptGroupData(const std::vector<std::wstring>* args, Compiled
     std::vector<std::vector<std::wstring>>().swap(columns_);
   }
   if (columns_.empty()) {
-    Report(errorText, errorCode, kForm.codes + 3,
-           L"ScriptGroupData: could not load data provided by script.");
+    ReportConstructionError(errorText, errorCode, kForm.codes + 3,
+                            L"ScriptGroupData: could not load data provided by script.");
     return;
   }
   ready = 1;
 }
 
-int ScriptGroupData::nValues() {
-  return columns_.empty() ? 0 : static_cast<int>(columns_.front().size());
-}
-
-std::wstring ScriptGroupData::Value(std::wstring* /*format*/) {
-  if (!ready || ownColumn < 1 || static_cast<std::size_t>(ownColumn) > columns_.size())
-    return std::wstring();
-  const std::vector<std::wstring>& column = columns_[static_cast<std::size_t>(ownColumn - 1)];
-  if (column.empty()) return std::wstring();
-  const int n = static_cast<int>(column.size());
-  currentRow = engine_ ? engine_->random.Next(n) : 0;
-  return column[static_cast<std::size_t>(currentRow)];
-}
-
 std::wstring ScriptGroupData::GroupValue(int column) {
-  if (ready && column >= 1 && static_cast<std::size_t>(column) <= columns_.size()) {
-    const std::vector<std::wstring>& values = columns_[static_cast<std::size_t>(column - 1)];
-    if (currentRow >= 0 && static_cast<std::size_t>(currentRow) < values.size())
-      return values[static_cast<std::size_t>(currentRow)];
+  const bool inRange =
+      ready && column >= 1 && static_cast<std::size_t>(column) <= columns_.size() &&
+      currentRow >= 0 &&
+      static_cast<std::size_t>(currentRow) < columns_[static_cast<std::size_t>(column - 1)].size();
+  if (!inRange) {
+    if (engine_) engine_->SetError(kOutOfRange, L"Group item is out of range");
+    return std::wstring();
   }
-  if (engine_) engine_->SetError(kOutOfRange, L"Group item is out of range");
-  return std::wstring();
+  return FileGroupData::GroupValue(column);
 }
 
 IGenerator* ScriptGroupData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow)
       ScriptGroupData(call.args, call.pattern, engine, call.errorText, call.errorCode);
 }

@@ -6,22 +6,19 @@
 #include <vector>
 
 #include "synthor/engine/SynthorExport.h"
-#include "synthor/generators/IGenerator.h"
+#include "synthor/generators/FileGroupData.h"
 
 class CompiledPattern;
 class DSynthor;
 struct GeneratorCall;
 
-class SYNTHOR_API ScriptGroupData : public IGenerator {
+// The rows are drawn at random and given as they stand, as by `$filegroup` without its
+// sequential and evaluate flags. Unlike `$filegroup`, a `$group` value asked of a missing column
+// or row is reported as an error.
+class SYNTHOR_API ScriptGroupData : public FileGroupData {
  public:
   ScriptGroupData(const std::vector<std::wstring>* args, CompiledPattern* pattern, DSynthor* engine,
                   std::wstring* errorText, int* errorCode);
-  std::wstring Value(std::wstring* format) override;
   std::wstring GroupValue(int column) override;
-  int nValues() override;
   static IGenerator* Make(const GeneratorCall& call);
-
- private:
-  std::vector<std::vector<std::wstring>> columns_;
-  DSynthor* engine_ = nullptr;
 };

@@ -7,8 +7,6 @@
 #include "synthor/generators/CounterFactories.h"
 #include "synthor/generators/CounterSupport.h"
 
-using counters::Param;
-
 namespace {
 
 constexpr int kParameters = 2300;

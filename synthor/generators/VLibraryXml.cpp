@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -16,6 +15,7 @@
 #include "mervis/Log.h"
 #include "mervis/XmlParser.h"
 #include "mervis/XmlWriter.h"
+#include "platform/Folders.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "synthor/engine/DSynthor.h"
@@ -222,7 +222,8 @@ int VLibrary::ImportXmlLocked(const std::wstring& path) {
   }
   // The rows go into a private SQLite file, so columns, filters and the table of contents work
   // as for the database form.
-  std::string name = (std::filesystem::temp_directory_path() / "vlibraryXXXXXX").string();
+  std::string name =
+      platform::NativePath(platform::JoinPath(platform::TempFolder(), L"vlibraryXXXXXX"));
   const int fd = mkstemp(name.data());
   if (fd < 0) {
     CLog::Bug2(platform::Format(L"Could not load XML Value Library [%ls]:\r\n%ls", path.c_str(),

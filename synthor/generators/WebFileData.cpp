@@ -5,6 +5,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ void WebFileData::ReportEvaluationError(const std::wstring&) {
 }
 
 IGenerator* WebFileData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow)
       WebFileData(call.args, call.pattern, engine, call.errorText, call.errorCode);
 }

@@ -6,6 +6,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 #include "synthor/generators/WebFileData.h"
 
 namespace {
@@ -16,11 +17,6 @@ constexpr int kCannotEvaluate = 3902;
 constexpr int kOutOfRange = 3903;
 constexpr int kNoValue = 3904;
 
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
-
 }  // namespace
 
 WebFileGroupData::WebFileGroupData(const std::vector<std::wstring>* args,
@@ -28,14 +24,15 @@ WebFileGroupData::WebFileGroupData(const std::vector<std::wstring>* args,
                                    std::wstring* errorText, int* errorCode)
     : FileGroupData(engine) {
   if (!args || args->size() < 3) {
-    Report(errorText, errorCode, kTooFewParameters,
-           L"WebFileGroup: the function expects at least 3 parameters.");
+    ReportConstructionError(errorText, errorCode, kTooFewParameters,
+                            L"WebFileGroup: the function expects at least 3 parameters.");
     return;
   }
   ReadParameters(*args);
   std::wstring delimiter;
   if (!ReadDelimiter(*args, 5, &delimiter)) {
-    Report(errorText, errorCode, kEmptyDelimiter, L"WebFileGroup: the delimiter is empty.");
+    ReportConstructionError(errorText, errorCode, kEmptyDelimiter,
+                            L"WebFileGroup: the delimiter is empty.");
     return;
   }
   int failed = 0;
@@ -68,10 +65,10 @@ std::wstring WebFileGroupData::Value(std::wstring* format) {
 }
 
 std::wstring WebFileGroupData::GroupValue(int column) {
-  const bool inRange = ready && column >= 1 && static_cast<std::size_t>(column) <= columns_.size() &&
-                       currentRow >= 0 &&
-                       static_cast<std::size_t>(currentRow) <
-                           columns_[static_cast<std::size_t>(column - 1)].size();
+  const bool inRange =
+      ready && column >= 1 && static_cast<std::size_t>(column) <= columns_.size() &&
+      currentRow >= 0 &&
+      static_cast<std::size_t>(currentRow) < columns_[static_cast<std::size_t>(column - 1)].size();
   if (!inRange) {
     if (engine_) engine_->SetError(kOutOfRange, L"WebFileGroup: Group item is out of range");
     return std::wstring();
@@ -84,7 +81,7 @@ void WebFileGroupData::ReportEvaluationError() {
 }
 
 IGenerator* WebFileGroupData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow)
       WebFileGroupData(call.args, call.pattern, engine, call.errorText, call.errorCode);
 }

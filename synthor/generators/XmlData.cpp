@@ -9,6 +9,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/GeneratorSupport.h"
 
 namespace {
 
@@ -19,18 +20,14 @@ constexpr int kWebNotLoaded = 2503;
 constexpr int kNoData = 2504;
 constexpr std::size_t kMinWebLength = 9;
 
-void Report(std::wstring* errorText, int* errorCode, int code, const std::wstring& text) {
-  if (errorText) *errorText = text;
-  if (errorCode) *errorCode = code;
-}
-
 }  // namespace
 
 XmlData::XmlData(const std::vector<std::wstring>* args, CompiledPattern* pattern,
                  DSynthor* engine, std::wstring* errorText, int* errorCode)
     : DocumentData(engine) {
   if (!args || args->size() != 2) {
-    Report(errorText, errorCode, kParameters, L"XMLData: the function has two parameters.");
+    ReportConstructionError(errorText, errorCode, kParameters,
+                            L"XMLData: the function has two parameters.");
     return;
   }
   const std::wstring source = PathMacros((*args)[0]);
@@ -40,28 +37,30 @@ XmlData::XmlData(const std::vector<std::wstring>* args, CompiledPattern* pattern
     const std::wstring text = DownloadFile(source, errorText, errorCode);
     if (text.empty()) return;
     if (parser.LoadString(text) != 0) {
-      Report(errorText, errorCode, kWebNotLoaded,
-             L"XMLData: could not load XML from web source. " + parser.ErrorText());
+      ReportConstructionError(
+          errorText, errorCode, kWebNotLoaded,
+          L"XMLData: could not load XML from web source. " + parser.ErrorText());
       return;
     }
   } else {
     if (!platform::FileExists(source)) {
-      Report(errorText, errorCode, kInaccessible,
-             platform::Format(L"XMLData: '%ls' file inaccessible or does not exist.",
-                              source.c_str()));
+      ReportConstructionError(
+          errorText, errorCode, kInaccessible,
+          platform::Format(L"XMLData: '%ls' file inaccessible or does not exist.", source.c_str()));
       return;
     }
     if (parser.LoadFile(source) != 0) {
-      Report(errorText, errorCode, kFileNotLoaded,
-             L"XMLData: could not load XML file. " + parser.ErrorText());
+      ReportConstructionError(errorText, errorCode, kFileNotLoaded,
+                              L"XMLData: could not load XML file. " + parser.ErrorText());
       return;
     }
   }
   const int count = parser.NodesByPath(path);
   if (count < 0) {
-    Report(errorText, errorCode, kNoData,
-           platform::Format(L"XMLData: no data found for path '%ls'", path.c_str()) + L". " +
-               parser.ErrorText());
+    ReportConstructionError(
+        errorText, errorCode, kNoData,
+        platform::Format(L"XMLData: no data found for path '%ls'", path.c_str()) + L". " +
+            parser.ErrorText());
     return;
   }
   try {
@@ -74,15 +73,16 @@ XmlData::XmlData(const std::vector<std::wstring>* args, CompiledPattern* pattern
     values_.clear();
   }
   if (values_.empty()) {
-    Report(errorText, errorCode, kNoData,
-           platform::Format(L"XMLData: no data found for path '%ls'", path.c_str()));
+    ReportConstructionError(
+        errorText, errorCode, kNoData,
+        platform::Format(L"XMLData: no data found for path '%ls'", path.c_str()));
     return;
   }
   ready = 1;
 }
 
 IGenerator* XmlData::Make(const GeneratorCall& call) {
-  DSynthor* engine = call.pattern && call.pattern->engine ? call.pattern->engine : call.engine;
+  DSynthor* engine = EngineOf(call);
   return new (std::nothrow)
       XmlData(call.args, call.pattern, engine, call.errorText, call.errorCode);
 }

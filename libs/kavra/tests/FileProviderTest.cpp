@@ -2,6 +2,7 @@
 // connection strings, sheets as tables, header rows, values as text, SQL over the loaded sheets,
 // statement handles, and the errors for files it cannot read.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 #include <filesystem>
@@ -313,6 +314,31 @@ TEST_F(FileProviderTest, AMissingFileIsReportedWithItsPath) {
                               "/none.mdb;ReadOnly=1;"),
                             3),
                   kFileProviderMissingFile));
+}
+
+TEST_F(FileProviderTest, TheLastColumnOfASheetIsAColumnLikeAnyOther) {
+  const std::string path = dir_ + "/wide.xlsx";
+  lxw_workbook* wb = workbook_new(path.c_str());
+  ASSERT_NE(wb, nullptr);
+  lxw_worksheet* ws = workbook_add_worksheet(wb, "Wide");
+  worksheet_write_string(ws, 0, 1, "B", nullptr);
+  worksheet_write_number(ws, 1, 1, 1, nullptr);
+  worksheet_write_number(ws, 1, 16383, 2, nullptr);  // XFD, the last column
+  ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+  auto db = Open(AceString(path));
+  EXPECT_EQ(Query(db.get(), L"select * from `Wide$`"), (Rows{{L"1", L"2"}}));
+  EXPECT_EQ(Query(db.get(), L"select B, F16384 from `Wide$`"), (Rows{{L"1", L"2"}}));
+  auto plain = Open(AceString(path, "NO"));
+  EXPECT_EQ(Query(plain.get(), L"select F2, F16384 from `Wide$`"),
+            (Rows{{L"B", L"<NULL>"}, {L"1", L"2"}}));
+}
+
+TEST_F(FileProviderTest, APipeIsRefusedWithoutWaitingForAWriter) {
+  const std::string pipe = dir_ + "/pipe.xlsx";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const std::wstring error = OpenError(AceString(pipe));
+  EXPECT_TRUE(Has(error, kFileProviderMissingFile)) << platform::ToUtf8(error);
+  EXPECT_TRUE(Has(error, W(pipe)));
 }
 
 TEST_F(FileProviderTest, BinaryWorkbooksAreRefusedByName) {

@@ -65,6 +65,30 @@ TEST_F(XmlParserTest, ElementsAttributesAndNamespaces) {
   EXPECT_EQ(parser.Value(-1), L"");
 }
 
+TEST_F(XmlParserTest, PrefixesAreTheFirstDeclaredAndBelongToTheirDocument) {
+  ASSERT_EQ(parser.LoadString(L"<r xmlns:a=\"urn:one\"><x xmlns=\"urn:d1\" xmlns:a=\"urn:two\">"
+                              L"<a:v>1</a:v><y xmlns=\"urn:d2\">2</y></x></r>"),
+            0)
+      << platform::ToUtf8(parser.ErrorText());
+  // A second round of selections sees the same bindings.
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_TRUE(Select(L"//a:v").empty());  // a: is urn:one, the v is in urn:two
+    EXPECT_EQ(Select(L"count(//*[namespace-uri()='urn:two'])"), std::vector<std::wstring>{L"1"});
+    EXPECT_EQ(Select(L"//_:x"), std::vector<std::wstring>{L"12"});
+    EXPECT_TRUE(Select(L"//_:y").empty());  // _: is the first default namespace only
+  }
+
+  // A default namespace takes `_` even from a declared prefix of that name.
+  ASSERT_EQ(parser.LoadString(L"<r xmlns:_=\"urn:u\"><s xmlns=\"urn:d\"/></r>"), 0);
+  EXPECT_EQ(Select(L"count(//_:s)"), std::vector<std::wstring>{L"1"});
+
+  ASSERT_EQ(parser.LoadString(L"<r xmlns:b=\"urn:b\"><b:v>3</b:v></r>"), 0);
+  EXPECT_EQ(Select(L"//b:v"), std::vector<std::wstring>{L"3"});
+  EXPECT_EQ(parser.NodesByPath(L"//a:v"), -1);  // the earlier document's prefix is gone
+  parser.Free();
+  EXPECT_EQ(parser.NodesByPath(L"//b:v"), -1);
+}
+
 TEST_F(XmlParserTest, HonoursTheDocumentsEncoding) {
   const struct {
     std::string bytes;

@@ -6,6 +6,7 @@
 
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/UserFile.h"
 #include "sompel/Colorizer.h"
 #include "testsupport/TestEnv.h"
 
@@ -46,7 +47,7 @@ TEST(ColorEditWnd, FilesAreDecodedAsEveryTextFileOfTheProgram) {
   EXPECT_EQ(editor.Text(), QStringLiteral("select 'Zoë'\r\n"));
   EXPECT_FALSE(editor.isUndoAvailable());
   std::wstring text;
-  EXPECT_EQ(CColorEditWnd::ReadSqlFile(latin1, &text), 0);
+  EXPECT_TRUE(platform::ReadUserTextFile(latin1, text));
   EXPECT_EQ(text, L"select 'café'");
 }
 
@@ -61,7 +62,7 @@ TEST(ColorEditWnd, AFileThatCannotBeReadLeavesTheTextAndSaysWhy) {
 
   std::wstring text = L"untouched";
   std::wstring why;
-  EXPECT_EQ(CColorEditWnd::ReadSqlFile(missing, &text, &why), -1);
+  EXPECT_FALSE(platform::ReadUserTextFile(missing, text, &why));
   EXPECT_EQ(text, L"untouched");
   EXPECT_FALSE(why.empty());
 }

@@ -587,6 +587,26 @@ TEST_F(LibraryGenerators, LibFilterTakesAnotherColumnsCurrentValue) {
         << platform::ToUtf8(engine.Error());
 }
 
+TEST_F(LibraryGenerators, LibFilterFollowsTheColumnFromRowToRow) {
+  engine.AddColumnName(L"Country");
+  const std::wstring pattern = L"$lib(Cities, Name, 0, 0, Country='@'Country'')";
+  DGValue country;
+  // A quote in the value stays inside the literal: no such country, so no city and no error.
+  country.value = L"It'aly";
+  engine.SetValue(0, &country);
+  EXPECT_EQ(Render(pattern), L"");
+  country.value = L"Japan";
+  engine.SetValue(0, &country);
+  for (int i = 0; i < 10; ++i) {
+    const std::wstring city = Render(pattern);
+    EXPECT_TRUE(city == L"Tokyo" || city == L"Osaka") << platform::ToUtf8(city);
+  }
+  country.value = L"Italy";
+  engine.SetValue(0, &country);
+  const std::wstring city = Render(pattern);
+  EXPECT_TRUE(city == L"Rome" || city == L"Milan" || city == L"Naples") << platform::ToUtf8(city);
+}
+
 TEST_F(LibraryGenerators, LibGroupKeepsTheColumnsOfOneRow) {
   for (int i = 0; i < 20; ++i) {
     const std::wstring row = Render(L"$libgroup(1, US_States, Code, Capital)=$group(1, 2)");
@@ -643,6 +663,18 @@ TEST_F(LibraryGenerators, TextPhrasesComeFromTheLibraryByLanguage) {
     }
     ASSERT_TRUE(found) << platform::ToUtf8(rest);
   }
+}
+
+TEST_F(LibraryGenerators, TextPhrasesReadTheEnginesOwnLibrary) {
+  // A language with a quote is one literal: it names no language and gives nothing.
+  TextPhrases quoted(&engine);
+  EXPECT_EQ(quoted.MakeText(120, L"D'E"), L"");
+  EXPECT_EQ(quoted.PhraseCount(), 0u);
+  // The phrases come through the library `$lib` uses, opened once for both.
+  ASSERT_FALSE(engine.Phrases()->MakeText(120, L"DE").empty());
+  ASSERT_TRUE(engine.Library()->IsOpen());
+  EXPECT_EQ(engine.Library()->Path(), kShipped);
+  EXPECT_FALSE(Render(L"$lib(Colors)").empty());
 }
 
 }  // namespace
