@@ -1,6 +1,7 @@
 #include "synthor/engine/builtins/BuiltinDateTimeChecks.h"
 
 #include "platform/Text.h"
+#include "synthor/engine/CivilCalendar.h"
 #include "synthor/engine/MaskStatic.h"
 #include "synthor/engine/MonthNames.h"
 
@@ -29,8 +30,6 @@ bool IsMonthName(const std::wstring& text, std::size_t pos) {
   return false;
 }
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
-
 }  // namespace
 
 bool IsDateMask(const std::wstring& mask) {
@@ -42,10 +41,8 @@ bool IsTimeMask(const std::wstring& mask) {
   return Has(mask, L"HH") && (Has(mask, L"mm") || Has(mask, L"MM"));
 }
 
-int RealDaysInMonth(int month, int year) {
-  if (month == 2) return year == 0 || IsLeapYear(year) ? 29 : 28;
-  return MaskStatic::DaysInMonth(month);
-}
+// Year 0 is a leap year of the calendar, which is what an unknown year needs.
+int RealDaysInMonth(int month, int year) { return civil_calendar::DaysInMonth(month, year); }
 
 DateReading ReadDate(const std::wstring& text, const std::wstring& mask) {
   DateReading r;

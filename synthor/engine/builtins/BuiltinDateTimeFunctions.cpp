@@ -115,6 +115,7 @@ int RTime(const FunctionCall& call) {
     item->minHour = r.hour;
     item->minMinute = r.minute;
     item->minSecond = r.second;
+    item->minMillisecond = r.millisecond;
   }
   if (!to.empty() && !nestedTo) {
     if (!ReadTime(to, mask, &r))
@@ -122,6 +123,7 @@ int RTime(const FunctionCall& call) {
     item->maxHour = r.hour;
     item->maxMinute = r.minute;
     item->maxSecond = r.second;
+    item->maxMillisecond = r.millisecond;
   }
   if (nestedFrom || nestedTo) {
     item->constantBounds = 0;

@@ -15,8 +15,8 @@ int DaysInMonth(int month, long long year);  // month 1..12
 void AddDays(ExpOperand& date, long long days);
 // Moves the time part of `time` by `seconds` around the clock (hours wrap at 24).
 void AddSeconds(ExpOperand& time, long long seconds);
-// The expression language's date difference: years count 365 days and months 30.5 days
-// (truncated), so it is an estimate, not an exact count of days.
+// The number of calendar days from `earlier` to `later` (negative when `later` is earlier), so
+// that earlier + (later - earlier) is later again.
 int32_t DayDifference(const ExpOperand& later, const ExpOperand& earlier);
 
 }  // namespace expression_dates

@@ -1,10 +1,9 @@
 #include "synthor/engine/items/CompiledItemDate.h"
 
-#include <algorithm>
-#include <climits>
 #include <ctime>
 
 #include "platform/Text.h"
+#include "synthor/engine/CivilCalendar.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/MaskStatic.h"
 #include "synthor/engine/MaskWriter.h"
@@ -15,6 +14,18 @@ namespace {
 long Find(const std::wstring& text, const wchar_t* token) {
   const std::size_t at = text.find(token);
   return at == std::wstring::npos ? -1 : static_cast<long>(at);
+}
+
+// The day number of a bound. A field the mask lacks (read as 0) opens the bound to the start or
+// the end of the year or month; a month above 12 is December and a day past the month's end its
+// last day.
+long long BoundDay(int year, int month, int day, bool latest) {
+  if (month < 1) month = latest ? 12 : 1;
+  if (month > 12) month = 12;
+  const int days = civil_calendar::DaysInMonth(month, year);
+  if (day < 1) day = latest ? days : 1;
+  if (day > days) day = days;
+  return civil_calendar::DaysFromCivil(year, month, day);
 }
 
 }  // namespace
@@ -71,37 +82,15 @@ int CompiledItemDate::RandomDate(DGValue* out, DSynthor* eng) {
     MaskStatic::ScanDate(low, format, &minDay, &minMonth, &minYear);
     MaskStatic::ScanDate(high, format, &maxDay, &maxMonth, &maxYear);
   }
-  DGRandom& r = eng->random;
-  const int d1 = minDay, m1 = minMonth, y1 = minYear;
-  const int d2 = maxDay, m2 = maxMonth;
-  int year, month;
-  if (y1 < maxYear) {
-    const long long years = static_cast<long long>(maxYear) - y1 + 1;
-    const int k = r.Next(years > INT_MAX ? INT_MAX : static_cast<int>(years));
-    year = y1 + k;
-    if (k > 0)
-      month = r.Next(year == maxYear && m2 != 0 ? m2 : 12) + 1;
-    else
-      month = m1 == 12 ? 12 : m1 + r.Next(12 - m1);
-  } else {
-    year = y1;
-    maxYear = y1;
-    month = m1 < m2 ? m1 + r.Next(static_cast<int>(
-                            std::min<long long>(INT_MAX, static_cast<long long>(m2) - m1 + 1)))
-                    : m1;
-  }
-  const int y2 = maxYear;
-  const int days = MaskStatic::DaysInMonth(month);
-  int day;
-  if (year == y1 && month == m1) {
-    long long g = d1 == MaskStatic::DaysInMonth(m1) ? 1 : static_cast<long long>(days) - d1;
-    if (year == y2 && month == m2) g = static_cast<long long>(d2) - d1;
-    g = std::min<long long>(g, INT_MAX);
-    day = d1 + r.Next(static_cast<int>(g));
-  } else {
-    day = r.Next(year == y2 && month == m2 ? d2 : days) + 1;
-  }
-  Render(year, month, day, &rendered_);
+  // Every day of the calendar from the lower to the upper bound, both included, is equally
+  // likely; bounds in the wrong order give the lower one.
+  const long long low = BoundDay(minYear, minMonth, minDay, false);
+  const long long high = BoundDay(maxYear, maxMonth, maxDay, true);
+  const long long number = high > low ? low + eng->random.Next64(high - low + 1) : low;
+  long long year = 0;
+  int month = 1, day = 1;
+  civil_calendar::CivilFromDays(number, year, month, day);
+  Render(static_cast<int>(year), month, day, &rendered_);
   return Append(eng, out, rendered_) ? 1 : 0;
 }
 

@@ -61,44 +61,31 @@ int CompiledItemTime::RandomTime(DGValue* out, DSynthor* eng) {
   if (!constantBounds) {
     std::wstring low, high;
     if (!ResolveBound(minText, eng, &low) || !ResolveBound(maxText, eng, &high)) return 0;
-    MaskStatic::ScanTime(low, format, &minHour, &minMinute, &minSecond);
-    MaskStatic::ScanTime(high, format, &maxHour, &maxMinute, &maxSecond);
+    MaskStatic::ScanTime(low, format, &minHour, &minMinute, &minSecond, &minMillisecond);
+    MaskStatic::ScanTime(high, format, &maxHour, &maxMinute, &maxSecond, &maxMillisecond);
   }
+  // Every instant from the lower to the upper bound, both included, is equally likely, counted in
+  // the finest unit the mask writes (so "HH:mm" draws whole minutes); bounds in the wrong order
+  // give the lower one.
+  const long long unit = msPos >= 0 ? 1 : secPos >= 0 ? 1000 : minPos >= 0 ? 60000 : 3600000;
+  const auto units = [unit](int h, int m, int s, int ms) {
+    return ((h * 60LL + m) * 60LL + s) * 1000LL / unit + (unit == 1 ? ms : 0);
+  };
+  const long long low = units(minHour, minMinute, minSecond, minMillisecond);
+  const long long high = units(maxHour, maxMinute, maxSecond, maxMillisecond);
   DGRandom& r = eng->random;
-  const int h1 = minHour, m1 = minMinute, s1 = minSecond;
-  const int m2 = maxMinute, s2 = maxSecond;
-  int hour, minute;
-  if (h1 < maxHour) {
-    const int k = r.Next(maxHour - h1);
-    hour = h1 + k;
-    if (k > 0)
-      minute = r.Next(hour == maxHour && m2 != 0 ? m2 : 60);
-    else
-      minute = m1 + r.Next(60 - m1);
-  } else {
-    hour = h1;
-    maxHour = h1;
-    minute = m1 < m2 ? m1 + r.Next(m2 - m1) : m1;
-  }
-  const int h2 = maxHour;
-  int second;
-  if (hour == h1 && minute == m1) {
-    int span = 60 - s1;
-    if (hour == h2 && minute == m2) span = (s1 < s2 ? s2 + 1 : 60) - s1;
-    second = s1 + r.Next(span);
-  } else {
-    second = r.Next(hour == h2 && minute == m2 && s2 != 0 ? s2 : 60);
-  }
-  // The draws keep their order: marker, milliseconds, then the zone.
-  const bool pm = ampmPos >= 0 && r.Next(2) == 0;
-  const int millisecond = msPos >= 0 ? r.Next(1000) : 0;
+  const long long t = (high > low ? low + r.Next64(high - low + 1) : low) * unit;
+  const int millisecond = static_cast<int>(t % 1000);
+  const int hour = static_cast<int>(t / 3600000);
+  const int minute = static_cast<int>(t / 60000 % 60);
+  const int second = static_cast<int>(t / 1000 % 60);
   std::wstring zone;
   if (zonePos >= 0) {
     const wchar_t sign = r.Next(2) == 1 ? L'-' : L'+';
     const int hours = r.Next(12);
     zone = sign + platform::Format(L"%02d:00", hours);
   }
-  return Append(eng, out, Render(hour, minute, second, millisecond, pm, zone)) ? 1 : 0;
+  return Append(eng, out, Render(hour, minute, second, millisecond, hour >= 12, zone)) ? 1 : 0;
 }
 
 int CompiledItemTime::CurrentTime(DGValue* out, DSynthor* eng) {

@@ -19,8 +19,8 @@ class SYNTHOR_API CompiledItemTime : public CompiledItemRandom {
   std::wstring Render(int hour, int minute, int second, int millisecond, bool pm,
                       const std::wstring& zone) const;
 
-  int minHour = 0, minMinute = 0, minSecond = 0;
-  int maxHour = 23, maxMinute = 59, maxSecond = 59;
+  int minHour = 0, minMinute = 0, minSecond = 0, minMillisecond = 0;
+  int maxHour = 23, maxMinute = 59, maxSecond = 59, maxMillisecond = 999;
   long ampmPos = -1, msPos = -1, secPos = -1, minPos = -1, hourPos = -1, zonePos = -1;
 
  private:

@@ -2,6 +2,7 @@
 // and must be a real date or time within its bounds.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <tuple>
 
 #include "synthor/engine/MaskStatic.h"
@@ -125,6 +126,27 @@ TEST_P(DrawnDates, AreRealDatesWithinTheirBounds) {
 INSTANTIATE_TEST_SUITE_P(Dates, DrawnDates, ::testing::ValuesIn(kDateRanges),
                          testsupport::NameBy<&DateRange::pattern>());
 
+// Every day between the bounds can be drawn: both ends, and the leap day.
+TEST_F(EngineFixture, RandomDatesCoverTheirBoundsAndTheLeapDay) {
+  struct Case {
+    const wchar_t* pattern;
+    std::set<std::wstring> days;
+  };
+  const Case cases[] = {
+      {L"$rdate(DD.MM.YYYY,27.02.2004,02.03.2004)",
+       {L"27.02.2004", L"28.02.2004", L"29.02.2004", L"01.03.2004", L"02.03.2004"}},
+      {L"$rdate(DD.MM.YYYY,28.02.2001,01.03.2001)", {L"28.02.2001", L"01.03.2001"}},
+      {L"$rdate(DD.MM.YYYY,30.12.1999,02.01.2000)",
+       {L"30.12.1999", L"31.12.1999", L"01.01.2000", L"02.01.2000"}},
+      {L"$rdate(DD.MM.YYYY,29.04.2010,01.05.2010)", {L"29.04.2010", L"30.04.2010", L"01.05.2010"}},
+      {L"$rdate(DD.MM.YYYY,15.06.2000,15.06.2000)", {L"15.06.2000"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Distinct(c.pattern, 400), c.days) << platform::ToUtf8(c.pattern);
+  // A long range reaches its first and last day too.
+  const std::set<std::wstring> year = Distinct(L"$rdate(DD.MM.YYYY,01.01.2000,31.12.2000)", 20000);
+  EXPECT_EQ(year.size(), 366u);
+}
+
 TEST_F(EngineFixture, RandomDateMonthNamesFollowTheDrawnMonth) {
   for (int i = 0; i < 500; ++i) {
     const std::wstring v = Render(L"$rdate(YYYY-MM-mon)");
@@ -188,11 +210,50 @@ TEST_P(DrawnTimes, StayWithinTheirBounds) {
 INSTANTIATE_TEST_SUITE_P(Times, DrawnTimes, ::testing::ValuesIn(kTimeRanges),
                          testsupport::NameBy<&TimeRange::pattern>());
 
+// Every value lies inside the bounds and both ends are reached.
+TEST_F(EngineFixture, RandomTimesCoverTheirBounds) {
+  struct Case {
+    const wchar_t* pattern;
+    int draws;
+    std::set<std::wstring> values;  // empty: only the ends are checked
+    const wchar_t* first;
+    const wchar_t* last;
+  };
+  const Case cases[] = {
+      {L"$rtime(HH:MM:SS,10:30:00,10:30:00)", 100, {L"10:30:00"}, L"10:30:00", L"10:30:00"},
+      {L"$rtime(HH:MM:SS,10:30:58,10:31:01)",
+       400,
+       {L"10:30:58", L"10:30:59", L"10:31:00", L"10:31:01"},
+       L"10:30:58",
+       L"10:31:01"},
+      {L"$rtime(HH:mm,10:00,12:30)", 20000, {}, L"10:00", L"12:30"},
+      {L"$rtime(HH:mm,23:58,23:59)", 200, {L"23:58", L"23:59"}, L"23:58", L"23:59"},
+      {L"$rtime(HH:MM:SS.sss,10:00:00.998,10:00:01.001)",
+       400,
+       {L"10:00:00.998", L"10:00:00.999", L"10:00:01.000", L"10:00:01.001"},
+       L"10:00:00.998",
+       L"10:00:01.001"},
+  };
+  for (const Case& c : cases) {
+    const std::set<std::wstring> seen = Distinct(c.pattern, c.draws);
+    if (!c.values.empty()) EXPECT_EQ(seen, c.values) << platform::ToUtf8(c.pattern);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(*seen.begin(), c.first) << platform::ToUtf8(c.pattern);
+    EXPECT_EQ(*seen.rbegin(), c.last) << platform::ToUtf8(c.pattern);
+  }
+  // The last hour of the day can be drawn.
+  std::set<std::wstring> hours;
+  for (const std::wstring& v : Distinct(L"$rtime()", 3000)) hours.insert(v.substr(0, 2));
+  EXPECT_EQ(hours.size(), 24u);
+  EXPECT_EQ(*hours.rbegin(), L"23");
+}
+
 TEST_F(EngineFixture, RandomTimesOnTheTwelveHourClockAndWithZones) {
   for (int i = 0; i < 300; ++i) {
     EXPECT_TRUE(Matches(Render(L"$rtime(HH:MM AM)"), "(0[1-9]|1[0-2]):[0-5][0-9] (AM|PM)"));
-    // Hour 0 is written as 12.
-    EXPECT_TRUE(Matches(Render(L"$rtime(HH:MM AM,00:00,00:59)"), "12:[0-5][0-9] (AM|PM)"));
+    // Hour 0 is written as 12, and the half of the day is the drawn hour's.
+    EXPECT_TRUE(Matches(Render(L"$rtime(HH:MM AM,00:00,00:59)"), "12:[0-5][0-9] AM"));
+    EXPECT_TRUE(Matches(Render(L"$rtime(HH:MM AM,13:00,13:59)"), "01:[0-5][0-9] PM"));
     EXPECT_TRUE(
         Matches(Render(L"$rtime(HH:MM zz)"), "[0-2][0-9]:[0-5][0-9] [+-](0[0-9]|1[01]):00"));
   }
