@@ -25,6 +25,12 @@ struct CounterSettings {
   std::wstring reuseText;   // a "$" call is evaluated again for each new value
   std::wstring format;      // empty: the kind's plain form
   Reuse reuse;
+
+  // A counter going up stops at a positive border; one going down stops at its border from above.
+  bool PastBorder(Number current) const {
+    if (step < 0) return border != 0 && current < border;
+    return border > 0 && current > border;
+  }
 };
 
 // The error of each parameter of one counter function (codes and Format texts).

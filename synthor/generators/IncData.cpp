@@ -39,7 +39,7 @@ std::wstring IncData::Format(int64_t value) const {
 }
 
 std::wstring IncData::Value(std::wstring*) {
-  if ((outOfRange_ || (settings_.border > 0 && settings_.border < current_)) &&
+  if ((outOfRange_ || settings_.PastBorder(current_)) &&
       settings_.reuse.position >= settings_.reuse.count)
     Reset();
   if (settings_.reuse.count > 1) {

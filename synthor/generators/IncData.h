@@ -1,6 +1,7 @@
 #pragma once
 // `$inc(start, step, format, border, reuse)`: whole numbers that advance by a step, each given
-// `reuse` times, back to the start once past a positive border. `$inc(table, column, ...)` starts
+// `reuse` times, back to the start once past the border (above a positive one when counting up,
+// below it when counting down). `$inc(table, column, ...)` starts
 // one step after the largest value stored in that column (its step, format, border and reuse
 // then follow as parameters 3 to 6).
 //

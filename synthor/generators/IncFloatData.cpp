@@ -41,7 +41,7 @@ std::wstring IncFloatData::Format(double value) const {
 }
 
 std::wstring IncFloatData::Value(std::wstring*) {
-  if ((!std::isfinite(current_) || (settings_.border > 0.0 && settings_.border < current_)) &&
+  if ((!std::isfinite(current_) || settings_.PastBorder(current_)) &&
       settings_.reuse.position >= settings_.reuse.count)
     Reset();
   if (settings_.reuse.count > 1) {
