@@ -143,6 +143,10 @@ class SYNTHOR_API DSynthor {
   const std::wstring& ColumnFormat(std::size_t column) const;
   // Set by every construct whose value depends on other columns or nested values.
   void MarkDependent() { depFlag1_ = depFlag2_ = 1; }
+  // True while a freshly compiled pattern is rendered once to prove it can give a value. A
+  // generator whose position lives outside itself (so its Reset cannot take it back) must not
+  // move it then.
+  bool TrialRendering() const { return trialRendering_; }
 
   int BlockStart() const { return blockStart_; }
   int BlockEnd() const { return blockEnd_; }
@@ -228,5 +232,6 @@ class SYNTHOR_API DSynthor {
   int initialized_ = 0;
   int ansiMode_ = 0;
   int nestingDepth_ = 0;
+  bool trialRendering_ = false;
   std::size_t maxValueLength_;
 };

@@ -54,7 +54,11 @@ uint32_t DSynthor::Compile(const std::wstring& text, int reuse, int column, void
   // The trial rendering proves the pattern can give a value; the sequences then start afresh.
   DGValue trial;
   QuoteOptions trialOptions;
-  if (!Value(column, handle, &trial, &trialOptions, 0)) return 0;
+  const bool outerTrial = trialRendering_;  // a nested pattern may be compiled during a trial
+  trialRendering_ = true;
+  const int rendered = Value(column, handle, &trial, &trialOptions, 0);
+  trialRendering_ = outerTrial;
+  if (!rendered) return 0;
   if (handle < patterns_.size()) patterns_[handle]->Reset();
   return handle;
 }

@@ -113,6 +113,12 @@ std::wstring LibData::Value(std::wstring*) {
   const std::wstring filter = ResolvedFilter();
   std::wstring errorText;
   int errorCode = 0;
+  // The library's read position is shared by its lists and no Reset of ours takes it back, so a
+  // trial value of a sequential read is the list's first one, read without moving.
+  std::vector<std::wstring> trialValues;
+  if (sequential_ && engine_ && engine_->TrialRendering() &&
+      library_->LoadList(list_, column_, filter, &trialValues) == 0 && !trialValues.empty())
+    return trialValues.front();
   std::wstring value =
       library_->ListValue(list_, column_, filter, maxLength_, sequential_, &errorText, &errorCode);
   if (errorCode != 0) {

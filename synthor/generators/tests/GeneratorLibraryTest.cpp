@@ -567,11 +567,20 @@ TEST_F(LibraryGenerators, LibReadsAColumnOfAList) {
         << platform::ToUtf8(value);
   for (const std::wstring& code : Distinct(L"$library(Countries, Code2)", 30))
     EXPECT_EQ(code.size(), 2u);
-  // Sequential: every month once, then the first again.
+  // Sequential: the list in its order from the first entry (compiling the pattern draws
+  // nothing), then the first again.
+  const Values listed = [] {
+    VLibrary library(nullptr);
+    library.Open(kShipped, 0);
+    Values v;
+    library.LoadList(L"Months", L"Name", L"", &v);
+    return v;
+  }();
+  ASSERT_EQ(listed.size(), 12u);
   Values months;
   for (int i = 0; i < 13; ++i) months.push_back(Render(L"$lib(Months, Name, 0, 1)"));
-  EXPECT_EQ(std::set<std::wstring>(months.begin(), months.end() - 1).size(), 12u);
-  EXPECT_EQ(months.front(), months.back());
+  EXPECT_EQ(Values(months.begin(), months.end() - 1), listed);
+  EXPECT_EQ(months.back(), listed.front());
   for (const std::wstring& city : Distinct(L"$lib(Cities, Name, 0, 0, Country='Japan')", 20))
     EXPECT_TRUE(city == L"Tokyo" || city == L"Osaka") << platform::ToUtf8(city);
 }
@@ -623,6 +632,12 @@ TEST_F(LibraryGenerators, BadCallsFailCleanly) {
   EXPECT_EQ(RenderError(L"$lib(Cities, Name, 0, 0, \"Country='@'Country\")"), 1800);
   EXPECT_EQ(RenderError(L"$libgroup(1, NoSuchTable, Name)"), 1901);
   EXPECT_EQ(RenderError(L"$lib(NoSuchTable)"), 1850);
+  // A misspelt column is an error naming it, never its own name as a value.
+  EXPECT_EQ(RenderError(L"$lib(Colors, Colour)"), 1850);
+  EXPECT_NE(engine.Error().find(L"Colour"), std::wstring::npos) << platform::ToUtf8(engine.Error());
+  EXPECT_EQ(RenderError(L"$lib(Colors, \"Colour\")"), 1850);
+  EXPECT_EQ(RenderError(L"$libgroup(1, Countries, Name, Captial)"), 1901);
+  EXPECT_NE(engine.Error().find(L"Captial"), std::wstring::npos) << platform::ToUtf8(engine.Error());
   DGValue v;
   engine.Value(-1, L"$libgroup(1, Cities, Name)$group(1, 4)", &v, nullptr);
   EXPECT_EQ(engine.ErrorCode(), 1902);
