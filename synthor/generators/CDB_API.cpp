@@ -4,6 +4,7 @@
 
 #include "kavra/CDB.h"
 #include "kavra/ConnInfo.h"
+#include "kavra/DbmsCodes.h"
 #include "kavra/FileProvider.h"
 #include "kavra/TabName.h"
 #include "mervis/Log.h"
@@ -172,7 +173,10 @@ int CDB_API::ConnectToExcel(const std::wstring& path, int readOnly) {
       Own(CDB::newDB(0));
       if (!connection_) return 1;
       if (UseOdbcForExcel(connection_, &info, path, readOnly) == 0) {
-        lastError_ = providerError + L" " + lastError_;
+        // The provider's message names the file and what is wrong with it; that no driver
+        // stands in is only the end of the search.
+        CLog::State2(L"Excel file '" + path + L"': " + lastError_);
+        lastError_ = providerError;
         return -4;
       }
       continue;
@@ -247,7 +251,21 @@ bool CDB_API::IsQuotedName(const std::wstring& name) const {
   return QuotedEnd(name, 0, CloserOf(name[0], QuoteOpen(), QuoteClose())) == name.size();
 }
 
+bool CDB_API::ReadsDoubleQuotedNamesAsStrings() const {
+  if (ReadingSqliteFile()) return true;
+  // The Access and Excel file providers run their statements on SQLite too.
+  return connection_ && (connection_->DBMS == DBMS_SQLITE || connection_->DBMS == DBMS_ACCESS);
+}
+
 std::wstring CDB_API::QuotePart(const std::wstring& name) const {
+  if (ReadsDoubleQuotedNamesAsStrings()) {
+    // SQLite reads a double-quoted name that matches no column as a string, so a misspelt column
+    // would give its own name as data; a name in backticks is always a name.
+    if (name.size() >= 2 && name[0] == L'"' && QuotedEnd(name, 0, L'"') == name.size())
+      return QuoteName(platform::ReplaceAll(name.substr(1, name.size() - 2), L"\"\"", L"\""), L'`',
+                       L'`');
+    return IsQuotedName(name) ? name : QuoteName(name, L'`', L'`');
+  }
   return IsQuotedName(name) ? name : QuoteName(name, QuoteOpen(), QuoteClose());
 }
 

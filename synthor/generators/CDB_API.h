@@ -74,8 +74,9 @@ class SYNTHOR_API CDB_API {
 
   // Identifiers for the source's SQL. A name that is already one complete quoted identifier ("x",
   // [x], `x` or in the connection's own quote characters) is kept; any other is put between the
-  // connection's quote characters (double quotes without a connection object) with the closing
-  // character doubled inside. QuoteTable quotes an owner-qualified name (owner.table, split at the
+  // connection's quote characters (double quotes without a connection object; backticks for an
+  // SQLite source, a double-quoted name there re-quoted so) with the closing character doubled
+  // inside. QuoteTable quotes an owner-qualified name (owner.table, split at the
   // first dot outside quotes) part by part.
   std::wstring QuoteColumn(const std::wstring& name) const;
   std::wstring QuoteTable(const std::wstring& name) const;
@@ -105,6 +106,8 @@ class SYNTHOR_API CDB_API {
   wchar_t QuoteOpen() const;
   wchar_t QuoteClose() const;
   bool IsQuotedName(const std::wstring& name) const;
+  // SQLite sources, whose names are quoted with backticks instead.
+  bool ReadsDoubleQuotedNamesAsStrings() const;
   std::wstring QuotePart(const std::wstring& name) const;
   // Both GetQuery forms; `withStatement` adds the statement to a failed execution's error text.
   int QueryDatabase(const std::wstring& sql, bool withStatement, Columns* columns, bool firstOnly);

@@ -19,8 +19,15 @@ bool QuerySource::SetQuery(DSynthor* engine, const std::wstring& parameter, std:
 
 void QuerySource::Refresh(DSynthor* engine) {
   if (pattern.empty() || !engine) return;
+  // The previous query stands in for a failed rendering, so that failure is no error of the value:
+  // the engine's error goes back to what it was.
+  const int code = engine->ErrorCode();
+  const std::wstring error = engine->Error();
   DGValue value;
-  if (engine->Value(pattern, &value)) text = value.value;
+  if (engine->Value(pattern, &value))
+    text = value.value;
+  else
+    engine->SetError(code, error);
 }
 
 CDB_API* QuerySource::Connection(const DSynthor* engine) const {

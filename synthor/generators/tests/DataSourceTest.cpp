@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "kavra/CDB.h"
+#include "kavra/DbmsCodes.h"
 #include "kavra/FileProvider.h"
 #include "platform/Text.h"
 #include "synthor/engine/DGValue.h"
@@ -206,7 +207,8 @@ TEST(Quoting, StatementsRunWithOddNames) {
 }
 
 // Other servers quote with brackets or backquotes; the connection's own characters are used,
-// and SQLite understands all of them, so the statements run for real here.
+// and SQLite understands all of them, so the statements run for real here (the connection passes
+// for another server while they do).
 TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
   std::unique_ptr<CDB> db(CDB::newDB(0));
   ASSERT_TRUE(db);
@@ -223,6 +225,7 @@ TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
     const wchar_t* table;
   } styles[] = {
       {L'"', L'"', L"\"a\"\"b`c\""}, {L'[', L']', L"[a\"b`c]"}, {L'`', L'`', L"`a\"b``c`"}};
+  db->DBMS = DBMS_OTHER;
   for (const auto& style : styles) {
     db->QuoteOpen = style.open;
     db->QuoteClose = style.close;
@@ -230,6 +233,21 @@ TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
     Values values;
     EXPECT_EQ(source.GetColumn(L"a\"b`c", L"x y", L"", &values), 0) << Utf8(source.LastError());
     EXPECT_EQ(values, (Values{L"found"}));
+  }
+  // SQLite itself takes a double-quoted name that matches no column for a string, so its names
+  // go in backquotes, whatever the driver says, and a misspelt column fails.
+  db->DBMS = DBMS_SQLITE;
+  db->QuoteOpen = db->QuoteClose = L'"';
+  EXPECT_EQ(source.QuoteTable(L"a\"b`c"), L"`a\"b``c`");
+  EXPECT_EQ(source.QuoteColumn(L"\"x \"\"y\"\"\""), L"`x \"y\"`");
+  {
+    Values values;
+    EXPECT_EQ(source.GetColumn(L"a\"b`c", L"x y", L"", &values), 0) << Utf8(source.LastError());
+    EXPECT_EQ(values, (Values{L"found"}));
+    EXPECT_EQ(source.GetColumn(L"a\"b`c", L"x z", L"", &values), 1);
+    EXPECT_NE(source.LastError().find(L"no such column: x z"), std::wstring::npos)
+        << Utf8(source.LastError());
+    EXPECT_TRUE(values.empty());
   }
   // Through ODBC a NULL of a one-column read is the text NULL.
   Values values;
@@ -292,13 +310,16 @@ TEST(Connection, OpenNamesFilesItCannotRead) {
   EXPECT_NE(source.LastError().find(kFileProviderUnsupportedFormat), std::wstring::npos)
       << Utf8(source.LastError());
 
-  // No provider reads it and no ODBC driver stands in: both are said.
+  // No provider reads it and no ODBC driver stands in: one message, the provider's, naming the
+  // file and what it is not.
   const std::wstring text = testsupport::NewScratchPath(L"notes.xls");
   std::ofstream(Utf8(text)) << "just some notes\n";
   EXPECT_EQ(source.Open(text, CDB_API::kExcelFile, 1), 0);
   EXPECT_EQ(source.LastError().rfind(kFileProviderUnknownFormat, 0), 0u)
       << Utf8(source.LastError());
-  EXPECT_TRUE(platform::EndsWith(source.LastError(), L" ODBC driver (64 bit) not found."))
+  EXPECT_NE(source.LastError().find(text), std::wstring::npos) << Utf8(source.LastError());
+  EXPECT_TRUE(platform::EndsWith(source.LastError(), L"(.mdb, .accdb)")) << Utf8(source.LastError());
+  EXPECT_EQ(source.LastError().find(L"ODBC driver"), std::wstring::npos)
       << Utf8(source.LastError());
   EXPECT_FALSE(source.IsConnected());
 }

@@ -113,6 +113,24 @@ TEST_F(SqlGenerators, RerunModeAsksTheDatabaseForEveryValue) {
   EXPECT_NE(engine.Error().find(L"no such table"), std::wstring::npos);
 }
 
+// A query given as a pattern is rendered again for every re-run; when that rendering fails, the
+// previous query runs and the value is no failure.
+TEST_F(SqlGenerators, RerunKeepsThePreviousQueryWhenItsPatternFails) {
+  Exec(db.get(), L"create table queries (q text)");
+  Exec(db.get(), L"insert into queries values ('select name from t where id = 2')");
+  for (const wchar_t* pattern : {L"$query($query(select q from queries,2),2)",
+                                 L"$querygroup(1,$query(select q from queries,2),2)"}) {
+    EXPECT_EQ(Render(pattern), L"b") << platform::ToUtf8(pattern);
+  }
+  Exec(db.get(), L"drop table queries");
+  Exec(db.get(), L"update t set name = 'B' where id = 2");
+  for (const wchar_t* pattern : {L"$query($query(select q from queries,2),2)",
+                                 L"$querygroup(1,$query(select q from queries,2),2)"}) {
+    EXPECT_EQ(Render(pattern), L"B") << platform::ToUtf8(pattern);
+    EXPECT_EQ(engine.ErrorCode(), 0) << platform::ToUtf8(engine.Error());
+  }
+}
+
 TEST_F(SqlGenerators, GroupsKeepTheirRowsTogether) {
   EXPECT_EQ(
       Draw(L"$querygroup(1,(select id,name,city from t order by id),1)-$group(1,2)-$group(1,3)", 5),
@@ -226,6 +244,27 @@ TEST_F(SqlGenerators, FailedReadsCarryTheDatabasesMessage) {
   EXPECT_EQ(RenderError(L"$querygroup(1,select v from nowhere)"), 1701);
   EXPECT_EQ(RenderError(L"$table(nowhere,c)"), 1503);
   EXPECT_EQ(RenderError(L"$tablegroup(1,nowhere,a,b)"), 1601);
+}
+
+// SQLite reads an unknown name in double quotes as a string: a misspelt column must fail, not give
+// its own name as data.
+TEST_F(SqlGenerators, UnknownColumnsAreErrorsNotData) {
+  const struct {
+    const wchar_t* pattern;
+    int code;
+  } cases[] = {
+      {L"$table(t,nmae)", 1503},
+      {L"$table(t,\"nmae\")", 1503},
+      {L"$table(t,nmae,1)", 1503},
+      {L"$tablegroup(1,t,id,nmae)", 1601},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RenderError(c.pattern), c.code) << platform::ToUtf8(c.pattern);
+    EXPECT_NE(engine.Error().find(L"nmae"), std::wstring::npos) << platform::ToUtf8(engine.Error());
+  }
+  // Names that exist read as before, however they are quoted.
+  EXPECT_EQ(Draw(L"$table(t,\"name\",1)", 2), (Values{L"a", L"b"}));
+  EXPECT_EQ(Draw(L"$tablegroup(5,\"t\",id,\"name\",1)/$group(5,2)", 2), (Values{L"1/a", L"2/b"}));
 }
 
 // Whatever the arguments, the generators fail or succeed without crashing or hanging.
