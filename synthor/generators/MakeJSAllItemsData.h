@@ -47,5 +47,5 @@ class SYNTHOR_API MakeJSAllItemsData : public IGenerator {
   int maxCount = 1;
   DSynthor* engine = nullptr;
   MakeJSData* registry = nullptr;
-  int braces = 1;
+  int braces = 1;  // an item list of one item is wrapped in braces (objects)
 };

@@ -33,7 +33,8 @@ std::wstring MakeJSObjectData::Value(std::wstring* format) {
     out += KeyText();
     const std::wstring element =
         IsItemList() ? ItemListText() : PatternValueText(i == 0, format);
-    const bool wrap = braces != 0 || (IsItemList() && itemNumbers.size() >= 2);
+    // A pattern's value is already a JSON string or number: braces around it would not be JSON.
+    const bool wrap = IsItemList() && (braces != 0 || itemNumbers.size() >= 2);
     out += wrap ? L'{' + element + L'}' : element;
   }
   return out;

@@ -47,8 +47,12 @@ TEST_F(JsonGenerators, NestedItemsAreReachedThroughTheirNumbers) {
 TEST_F(JsonGenerators, ObjectBracesFollowTheParameter) {
   const json doc = Document(L"$makejson((1,name,0,$rstring(3,5),1,0))");
   ASSERT_TRUE(doc["name"].is_string()) << doc;
-  // Braces on (the default) wrap the value itself, which the caller asked for.
-  EXPECT_EQ(Render(L"$makejson((1,name,0,xyz))"), L"{\"name\":{\"xyz\"}}");
+  // Braces on (the default) still give JSON: a pattern's value is a string member.
+  EXPECT_EQ(Render(L"$makejson((1,name,0,xyz))"), L"{\"name\":\"xyz\"}");
+  EXPECT_EQ(Document(L"$makejson((1,name,0,eig))"), json::parse(R"({"name":"eig"})"));
+  EXPECT_EQ(Document(L"$makejson((1,n,0,NN,1))")["n"].is_number_integer(), true);
+  // An item list of one object keeps its braces: it is an object inside the member.
+  EXPECT_EQ(Document(L"$makejson((1,p,0,[2]), @(2,a,0,x,1,0))"), json::parse(R"({"p":{"a":"x"}})"));
   EXPECT_EQ(Render(L"$makejsonobject(1,n,0,x,=2,false)"), L"\"n\":\"x\",\"n\":\"x\"");
 }
 
@@ -98,7 +102,7 @@ TEST_F(JsonGenerators, KeysAreEscapedAndMayBePatterns) {
 
 TEST_F(JsonGenerators, ItemIsShorthandForArrayOrMember) {
   EXPECT_EQ(Document(L"$makejsonitem(1,,0,7,=2)"), json::parse("[7,7]"));
-  EXPECT_EQ(Render(L"$makejsonitem(1,k,0,7)"), L"\"k\":{7}");
+  EXPECT_EQ(Render(L"$makejsonitem(1,k,0,7)"), L"\"k\":7");
   // Outside a $makejson a list of item numbers has nothing to refer to.
   EXPECT_EQ(Render(L"$makejsonarray(1,,0,[2],=2)"), L"[\"\",\"\"]");
 }
