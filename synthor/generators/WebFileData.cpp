@@ -23,7 +23,8 @@ std::vector<std::wstring> WebFileData::SplitLines(const std::wstring& text) {
     std::wstring line = text.substr(start, feed == std::wstring::npos ? feed : feed - start);
     while (!line.empty() && (line.back() == L'\r' || line.back() == L'\n')) line.pop_back();
     lines.push_back(std::move(line));
-    if (feed == std::wstring::npos) break;
+    // A text that ends with its line feed has no line after it, as a file read line by line.
+    if (feed == std::wstring::npos || feed + 1 == text.size()) break;
     start = feed + 1;
   }
   return lines;

@@ -15,8 +15,8 @@ class SYNTHOR_API WebFileData : public FileData {
   WebFileData(const std::vector<std::wstring>* args, CompiledPattern* pattern, DSynthor* engine,
               std::wstring* errorText, int* errorCode);
 
-  // `text` cut at every line feed, trailing CR and LF removed from each piece; empty pieces and
-  // the piece after the last line feed are lines too. An empty text has no lines.
+  // `text` cut at every line feed, trailing CR and LF removed from each piece; empty pieces are
+  // lines too, except after a final line feed. An empty text has no lines.
   static std::vector<std::wstring> SplitLines(const std::wstring& text);
   static IGenerator* Make(const GeneratorCall& call);
 
