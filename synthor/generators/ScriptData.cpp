@@ -4,12 +4,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <new>
 
 #include "mervis/Log.h"
 #include "mervis/Macros.h"
+#include "platform/Folders.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/FileLoaders.h"
@@ -25,6 +28,14 @@ bool IsPatternArgument(const std::wstring& arg) {
 }
 
 std::atomic<long long> timeoutMs{30000};
+
+// The script runs in the temporary folder, so a path given relative to ours goes over whole.
+std::wstring Whole(const std::wstring& path) {
+  if (path.empty() || path.front() == L'/') return path;
+  std::error_code failed;
+  const std::filesystem::path whole = std::filesystem::absolute(platform::NativePath(path), failed);
+  return failed ? path : platform::FromUtf8(whole.string());
+}
 
 // Why a finished run gives no values; empty when it did its job.
 std::wstring FailureOf(const platform::ProcessRequest& request,
@@ -53,7 +64,7 @@ bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& ar
   }
   // The script path goes over as one argument as it stands: blanks and quotes in it are no
   // concern of anybody's, as no shell reads it.
-  std::vector<std::wstring> argv{script};
+  std::vector<std::wstring> argv{Whole(script)};
   for (std::size_t k = first + 2; k < args.size(); ++k) {
     if (!IsPatternArgument(args[k]) || !engine) {
       argv.push_back(args[k]);
@@ -69,8 +80,10 @@ bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& ar
     argv.push_back(value.value);
   }
   platform::ProcessRequest request;
-  request.program = interpreter;
+  // A bare name is looked up in PATH; one with a folder in it is a path.
+  request.program = interpreter.find(L'/') == std::wstring::npos ? interpreter : Whole(interpreter);
   request.args = std::move(argv);
+  request.workingFolder = platform::TempFolder();
   request.timeout = Timeout();
   // As much as the file loaders read from a file.
   request.outputLimit = 16u * 1024u * 1024u;

@@ -178,6 +178,20 @@ TEST_F(GeneratorPluginScriptTest, PathsAndArgumentsReachTheScriptUnchanged) {
   EXPECT_EQ(code, 0);
 }
 
+// The script runs in the temporary folder; a script named relative to ours is still found.
+TEST_F(GeneratorPluginScriptTest, ScriptRunsInTheTemporaryFolder) {
+  const std::wstring where = Write(L"where.sh", "pwd -P\n");
+  const std::string temp =
+      std::filesystem::canonical(platform::NativePath(platform::TempFolder())).string();
+  EXPECT_EQ(Render(L"$script(sh, " + where + L")"), platform::FromUtf8(temp));
+  const std::wstring relative = platform::FromUtf8(
+      std::filesystem::relative(platform::NativePath(where)).string());
+  ASSERT_FALSE(relative.empty());
+  ASSERT_NE(relative.front(), L'/');
+  EXPECT_EQ(Render(L"$script(sh, " + relative + L")"), platform::FromUtf8(temp));
+  EXPECT_EQ(Render(L"$scriptgroup(1, 1, sh, " + relative + L")"), platform::FromUtf8(temp));
+}
+
 TEST_F(GeneratorPluginScriptTest, SyntaxCheckRunsNothing) {
   const std::wstring marker = platform::JoinPath(folder, L"ran");
   const std::wstring touch =
