@@ -221,11 +221,12 @@ int wexalREPOSITORY::ReadLocalText(const std::wstring& file, std::wstring* text)
   return 0;
 }
 
-int wexalREPOSITORY::WriteLocalText(const std::wstring& file, const std::wstring& text) {
+int wexalREPOSITORY::StageLocalText(const std::wstring& file, const std::wstring& text,
+                                    platform::StagedFile* staged) {
   const std::wstring path = LocalFile(file);
   const std::wstring folder = platform::FolderPart(path);
   if (!folder.empty()) platform::MakeDirectories(folder);
-  if (!platform::WriteFileBytes(path, platform::ToUtf8(text)))
+  if (!staged->Stage(path, platform::ToUtf8(text)))
     return Fail(Format(L"Could not write the file '%ls'.", path.c_str()));
   return 0;
 }
@@ -503,10 +504,16 @@ int wexalREPOSITORY::CheckOutItem(const wchar_t* file, const wchar_t* /*comment*
     }
     return Fail(Format(L"The database could not tell whether '%ls' was checked out.", file));
   }
+  // The local file changes only once the check-out is committed; until then its new text waits
+  // beside it, and a failed commit leaves the file as it was.
   std::wstring text;
-  if (CurrentText(name, &text) || WriteLocalText(name, text)) return -1;
+  platform::StagedFile local;
+  if (CurrentText(name, &text) || StageLocalText(name, text, &local)) return -1;
   if (!CDB::isOK(transaction.Commit())) return FailDb(L"");
   projectsLoaded_ = false;
+  if (!local.Publish())
+    return Fail(Format(L"The file '%ls' is checked out, but '%ls' could not be written.", file,
+                       LocalFile(name).c_str()));
   return 0;
 }
 
@@ -573,9 +580,14 @@ int wexalREPOSITORY::UndoCheckOut(const wchar_t* file) {
                       &rows))
     return -1;
   if (rows != 1) return FailNotChanged(name, who);
+  // As in CheckOutItem: the stored text replaces the local file only once the undo is committed.
   std::wstring text;
-  if (CurrentText(name, &text) || WriteLocalText(name, text)) return -1;
+  platform::StagedFile local;
+  if (CurrentText(name, &text) || StageLocalText(name, text, &local)) return -1;
   if (!CDB::isOK(transaction.Commit())) return FailDb(L"");
   projectsLoaded_ = false;
+  if (!local.Publish())
+    return Fail(Format(L"The check-out of '%ls' was undone, but '%ls' could not be written.",
+                       file, LocalFile(name).c_str()));
   return 0;
 }

@@ -16,6 +16,9 @@
 
 class CDB;
 struct CONN_INFO;
+namespace platform {
+class StagedFile;
+}
 
 // One version of a file in the repository.
 struct RVersion {
@@ -91,7 +94,10 @@ class WEXAL_EXPORT wexalREPOSITORY : public WEXAL_API {
   int CheckUserAndNote(const std::wstring& who, const wchar_t* comment);
   // The local file's text, or -1 with `error` set.
   int ReadLocalText(const std::wstring& file, std::wstring* text);
-  int WriteLocalText(const std::wstring& file, const std::wstring& text);
+  // Writes the text beside the local file, for `staged` to put in its place once the operation
+  // is committed; 0, or -1 with `error` set.
+  int StageLocalText(const std::wstring& file, const std::wstring& text,
+                     platform::StagedFile* staged);
   // The text of the file's current version; -1 when the file is missing.
   int CurrentText(const std::wstring& file, std::wstring* text);
   // Explains why a conditional UPDATE on the file touched no row.

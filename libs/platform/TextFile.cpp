@@ -62,21 +62,48 @@ bool ReadFileBytes(const std::wstring& path, std::string& bytes) {
 }
 
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+  StagedFile file;
+  return file.Stage(path, bytes) && file.Publish();
+}
+
+StagedFile::~StagedFile() { Drop(); }
+
+void StagedFile::Drop() {
+  if (!temp_.empty()) unlink(temp_.c_str());
+  temp_.clear();
+  target_.clear();
+}
+
+bool StagedFile::Stage(const std::wstring& path, std::string_view bytes) {
+  Drop();
   const std::string target = NativePath(path);
   if (target.empty() || target.back() == '/') return false;
+  struct stat st {};
+  const bool exists = stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) return false;
   std::string temp = FolderForTemp(target) + "/.brunox-write-XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
 
   // mkstemp makes the file 0600; keep the mode of the file being replaced, or give a new file
   // the mode any other program would create it with.
-  struct stat st {};
-  const mode_t mode = (stat(target.c_str(), &st) == 0) ? (st.st_mode & 07777)
-                                                       : (0666 & ~CurrentUmask());
+  const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
   bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
   if (close(fd) != 0) ok = false;
-  if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false;
-  if (!ok) unlink(temp.c_str());
+  if (!ok) {
+    unlink(temp.c_str());
+    return false;
+  }
+  target_ = target;
+  temp_ = temp;
+  return true;
+}
+
+bool StagedFile::Publish() {
+  if (temp_.empty()) return false;
+  const bool ok = rename(temp_.c_str(), target_.c_str()) == 0;
+  if (ok) temp_.clear();
+  Drop();
   return ok;
 }
 

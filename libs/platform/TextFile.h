@@ -17,6 +17,29 @@ bool ReadFileBytes(const std::wstring& path, std::string& bytes);
 // failed write never leaves a half-written file behind.
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 
+// WriteFileBytes in two steps, for a file that may only change once other work has succeeded:
+// Stage writes the new content beside the target (the target is untouched), Publish renames it
+// over the target. Dropped without Publish, the staged content is removed and the target stays
+// as it was.
+class StagedFile {
+ public:
+  StagedFile() = default;
+  ~StagedFile();
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  // False when the content cannot be written, or the target is a folder (which no rename could
+  // replace); an earlier staged content is dropped first.
+  bool Stage(const std::wstring& path, std::string_view bytes);
+  // False when nothing is staged or the rename fails (the staged content is then dropped).
+  bool Publish();
+  void Drop();
+
+ private:
+  std::string target_;
+  std::string temp_;  // "" when nothing is staged
+};
+
 // Reads a text file: a byte-order mark selects UTF-8, UTF-16LE or UTF-16BE; without one the text
 // is UTF-8 when valid, else Latin-1. `encoding` (optional) receives what was found.
 bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding = nullptr);

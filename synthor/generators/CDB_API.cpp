@@ -1,5 +1,7 @@
 #include "synthor/generators/CDB_API.h"
 
+#include <sqlext.h>
+
 #include <new>
 
 #include "kavra/CDB.h"
@@ -44,13 +46,70 @@ bool CheckSyntaxCapReached(std::size_t rows) {
   return DSynthor::GetCheckSyntaxMode() != 0 && rows >= CDB_API::kCheckSyntaxRows;
 }
 
+bool IsSqliteInMemory(const std::wstring& database) {
+  const std::wstring name = platform::ToLower(database);
+  return name.empty() || name == L":memory:" || name.rfind(L"file::memory:", 0) == 0 ||
+         name.find(L"mode=memory") != std::wstring::npos;
+}
+
+// True when a second session on `source`'s description would not see the source's data.
+bool OnlyThisSessionReachesTheData(const CDB& source) {
+  if (source.Info.DsType == CDB_API::kAccessFile || source.Info.DsType == CDB_API::kExcelFile)
+    return true;
+  return source.DBMS == DBMS_SQLITE && IsSqliteInMemory(source.GetInfoText(SQL_DATABASE_NAME));
+}
+
 }  // namespace
 
 CDB_API::CDB_API() { Own(CDB::newDB(0)); }
 
-CDB_API::CDB_API(CDB* source) : connection_(source), kind_(source ? source->DBMS : -1) {}
+CDB_API::CDB_API(CDB* source) { Init(source); }
+
+CDB_API::CDB_API(CDB_API* source) {
+  if (source && source->attachPending_) {
+    // The source has not opened its session yet: attach to the description it holds.
+    InitFrom(source->connection_, true);
+    kind_ = source->kind_;
+  } else {
+    Init(source ? source->connection_ : nullptr);
+  }
+}
 
 CDB_API::~CDB_API() { Close(); }
+
+void CDB_API::Init(CDB* source) { InitFrom(source, source && source->IsConnected()); }
+
+void CDB_API::InitFrom(CDB* source, bool live) {
+  ReleaseConnection();
+  live = live && source;
+  kind_ = live ? source->DBMS : -1;
+  if (live && source->IsConnected() && OnlyThisSessionReachesTheData(*source)) {
+    connection_ = source;
+    return;
+  }
+  Own(CDB::newDB(source ? source->Info.DsType : 0));
+  if (!live || !owned_) return;
+  owned_->Info = source->Info;
+  // The session only reads: in autocommit no read keeps a transaction (and its locks) open
+  // between two values.
+  owned_->Info.ManualCommit = 0;
+  // Names are quoted for the source's server before the session is opened.
+  owned_->QuoteOpen = source->QuoteOpen;
+  owned_->QuoteClose = source->QuoteClose;
+  attachPending_ = true;
+}
+
+bool CDB_API::OpenAttachedSession() {
+  attachPending_ = false;
+  if (owned_->Connect(owned_.get()) == CDB::kOk) return true;
+  lastError_ = L"Could not open a session on the connection: " + owned_->ErrorText;
+  return false;
+}
+
+bool CDB_API::Usable() {
+  if (attachPending_ && !OpenAttachedSession()) return false;
+  return IsConnected();
+}
 
 void CDB_API::Own(CDB* made) {
   ReleaseConnection();
@@ -62,6 +121,7 @@ void CDB_API::ReleaseConnection() {
   if (owned_) owned_->CloseConnection();
   owned_.reset();
   connection_ = nullptr;
+  attachPending_ = false;
 }
 
 void CDB_API::Close() {
@@ -392,6 +452,7 @@ int CDB_API::QuerySqlite(const std::wstring& sql, Columns* columns, bool firstOn
 
 int CDB_API::QueryDatabase(const std::wstring& sql, bool withStatement, Columns* columns,
                            bool firstOnly) {
+  if (attachPending_ && !OpenAttachedSession()) return -1;
   if (!connection_ || !connection_->IsConnected()) return NoConnection();
   HSTMT_K st = nullptr;
   if (connection_->AllocStatement(&st) != CDB::kOk) {

@@ -4,9 +4,18 @@
 // one on the caller's connection; database-backed generators use whichever is current, or a
 // wrapper of their own for a DSN or a file named in the pattern.
 //
-// A wrapper either owns its connection object (made by itself: the default constructor, Connect,
-// Open) or borrows the caller's (the CDB* constructor); Close frees only what it owns. SQLite
-// files opened with Open(path, kind 15, ...) are read by the wrapper's own SQLite reader.
+// A wrapper made on a caller's connection (CDB* or another wrapper) reads through a session of
+// its own, connected with the caller's description, so that a generator's statements neither
+// join nor break the caller's transaction (a failed read would abort a PostgreSQL transaction)
+// and a stop that cancels the caller's statement leaves them alone. The session is opened on the
+// first read, so a caller whose patterns never read a database costs the server no second
+// session; it runs in autocommit, so reads hold no locks between values. Where a second session
+// would not reach the same data, the caller's connection object is borrowed instead: an SQLite
+// database in memory (a second session would be another, empty database) and the Access and
+// Excel files of the file provider (each session loads the whole file again; the copy is
+// query-only, so there is no transaction to disturb). The wrapper never closes or deletes a
+// borrowed object; Close frees only what it owns. SQLite files opened with Open(path, kind 15,
+// ...) are read by the wrapper's own SQLite reader.
 //
 // Results: 0 success, 1 a statement failed, negative when there is no connection (Open: non-zero
 // when the source is open). The last error is kept as text; nothing is thrown.
@@ -39,9 +48,12 @@ class SYNTHOR_API CDB_API {
 
   // An unconnected wrapper with a connection object of its own.
   CDB_API();
-  // A wrapper for the caller's connection. The caller's object stays the caller's: the wrapper
-  // neither closes nor deletes it. Kind is the connection's DBMS code.
+  // A wrapper on the caller's connection (see above); kind is the connection's DBMS code. Without
+  // a connected source the wrapper is unconnected, kind -1.
   explicit CDB_API(CDB* source);
+  // A wrapper on the same data as `source`: on its connection as above (its SQLite reader is not
+  // shared: a source reading an SQLite file gives an unconnected wrapper).
+  explicit CDB_API(CDB_API* source);
   virtual ~CDB_API();
   CDB_API(const CDB_API&) = delete;
   CDB_API& operator=(const CDB_API&) = delete;
@@ -83,14 +95,24 @@ class SYNTHOR_API CDB_API {
   // `name` between `open` and `close`, every `close` inside doubled.
   static std::wstring QuoteName(const std::wstring& name, wchar_t open, wchar_t close);
 
-  // True when statements can run: an SQLite file is open or the connection object is connected.
+  // True when statements can run now: an SQLite file is open or the connection object is
+  // connected.
   bool IsConnected() const;
+  // True when statements can run, opening the session on the caller's connection first when it is
+  // still to be opened (a failure leaves its cause in LastError).
+  bool Usable();
+  // True while the wrapper reads through the caller's own connection object.
+  bool Borrows() const { return connection_ != nullptr && !owned_; }
   bool HasConnection() const { return connection_ != nullptr; }
   CDB* Connection() const { return connection_; }
   int Kind() const { return kind_; }
   const std::wstring& LastError() const { return lastError_; }
 
  protected:
+  // Makes the wrapper's connection for `source` (null: an unconnected one of type 0): its own
+  // object for the source's data-source type, attached to the source's description, or the
+  // source itself where a second session cannot reach the same data.
+  void Init(CDB* source);
   // 0 connected, 1 failed, -4 the provider is missing and no Excel ODBC driver stands in.
   int ConnectToExcel(const std::wstring& path, int readOnly);
   // 1 when an Excel ODBC driver was found and `info` describes the workbook through it; 0 (last
@@ -100,6 +122,11 @@ class SYNTHOR_API CDB_API {
  private:
   // Makes `made` the wrapper's own connection object (the previous one is let go).
   void Own(CDB* made);
+  // Init for a source that is connected, or whose description another wrapper has still to
+  // connect (`live`); a source that is neither gives an unconnected wrapper.
+  void InitFrom(CDB* source, bool live);
+  // Opens the session Init arranged; false with the cause in the last error.
+  bool OpenAttachedSession();
   void ReleaseConnection();
   bool ReadingSqliteFile() const;
   // The source's quote characters.
@@ -117,6 +144,7 @@ class SYNTHOR_API CDB_API {
   std::wstring lastError_;
   CDB* connection_ = nullptr;           // owned_ or the caller's
   std::unique_ptr<CDB> owned_;          // the connection object this wrapper made
+  bool attachPending_ = false;          // owned_ is to connect with its Info on the first read
   int kind_ = -1;                       // DBMS_T of the source reached; -1 unknown
   std::unique_ptr<SQLiteConn> sqlite_;  // while an SQLite file is the source
 };

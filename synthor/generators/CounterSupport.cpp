@@ -38,7 +38,7 @@ std::wstring QuoteIdentifier(const CDB& db, const std::wstring& name) {
 
 bool ColumnMax(CDB_API* connection, const std::wstring& table, const std::wstring& column,
                std::wstring* value, std::wstring* why) {
-  if (!connection || !connection->IsConnected()) {
+  if (!connection || !connection->Usable()) {
     *why = connection && !connection->LastError().empty() ? connection->LastError()
                                                           : L"There is no connection.";
     return false;

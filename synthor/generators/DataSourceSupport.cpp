@@ -5,7 +5,7 @@
 
 namespace datasource {
 
-bool IsUsable(const CDB_API* connection) { return connection && connection->IsConnected(); }
+bool IsUsable(CDB_API* connection) { return connection && connection->Usable(); }
 
 std::unique_ptr<CDB_API> ConnectOwn(const std::vector<std::wstring>* args, std::size_t first,
                                     std::wstring* why) {

@@ -13,8 +13,8 @@ class CDB_API;
 
 namespace datasource {
 
-// True when statements can run through `connection`.
-bool IsUsable(const CDB_API* connection);
+// True when statements can run through `connection` (its session is opened when still due).
+bool IsUsable(CDB_API* connection);
 
 // A wrapper of the generator's own, connected by DSN with parameters first, first + 1 and
 // first + 2 (data-source name, user, password; a missing one is empty). Null with `why` set to

@@ -12,6 +12,7 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/CDB_API.h"
 #include "synthor/generators/LibraryTreeSink.h"
+#include "synthor/generators/UserNotice.h"
 #include "synthor/generators/VLibraryTables.h"
 
 using vlibrary::IsXmlPath;
@@ -33,10 +34,19 @@ VLibrary::VLibrary(DSynthor* engine) : engine_(engine) {}
 VLibrary::~VLibrary() { Close(); }
 
 int VLibrary::Open(const std::wstring& path, int loadTOC, bool writable) {
-  std::lock_guard<std::mutex> guard(lock_);
+  int result = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    result = OpenLocked(path, loadTOC, writable);
+  }
+  ShowNotices();
+  return result;
+}
+
+int VLibrary::OpenLocked(const std::wstring& path, int loadTOC, bool writable) {
   CLog::State2(platform::Format(L"VLibrary::Open(%ls)", path.c_str()));
   CloseLocked();
-  cache_.clear();
+  ClearCacheLocked();
   toc_.clear();
   position_ = 0;
   path_ = path;
@@ -84,8 +94,11 @@ const std::vector<std::wstring>* VLibrary::ListLocked(const std::wstring& table,
                                                       const std::wstring& filter,
                                                       std::wstring* error) {
   Key key{table, column, filter};
-  auto found = cache_.find(key);
-  if (found != cache_.end()) return &found->second;
+  auto found = cacheIndex_.find(key);
+  if (found != cacheIndex_.end()) {
+    cache_.splice(cache_.begin(), cache_, found->second);
+    return &cache_.front().values;
+  }
   if (!opened_ || !source_) {
     *error = platform::Format(L"The value library '%ls' is not open.", path_.c_str());
     return nullptr;
@@ -95,7 +108,38 @@ const std::vector<std::wstring>* VLibrary::ListLocked(const std::wstring& table,
     *error = source_->LastError();
     return nullptr;
   }
-  return &cache_.emplace(std::move(key), std::move(values)).first->second;
+  return CacheLocked(std::move(key), std::move(values));
+}
+
+const std::vector<std::wstring>* VLibrary::CacheLocked(Key key, std::vector<std::wstring> values) {
+  cachedValues_ += values.size();
+  cache_.push_front({key, std::move(values)});
+  cacheIndex_.emplace(std::move(key), cache_.begin());
+  while (cache_.size() > 1 && (cache_.size() > kCachedLists || cachedValues_ > kCachedValues)) {
+    cachedValues_ -= cache_.back().values.size();
+    cacheIndex_.erase(cache_.back().key);
+    cache_.pop_back();
+  }
+  return &cache_.front().values;
+}
+
+void VLibrary::ClearCacheLocked() {
+  cache_.clear();
+  cacheIndex_.clear();
+  cachedValues_ = 0;
+}
+
+void VLibrary::NoticeLocked(const std::wstring& caption, const std::wstring& text) {
+  notices_.emplace_back(caption, text);
+}
+
+void VLibrary::ShowNotices() {
+  std::vector<std::pair<std::wstring, std::wstring>> due;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    due.swap(notices_);
+  }
+  for (const auto& [caption, text] : due) user_notice::Show(caption, text);
 }
 
 std::wstring VLibrary::OneValueLocked(const std::vector<std::wstring>& values, bool sequential) {
@@ -163,8 +207,13 @@ int VLibrary::LoadLists(const std::wstring& table, const std::vector<std::wstrin
 int VLibrary::LoadTOC() { return LoadTOC(nullptr); }
 
 int VLibrary::LoadTOC(LibraryTreeSink* tree) {
-  std::lock_guard<std::mutex> guard(lock_);
-  return LoadTOCLocked(tree);
+  int result = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    result = LoadTOCLocked(tree);
+  }
+  ShowNotices();
+  return result;
 }
 
 // Entries come in catalogue order, the order in which the library's author made them.
@@ -175,7 +224,9 @@ int VLibrary::LoadTOCLocked(LibraryTreeSink* tree) {
   std::vector<std::wstring> groups;
   if (source_->GetQuery(L"select Name from _Index where Parent=0 and Hidden=0 order by ID",
                         &groups) != 0) {
-    CLog::Bug2(L"Load Table of Content:\n" + source_->LastError());
+    const std::wstring message = L"Load Table of Content:\n" + source_->LastError();
+    CLog::Bug2(message);
+    NoticeLocked(L"Value Library Error", message);
     return -1;
   }
   for (const std::wstring& group : groups) {
@@ -219,8 +270,15 @@ bool VLibrary::QueryOne(const std::wstring& sql, std::wstring* value) {
 }
 
 void VLibrary::ForgetLocked(const std::wstring& table) {
-  for (auto it = cache_.begin(); it != cache_.end();)
-    it = std::get<0>(it->first) == table ? cache_.erase(it) : std::next(it);
+  for (auto it = cache_.begin(); it != cache_.end();) {
+    if (std::get<0>(it->key) != table) {
+      ++it;
+      continue;
+    }
+    cachedValues_ -= it->values.size();
+    cacheIndex_.erase(it->key);
+    it = cache_.erase(it);
+  }
 }
 
 int VLibrary::AppendLocked(const std::wstring& table, const std::vector<std::wstring>& values) {
@@ -250,20 +308,30 @@ int VLibrary::ChangeLocked(Change change) {
   if (result != 0) {
     if (error_.empty()) error_ = source_->LastError();
     source_->Execute(L"rollback");
-    cache_.clear();  // lists read inside the change may hold what was rolled back
+    ClearCacheLocked();  // lists read inside the change may hold what was rolled back
   }
   return result;
 }
 
 int VLibrary::AppendTable(const std::wstring& table, const std::vector<std::wstring>& values) {
-  std::lock_guard<std::mutex> guard(lock_);
-  return ChangeLocked([&] { return AppendLocked(table, values); });
+  int result = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    result = ChangeLocked([&] { return AppendLocked(table, values); });
+  }
+  ShowNotices();
+  return result;
 }
 
 int VLibrary::AddList(const std::wstring& table, const std::wstring& parent,
                       const std::vector<std::wstring>& values) {
-  std::lock_guard<std::mutex> guard(lock_);
-  return ChangeLocked([&] { return AddListLocked(table, parent, values); });
+  int result = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    result = ChangeLocked([&] { return AddListLocked(table, parent, values); });
+  }
+  ShowNotices();
+  return result;
 }
 
 int VLibrary::AddListLocked(const std::wstring& table, const std::wstring& parent,
@@ -292,8 +360,13 @@ int VLibrary::AddListLocked(const std::wstring& table, const std::wstring& paren
 }
 
 int VLibrary::DropTable(const std::wstring& table) {
-  std::lock_guard<std::mutex> guard(lock_);
-  return ChangeLocked([&] { return DropTableLocked(table); });
+  int result = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    result = ChangeLocked([&] { return DropTableLocked(table); });
+  }
+  ShowNotices();
+  return result;
 }
 
 int VLibrary::DropTableLocked(const std::wstring& table) {

@@ -5,15 +5,22 @@
 // library's other lists as `list` elements named by their `Name` attribute; the group of each in
 // its `Group` attribute). An XML library is imported into a private SQLite file of its own
 // (deleted at Close), so both forms answer columns, filters and the table of contents alike.
-// Each engine owns one; lists are read on first use and kept per (table, column, filter).
+// Each engine owns one; lists are read on first use and kept per (table, column, filter), the
+// least recently used going first once kCachedLists lists or kCachedValues values are kept (a
+// filter that takes another column's value makes a new list per value on a long run).
+//
+// Failures of the table of contents and of an export are logged and shown to the person
+// (platform::Ui(), each text at most once a minute, after the library's lock is let go).
 //
 // Threads: every member takes the library's lock, so a library shared by several engines (or an
 // engine and its phrase source) stays consistent. Nothing is thrown; results are codes.
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "synthor/engine/SynthorExport.h"
@@ -29,6 +36,9 @@ class SYNTHOR_API VLibrary {
   // ListValue's error codes.
   static constexpr int kListUnavailable = 1850;
   static constexpr int kNoValueShortEnough = 1860;
+  // Bounds of the list cache; the list read last is kept even when it alone is larger.
+  static constexpr std::size_t kCachedLists = 256;
+  static constexpr std::size_t kCachedValues = 1000000;
 
   explicit VLibrary(DSynthor* engine);
   virtual ~VLibrary();
@@ -92,11 +102,24 @@ class SYNTHOR_API VLibrary {
 
  private:
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
+  struct CachedList {
+    Key key;
+    std::vector<std::wstring> values;
+  };
+  using CacheOrder = std::list<CachedList>;
 
   // The cached list, loaded when absent; null with `error` set when it cannot be read.
   const std::vector<std::wstring>* ListLocked(const std::wstring& table, const std::wstring& column,
                                               const std::wstring& filter, std::wstring* error);
+  // Keeps `values` as the most recently used list, letting the least recently used ones go.
+  const std::vector<std::wstring>* CacheLocked(Key key, std::vector<std::wstring> values);
+  void ClearCacheLocked();
+  // A message for the person, shown by ShowNotices once the lock is let go (a window's message
+  // box waits for the person, and other engines may be waiting for the library).
+  void NoticeLocked(const std::wstring& caption, const std::wstring& text);
+  void ShowNotices();
   std::wstring OneValueLocked(const std::vector<std::wstring>& values, bool sequential);
+  int OpenLocked(const std::wstring& path, int loadTOC, bool writable);
   int LoadTOCLocked(LibraryTreeSink* tree);
   // Runs one maintenance step (see AddList): an XML library's inside a transaction of its working
   // copy, kept only when the file could be written back.
@@ -122,6 +145,9 @@ class SYNTHOR_API VLibrary {
   std::wstring error_;       // the last maintenance failure not of the data source's own
   std::wstring path_;
   std::vector<std::wstring> toc_;
-  std::map<Key, std::vector<std::wstring>> cache_;
+  CacheOrder cache_;  // most recently used first
+  std::map<Key, CacheOrder::iterator> cacheIndex_;
+  std::size_t cachedValues_ = 0;
+  std::vector<std::pair<std::wstring, std::wstring>> notices_;  // caption, text
   std::size_t position_ = 0;  // the sequential read position, shared by every list
 };

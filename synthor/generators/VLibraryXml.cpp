@@ -250,9 +250,14 @@ int VLibrary::ImportXmlLocked(const std::wstring& path) {
 }
 
 int VLibrary::ExportXML(const std::wstring& path) {
-  std::lock_guard<std::mutex> guard(lock_);
-  error_.clear();
-  return ExportXmlLocked(path);
+  int result = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    error_.clear();
+    result = ExportXmlLocked(path);
+  }
+  ShowNotices();
+  return result;
 }
 
 int VLibrary::ExportXmlLocked(const std::wstring& path) {
@@ -293,7 +298,9 @@ int VLibrary::ExportXmlLocked(const std::wstring& path) {
                   Columns* columns) {
     if (source_->GetColumns(table, names, columns, nullptr) != 0 ||
         columns->size() != names.size()) {
-      CLog::Bug2(platform::Format(L"Could not load '%ls'", table.c_str()));
+      CLog::Bug2(platform::Format(L"Could not load '%ls': %ls", table.c_str(),
+                                  source_->LastError().c_str()));
+      NoticeLocked(L"Error", platform::Format(L"Could not load '%ls'", table.c_str()));
       return false;
     }
     for (std::size_t c = 0; c < names.size(); ++c)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -426,6 +427,83 @@ TEST_P(RepositoryTest, ACheckOutThatCannotWriteTheLocalFileKeepsTheFileUnlocked)
   EXPECT_EQ(r->CheckOutItem(L"a.sql", L""), -1);
   EXPECT_EQ(r->error, L"Could not write the file '" + Local(L"a.sql") + L"'.");
   EXPECT_EQ(r->IsCheckedOut(L"a.sql"), 0);
+}
+
+// Makes every commit that changed a row of RepTables fail (at the commit, not before), or stops
+// doing so. SQLite checks its deferred foreign keys only on connections that ask for them
+// (FKSupport=1 in the connection string).
+void RefuseCommits(CDB* db, bool sqlite, const std::wstring& schema, bool refuse) {
+  std::vector<std::wstring> statements;
+  if (sqlite && refuse)
+    statements = {L"create table if not exists Missing (id integer primary key)",
+                  L"create table if not exists Guard (id integer references Missing(id) "
+                  L"deferrable initially deferred)",
+                  L"create trigger refuse after update on RepTables begin insert into Guard "
+                  L"values (1); end"};
+  else if (sqlite)
+    statements = {L"drop trigger refuse"};
+  else if (refuse)
+    statements = {L"create or replace function " + schema +
+                      L".refuse() returns trigger language plpgsql as 'begin raise exception "
+                      L"''commit refused''; end'",
+                  L"create constraint trigger refuse after update on " + schema +
+                      L".RepTables deferrable initially deferred for each row execute function " +
+                      schema + L".refuse()"};
+  else
+    statements = {L"drop trigger refuse on " + schema + L".RepTables"};
+  for (const std::wstring& sql : statements)
+    ASSERT_EQ(db->Execute(sql), 0) << platform::ToUtf8(sql) << ": "
+                                   << platform::ToUtf8(db->ErrorText);
+}
+
+// The names in the work folder that are not `keep`: what an operation left behind.
+std::vector<std::wstring> Leftovers(const std::wstring& folder, const std::wstring& keep) {
+  std::vector<std::wstring> names;
+  for (const auto& entry : std::filesystem::directory_iterator(platform::ToUtf8(folder))) {
+    const std::wstring name = platform::FromUtf8(entry.path().filename().string());
+    if (name != keep) names.push_back(name);
+  }
+  return names;
+}
+
+// A check-out or undo whose commit fails hands nothing out: the local file keeps the user's text
+// and nothing is left beside it.
+TEST_P(RepositoryTest, AFailedCommitLeavesTheLocalFileAsItWas) {
+  const bool sqlite = GetParam() == Backend::kSqlite;
+  CreateTables();
+  auto r = std::make_unique<wexalREPOSITORY>();
+  CONN_INFO info = Info();
+  if (sqlite) info.ConnString += L"FKSupport=1;";
+  ASSERT_EQ(r->AssignDB(&info), 0);
+  r->user = L"alice";
+  r->localFolder = folder_;
+  std::unique_ptr<CDB> owner = sqlite ? Host() : nullptr;
+  CDB* setup = sqlite ? owner.get() : admin_.get();
+  ASSERT_NE(setup, nullptr);
+
+  Put(Local(L"a.sql"), "stored\n");
+  ASSERT_EQ(r->AddItem(L"a.sql", L""), 0) << Text(r->error);
+  Put(Local(L"a.sql"), "local edits\n");
+  RefuseCommits(setup, sqlite, schema_, true);
+  EXPECT_EQ(r->CheckOutItem(L"a.sql", L""), -1);
+  EXPECT_FALSE(r->error.empty());
+  EXPECT_EQ(Bytes(Local(L"a.sql")), "local edits\n");
+  EXPECT_EQ(Leftovers(folder_, L"a.sql"), std::vector<std::wstring>{});
+  EXPECT_EQ(r->IsCheckedOut(L"a.sql"), 0);
+
+  RefuseCommits(setup, sqlite, schema_, false);
+  ASSERT_EQ(r->CheckOutItem(L"a.sql", L""), 0) << Text(r->error);
+  EXPECT_EQ(Bytes(Local(L"a.sql")), "stored\n");
+  Put(Local(L"a.sql"), "more edits\n");
+  RefuseCommits(setup, sqlite, schema_, true);
+  EXPECT_EQ(r->UndoCheckOut(L"a.sql"), -1);
+  EXPECT_EQ(Bytes(Local(L"a.sql")), "more edits\n");
+  EXPECT_EQ(Leftovers(folder_, L"a.sql"), std::vector<std::wstring>{});
+  EXPECT_EQ(r->IsCheckedOut(L"a.sql"), 1);
+
+  RefuseCommits(setup, sqlite, schema_, false);
+  ASSERT_EQ(r->UndoCheckOut(L"a.sql"), 0) << Text(r->error);
+  EXPECT_EQ(Bytes(Local(L"a.sql")), "stored\n");
 }
 
 TEST_P(RepositoryTest, TwoHostsWithOpenConnectionsCannotBothCheckOut) {

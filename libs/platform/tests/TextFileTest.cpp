@@ -97,6 +97,34 @@ TEST(TextFile, WriteIntoAMissingFolderFailsCleanly) {
   EXPECT_TRUE(FolderEntries(folder).empty());
 }
 
+TEST(TextFile, StagedContentReplacesTheFileOnlyWhenPublished) {
+  const std::wstring path = testsupport::NewScratchPath(L"kept.txt");
+  ASSERT_TRUE(WriteFileBytes(path, "old"));
+  std::string bytes;
+  {
+    StagedFile staged;
+    ASSERT_TRUE(staged.Stage(path, "dropped"));
+    ASSERT_TRUE(ReadFileBytes(path, bytes));
+    EXPECT_EQ(bytes, "old");
+  }
+  ASSERT_TRUE(ReadFileBytes(path, bytes));
+  EXPECT_EQ(bytes, "old");
+  EXPECT_EQ(FolderEntries(FolderPart(path)), std::vector<std::string>{"kept.txt"});
+
+  StagedFile staged;
+  ASSERT_TRUE(staged.Stage(path, "new"));
+  ASSERT_TRUE(staged.Publish());
+  EXPECT_FALSE(staged.Publish());
+  ASSERT_TRUE(ReadFileBytes(path, bytes));
+  EXPECT_EQ(bytes, "new");
+  EXPECT_EQ(FolderEntries(FolderPart(path)), std::vector<std::string>{"kept.txt"});
+  // A folder in the file's place is refused at once, before anything depends on the rename.
+  const std::wstring folder = testsupport::NewScratchPath(L"taken");
+  ASSERT_TRUE(MakeDirectories(folder));
+  EXPECT_FALSE(staged.Stage(folder, "x"));
+  EXPECT_EQ(FolderEntries(FolderPart(folder)), std::vector<std::string>{"taken"});
+}
+
 TEST(TextFile, RenameNoReplaceRefusesAnExistingTarget) {
   const std::wstring a = testsupport::NewScratchPath(L"a.txt");
   const std::wstring b = JoinPath(FolderPart(a), L"b.txt");

@@ -3,6 +3,8 @@
 // the statements it builds.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
 #include <memory>
 #include <string>
@@ -220,6 +222,7 @@ TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
   ASSERT_EQ(db->Execute(L"insert into \"a\"\"b`c\" values ('found'), (NULL)"), 0);
   CDB_API source(db.get());
   EXPECT_EQ(source.Kind(), 15);
+  ASSERT_TRUE(source.Usable()) << Utf8(source.LastError());
   const struct {
     wchar_t open, close;
     const wchar_t* table;
@@ -227,8 +230,8 @@ TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
       {L'"', L'"', L"\"a\"\"b`c\""}, {L'[', L']', L"[a\"b`c]"}, {L'`', L'`', L"`a\"b``c`"}};
   db->DBMS = DBMS_OTHER;
   for (const auto& style : styles) {
-    db->QuoteOpen = style.open;
-    db->QuoteClose = style.close;
+    source.Connection()->QuoteOpen = style.open;
+    source.Connection()->QuoteClose = style.close;
     EXPECT_EQ(source.QuoteTable(L"a\"b`c"), style.table);
     Values values;
     EXPECT_EQ(source.GetColumn(L"a\"b`c", L"x y", L"", &values), 0) << Utf8(source.LastError());
@@ -260,6 +263,110 @@ TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
   source.Close();
   EXPECT_FALSE(source.HasConnection());
   EXPECT_TRUE(db->IsConnected());
+}
+
+// A caller's connection object (as a worker's), autocommit off when `manualCommit`.
+std::unique_ptr<CDB> CallerConnection(const std::wstring& connString, bool manualCommit) {
+  std::unique_ptr<CDB> db(CDB::newDB(0));
+  if (!db) return nullptr;
+  CONN_INFO info;
+  info.Kind = CONN_STRING;
+  info.ConnString = connString;
+  info.ManualCommit = manualCommit ? 1 : 0;
+  EXPECT_EQ(db->OpenConnection(&info), 0) << Utf8(db->ErrorText);
+  return db;
+}
+
+// A wrapper on a caller's connection reads through a session of its own: it sees what is
+// committed, never the caller's open work, and leaves the caller's transaction alone.
+TEST(CallersConnection, SqliteFileIsReadThroughASessionOfItsOwn) {
+  const std::wstring file = testsupport::NewScratchPath(L"shared.db");
+  std::unique_ptr<CDB> db = CallerConnection(testsupport::SqliteConnString(file), true);
+  ASSERT_TRUE(db && db->IsConnected());
+  ASSERT_EQ(db->Execute(L"create table t (v text)"), 0) << Utf8(db->ErrorText);
+  ASSERT_EQ(db->Execute(L"insert into t values ('committed')"), 0);
+  ASSERT_EQ(db->EndTransaction(0), 0) << Utf8(db->ErrorText);
+  ASSERT_EQ(db->Execute(L"insert into t values ('pending')"), 0);
+
+  CDB_API source(db.get());
+  EXPECT_FALSE(source.Borrows());
+  EXPECT_EQ(source.Kind(), 15);
+  Values values;
+  ASSERT_EQ(source.GetQuery(L"select v from t order by v", &values), 0)
+      << Utf8(source.LastError());
+  EXPECT_EQ(values, Values{L"committed"});
+  EXPECT_NE(source.Connection(), db.get());
+  // The wrapper's reads hold nothing that keeps the caller from committing.
+  ASSERT_EQ(db->EndTransaction(0), 0) << Utf8(db->ErrorText);
+  ASSERT_EQ(source.GetQuery(L"select v from t order by v", &values), 0);
+  EXPECT_EQ(values, (Values{L"committed", L"pending"}));
+
+  // A wrapper made from this one reads the same data through a session of its own again.
+  auto copy = std::make_unique<CDB_API>(&source);
+  EXPECT_EQ(copy->Kind(), 15);
+  ASSERT_EQ(copy->GetColumn(L"t", L"v", L"v like 'p%'", &values), 0) << Utf8(copy->LastError());
+  EXPECT_EQ(values, Values{L"pending"});
+  EXPECT_NE(copy->Connection(), source.Connection());
+  copy.reset();
+  ASSERT_EQ(source.GetQuery(L"select count(*) from t", &values), 0) << Utf8(source.LastError());
+  EXPECT_EQ(values, Values{L"2"});
+  source.Close();
+  EXPECT_TRUE(db->IsConnected());
+}
+
+TEST(CallersConnection, ASessionThatCannotBeOpenedIsNamed) {
+  const std::wstring file = testsupport::NewScratchPath(L"gone.db");
+  std::unique_ptr<CDB> db = CallerConnection(testsupport::SqliteConnString(file), false);
+  ASSERT_TRUE(db && db->IsConnected());
+  // The caller's description no longer reaches the database when the wrapper first reads.
+  db->Info.ConnString = L"Driver=NoSuchDriverHere;";
+  CDB_API source(db.get());
+  Values values{L"stale"};
+  EXPECT_EQ(source.GetQuery(L"select 1", &values), -1);
+  EXPECT_TRUE(values.empty());
+  EXPECT_EQ(source.LastError().rfind(L"Could not open a session on the connection: ", 0), 0u)
+      << Utf8(source.LastError());
+  EXPECT_FALSE(source.Usable());
+}
+
+// Where a second session would reach other data, the caller's object is used as it is.
+TEST(CallersConnection, InMemorySqliteIsBorrowed) {
+  std::unique_ptr<CDB> db = CallerConnection(L"Driver=SQLite3;Database=:memory:;", false);
+  ASSERT_TRUE(db && db->IsConnected());
+  ASSERT_EQ(db->Execute(L"create table t (v text)"), 0) << Utf8(db->ErrorText);
+  ASSERT_EQ(db->Execute(L"insert into t values ('only here')"), 0);
+  CDB_API source(db.get());
+  EXPECT_TRUE(source.Borrows());
+  EXPECT_EQ(source.Connection(), db.get());
+  Values values;
+  ASSERT_EQ(source.GetColumn(L"t", L"v", L"", &values), 0) << Utf8(source.LastError());
+  EXPECT_EQ(values, Values{L"only here"});
+  CDB_API copy(&source);
+  EXPECT_TRUE(copy.Borrows());
+  copy.Close();
+  source.Close();
+  EXPECT_TRUE(db->IsConnected());
+}
+
+TEST(CallersConnection, NoConnectedSourceGivesAnUnconnectedWrapper) {
+  CDB_API none(static_cast<CDB*>(nullptr));
+  EXPECT_EQ(none.Kind(), -1);
+  EXPECT_TRUE(none.HasConnection());
+  EXPECT_FALSE(none.Usable());
+  std::unique_ptr<CDB> idle(CDB::newDB(0));
+  ASSERT_TRUE(idle);
+  CDB_API unconnected(idle.get());
+  EXPECT_FALSE(unconnected.Borrows());
+  Values values;
+  EXPECT_EQ(unconnected.GetQuery(L"select 1", &values), -1);
+  EXPECT_EQ(unconnected.LastError(), L"There is no connection.");
+  // An SQLite file's reader is the source's alone.
+  auto file = SqliteSource(kPeople);
+  CDB_API fromFile(file.get());
+  EXPECT_EQ(fromFile.Kind(), -1);
+  EXPECT_EQ(fromFile.GetQuery(L"select name from people", &values), -1);
+  ASSERT_EQ(file->GetColumn(L"people", L"name", L"id = 1", &values), 0);
+  EXPECT_EQ(values, Values{L"ann"});
 }
 
 TEST(Connection, ConnectsByDsnAndOwnsWhatItMade) {
@@ -365,6 +472,50 @@ TEST(Postgres, EngineConnectsBySetConnection) {
       << Utf8(engine.Error());
   EXPECT_EQ(v.value, L"public");
   engine.Terminate();
+}
+
+// A value read that fails must not abort the worker's transaction on the server, which would
+// fail every later statement of the caller's script.
+TEST(Postgres, AnEnginesFailedReadLeavesTheCallersTransactionAlone) {
+  REQUIRE_POSTGRES();
+  std::unique_ptr<CDB> db = CallerConnection(testsupport::PostgresConnString(), true);
+  ASSERT_TRUE(db && db->IsConnected());
+  const std::wstring table = L"caller_work_" + platform::FromInt(getpid());
+  ASSERT_EQ(db->Execute(L"create table " + table + L" (v integer)"), 0) << Utf8(db->ErrorText);
+  ASSERT_EQ(db->EndTransaction(0), 0);
+  ASSERT_EQ(db->Execute(L"insert into " + table + L" values (1)"), 0) << Utf8(db->ErrorText);
+
+  DSynthor engine;
+  ASSERT_EQ(engine.Initialize(L"", 7, nullptr), 1);
+  engine.SetConnection(db.get());
+  DGValue v;
+  EXPECT_EQ(engine.Value(-1, L"$query(select nosuch from nowhere_at_all)", &v, nullptr), 0);
+  EXPECT_NE(engine.Error().find(L"nowhere_at_all"), std::wstring::npos) << Utf8(engine.Error());
+  // The caller's open work is not the engine's to see.
+  ASSERT_EQ(engine.Value(-1, L"$query(select count(*) from " + table + L")", &v, nullptr), 1)
+      << Utf8(engine.Error());
+  EXPECT_EQ(v.value, L"0");
+  ASSERT_EQ(engine.Value(-1, L"$query(select pg_backend_pid())", &v, nullptr), 1)
+      << Utf8(engine.Error());
+  ASSERT_EQ(db->Execute(L"select pg_backend_pid()"), 0);
+  ASSERT_EQ(db->Fetch(), 0);
+  std::wstring callerPid;
+  int size = 0;
+  ASSERT_EQ(db->GetColumnText(1, &callerPid, &size), 0);
+  db->CloseCursor();
+  EXPECT_NE(v.value, callerPid);
+
+  EXPECT_EQ(db->Execute(L"insert into " + table + L" values (2)"), 0) << Utf8(db->ErrorText);
+  EXPECT_EQ(db->EndTransaction(0), 0) << Utf8(db->ErrorText);
+  engine.Terminate();
+  ASSERT_EQ(db->Execute(L"select count(*) from " + table), 0);
+  ASSERT_EQ(db->Fetch(), 0);
+  std::wstring count;
+  ASSERT_EQ(db->GetColumnText(1, &count, &size), 0);
+  db->CloseCursor();
+  EXPECT_EQ(count, L"2");
+  db->Execute(L"drop table " + table);
+  db->EndTransaction(0);
 }
 
 }  // namespace

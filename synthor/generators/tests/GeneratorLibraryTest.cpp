@@ -21,7 +21,9 @@
 #include "synthor/engine/tests/EngineFixture.h"
 #include "synthor/generators/CDB_API.h"
 #include "synthor/generators/LibraryTreeSink.h"
+#include "synthor/generators/UserNotice.h"
 #include "synthor/generators/VLibrary.h"
+#include "testsupport/RecordingUi.h"
 #include "testsupport/TestEnv.h"
 
 namespace engine_test {
@@ -144,6 +146,71 @@ TEST(ValueLibrary, ListsAreReadOnceAndCachedPerFilter) {
   // Another filter is another list.
   EXPECT_EQ(library.ListValue(L"ABC", L"Extra", L"Name='c'", 0, 0, &text, &code), L"changed");
   EXPECT_EQ(code, 0);
+}
+
+// A filter that takes another column's value makes a list per value: the cache keeps the lists
+// used most recently and reads a list it let go again.
+TEST(ValueLibrary, CacheLetsTheLeastRecentlyUsedListGo) {
+  const std::wstring path = SmallLibrary();
+  VLibrary library(nullptr);
+  ASSERT_EQ(library.Open(path, 0), 0);
+  std::wstring text;
+  int code = 0;
+  auto extra = [&](const std::wstring& filter) {
+    return library.ListValue(L"ABC", L"Extra", filter, 0, 0, &text, &code);
+  };
+  EXPECT_EQ(extra(L"Name='a'"), L"x");
+  EXPECT_EQ(extra(L"Name='b'"), L"y");
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(platform::ToUtf8(path).c_str(), &writer), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(writer, "update ABC set Extra=Extra||'2'", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(writer);
+  // Name='a' stays in use while the cache fills up; Name='b' is the one left unused.
+  for (std::size_t k = 0; k + 1 < VLibrary::kCachedLists; ++k) {
+    EXPECT_EQ(extra(L"Name='c' and " + std::to_wstring(k) + L"=" + std::to_wstring(k)), L"z2");
+    EXPECT_EQ(extra(L"Name='a'"), L"x");
+  }
+  EXPECT_EQ(extra(L"Name='b'"), L"y2");
+  EXPECT_EQ(extra(L"Name='a'"), L"x");
+  EXPECT_EQ(code, 0);
+}
+
+// The library's own failures reach the person through the message seam, each text once a minute
+// however often it recurs.
+TEST(ValueLibrary, FailuresAreShownOnceAMinute) {
+  user_notice::ForgetShown();
+  testsupport::RecordingUi ui;
+  const std::wstring bare = testsupport::NewScratchPath(L"bare.sqlite");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(platform::ToUtf8(bare).c_str(), &db), SQLITE_OK);
+  for (const char* sql :
+       {"create table Colors(Name text)", "insert into Colors values('red')"})
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+  for (int i = 0; i < 3; ++i) {
+    VLibrary library(nullptr);
+    EXPECT_EQ(library.Open(bare, 1), -1);
+  }
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].caption, L"Value Library Error");
+  EXPECT_EQ(ui.messages[0].text, L"Load Table of Content:\nno such table: _Index");
+
+  // A catalogued list whose table is gone is left out of an export, and said.
+  const std::wstring path = SmallLibrary();
+  ASSERT_EQ(sqlite3_open(platform::ToUtf8(path).c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, "insert into _Index values(6, 'Ghost', 1, null, 0, 1)", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  VLibrary library(nullptr);
+  ASSERT_EQ(library.Open(path, 0), 0);
+  EXPECT_EQ(library.ExportXML(testsupport::NewScratchPath(L"one.xml")), 0);
+  EXPECT_EQ(library.ExportXML(testsupport::NewScratchPath(L"two.xml")), 0);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1].caption, L"Error");
+  EXPECT_EQ(ui.messages[1].text, L"Could not load 'Ghost'");
+  user_notice::ForgetShown();
 }
 
 TEST(ValueLibrary, ErrorsComeThroughTheErrorPair) {
