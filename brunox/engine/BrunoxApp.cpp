@@ -110,7 +110,8 @@ std::wstring CBrunoxApp::UsageText() {
          L"Switches may start with '/' as well (/c). Without a project file the last project\n"
          L"(setting LastFile) is used.\n"
          L"Exit status: 0 the run ran and no thread failed; 1 it could not start;\n"
-         L"2 threads failed or could not connect, or the run reported errors.\n";
+         L"2 threads failed or could not connect, rounds or values failed, or the run reported\n"
+         L"errors.\n";
 }
 
 void CBrunoxApp::ParseParam(const std::wstring& argument) {
@@ -329,6 +330,7 @@ CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
     if (state == kWorkerConnecting) ++outcome.unconnected;
   }
   outcome.failedRounds = runner.FailedRounds.load();
+  outcome.failedValues = runner.FailedValues.load();
   outcome.runErrors = !runner.RunErrors().empty();
   outcome.statementLogComplete = runner.StatementLogComplete();
   return outcome;
@@ -336,7 +338,7 @@ CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
 
 int CBrunoxApp::RunOutcome::ExitStatus() const {
   if (threads == 0) return kExitNotRun;
-  if (failedThreads > 0 || unconnected > 0 || failedRounds > 0 || runErrors ||
+  if (failedThreads > 0 || unconnected > 0 || failedRounds > 0 || failedValues > 0 || runErrors ||
       !statementLogComplete)
     return kExitRunFailed;
   return kExitOk;
@@ -355,7 +357,10 @@ void CBrunoxApp::ReportConsoleRun() {
   if (seconds > 0)
     text += L" (" + platform::FormatFixed(static_cast<double>(executions) / seconds, 1) +
             L" per second)";
-  text += L", " + platform::FromInt(outcome.failedRounds) + L" failed rounds.\n";
+  text += L", " + platform::FromInt(outcome.failedRounds) + L" failed rounds";
+  if (outcome.failedValues > 0)
+    text += L", " + platform::FromInt(outcome.failedValues) + L" values whose pattern failed";
+  text += L".\n";
   if (outcome.failedThreads > 0)
     text += L"Threads with a failing statement: " + platform::FromInt(outcome.failedThreads) +
             L". " + SeeTheLog() + L"\n";

@@ -33,8 +33,8 @@ class CBrunoxApp : public CSmApp {
   // The process's exit status, so that unattended callers see what happened: kExitOk when the
   // program did what was asked (in console mode: the run ran and no thread failed),
   // kExitNotRun when it could not (a wrong command line, no project, no connection, nothing to
-  // run), kExitRunFailed when the run ran but threads failed or could not connect, or the run
-  // itself reported errors.
+  // run), kExitRunFailed when the run ran but threads failed or could not connect, rounds or
+  // values failed, or the run itself reported errors.
   static constexpr int kExitOk = 0;
   static constexpr int kExitNotRun = 1;
   static constexpr int kExitRunFailed = 2;
@@ -46,6 +46,7 @@ class CBrunoxApp : public CSmApp {
     int failedThreads = 0;  // threads with a failing statement
     int unconnected = 0;    // threads that could not connect
     long long failedRounds = 0;
+    long long failedValues = 0;  // parameter values whose pattern failed
     bool runErrors = false;  // the run as a whole reported errors
     bool statementLogComplete = true;
     // kExitNotRun when no thread ran, kExitRunFailed when anything above failed, else kExitOk.

@@ -23,7 +23,8 @@
 // Errors of the run as a whole (an unknown run mode, a stop rule without its number, no active
 // task, a task whose connection failed, the thread limit, too few open files for the threads)
 // are logged and kept for RunErrors(). A round that fails is counted in FailedRounds, not in
-// TotalExecs, so rates and mean times divide executed work by its time.
+// TotalExecs, so rates and mean times divide executed work by its time; the stop rules that
+// count rounds count both. A round that a stop cuts short is neither.
 //
 // There is one runner for the whole program: g_runner, created by the program's start-up
 // (CBrunoxApp) before anything can run a project and deleted at its end.
@@ -32,6 +33,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -118,7 +120,8 @@ class BrunoxRunner {
   // NextValueLine, then PrepareOneLine. A file without lines leaves the markers as they are.
   void PrepareOneStmt(std::wstring* text, ValueFile* file, wchar_t separator);
   // The value file a worker reads: the task's shared one, or a new one put into *own, which the
-  // worker then owns. *opened: 1 when lines can be read from it.
+  // worker then owns. *opened: 1 when lines can be read from it. A file the task reads that is
+  // missing, empty or unreadable is a run error naming the task and the file.
   ValueFile* OpenParamFile(ThreadInfo* record, std::unique_ptr<ValueFile>* own, int* opened);
   // The separator character of a task's Separator text ("<tab>" is a tab).
   static wchar_t SeparatorChar(const std::wstring& separator);
@@ -135,6 +138,11 @@ class BrunoxRunner {
 
   ThreadInfo& Record(int index) { return threadInfos_[index]; }
   const ThreadInfo& Record(int index) const { return threadInfos_[index]; }
+  // The records of the last run that belong to task `taskIndex`, by thread number: entry j is
+  // the record of thread j, or -1 when that thread was never started (its task's connection
+  // failed, too few value lines, the thread limit, a stop during the preparation). A task's
+  // records cannot be found by counting the Threads of the tasks before it for that reason.
+  std::vector<int> TaskRecords(int taskIndex, int threads) const;
 
   // ---- State of the run (read by the window's pages) ----
   std::unique_ptr<PerfCounters> CounterSet;
@@ -158,6 +166,9 @@ class BrunoxRunner {
   // Rounds that failed (a statement, the commit, a fetch or a column read failed); they are not
   // executions and do not count in TotalExecs.
   std::atomic<std::int64_t> FailedRounds{0};
+  // Parameter values whose pattern failed to render; the first failure of each task is a run
+  // error.
+  std::atomic<std::int64_t> FailedValues{0};
   // What went wrong with the run as a whole (thread limit, an unknown run mode, a stop rule
   // without its number, ...), in the order it happened; each is in the program log too.
   // Read them once the run has ended.
@@ -203,12 +214,17 @@ class BrunoxRunner {
   void CleanUpRun();
   // Logs `text` as an error of the run and keeps it for RunErrors().
   void ReportRunError(const std::wstring& text);
-  // A value file that exists but cannot be read (not a regular file, a line over the cap).
+  // The first pattern error of the record's task becomes a run error; later ones are counted
+  // only (FailedValues).
+  void ReportPatternError(const ThreadInfo& record, size_t param, const std::wstring& error);
+  // A value file that the task reads but that is missing, empty or cannot be read (not a
+  // regular file, a line over the cap): one run error per task and cause.
   void ReportValueFileError(const Task& task, const std::wstring& error);
 
   std::unique_ptr<ThreadInfo[]> threadInfos_;
   std::mutex runErrorsMutex_;
   std::vector<std::wstring> runErrors_;
+  std::set<int> patternErrorTasks_;  // tasks whose pattern error is a run error already
   bool statementLogComplete_ = true;  // written under kLockStatementLog during a run
   RunStopRules stopRules_;            // loaded before a run prepares anything
   // The connections the runner opened for tasks that do not use the main one, by task index;

@@ -2,6 +2,8 @@
 // metrics and opening a written report.
 #include "brunox/engine/ExReport.h"
 
+#include <algorithm>
+
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/SettingsStores.h"
@@ -65,6 +67,11 @@ ExReport::ThreadMetrics ExReport::Metrics(int record) const {
   m.stmt = info.StmtTime;
   m.fetch = info.FetchTime;
   return m;
+}
+
+std::vector<int> ExReport::RecordsOf(int index, const Task& task) const {
+  if (!runner_) return std::vector<int>(static_cast<size_t>(std::max(0, task.Threads)), -1);
+  return runner_->TaskRecords(index, task.Threads);
 }
 
 void ExReport::SetTemplateProperties(const std::wstring& title) {

@@ -82,6 +82,8 @@ class ExReport {
   static int ReportSettingInt(const wchar_t* key);
   static std::wstring ReportSettingStr(const wchar_t* key);
   ThreadMetrics Metrics(int record) const;
+  // The records of task `index` of the reported run by thread number (-1: never started).
+  std::vector<int> RecordsOf(int index, const Task& task) const;
   // A counter sample the run could not take (the first periods of a rate counter).
   static constexpr uint32_t kNoSample = 0xFFFFFFFFu;
 
@@ -98,10 +100,11 @@ class ExReport {
   int Begin();
   void SummaryRows();
   std::wstring RunModeText() const;
-  void TaskSection(int index, const Task& task, int first, int firstActive);
-  void TaskProperties(const Task& task, int first);
+  void TaskSection(int index, const Task& task, const std::vector<int>& records, int firstActive);
+  void TaskProperties(const Task& task, const std::vector<int>& records);
   void TaskPlan(const Task& task, const std::wstring& number);
-  void TaskMetrics(const Task& task, const std::wstring& number, int first, int firstActive);
+  void TaskMetrics(const Task& task, const std::wstring& number, const std::vector<int>& records,
+                   int firstActive);
   std::wstring CounterSuffix(int thread) const;
   std::wstring CounterTitles() const;
 
@@ -114,7 +117,7 @@ class ExReport {
 
   // ---- Internal report ----
   int BeginIni();
-  void TaskIni(int n, const Task& task, int first);
+  void TaskIni(int n, const Task& task, const std::vector<int>& records);
   void WriteIniText(const std::wstring& section, const std::wstring& key,
                     const std::wstring& value);
   void WriteIniInt(const std::wstring& section, const std::wstring& key, int value);

@@ -29,13 +29,12 @@ int ExReport::Report(BrunoxRunner& runner) {
   runner_ = &runner;
   timer_ = &runner.Timer;
   if (Begin() != 0) return 0;
-  int first = 0;
   int firstActive = 1;
   for (size_t i = 0; i < project_.Tasks.size(); ++i) {
     const Task& task = project_.Tasks[i];
     if (task.isActive) {
-      TaskSection(static_cast<int>(i), task, first, firstActive);
-      first += task.Threads;
+      const int index = static_cast<int>(i);
+      TaskSection(index, task, RecordsOf(index, task), firstActive);
       firstActive = 0;
     }
     PumpMessage();
@@ -128,19 +127,20 @@ std::wstring ExReport::RunModeText() const {
   return text;
 }
 
-void ExReport::TaskSection(int index, const Task& task, int first, int firstActive) {
+void ExReport::TaskSection(int index, const Task& task, const std::vector<int>& records,
+                           int firstActive) {
   Trace trace(L"ExReport::Task");
   const std::wstring number = platform::FromInt(index + 1);
   std::wstring heading =
       platform::Format(L"%ls #%ls ", Label(L"Task", L"Task").c_str(), number.c_str());
   if (!task.Name.empty()) heading += L'"' + task.Name + L'"';
   report_.Text(heading, PT_HEADING);
-  TaskProperties(task, first);
+  TaskProperties(task, records);
   TaskPlan(task, number);
-  TaskMetrics(task, number, first, firstActive);
+  TaskMetrics(task, number, records, firstActive);
 }
 
-void ExReport::TaskProperties(const Task& task, int first) {
+void ExReport::TaskProperties(const Task& task, const std::vector<int>& records) {
   report_.BeginTable();
   report_.Row2(Label(L"Property", L"Property"), Label(L"Value", L"Value"), 1);
   report_.Row2(Label(L"NumberOfThr", L"Number of Concurrent Threads"),
@@ -177,7 +177,7 @@ void ExReport::TaskProperties(const Task& task, int first) {
                  FormatMetric(task.SetupTime));
   if (ReportSettingInt(L"rbTaskTotal")) {
     double total = 0;
-    for (int j = 0; j < task.Threads; ++j) total += Metrics(first + j).total;
+    for (const int record : records) total += Metrics(record).total;
     report_.Row2(Label(L"TaskTotTime", L"Total Task Duration, seconds"), FormatMetric(total));
   }
   report_.EndTable();
@@ -232,8 +232,8 @@ void ExReport::TaskPlan(const Task& task, const std::wstring& number) {
   report_.Text(LabelWith(L"TaskMetrics", L"Task #%s metrics", number), PT_HEADING);
 }
 
-void ExReport::TaskMetrics(const Task& task, const std::wstring& number, int first,
-                           int firstActive) {
+void ExReport::TaskMetrics(const Task& task, const std::wstring& number,
+                           const std::vector<int>& records, int firstActive) {
   const bool showExecuted = ReportSettingInt(L"rbExecuted") != 0;
   const bool showSpeed = ReportSettingInt(L"rbAvgSpeed") != 0;
   const bool showAverage = ReportSettingInt(L"rbAvgDuration") != 0;
@@ -273,7 +273,7 @@ void ExReport::TaskMetrics(const Task& task, const std::wstring& number, int fir
   const std::wstring connectionText =
       task.DefConnect == 0 ? task.TaskCon.ConInfo() : project_.DefConnection.ConInfo();
   for (int j = 0; j < task.Threads; ++j) {
-    const ThreadMetrics m = Metrics(first + j);
+    const ThreadMetrics m = Metrics(records[static_cast<size_t>(j)]);
     const std::wstring count = platform::FromInt(m.execs);
     const std::wstring rate = m.HasAverages() ? FormatMetric(m.execs / m.total) : L"N/A";
     const std::wstring mean = m.HasAverages() ? FormatMetric(m.total / m.execs) : L"N/A";

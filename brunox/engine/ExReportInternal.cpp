@@ -24,13 +24,10 @@ int ExReport::ReportIni(BrunoxRunner& runner) {
   runner_ = &runner;
   timer_ = &runner.Timer;
   if (BeginIni() != 0) return 0;
-  int first = 0;
   int n = 0;
-  for (const Task& task : project_.Tasks) {
-    if (task.isActive) {
-      TaskIni(++n, task, first);
-      first += task.Threads;
-    }
+  for (size_t i = 0; i < project_.Tasks.size(); ++i) {
+    const Task& task = project_.Tasks[i];
+    if (task.isActive) TaskIni(++n, task, RecordsOf(static_cast<int>(i), task));
     PumpMessage();
   }
   ini_->Flush();
@@ -62,12 +59,12 @@ int ExReport::BeginIni() {
   return 0;
 }
 
-void ExReport::TaskIni(int n, const Task& task, int first) {
+void ExReport::TaskIni(int n, const Task& task, const std::vector<int>& records) {
   const std::wstring section = platform::Format(L"Task%d", n);
   WriteIniText(section, L"Name", task.Name);
   WriteIniInt(section, L"Threads", task.Threads);
   for (int k = 1; k <= task.Threads; ++k) {
-    const ThreadMetrics m = Metrics(first + k - 1);
+    const ThreadMetrics m = Metrics(records[static_cast<size_t>(k - 1)]);
     if (m.HasAverages()) {
       WriteIniRealN(section, L"AvgSpeed", k, m.execs / m.total);
       WriteIniRealN(section, L"AvgDuration", k, m.total / m.execs);

@@ -64,19 +64,20 @@ void RunStopRules::Load(const Project& project, int runMode) {
   canRun_ = problems_.size() == before;
 }
 
-bool RunStopRules::RunLimitReached(double seconds, std::int64_t totalExecs,
+bool RunStopRules::RunLimitReached(double seconds, std::int64_t attemptedRounds,
                                    const ThreadInfo* records, int count) const {
   switch (doType_) {
     case kRunSeconds:
       // The exact time, not the rounded Elapsed, which would end a run half a second early.
       return seconds >= static_cast<double>(seconds_);
     case kRunAllAtLeast:
-      return totalExecs >= allTasks_;
+      return attemptedRounds >= allTasks_;
     case kRunEachAtLeast:
       for (int i = 0; i < count; ++i) {
         // A worker that has ended (a failed connect, StopOnError) will not get further; waiting
         // for it would keep the others running for ever.
-        if (records[i].Execs < atLeast_ && !records[i].Ended) return false;
+        if (records[i].Execs + records[i].FailedRounds < atLeast_ && !records[i].Ended)
+          return false;
       }
       return true;
     default:

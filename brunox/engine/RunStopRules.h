@@ -32,9 +32,11 @@ class RunStopRules {
   // An unknown run mode runs all tasks together.
   Mode RunMode() const { return mode_; }
 
-  // Master thread: true when the project's stop rule says the run is over. `records` are the
-  // threads of the current step.
-  bool RunLimitReached(double seconds, std::int64_t totalExecs, const ThreadInfo* records,
+  // Master thread: true when the project's stop rule says the run is over. `attemptedRounds`
+  // are the rounds of all threads so far, executed or failed: the rules that count rounds count
+  // both, or a run whose every round fails would never end. `records` are the threads of the
+  // current step.
+  bool RunLimitReached(double seconds, std::int64_t attemptedRounds, const ThreadInfo* records,
                        int count) const;
   // Worker: true when round `round` (from 1) of a thread of `task` may begin.
   bool RoundAllowed(const Task& task, std::int64_t round) const;

@@ -116,7 +116,9 @@ int BrunoxRunner::PrepareOneTask(Task& task, int index) {
     record.ThreadNo = j;
     record.Runner = this;
     if (task.TDU == kThreadsShareReader) record.SharedFile = shared;
-    if (task.TDU == kOneLinePerThread && lineFile) {
+    // An empty file has no line for any thread: the threads fail at their start, as they do
+    // when the file is missing, with one message that names the task and the file.
+    if (task.TDU == kOneLinePerThread && lineFile && !lineFile->IsEmpty()) {
       bool got;
       {
         std::lock_guard lock(locks_[kLockValueLines]);

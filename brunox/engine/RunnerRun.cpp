@@ -50,7 +50,12 @@ int BrunoxRunner::Run(Project* project) {
   std::memset(Last, 0, sizeof Last);
   Stop = 0;
   FailedRounds = 0;
-  runErrors_.clear();
+  FailedValues = 0;
+  {
+    std::lock_guard lock(runErrorsMutex_);
+    runErrors_.clear();
+    patternErrorTasks_.clear();
+  }
   statementLogComplete_ = true;
   PauseAll = 0;
   TotalExecs = 0;
@@ -281,6 +286,17 @@ int BrunoxRunner::AskStop() {
     PumpMessage();
   }
   return 1;
+}
+
+std::vector<int> BrunoxRunner::TaskRecords(int taskIndex, int threads) const {
+  std::vector<int> records(static_cast<size_t>(std::max(0, threads)), -1);
+  const int used = std::min(ThreadsOfLastRun, kMaxThreads);
+  for (int i = 0; i < used; ++i) {
+    const ThreadInfo& record = threadInfos_[i];
+    if (record.TaskIndex == taskIndex && record.ThreadNo >= 0 && record.ThreadNo < threads)
+      records[static_cast<size_t>(record.ThreadNo)] = i;
+  }
+  return records;
 }
 
 void BrunoxRunner::ReportRunError(const std::wstring& text) {

@@ -2,6 +2,7 @@
 // first threads of the step), and one sample of every enabled performance counter per period.
 #include <algorithm>
 #include <ctime>
+#include <vector>
 
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/PerfCounters.h"
@@ -42,21 +43,24 @@ void BrunoxRunner::UpdateStat() {
 
   const int count = StepRecordCount();
   if (project.StatByTask) {
-    int sum = 0;
-    int taskIndex = -1;
+    // A task's series is its place among the active tasks, as StatSeriesCount counts them: with
+    // an inactive task before the active ones its index in the project would be one too high.
+    std::vector<int> seriesOf(project.Tasks.size(), -1);
+    int active = 0;
+    for (size_t t = 0; t < project.Tasks.size(); ++t)
+      if (project.Tasks[t].isActive) seriesOf[t] = active++;
+    int sums[kStatSeries] = {};
+    bool present[kStatSeries] = {};
     for (int i = StepFirst; i < StepFirst + count; ++i) {
       const ThreadInfo& record = threadInfos_[i];
-      if (record.TaskIndex != taskIndex) {
-        if (taskIndex >= 0) {
-          if (taskIndex >= kStatSeries) break;
-          store(taskIndex, sum);
-        }
-        taskIndex = record.TaskIndex;
-        sum = 0;
-      }
-      sum += record.Execs;
+      if (record.TaskIndex < 0 || static_cast<size_t>(record.TaskIndex) >= seriesOf.size()) continue;
+      const int series = seriesOf[static_cast<size_t>(record.TaskIndex)];
+      if (series < 0 || series >= kStatSeries) continue;
+      sums[series] += static_cast<int>(record.Execs);
+      present[series] = true;
     }
-    if (taskIndex >= 0 && taskIndex < kStatSeries) store(taskIndex, sum);
+    for (int series = 0; series < kStatSeries; ++series)
+      if (present[series]) store(series, sums[series]);
   } else {
     for (int i = 0; i < std::min(count, kStatSeries); ++i) store(i, threadInfos_[StepFirst + i].Execs);
   }

@@ -39,7 +39,8 @@ int BrunoxRunner::StepRecordCount() const {
 
 void BrunoxRunner::ApplyStopRules() {
   const int count = StepRecordCount();
-  if (stopRules_.RunLimitReached(Timer.Seconds(), TotalExecs, threadInfos_.get() + StepFirst, count))
+  if (stopRules_.RunLimitReached(Timer.Seconds(), TotalExecs + FailedRounds,
+                                 threadInfos_.get() + StepFirst, count))
     Stop = 1;
 }
 

@@ -1,8 +1,5 @@
 // The values of the parameter markers ?1, ?2, ... of a statement: generated values from the
 // record's pattern engine, or the fields of a value-file line.
-#include <filesystem>
-#include <system_error>
-
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
 #include "brunox/engine/StatementMarkers.h"
@@ -30,7 +27,6 @@ std::vector<std::wstring> BrunoxRunner::GenerateValues(ThreadInfo* record, Proje
   if (!record->EngineReady) {
     engine.SetConnection(db);
     for (size_t i = 1; i <= params.size(); ++i) engine.AddColumnName(L"P" + platform::FromUInt(i));
-    record->PatternErrorShown.assign(params.size(), false);
     record->EngineReady = true;
   }
 
@@ -38,16 +34,17 @@ std::vector<std::wstring> BrunoxRunner::GenerateValues(ThreadInfo* record, Proje
   for (size_t i = 0; i < params.size(); ++i) {
     DGValue value;
     if (!engine.Value(static_cast<int>(i), params[i].PropTempl, &value, nullptr)) {
-      // Unattended runs would repeat the same message with every execution: once is enough.
-      const bool console = project && project->Console;
-      if (!console || !record->PatternErrorShown[i]) {
-        record->PatternErrorShown[i] = true;
-        std::wstring error = engine.Error();
-        CLog::Bug(L"Pattern Error", L"P" + platform::FromUInt(i + 1) + L": " + error, __FILE__,
-                  __LINE__);
+      const std::wstring error = engine.Error();
+      // A value that failed in a run makes the run fail; a preview is no run.
+      if (!oneOff) {
+        FailedValues.fetch_add(1);
+        ReportPatternError(*record, i, error);
+      }
+      // An unattended run would repeat the message with every execution of every thread: the
+      // run error above says it once per task.
+      if (oneOff || !project || !project->Console)
         platform::Ui().MessageBox(error, L"Pattern Error", platform::MsgButtons::Ok,
                                   platform::MsgIcon::None);
-      }
     }
     values[i] = value.value;
   }
@@ -56,6 +53,17 @@ std::vector<std::wstring> BrunoxRunner::GenerateValues(ThreadInfo* record, Proje
     record->EngineReady = false;
   }
   return values;
+}
+
+void BrunoxRunner::ReportPatternError(const ThreadInfo& record, size_t param,
+                                      const std::wstring& error) {
+  {
+    std::lock_guard lock(runErrorsMutex_);
+    if (!patternErrorTasks_.insert(record.TaskIndex).second) return;
+  }
+  const Task& task = *record.TheTask;
+  ReportRunError(L"Task '" + task.Name + L"': the pattern of ?" + platform::FromUInt(param + 1) +
+                 L" (" + task.Params[param].PropTempl + L") failed: " + error);
 }
 
 void BrunoxRunner::ParamsForOneLine(std::wstring* text, ThreadInfo* record, Project* project,
@@ -74,12 +82,8 @@ bool BrunoxRunner::NextValueLine(ValueFile* file, std::wstring* line) {
 }
 
 void BrunoxRunner::ReportValueFileError(const Task& task, const std::wstring& error) {
-  // A missing file leaves the markers as they are, as it always has; anything else the user
-  // named (a FIFO, a device, a line without end) is a mistake worth saying.
-  std::error_code ignored;
-  if (error.empty() || !std::filesystem::exists(platform::NativePath(CLog::DecodePath(task.File)),
-                                                ignored))
-    return;
+  // A task that takes generated values does not read the file it may still name.
+  if (error.empty() || !task.ReadsValueFile()) return;
   ReportRunError(L"Task '" + task.Name + L"': " + error);
 }
 
@@ -90,19 +94,25 @@ void BrunoxRunner::PrepareOneStmt(std::wstring* text, ValueFile* file, wchar_t s
 
 ValueFile* BrunoxRunner::OpenParamFile(ThreadInfo* record, std::unique_ptr<ValueFile>* own,
                                        int* opened) {
-  const std::wstring path = CLog::DecodePath(record->TheTask->File);
-  std::error_code ignored;
-  // Whatever exists at the path is tried, so that a FIFO or a device is refused with its reason.
-  *opened = std::filesystem::exists(platform::NativePath(path), ignored) && !record->HasValueLine;
-  if (record->SharedFile) {
-    if (record->SharedFile->IsEmpty()) *opened = 0;
-    return record->SharedFile;
+  const Task& task = *record->TheTask;
+  *opened = 0;
+  ValueFile* file = record->SharedFile;
+  if (!file) {
+    *own = std::make_unique<ValueFile>();
+    file = own->get();
   }
-  *own = std::make_unique<ValueFile>();
-  if (*opened) {
-    const bool usable = (*own)->Open(path);
-    if (!usable) ReportValueFileError(*record->TheTask, (*own)->Error());
-    *opened = usable && !(*own)->IsEmpty() ? 1 : 0;
+  // A thread with a line of its own reads no file; a task without one has nothing to read.
+  if (record->HasValueLine || task.File.empty()) return file;
+  const std::wstring path = CLog::DecodePath(task.File);
+  // Whatever is at the path is tried, so that a FIFO or a device is refused with its reason.
+  if (!file->IsOpen() && !file->Open(path)) {
+    ReportValueFileError(task, file->Error());
+    return file;
   }
-  return own->get();
+  if (file->IsEmpty()) {
+    ReportValueFileError(task, L"The value file '" + path + L"' is empty.");
+    return file;
+  }
+  *opened = 1;
+  return file;
 }

@@ -64,6 +64,9 @@ struct Task {
   // True when a field the user edits differs; run-time fields are not compared.
   bool operator!=(const Task& other) const;
 
+  // The parameters come from a value file and the task names one: a run cannot do without it.
+  bool ReadsValueFile() const { return ParamType == kParamsFromFile && !File.empty(); }
+
   std::wstring ActiveText() const;   // "Yes" / "No"
   std::wstring ThreadsText() const;  // "4", or "4 (10)" with an execution count
 

@@ -9,6 +9,7 @@ ThreadInfo::~ThreadInfo() = default;
 void ThreadInfo::Reset() {
   TheTask = nullptr;
   Execs = 0;
+  FailedRounds = 0;
   ConsoleRow = -1;
   TaskIndex = -1;
   State = kWorkerRunning;
@@ -29,7 +30,6 @@ void ThreadInfo::Reset() {
   Runner = nullptr;
   Engine.reset();
   EngineReady = false;
-  PatternErrorShown.clear();
   SetConnection(nullptr);
 }
 

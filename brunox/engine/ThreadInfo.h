@@ -15,7 +15,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "brunox/engine/RunEvents.h"
 
@@ -43,6 +42,7 @@ struct ThreadInfo {
 
   Task* TheTask = nullptr;
   std::atomic<std::int64_t> Execs{0};  // rounds that executed their statements
+  std::atomic<std::int64_t> FailedRounds{0};  // rounds that failed (not executions)
   int ConsoleRow = -1;        // from the kRunAddThreadRow callback
   int TaskIndex = -1;         // position of the task in the project, from 0
   std::atomic<int> State{kWorkerRunning};  // WorkerState; kWorkerFailed stays to the end
@@ -79,8 +79,6 @@ struct ThreadInfo {
   std::unique_ptr<DSynthor> Engine;
   // The engine knows the columns P1..Pn and is bound to the worker's connection.
   bool EngineReady = false;
-  // Parameters whose pattern error has been shown already (console mode shows each once).
-  std::vector<bool> PatternErrorShown;
 
  private:
   std::mutex connectionMutex_;

@@ -34,7 +34,10 @@ class Worker {
   void Run();
 
  private:
-  enum class RoundOutcome { kExecuted, kFailed, kNothingExecuted };
+  // kCancelled: a statement failed after the run or the thread was told to stop, that is, the
+  // stop cut it short (the cancel of a statement that outlasts a stop): neither an execution nor
+  // a failed round, and the thread ends as stopped.
+  enum class RoundOutcome { kExecuted, kFailed, kNothingExecuted, kCancelled };
   enum class ConnectResult { kConnected, kStopped, kFailed };
 
   // ---- WorkerThread.cpp ----
@@ -64,6 +67,8 @@ class Worker {
   // Fetches the rows of the open result set into the result file; false on a fetch or column
   // read error (logged). *rows: rows counted.
   bool FetchRows(int* rows);
+  // Logs why a statement failed: as an error, or, once a stop was asked for, as the stop's doing.
+  void StatementFailed(const std::wstring& what, const std::wstring& detail);
   void TimeRound(bool firstRound);
   void ThinkTime();
   int RandomDelay(int low, int high);

@@ -51,8 +51,10 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
       failed = true;
     }
   }
+  if (failed && StopRequested()) return RoundOutcome::kCancelled;
   if (failed) {
     record_.State = kWorkerFailed;
+    record_.FailedRounds.fetch_add(1);
     runner_.FailedRounds.fetch_add(1);
     return RoundOutcome::kFailed;
   }
@@ -82,7 +84,7 @@ bool Worker::RunStatement(const std::wstring& text, std::size_t index) {
   const double execEnd = runner_.Timer.Seconds();
   record_.StmtTime += execEnd - execStart;
   if (!CDB::isOK(rc)) {
-    CLog::Bug(L"Wrong stmt:", statement + L" " + db_->ErrorText, __FILE__, __LINE__);
+    StatementFailed(L"Wrong stmt:", statement + L" " + db_->ErrorText);
     return false;
   }
   int rows = 0;
@@ -107,8 +109,8 @@ bool Worker::FetchRows(int* rows) {
       std::wstring value;
       int size = project_.MaxBlobBytes;
       if (!CDB::isOK(db_->GetColumnText(c, &value, &size, nullptr, 0))) {
-        CLog::Bug(platform::Format(L"Column %d of row %d could not be read", c, *rows),
-                  db_->ErrorText, __FILE__, __LINE__);
+        StatementFailed(platform::Format(L"Column %d of row %d could not be read", c, *rows),
+                        db_->ErrorText);
         return false;
       }
       if (c > 1) WriteResult(L"\t");
@@ -117,10 +119,17 @@ bool Worker::FetchRows(int* rows) {
     WriteResult(L"\r\n");
   }
   if (frc != CDB::kNoData) {
-    CLog::Bug(platform::Format(L"Fetch: frc=%d", frc), db_->ErrorText, __FILE__, __LINE__);
+    StatementFailed(platform::Format(L"Fetch: frc=%d", frc), db_->ErrorText);
     return false;
   }
   return true;
+}
+
+void Worker::StatementFailed(const std::wstring& what, const std::wstring& detail) {
+  if (StopRequested())
+    CLog::State2(L"Cancelled by the stop: " + what + L" " + detail);
+  else
+    CLog::Bug(what, detail, __FILE__, __LINE__);
 }
 
 void Worker::TimeRound(bool firstRound) {

@@ -117,6 +117,12 @@ bool Worker::SetUp() {
   int opened = 0;
   valueFile_ = runner_.OpenParamFile(&record_, &ownValueFile_, &opened);
   valueFileOpen_ = opened != 0;
+  // Running the statements with their markers unfilled would report a success that is none; the
+  // run error (OpenParamFile) names the task and the file.
+  if (task_.ReadsValueFile() && !valueFileOpen_ && !record_.HasValueLine) {
+    record_.State = kWorkerFailed;
+    return false;
+  }
   separator_ = BrunoxRunner::SeparatorChar(task_.Separator);
   withoutSemicolon_ = RefusesTrailingSemicolon(*db_);
 
@@ -139,6 +145,7 @@ bool Worker::RunRounds() {
     const bool first = round_ == 1;
     if (first && task_.SQLDelay > 0) SleepUnlessStopped(task_.SQLDelay);
     const RoundOutcome outcome = RunRound(statements, first);
+    if (outcome == RoundOutcome::kCancelled) return false;
     if (outcome != RoundOutcome::kNothingExecuted)
       runner_.Notify(kRunThreadState, record_.ConsoleRow,
                      static_cast<int>(std::min<std::int64_t>(round_, INT32_MAX)));

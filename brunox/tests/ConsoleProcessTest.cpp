@@ -41,12 +41,13 @@ class Brunox : public testsupport::ProgramRun {
  public:
   explicit Brunox(std::vector<std::string> args) : ProgramRun(BRUNOX_EXE, std::move(args)) {}
 
-  // Settings written before the start, as "[General]" keys.
-  void SetLastFile(const std::wstring& path) {
+  // Settings written before the start: `lines` of "[General]" keys.
+  void WriteSettings(const std::wstring& lines) {
     ::mkdir(ConfigFolder().c_str(), 0700);
     ASSERT_TRUE(platform::WriteTextFileUtf8(platform::FromUtf8(ConfigFolder() + "/settings.ini"),
-                                            L"[General]\nLastFile=" + path + L"\n"));
+                                            L"[General]\n" + lines));
   }
+  void SetLastFile(const std::wstring& path) { WriteSettings(L"LastFile=" + path + L"\n"); }
 
   std::string LogPath() const { return StateFolder() + "/brunox/brunox.log"; }
   std::string Log() const { return ReadAll(LogPath()); }
@@ -176,6 +177,61 @@ TEST(ConsoleProcess, FailingStatementFailsTheRun) {
                                b.LogPath() + "\n"))
       << b.Both();
   EXPECT_TRUE(Has(b.Log(), "no_such_table")) << b.Log();
+}
+
+// The run modes that count rounds end a run whose every round fails (StopOnError off), and the
+// run failed.
+TEST(ConsoleProcess, RoundCountingRunModesEndWhenEveryRoundFails) {
+  for (const int doType : {kRunAllAtLeast, kRunEachAtLeast}) {
+    SCOPED_TRACE(doType);
+    Project p;
+    p.Tasks.push_back(MakeTask(L"insert into no_such_table values (1)", 2, 1));
+    const std::wstring path = WriteSqliteProject(L"failing-rounds.bxp", p);
+    apptest::EditProject(path, [doType](Project& q) {
+      q.DoType = doType;
+      q.AllTasks = L"6";
+      q.AtLeast = L"3";
+    });
+    Brunox b({"-c", Utf8(path)});
+    b.WriteSettings(L"StopOnError=0\n");
+    b.Start();
+    EXPECT_EQ(2, b.Wait(seconds(20))) << b.Both();
+    EXPECT_TRUE(Has(b.Out(), " s: 2 threads, 0 executions")) << b.Both();
+  }
+}
+
+// A task whose own connection fails, a task whose value file is missing and a task whose pattern
+// names no function: each cause is named, the failed values are counted, and the run failed.
+TEST(ConsoleProcess, EveryCauseOfAFailedRunIsNamed) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 2, 1));
+  p.Tasks.back().Name = L"lost";
+  p.Tasks.back().DefConnect = 0;
+  p.Tasks.back().TaskCon.Kind = CONN_STRING;
+  p.Tasks.back().TaskCon.ConnString = L"Driver=NoSuchDriver;Database=x;";
+  p.Tasks.push_back(MakeTask(L"select '?1'", 2, 1));
+  p.Tasks.back().Name = L"nofile";
+  p.Tasks.push_back(MakeTask(L"select '?1'", 2, 3));
+  p.Tasks.back().Name = L"nosuch";
+  p.Tasks.back().ParamType = kParamsGenerated;
+  TaskParam param;
+  param.PropTempl = L"$nosuch(1)";
+  p.Tasks.back().Params.push_back(param);
+  const std::wstring path = WriteSqliteProject(L"causes.bxp", p);
+  const std::wstring valueFile = platform::FolderPart(path) + L"/no-such-values.txt";
+  apptest::EditProject(path, [&](Project& q) { q.Tasks[1].File = valueFile; });
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(2, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), " s: 4 threads, 6 executions")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), ", 6 values whose pattern failed.\n")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Threads with a failing statement: 2.")) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "[Error] The run reported errors:\n  ")) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "Task 'lost' could not connect to ")) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "Task 'nofile': The file '" + Utf8(valueFile) + "' does not exist.\n"))
+      << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "Task 'nosuch': the pattern of ?1 ($nosuch(1)) failed: ")) << b.Both();
+  const std::string err = b.Err();
+  EXPECT_EQ(err.find("Task 'nosuch'"), err.rfind("Task 'nosuch'")) << "once, not per thread";
 }
 
 TEST(ConsoleProcess, ErrorsOfTheRunGoToStandardError) {

@@ -71,7 +71,9 @@ TEST_F(OnServer, AFetchErrorFailsTheRound) {
   EXPECT_NE(std::wstring::npos, CLog::GetLastRows().find(L"Fetch: frc=")) << "failed in the fetch";
 }
 
-// A statement that would run for a minute is cancelled a few seconds after the run's end.
+// A statement that would run for a minute is cancelled a few seconds after the run's end. The
+// cancel is the stop's doing, not the statement's fault: the threads end as stopped, and the
+// round is neither an execution nor a failed round.
 TEST_F(OnServer, AStatementStillRunningAfterTheStopIsCancelled) {
   project_.DoType = kRunSeconds;
   project_.Seconds = L"1";
@@ -80,7 +82,19 @@ TEST_F(OnServer, AStatementStillRunningAfterTheStopIsCancelled) {
   EXPECT_GE(seconds, 1.0 + RunStopRules::kCancelGraceSeconds);
   EXPECT_LT(seconds, 1.0 + RunStopRules::kCancelGraceSeconds + 5.0);
   EXPECT_EQ(0, runner_->TotalExecs);
-  EXPECT_EQ(2, runner_->FailedRounds);
+  EXPECT_EQ(0, runner_->FailedRounds);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(kWorkerRunning, runner_->Record(i).State) << i;
+    EXPECT_EQ(0, runner_->Record(i).FailedRounds) << i;
+  }
+  int stopped = 0;
+  for (const RunEventRecord& e : recorder_.Events(kRunThreadState)) {
+    EXPECT_NE(kThreadEndedFailed, e.b);
+    EXPECT_LE(e.b, 0) << "no round is reported as done";
+    stopped += e.b == kThreadStopped ? 1 : 0;
+  }
+  EXPECT_EQ(2, stopped);
+  EXPECT_TRUE(runner_->RunErrors().empty());
 }
 
 }  // namespace

@@ -80,6 +80,19 @@ TEST_F(Statistics, SeriesByTaskStopAtFive) {
   EXPECT_EQ(3, runner_->StatSeriesCount()) << "inactive tasks are no series";
 }
 
+// The graph draws StatSeriesCount series from 0: a task's series is its place among the active
+// tasks, whatever inactive tasks come before it.
+TEST_F(Statistics, SeriesByTaskFollowTheActiveTasksOnly) {
+  project_.StatByTask = 1;
+  project_.StatPerPeriod = 1;
+  project_.Tasks.assign(3, Task());
+  project_.Tasks[0].isActive = 0;
+  Threads({{1, 4}, {1, 6}, {2, 7}});
+  runner_->UpdateStat();
+  EXPECT_EQ(2, runner_->StatSeriesCount());
+  EXPECT_EQ((std::vector<int>{10, 7, 0, 0, 0}), Latest());
+}
+
 TEST_F(Statistics, TheRingWrapsAfterFiftyPeriods) {
   project_.StatPerPeriod = 1;
   Threads({{0, 0}});

@@ -125,5 +125,38 @@ TEST_F(RunnerTest, AtLeastIsNotHeldUpByAThreadThatCouldNotConnect) {
   EXPECT_GE(runner_->Record(3).Execs, 3);
 }
 
+// The rules that count rounds count failed ones too: with every round failing and StopOnError
+// off, the run still ends by itself. No execution is counted, so the rates stay honest.
+class RoundCountingRule : public RunnerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RoundCountingRule, EndsWhenEveryRoundFails) {
+  project_.DoType = GetParam();
+  project_.AllTasks = L"6";
+  project_.AtLeast = L"3";
+  project_.StopOnError = 0;
+  AddTask(L"failing", L"insert into no_such_table values (1)", 2, 1);
+  // Without the rule the run would last for ever: the watchdog turns that into a failure.
+  recorder_.react = [this](const RunEventRecord& e) {
+    if (e.code == kRunProgress && e.a >= 10) runner_->Stop = 1;
+    return 0;
+  };
+  const double seconds = RunProject();
+  EXPECT_LT(seconds, 8.0);
+  EXPECT_EQ(0, runner_->TotalExecs);
+  EXPECT_GE(runner_->FailedRounds, 6);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(0, runner_->Record(i).Execs);
+    EXPECT_GE(runner_->Record(i).FailedRounds, GetParam() == kRunEachAtLeast ? 3 : 1);
+  }
+  EXPECT_EQ((std::map<int, int>{{kThreadEndedFailed, 2}}), FinalStates(recorder_));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, RoundCountingRule,
+                         ::testing::Values(kRunAllAtLeast, kRunEachAtLeast),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::string(info.param == kRunAllAtLeast ? "AllTasks"
+                                                                           : "EachAtLeast");
+                         });
+
 }  // namespace
 }  // namespace runnertest

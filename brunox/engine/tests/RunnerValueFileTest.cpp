@@ -97,32 +97,50 @@ TEST_F(ValueFiles, Utf16AndLatin1Files) {
       << "bytes that are not UTF-8 are Latin-1";
 }
 
-// A file without lines, or no file at all: the statement runs with its markers; nothing hangs.
-TEST_F(ValueFiles, NoLinesLeaveTheMarkers) {
-  for (int tdu : {kEachThreadReadsFile, kThreadsShareReader}) {
-    SCOPED_TRACE(tdu);
-    Exec(L"delete from t");
-    project_.Tasks.clear();
-    AddInsert(2, 2, tdu, L"");
-    RunProject();
-    EXPECT_EQ((std::vector<std::wstring>{L"?1|4"}), Counted());
+// A value file the task names but that is missing or empty fails the task's threads at their
+// start, with one message naming the task and the file; the statement is never sent with its
+// markers unfilled, and the other tasks run as usual.
+TEST_F(ValueFiles, AMissingOrAnEmptyFileFailsTheThreadsOfItsTask) {
+  const auto endedAfterFailure = [this] {
+    int count = 0;
+    for (const RunEventRecord& e : recorder_.Events(kRunThreadState))
+      count += e.b == kThreadEndedFailed ? 1 : 0;
+    return count;
+  };
+  for (const bool missing : {false, true}) {
+    for (const int tdu : {kEachThreadReadsFile, kOneLinePerThread, kThreadsShareReader}) {
+      SCOPED_TRACE(std::string(missing ? "missing" : "empty") + " TDU " + std::to_string(tdu));
+      Exec(L"delete from t");
+      project_.Tasks.clear();
+      const int endedBefore = endedAfterFailure();
+      Task& task = AddInsert(2, 2, tdu, L"");
+      if (missing) task.File = folder_ + L"/no-such-file.txt";
+      const std::wstring file = task.File;
+      AddTask(L"other", L"insert into t(a) values ('other')", 1, 3);
+      RunProject();
+      EXPECT_EQ((std::vector<std::wstring>{L"other|3"}), Counted());
+      const std::wstring expected =
+          missing ? L"Task 'values': The file '" + file + L"' does not exist."
+                  : L"Task 'values': The value file '" + file + L"' is empty.";
+      EXPECT_EQ((std::vector<std::wstring>{expected}), runner_->RunErrors());
+      ASSERT_EQ(3, runner_->ThreadsOfLastRun);
+      for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(kWorkerFailed, runner_->Record(i).State) << i;
+        EXPECT_EQ(0, runner_->Record(i).Execs) << i;
+      }
+      EXPECT_EQ(endedBefore + 2, endedAfterFailure());
+      EXPECT_TRUE(ui_.messages.empty()) << "not the shortage of lines";
+    }
   }
-  Exec(L"delete from t");
-  project_.Tasks.clear();
-  Task& missing = AddInsert(1, 1, kThreadsShareReader, L"");
-  missing.File = folder_ + L"/no-such-file.txt";
-  RunProject();
-  EXPECT_EQ((std::vector<std::wstring>{L"?1|1"}), Counted());
-  EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(ValueFiles, AnEmptyFileHasNoLineForTheFirstThread) {
-  Task& task = AddInsert(2, 1, kOneLinePerThread, L"");
+// A task that names no value file runs its statement as it is.
+TEST_F(ValueFiles, NoValueFileLeavesTheMarkers) {
+  AddInsert(2, 2, kEachThreadReadsFile, L"").File.clear();
   RunProject();
-  ASSERT_EQ(1u, ui_.messages.size());
-  EXPECT_EQ(L"File '" + task.File + L"' contains not enough lines (0 of 2).\nProject has been stopped.",
-            ui_.messages[0].text);
-  EXPECT_EQ(0, runner_->ThreadsOfLastRun);
+  EXPECT_EQ((std::vector<std::wstring>{L"?1|4"}), Counted());
+  EXPECT_TRUE(runner_->RunErrors().empty());
+  EXPECT_TRUE(ui_.messages.empty());
 }
 
 // The script is split before the values go in: the quote of O'Brien (inside brackets, which

@@ -1,6 +1,7 @@
 // Filling the markers ?1, ?2, ... of a statement: value-file lines and generated values.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "RunnerTestSupport.h"
@@ -145,21 +146,35 @@ TEST_F(GeneratedParams, TheEngineKeepsItsColumnsFromOneExecutionToTheNext) {
   EXPECT_FALSE(record_.EngineReady);
 }
 
-TEST_F(GeneratedParams, APatternErrorIsShownOncePerParameterInConsoleMode) {
+// In a run a failing pattern fails the run: every value that failed is counted, and the first
+// error of each task is a run error, so an unattended run says it once. The window shows it with
+// every execution; a preview is no run and counts nothing.
+TEST_F(GeneratedParams, APatternErrorIsARunErrorOncePerTask) {
+  task_.Name = L"colours";
   Patterns({L"<red|green", L"N"});
   for (int i = 0; i < 3; ++i) {
     const auto values = platform::Split(Generate(L"[?1] ?2"), L' ');
     EXPECT_EQ(L"[]", values[0]) << "the statement runs with what came back";
   }
-  ASSERT_EQ(1u, ui_.messages.size());
+  EXPECT_EQ(3, runner_->FailedValues);
+  EXPECT_EQ((std::vector<std::wstring>{L"Task 'colours': the pattern of ?1 (<red|green) failed: "
+                                       L"List: <...> list closed incorrectly."}),
+            runner_->RunErrors());
+  EXPECT_TRUE(ui_.messages.empty()) << "console mode: the run error says it";
+
+  project_.Console = 0;
+  Generate(L"?1");
+  Generate(L"?1");
+  ASSERT_EQ(2u, ui_.messages.size());
   EXPECT_EQ(L"Pattern Error", ui_.messages[0].caption);
   EXPECT_EQ(L"List: <...> list closed incorrectly.", ui_.messages[0].text);
   EXPECT_EQ(platform::MsgIcon::None, ui_.messages[0].icon);
+  EXPECT_EQ(5, runner_->FailedValues);
+  EXPECT_EQ(1u, runner_->RunErrors().size());
 
-  project_.Console = 0;  // the window shows it with every execution
-  Generate(L"?1");
-  Generate(L"?1");
+  Generate(L"?1", /*oneOff=*/true);
   EXPECT_EQ(3u, ui_.messages.size());
+  EXPECT_EQ(5, runner_->FailedValues) << "a preview counts nothing";
 }
 
 // Generated values in a real run: every execution inserts a new value of its pattern.
@@ -181,6 +196,35 @@ TEST_F(RunnerTest, GeneratedPatternsFillEveryExecution) {
   EXPECT_EQ(9, ScalarInt(L"select count(*) from g a where exists "
                          L"(select 1 from g b where b.cur = a.prev and b.id < a.id)"));
   EXPECT_TRUE(ui_.messages.empty());
+}
+
+// An unknown function in a pattern fails every value of it: each is counted, and the run names
+// the first error of each task once, however many threads meet it.
+TEST_F(RunnerTest, PatternErrorsOfARunAreCountedAndNamedOncePerTask) {
+  Exec(L"create table g(v varchar(10))");
+  for (const wchar_t* name : {L"first", L"second"}) {
+    Task& task = AddTask(name, L"insert into g(v) values ('?1')", 3, 2);
+    task.ParamType = kParamsGenerated;
+    TaskParam param;
+    param.PropTempl = L"$nosuch(1)";
+    task.Params.push_back(param);
+  }
+  AddTask(L"fine", L"insert into g(v) values ('fine')", 1, 1);
+  RunProject();
+  EXPECT_EQ(12, runner_->FailedValues);
+  const std::vector<std::wstring>& errors = runner_->RunErrors();
+  ASSERT_EQ(2u, errors.size());
+  std::vector<std::wstring> tasks;
+  for (const std::wstring& error : errors) {
+    EXPECT_NE(std::wstring::npos, error.find(L"the pattern of ?1 ($nosuch(1)) failed: "))
+        << platform::ToUtf8(error);
+    EXPECT_NE(std::wstring::npos, error.find(L"nosuch")) << platform::ToUtf8(error);
+    tasks.push_back(error.substr(0, error.find(L':')));
+  }
+  std::sort(tasks.begin(), tasks.end());
+  EXPECT_EQ((std::vector<std::wstring>{L"Task 'first'", L"Task 'second'"}), tasks);
+  EXPECT_TRUE(ui_.messages.empty()) << "console mode";
+  EXPECT_EQ(1, ScalarInt(L"select count(*) from g where v = 'fine'"));
 }
 
 // On the PostgreSQL server, through a task's own connection: each connection is one thread, so
