@@ -194,8 +194,7 @@ TEST(ConsoleProcess, RoundCountingRunModesEndWhenEveryRoundFails) {
     });
     Brunox b({"-c", Utf8(path)});
     b.WriteSettings(L"StopOnError=0\n");
-    b.Start();
-    EXPECT_EQ(2, b.Wait(seconds(20))) << b.Both();
+    EXPECT_EQ(2, b.Run()) << b.Both();
     EXPECT_TRUE(Has(b.Out(), " s: 2 threads, 0 executions")) << b.Both();
   }
 }
