@@ -43,6 +43,11 @@ bool CBrunoxDlg::RestoreConnection(CDB* target) {
   std::unique_ptr<WaitCursor> wait;
   if (main) wait = std::make_unique<WaitCursor>();
   if (db->Info.IsEmpty()) db->Info = g_project.DefConnection;
+  // An untitled project without a profile has nothing to connect to: no failure to tell.
+  if (db->Info.IsEmpty() && !UsableProfile(app_)) {
+    if (main) UpdateStatus();
+    return false;
+  }
   if (!CDB::isOK(connector_.DoConnect(db, UsableProfile(app_), 0))) {
     if (main) {
       NoteConnectFailure(db->Info);

@@ -166,6 +166,13 @@ TEST_F(ProjectFilesTest, FailedConnectAtStartKeepsTheProjectsConnectionAndSaysWh
   ExpectConnectionKeptAndFailureShown(*window, path);
 }
 
+TEST_F(ProjectFilesTest, NothingToReconnectToAtStartIsNoFailure) {
+  g_settings->setInt(kStoreMain, L"isConnected", 1);
+  OpenWindow();
+  EXPECT_EQ(QStringLiteral("Not connected"), window->ProjectPage()->ConnectionText());
+  EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+}
+
 TEST_F(ProjectFilesTest, NewProjectStartsCleanAndUnmodified) {
   Project full;
   full.Tasks = {apptest::MakeTask(L"SELECT 1", 2, 3)};
