@@ -175,8 +175,11 @@ class BrunoxRunner {
   const std::vector<std::wstring>& RunErrors() const { return runErrors_; }
   // False when the executed-statement log of the last run could not be written whole.
   bool StatementLogComplete() const { return statementLogComplete_; }
-  // The executed-statement log of the last run, "" when it wrote none.
-  const std::wstring& StatementLogPath() const { return statementLog_.Path(); }
+  // The executed-statement log of the last run, "" when it wrote none. Any thread: the window
+  // reads it while the master thread opens the log.
+  std::wstring StatementLogPath() const;
+  // Why the log of the last run is incomplete ("" when it is not).
+  std::wstring StatementLogFailure() const;
 
  private:
   friend class Worker;
@@ -232,7 +235,7 @@ class BrunoxRunner {
   std::vector<std::unique_ptr<CDB>> ownConnections_;
   double stopSeenAt_ = -1;  // Timer seconds when the master first saw Stop; -1 before
   double lastCancelAt_ = -1;
-  std::mutex locks_[kLockCount];
+  mutable std::mutex locks_[kLockCount];
   ConnectGate connectGate_;  // stands for the lock kLockConnect
   StatementLog statementLog_;
   std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files

@@ -124,12 +124,13 @@ void ExReport::OpenInShell(int kind) {
   platform::Ui().OpenWithDesktop(*file);
 }
 
-void WriteRunReports(BrunoxRunner& runner, Project& project, RunReports& reports) {
+bool WriteRunReports(BrunoxRunner& runner, Project& project, RunReports& reports) {
   if (!reports.execution) reports.execution = std::make_unique<ExReport>(project);
   if (!reports.counters) reports.counters = std::make_unique<ExReport>(project);
   if (!reports.internal) reports.internal = std::make_unique<ExReport>(project);
-  reports.execution->Report(runner);
-  reports.counters->CntReport();
+  const bool execution = reports.execution->Report(runner) == 0;
+  const bool counters = reports.counters->CntReport() == 0;
   reports.internal->ReportIni(runner);
-  if (project.OpenReport) reports.execution->OpenInShell(ExReport::kHtmlReport);
+  if (project.OpenReport && execution) reports.execution->OpenInShell(ExReport::kHtmlReport);
+  return execution && counters;
 }

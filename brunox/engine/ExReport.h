@@ -41,7 +41,8 @@ class ExReport {
   ExReport& operator=(const ExReport&) = delete;
 
   // The HTML and text execution reports of the run that `runner` has just finished on the
-  // project. Always 0, also when nothing was written (no file names, a file not creatable).
+  // project. 0 when written or not wanted (no file names); -1 when a file could not be created
+  // or written whole (the user has been told which and why).
   int Report(BrunoxRunner& runner);
   // The internal report of that run (nothing without a ReportIniFile). Always 0.
   int ReportIni(BrunoxRunner& runner);
@@ -170,4 +171,5 @@ struct RunReports {
 // What the window does after a run of `project` on `runner`: the execution report, the counters
 // report and the internal report; then, when the project asks for it, the HTML report opens with
 // the desktop. `reports` must always be used with the same project.
-void WriteRunReports(BrunoxRunner& runner, Project& project, RunReports& reports);
+// False when a report the project names could not be written (the user has been told).
+bool WriteRunReports(BrunoxRunner& runner, Project& project, RunReports& reports);

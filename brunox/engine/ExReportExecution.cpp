@@ -28,7 +28,9 @@ int ExReport::Report(BrunoxRunner& runner) {
   Trace trace(L"ExReport::Report");
   runner_ = &runner;
   timer_ = &runner.Timer;
-  if (Begin() != 0) return 0;
+  const int begun = Begin();
+  if (begun == 2) return 0;  // the project names no execution report
+  if (begun != 0) return -1;
   int firstActive = 1;
   for (size_t i = 0; i < project_.Tasks.size(); ++i) {
     const Task& task = project_.Tasks[i];
@@ -39,9 +41,14 @@ int ExReport::Report(BrunoxRunner& runner) {
     }
     PumpMessage();
   }
-  CloseTextFile();  // tells the user when the text report could not be written whole
-  report_.Close();
-  return 0;
+  // Each tells the user when its file could not be written whole.
+  const bool textWritten = CloseTextFile() == 0;
+  bool htmlWritten = true;
+  if (!htmlName_.empty() && report_.Close() != RE_OK) {
+    htmlWritten = false;
+    Warn(platform::Format(L"Could not write the HTML report '%ls' whole.", htmlName_.c_str()));
+  }
+  return textWritten && htmlWritten ? 0 : -1;
 }
 
 int ExReport::Begin() {
@@ -60,7 +67,11 @@ int ExReport::Begin() {
   if (!htmlName_.empty()) {
     report_.AddReport(RF_HTML, htmlName_, L"head.htm");
     SetTemplateProperties(title);
-    if (report_.Open() != RE_OK) return -1;
+    if (report_.Open() != RE_OK) {
+      Warn(report_.ErrorText());
+      CloseTextFile();
+      return -1;
+    }
   }
 
   SummaryTable(title);

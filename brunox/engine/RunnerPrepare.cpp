@@ -239,6 +239,16 @@ void BrunoxRunner::WriteStatementLogHeader() {
   if (!statementLog_.Write(StatementLogHeader(*RunProject))) NoteStatementLogFailure();
 }
 
+std::wstring BrunoxRunner::StatementLogPath() const {
+  std::lock_guard lock(locks_[kLockStatementLog]);
+  return statementLog_.Path();
+}
+
+std::wstring BrunoxRunner::StatementLogFailure() const {
+  std::lock_guard lock(locks_[kLockStatementLog]);
+  return statementLogComplete_ ? std::wstring() : statementLog_.FailureText();
+}
+
 void BrunoxRunner::NoteStatementLogFailure() {
   if (!statementLogComplete_) return;
   statementLogComplete_ = false;

@@ -104,6 +104,7 @@ CBrunoxDlg::CBrunoxDlg(CBrunoxApp& app, QWidget* parent)
 CBrunoxDlg::~CBrunoxDlg() {
   // The project outlives the window; its callback must not point at the window's relay.
   if (relay_) g_project.Callback = nullptr;
+  RemoveTemporaryFolder();
 }
 
 void CBrunoxDlg::BuildPages() {
@@ -183,19 +184,30 @@ void CBrunoxDlg::SwitchPage(int index) {
   if (index < 0 || index >= PageIndex::kPageCount || index == current_) return;
   if (running_ && IsProjectPage(current_)) pages_[current_]->hide();
   else pages_[current_]->Deactivate();
-  if (index == PageIndex::PageRunSQL && !Connected()) {
+  const bool refused = index == PageIndex::PageRunSQL && !Connected();
+  if (refused) {
     platform::Ui().MessageBox(L"No active connection present!", L"Warning!",
                               platform::MsgButtons::Ok, platform::MsgIcon::Error);
     index = PageIndex::PagePackage;
   }
   current_ = index;
   stack_->setCurrentIndex(index);
-  pages_[index]->Activate();
+  // While a run reads the project (its workers add to the tasks' plans), a project page shows
+  // what it showed before; it reads the project once the run has ended.
+  if (running_ && IsProjectPage(index)) pages_[index]->show();
+  else pages_[index]->Activate();
   // A refused switch leaves the tree showing the page that is shown, not the one asked for.
-  if (tree_->SelectedPage() != index) {
+  if (tree_->SelectedPage() != index || refused) {
     const QSignalBlocker quiet(tree_);
-    tree_->SelectPage(index);
+    tree_->ShowAsSelected(index);
   }
+  // A click on the refused item goes on selecting it after this returns: the tree is put right
+  // again once the click is through.
+  if (refused)
+    QTimer::singleShot(0, this, [this] {
+      const QSignalBlocker quiet(tree_);
+      tree_->ShowAsSelected(current_);
+    });
 }
 
 bool CBrunoxDlg::IsProjectPage(int index) {
@@ -243,8 +255,14 @@ void CBrunoxDlg::UpdateTitle() {
 
 void CBrunoxDlg::UpdateStatus() {
   if (app_.ConsoleMode()) return;
-  const QString text =
+  if (Connected()) connectFailure_.clear();
+  QString text =
       Connected() ? QString::fromStdWString(g_mainDB->ConInfo(1, 1)) : tr("Not connected");
+  // Why the last connect failed stays in view until the next connect or Disconnect.
+  if (!connectFailure_.empty()) {
+    text += QStringLiteral(" (%1)").arg(QString::fromStdWString(connectFailure_));
+    statusBar()->showMessage(QString::fromStdWString(connectFailure_));
+  }
   if (PagePackage* page = ProjectPage()) page->SetConnectionText(text);
   ToolbarButtons(running_);
 }

@@ -65,10 +65,13 @@ class CBrunoxDlg : public QMainWindow {
   // Connects `target` (null: the main connection) as the project or the -@ profile says; true
   // when connected. The project takes over a description that differs from its own.
   bool RestoreConnection(CDB* target = nullptr);
+  // Also forgets why the last connect failed.
   void Disconnect();
   // Offers to save an edited project, then loads `path` (empty: asks for a file, except at
   // start, where nothing is opened) and connects to the project's database when its connection
   // differs from the one before (at start not with -x). False when nothing was opened.
+  // A file that is not a project (a value file, an empty or binary file, a folder) or that is
+  // missing is refused with the reason, and the open project stays.
   bool OpenProject(const std::wstring& path, bool atStart);
 
   int CurrentPage() const { return current_; }
@@ -111,6 +114,8 @@ class CBrunoxDlg : public QMainWindow {
   void BuildToolBar();
   void BuildPages();
   void OpenStartProject();
+  // True after telling the user why `path` is no project file.
+  static bool RefusedAsProject(const std::wstring& path);
   void OnStartTimer();
 
   // Pages.
@@ -127,6 +132,9 @@ class CBrunoxDlg : public QMainWindow {
   // The window's private temporary folder (reports of runs, the project and comparison
   // reports), made on first need; "" when it cannot be made.
   std::wstring TemporaryFolder();
+  // Removes that folder when the window goes, but the files the user may still have open (those
+  // handed to the desktop), which keep the folder too.
+  void RemoveTemporaryFolder();
 
   // Commands.
   void OnNewProject();
@@ -134,13 +142,23 @@ class CBrunoxDlg : public QMainWindow {
   void OnSaveAs();
   void OpenRecentFile(int slot);
   void OnConnect();
+  // Keeps why connecting to `info` failed (the driver's message) for the status line.
+  void NoteConnectFailure(const CONN_INFO& info);
   // The Run commands: one synchronous run of the project with its reports; runMode lasts for
   // this run only.
   void OnRun(int runMode);
   // The project's run-time fields, the window's callback among them.
   void FillRunFields();
-  // ReportFile and SQLFile, when empty, name new files in the window's private temporary folder.
-  void UseTemporaryReportNames();
+  // Which report names a run got from the window rather than from the project.
+  struct TemporaryReportNames {
+    bool report = false;
+    bool log = false;
+  };
+  // ReportFile and SQLFile, when empty, name new files in the window's private temporary folder
+  // for one run.
+  TemporaryReportNames UseTemporaryReportNames();
+  // An executed-statement log that could not be written is told after the run.
+  void TellStatementLogFailure();
   // A new empty file "<prefix>XXXXXX<suffix>" in that folder; "" when none could be made.
   std::wstring NewTemporaryFile(const std::wstring& prefix, const std::wstring& suffix);
   // -q: the window closes without the save question, as after OK.
@@ -175,5 +193,6 @@ class CBrunoxDlg : public QMainWindow {
   std::unique_ptr<RunReports> reports_;
   std::unique_ptr<RunEventRelay> relay_;  // the project's callback refers to it
   std::wstring temporaryFolder_;          // made on first need
+  std::wstring connectFailure_;           // why the last connect failed; "" once connected
   int runStatus_;
 };

@@ -43,8 +43,16 @@ bool CBrunoxDlg::RestoreConnection(CDB* target) {
   std::unique_ptr<WaitCursor> wait;
   if (main) wait = std::make_unique<WaitCursor>();
   if (db->Info.IsEmpty()) db->Info = g_project.DefConnection;
-  if (!CDB::isOK(connector_.DoConnect(db, UsableProfile(app_), 0))) {
+  // An untitled project without a profile has nothing to connect to: no failure to tell.
+  if (db->Info.IsEmpty() && !UsableProfile(app_)) {
     if (main) UpdateStatus();
+    return false;
+  }
+  if (!CDB::isOK(connector_.DoConnect(db, UsableProfile(app_), 0))) {
+    if (main) {
+      NoteConnectFailure(db->Info);
+      UpdateStatus();
+    }
     return false;
   }
   if (g_project.DefConnection != db->Info) {
@@ -56,7 +64,11 @@ bool CBrunoxDlg::RestoreConnection(CDB* target) {
 }
 
 void CBrunoxDlg::Disconnect() {
-  if (!Connected()) return;
+  connectFailure_.clear();
+  if (!Connected()) {
+    UpdateStatus();
+    return;
+  }
   g_mainDB->CloseConnection();
   UpdateStatus();
 }
@@ -78,6 +90,7 @@ void CBrunoxDlg::OnConnect() {
     platform::Ui().MessageBox(
         L"Could not connect to " + connector_.Info.ConInfo() + L":\n" + g_mainDB->ErrorText,
         L"Connect", platform::MsgButtons::Ok, platform::MsgIcon::Error);
+    NoteConnectFailure(connector_.Info);
     UpdateStatus();
     return;
   }
@@ -85,5 +98,11 @@ void CBrunoxDlg::OnConnect() {
     g_project.DefConnection = g_mainDB->Info;
     SetModified();
   }
+  UpdateStatus();
+}
+
+void CBrunoxDlg::NoteConnectFailure(const CONN_INFO& info) {
+  connectFailure_ = L"Could not connect to " + info.ConInfo();
+  if (g_mainDB && !g_mainDB->ErrorText.empty()) connectFailure_ += L": " + g_mainDB->ErrorText;
   UpdateStatus();
 }

@@ -3,6 +3,7 @@
 
 #include "brunox/engine/BrunoxApp.h"
 #include "brunox/engine/Project.h"
+#include "brunox/engine/ProjectFileCheck.h"
 #include "brunox/engine/SettingsStores.h"
 #include "brunox/ui/BrunoxDlg.h"
 #include "brunox/ui/PagePackage.h"
@@ -21,19 +22,36 @@ const wchar_t* const kProjectFilter = L"Ovra DB Brunox projects (*.bxp)|*.bxp|Al
 }  // namespace
 
 void CBrunoxDlg::OpenStartProject() {
-  // The project named on the command line (only an existing file gets into the list), else the
-  // one open when the program last closed.
-  std::wstring path = app_.FileList.empty() ? std::wstring() : app_.FileList.front();
-  if (path.empty() && g_settings) path = g_settings->getStr(kStoreMain, L"LastFile");
-  if (path.empty() || !platform::FileExists(path)) {
-    g_project.Path.clear();
+  g_project.Path.clear();
+  // A project named on the command line is the one the user wants, even when it is not there:
+  // the window then starts untitled and says so, rather than open the last project in its place.
+  std::wstring named = app_.ProjectArgument;
+  if (named.empty() && !app_.FileList.empty()) named = app_.FileList.front();
+  if (!named.empty()) {
+    OpenProject(named, true);
     return;
   }
-  OpenProject(path, true);
+  // The one open when the program last closed; gone since, it is no news worth a message.
+  const std::wstring last = g_settings ? g_settings->getStr(kStoreMain, L"LastFile") : L"";
+  if (!last.empty() && platform::FileExists(last)) OpenProject(last, true);
+}
+
+bool CBrunoxDlg::RefusedAsProject(const std::wstring& path) {
+  const std::wstring problem = ProjectFileProblem(path);
+  if (problem.empty()) return false;
+  // The words console mode uses; the open project stays as it is.
+  platform::Ui().MessageBox(problem, L"Error", platform::MsgButtons::Ok, platform::MsgIcon::Error);
+  return true;
 }
 
 bool CBrunoxDlg::OpenProject(const std::wstring& path, bool atStart) {
   CLog::State(L"CBrunoxDlg::OpenProject");
+  // A file that is no project is refused before anything is asked or changed: loading is lenient
+  // and would turn it into an empty project that a later Save writes over the file.
+  if (!path.empty() && RefusedAsProject(path)) {
+    CLog::State(nullptr);
+    return false;
+  }
   if (g_project.SaveIfModified()) {
     CLog::State(nullptr);
     return false;
@@ -43,7 +61,8 @@ bool CBrunoxDlg::OpenProject(const std::wstring& path, bool atStart) {
     platform::FileDialogRequest request;
     request.filter = kProjectFilter;
     request.defaultExt = L"bxp";
-    if (atStart || !platform::Ui().OpenFileDialog(request, target) || target.empty()) {
+    if (atStart || !platform::Ui().OpenFileDialog(request, target) || target.empty() ||
+        RefusedAsProject(target)) {
       CLog::State(nullptr);
       return false;
     }
@@ -56,7 +75,9 @@ bool CBrunoxDlg::OpenProject(const std::wstring& path, bool atStart) {
     WaitCursor wait;
     g_mainDB->Info = g_project.DefConnection;
     connector_.Info = g_project.DefConnection;
-    if (!CDB::isOK(g_mainDB->Connect(g_mainDB))) g_project.DefConnection.Empty();
+    // A failed connect leaves the project's connection as it is: the server may be down for
+    // the moment, and a later Save must not write the project without it.
+    if (!CDB::isOK(g_mainDB->Connect(g_mainDB))) NoteConnectFailure(g_project.DefConnection);
   }
   UpdateStatus();
   if (current_ == PageIndex::PageProps) pages_[PageIndex::PageProps]->Activate();
@@ -82,7 +103,8 @@ void CBrunoxDlg::OnNewProject() {
   PagePackage* page = ProjectPage();
   if (!page || !page->NewProject()) return;
   Disconnect();
-  pages_[PageIndex::PageProps]->LoadFromProject();
+  // Every page shows the new project, so none carries a list or a mode over from the one before.
+  ReloadProjectPages();
   UpdateTitle();
 }
 

@@ -3,6 +3,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
 #include "brunox/engine/BrunoxApp.h"
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/ExReport.h"
@@ -18,6 +22,7 @@
 #include "platform/Folders.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/UiServices.h"
 
 void CBrunoxDlg::OnRun(int runMode) {
   // A Run posted while a run is under way (the idle callback handles events) is ignored.
@@ -33,11 +38,21 @@ void CBrunoxDlg::OnRun(int runMode) {
   const bool started = g_runner->CheckProject(&g_project) != 0;
   if (started) {
     tree_->SelectPage(PageIndex::PageConsole);
-    UseTemporaryReportNames();
+    const TemporaryReportNames temporary = UseTemporaryReportNames();
     g_runner->Run(&g_project);
-    if (PageConsole* console = ConsolePage()) console->Refresh();
-    WriteRunReports(*g_runner, g_project, *reports_);
+    if (PageConsole* console = ConsolePage()) {
+      console->Refresh();
+      console->ShowFinalTotals(static_cast<int>(std::lround(g_runner->Timer.Seconds())),
+                               g_runner->TotalExecs.load());
+    }
+    const bool reportsWritten = WriteRunReports(*g_runner, g_project, *reports_);
+    TellStatementLogFailure();
+    // The temporary names served this run only: a later run makes its own, and a Save never
+    // writes them into the project.
+    if (temporary.report) g_project.ReportFile.clear();
+    if (temporary.log) g_project.SQLFile.clear();
     runStatus_ = CBrunoxApp::OutcomeOf(*g_runner).ExitStatus();
+    if (!reportsWritten && runStatus_ == CBrunoxApp::kExitOk) runStatus_ = CBrunoxApp::kExitRunFailed;
   } else {
     runStatus_ = CBrunoxApp::kExitNotRun;
   }
@@ -47,6 +62,8 @@ void CBrunoxDlg::OnRun(int runMode) {
   ToolbarButtons(false);
   // The plans the run captured.
   pages_[PageIndex::PagePlugin]->LoadFromProject();
+  // A project page entered during the run was shown as it was; now it may read the project.
+  if (IsProjectPage(current_)) pages_[current_]->Activate();
   CLog::State(nullptr);
   // With -q the window closes after the run; with -r as well also when the run could not start,
   // as nobody is there to put the project right.
@@ -66,11 +83,28 @@ void CBrunoxDlg::FillRunFields() {
   g_project.MainDB = g_mainDB;
 }
 
-void CBrunoxDlg::UseTemporaryReportNames() {
-  // Kept in the project (saved with it when the user saves), but not an edit by themselves.
-  if (g_project.ReportFile.empty()) g_project.ReportFile = NewTemporaryFile(L"bnxr", L".html");
-  if (g_project.SQLFile.empty()) g_project.SQLFile = NewTemporaryFile(L"sqlr", L".txt");
-  pages_[PageIndex::PageProps]->LoadFromProject();
+CBrunoxDlg::TemporaryReportNames CBrunoxDlg::UseTemporaryReportNames() {
+  // Fresh files each run: a name kept from an earlier run may point into a folder that has been
+  // cleaned away since.
+  TemporaryReportNames made;
+  if (g_project.ReportFile.empty()) {
+    g_project.ReportFile = NewTemporaryFile(L"bnxr", L".html");
+    made.report = !g_project.ReportFile.empty();
+  }
+  if (g_project.SQLFile.empty()) {
+    g_project.SQLFile = NewTemporaryFile(L"sqlr", L".txt");
+    made.log = !g_project.SQLFile.empty();
+  }
+  return made;
+}
+
+void CBrunoxDlg::TellStatementLogFailure() {
+  if (g_runner->StatementLogComplete()) return;
+  const std::wstring path = g_runner->StatementLogPath();
+  const std::wstring reason = g_runner->StatementLogFailure();
+  platform::Ui().MessageBox(L"The executed-statement log '" + path + L"' could not be written" +
+                                (reason.empty() ? L"" : L": " + reason) + L".",
+                            L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Error);
 }
 
 std::wstring CBrunoxDlg::NewTemporaryFile(const std::wstring& prefix, const std::wstring& suffix) {
@@ -88,15 +122,35 @@ std::wstring CBrunoxDlg::NewTemporaryFile(const std::wstring& prefix, const std:
     }
     // The folder may have been cleaned away since the last run: one more try in a new one.
   }
-  CLog::Bug(L"Could not create a temporary report file " + prefix + L"..." + suffix + L" in " +
-                platform::TempFolder(),
-            L"CBrunoxDlg", __FILE__, __LINE__);
+  const std::wstring text = L"Could not create a temporary file " + prefix + L"..." + suffix +
+                           L" for the run's report in " + platform::TempFolder() + L".";
+  CLog::Bug(text, L"CBrunoxDlg", __FILE__, __LINE__);
+  platform::Ui().MessageBox(text, L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Error);
   return {};
 }
 
 std::wstring CBrunoxDlg::TemporaryFolder() {
   if (temporaryFolder_.empty()) temporaryFolder_ = platform::MakePrivateTempFolder(L"brunox-run-");
   return temporaryFolder_;
+}
+
+void CBrunoxDlg::RemoveTemporaryFolder() {
+  if (temporaryFolder_.empty()) return;
+  namespace fs = std::filesystem;
+  const fs::path folder(platform::NativePath(temporaryFolder_));
+  temporaryFolder_.clear();
+  std::error_code error;
+  bool kept = false;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    // A report handed to the desktop may still be loading in a browser or open in an editor.
+    if (platform::HandedToDesktop(platform::FromUtf8(it->path().string()))) {
+      kept = true;
+      continue;
+    }
+    std::error_code ignored;
+    fs::remove_all(it->path(), ignored);
+  }
+  if (!kept) fs::remove(folder, error);
 }
 
 void CBrunoxDlg::CloseAfterRun() {

@@ -39,8 +39,10 @@ inline bool IsExpansionOf(const std::wstring& pattern, const std::wstring& name)
   return true;
 }
 
-// `lastWritten`: the expanded name of the file written last ("" when none was).
+// `lastWritten`: the expanded name of the file written last ("" when none was). A project that
+// names no file had its run write to a temporary file, which is the one to show.
 inline std::wstring LastWrittenFile(const std::wstring& pattern, const std::wstring& lastWritten) {
+  if (pattern.empty()) return lastWritten;
   if (!lastWritten.empty() && IsExpansionOf(pattern, lastWritten)) return lastWritten;
   return DateAndTimeMacros(pattern, 0, 0);
 }

@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 
+#include "brunox/engine/SettingsStores.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -31,11 +33,41 @@ std::wstring ExistingLog() {
   return path;
 }
 
+// The desktop's opener; the setting LogViewer names it unless the user chose another program.
+const wchar_t* const kDesktopOpener = L"xdg-open";
+
+// Whether `program` can be started by name: an executable file in one of the PATH folders.
+bool InPath(const std::wstring& program) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  for (const std::wstring& folder : platform::Split(platform::FromUtf8(path), L':')) {
+    if (folder.empty()) continue;
+    const std::string file = platform::NativePath(platform::JoinPath(folder, program));
+    if (::access(file.c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void ViewLogFile() {
   const std::wstring path = ExistingLog();
-  if (!path.empty()) platform::Ui().OpenWithDesktop(path);
+  if (path.empty()) return;
+  const std::wstring viewer =
+      g_settings ? platform::Trim(g_settings->getStr(kStoreMain, L"LogViewer"), L" \t") : L"";
+  if (!viewer.empty() && viewer != kDesktopOpener) {
+    if (!platform::Ui().StartProgram(viewer, {path}))
+      Tell(L"The log viewer '" + viewer + L"' could not be started to show " + path +
+           L".\nSet the program in Settings (LogViewer), or empty it to use the desktop's.");
+    return;
+  }
+  if (!InPath(kDesktopOpener)) {
+    Tell(L"No desktop program is there to open " + path + L" (" + kDesktopOpener +
+         L" is not installed).\nSet the program that shows the log in Settings (LogViewer), for "
+         L"example gedit, kate or mousepad.");
+    return;
+  }
+  platform::Ui().OpenWithDesktop(path);
 }
 
 void TruncateLogFile() {

@@ -29,10 +29,14 @@ void OpDateTime::LoadParam(const TaskParam& param) {
   format_->SelectText(QString::fromStdWString(param.PropDateFormat));
 }
 
-void OpDateTime::StoreParam(TaskParam& param) {
+void OpDateTime::PreviewParam(TaskParam& param) {
   param.PropDateFormat = format_->CurrentText().toStdWString();
-  format_->Remember();
   BuildPattern(param);
+}
+
+void OpDateTime::StoreParam(TaskParam& param) {
+  PreviewParam(param);
+  format_->Remember();
 }
 
 // The format splits at "HH", where the time of day begins:

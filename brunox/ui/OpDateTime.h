@@ -14,6 +14,7 @@ class OpDateTime : public OptionPage {
 
   void LoadParam(const TaskParam& param) override;
   void StoreParam(TaskParam& param) override;
+  void PreviewParam(TaskParam& param) override;
 
   // Method and pattern from PropDateFormat.
   static void BuildPattern(TaskParam& param);

@@ -22,6 +22,9 @@ class OptionPage : public QWidget {
   virtual void LoadParam(const TaskParam& param) = 0;
   // Controls → record: the page's own fields, then the method and the pattern built from them.
   virtual void StoreParam(TaskParam& param) = 0;
+  // What StoreParam would make of `param`, without anything else it does (such as remembering
+  // an entry in a history list): the pattern line shows it while the user edits.
+  virtual void PreviewParam(TaskParam& param) { StoreParam(param); }
 
  protected:
   // The page's controls go into this grid; a stretch below keeps them at the top.

@@ -55,6 +55,7 @@ PageConsole::PageConsole(QWidget* parent)
   connect(refreshTimer_, &QTimer::timeout, this, &PageConsole::Refresh);
   rows_.SetClearListener([this] {
     model_->Reset();
+    finalTotalsShown_ = false;
     SetCaption(kOwnCaption);
   });
   ShowButtons(false);
@@ -151,6 +152,15 @@ void PageConsole::ShowButtons(bool running) {
 }
 
 void PageConsole::SetProgress(int seconds, long long executions) {
+  if (!finalTotalsShown_) ShowTotals(seconds, executions);
+}
+
+void PageConsole::ShowFinalTotals(int seconds, long long executions) {
+  ShowTotals(seconds, executions);
+  finalTotalsShown_ = true;
+}
+
+void PageConsole::ShowTotals(int seconds, long long executions) {
   const float rate = static_cast<float>(executions) / static_cast<float>(seconds + 1);
   SetCaption(QString::asprintf("     %d seconds, %lld threads executed, %.1f per second", seconds,
                                executions, static_cast<double>(rate)));

@@ -37,6 +37,9 @@ class PageConsole : public CTitledPage {
   void ShowButtons(bool running);
   // The progress caption of a run: `seconds` elapsed, `executions` done in all.
   void SetProgress(int seconds, long long executions);
+  // The caption once the run has ended: its final totals, in the same words. Progress texts the
+  // run posted earlier and that arrive after it change nothing until the rows are cleared.
+  void ShowFinalTotals(int seconds, long long executions);
   // Shows the rows as they are now (the timer calls it).
   void Refresh();
 
@@ -77,6 +80,7 @@ class PageConsole : public CTitledPage {
   void OnVisualizeIniReport();
   void OnDoubleClick();
   void StoreColumnWidths();
+  void ShowTotals(int seconds, long long executions);
 
   RunRows rows_;
   RunRowsModel* model_;
@@ -84,4 +88,5 @@ class PageConsole : public CTitledPage {
   QTimer* refreshTimer_;
   RunReports* reports_ = nullptr;
   std::map<int, QPushButton*> buttons_;  // children of the page
+  bool finalTotalsShown_ = false;
 };

@@ -259,7 +259,9 @@ void PagePackage::ShowProjectPath() {
 
 bool PagePackage::NewProject() {
   if (g_project.SaveIfModified()) return false;
-  g_project.Clear();
+  // A new project starts clean, without the run mode, comparison list or report switches of the
+  // project before (Project::Clear keeps some of those for callers that want them).
+  g_project = Project();
   LoadFromProject();
   return true;
 }
@@ -446,7 +448,8 @@ void PagePackage::RemoveTasks() {
   }
   const platform::MsgAnswer answer = platform::Ui().MessageBox(
       platform::Format(L"Delete %d task(s) from the project?", static_cast<int>(rows.size())),
-      L"Warning!", platform::MsgButtons::YesNo, platform::MsgIcon::Question);
+      L"Warning!", platform::MsgButtons::YesNo, platform::MsgIcon::Question,
+      platform::MsgAnswer::No);
   if (answer != platform::MsgAnswer::Yes) return;
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
     list_->removeRow(*row);
@@ -505,7 +508,7 @@ void PagePackage::WriteProjectReport() {
   request.defaultExt = L"html";
   std::wstring path;
   if (!platform::Ui().SaveFileDialog(request, path) || path.empty()) return;
-  g_project.MainDB = g_mainDB;
+  if (g_project.MainDB != g_mainDB) g_project.MainDB = g_mainDB;  // never changed during a run
   if (g_project.WriteDescriptionReport(path)) platform::Ui().OpenWithDesktop(path);
 }
 

@@ -1,6 +1,8 @@
 #include "brunox/ui/PageParams.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -168,7 +170,10 @@ QGroupBox* PageParams::BuildParameters() {
 
   pages_ = new QStackedWidget(box);
   optionPages_ = {new OpInterval, new OpString, new OpDateTime, new OpCustom};
-  for (OptionPage* page : optionPages_) pages_->addWidget(page);
+  for (OptionPage* page : optionPages_) {
+    pages_->addWidget(page);
+    FollowEdits(*page);
+  }
 
   pattern_ = new QLineEdit(box);
   pattern_->setObjectName(QStringLiteral("pattern"));
@@ -326,7 +331,27 @@ void PageParams::ValueTypeChanged() {
   ShowPattern();
 }
 
+void PageParams::FollowEdits(QWidget& page) {
+  // The pattern line follows every change on the option page at once (an editable combo box
+  // edits through its own line edit, which is found here too).
+  for (auto* edit : page.findChildren<QLineEdit*>())
+    connect(edit, &QLineEdit::textChanged, this, &PageParams::ShowPattern);
+  for (auto* box : page.findChildren<QComboBox*>())
+    connect(box, &QComboBox::currentIndexChanged, this, &PageParams::ShowPattern);
+  for (auto* button : page.findChildren<QAbstractButton*>())
+    connect(button, &QAbstractButton::toggled, this, &PageParams::ShowPattern);
+}
+
 void PageParams::ShowPattern() {
-  if (const TaskParam* param = Param(curParam_))
-    pattern_->setText(QString::fromStdWString(param->PropTempl));
+  const TaskParam* param = Param(curParam_);
+  if (!param) return;
+  // What storing the record now would make of it, without storing it: a record only looked at
+  // keeps its own pattern, as StoreParameter keeps it.
+  TaskParam preview = *param;
+  if (valueType_->currentIndex() >= 0) {
+    preview.PropMethod = valueType_->currentData().toInt();
+    optionPages_[pages_->currentIndex()]->PreviewParam(preview);
+  }
+  const std::wstring& shown = preview.Differs(untouched_) ? preview.PropTempl : param->PropTempl;
+  pattern_->setText(QString::fromStdWString(shown));
 }

@@ -49,6 +49,7 @@ class PageParams : public CTaskPage {
   void StoreParameter(int index);
   void ShowParameter(int index);
   void ShowPage(int valueType);
+  void FollowEdits(QWidget& page);
   void ShowPattern();
   TaskParam* Param(int index) const;
 

@@ -27,9 +27,6 @@ PageSQLLog::PageSQLLog(QWidget* parent)
   setObjectName(QStringLiteral("PageSQLLog"));
   list_->setModel(model_);
   SetUpRowList(*list_);
-  QHeaderView* columns = list_->horizontalHeader();
-  // The settings come with a width for every column; the last one takes the rest of the page.
-  columns->setStretchLastSection(true);
   LoadColumnWidths();
   Body()->addWidget(list_, 1);
 }

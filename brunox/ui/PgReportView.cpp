@@ -71,7 +71,9 @@ void PgReportView::ShowReport() {
   if (kind_ == kProjectReport && !path.empty()) {
     // The description names the connection the project would run on now. A report that could
     // not be written must not leave the previous one in view.
-    g_project.MainDB = g_mainDB;
+    // The runner reads MainDB while a run lasts, when it holds this connection already: it is
+    // written only when it differs, so never during a run.
+    if (g_project.MainDB != g_mainDB) g_project.MainDB = g_mainDB;
     if (!g_project.WriteDescriptionReport(path)) platform::RemoveFile(path);
   }
   if (path.empty() || !platform::FileExists(path)) {

@@ -12,6 +12,9 @@ class ReportBrowser : public QTextBrowser {
  public:
   explicit ReportBrowser(QWidget* parent = nullptr) : QTextBrowser(parent) {
     setOpenLinks(false);
+    // A cell keeps its words and numbers on one line: the columns are as wide as their content,
+    // and a table wider than the view scrolls sideways.
+    document()->setDefaultStyleSheet(QStringLiteral("td, th { white-space: nowrap; }"));
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) { Follow(link); });
   }
 

@@ -20,6 +20,8 @@ void SetUpRowList(QTableView& list) {
   columns->setSectionResizeMode(QHeaderView::Interactive);
   columns->setHighlightSections(false);
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // The last column takes the rest of the width, so no grey strip is left at the right.
+  columns->setStretchLastSection(true);
 }
 
 void LoadColumnWidths(QTableView& list, std::span<const wchar_t* const> keys,

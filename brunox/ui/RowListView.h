@@ -1,7 +1,7 @@
 #pragma once
-// The look of the window's long read-only lists (run rows, executed statements): whole-row
+// The look of the window's long read-only lists (run rows, executed statements, tasks): whole-row
 // selection, grid lines, one fixed row height so that the view never measures its rows, columns
-// the user sizes.
+// the user sizes and a last column that fills the rest.
 #include <span>
 
 class QTableView;

@@ -85,6 +85,14 @@ void CStrModes::SelectPage(int page) {
   if (QTreeWidgetItem* item = ItemOf(page)) setCurrentItem(item);
 }
 
+void CStrModes::ShowAsSelected(int page) {
+  QTreeWidgetItem* item = ItemOf(page);
+  if (!item) return;
+  clearSelection();
+  setCurrentItem(item);
+  item->setSelected(true);
+}
+
 void CStrModes::SelectConsole() { SelectPage(PageIndex::PageConsole); }
 
 int CStrModes::SelectedPage() const {

@@ -17,6 +17,8 @@ class CStrModes : public QTreeWidget {
   // The page of the current item; -1 when none is current.
   int SelectedPage() const;
   QTreeWidgetItem* ItemOf(int page);
+  // Makes `page`'s item the current and the only selected one.
+  void ShowAsSelected(int page);
 
  signals:
   void PageChosen(int page);

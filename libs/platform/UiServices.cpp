@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
+#include <set>
 
 #include "platform/Process.h"
 #include "platform/Text.h"
@@ -26,8 +28,36 @@ void WriteTo(FILE* stream, const std::string& bytes) {
 
 }  // namespace
 
-MsgAnswer ConsoleUi::MessageBox(const std::wstring& text, const std::wstring& caption,
-                                MsgButtons buttons, MsgIcon /*icon*/) {
+namespace {
+
+std::mutex g_handedMutex;
+std::set<std::wstring>& Handed() {
+  static std::set<std::wstring>* const handed = new std::set<std::wstring>;
+  return *handed;
+}
+
+}  // namespace
+
+bool UiServices::OpenWithDesktop(const std::wstring& path) {
+  {
+    std::lock_guard lock(g_handedMutex);
+    Handed().insert(path);
+  }
+  return OpenWithDesktopNow(path);
+}
+
+bool HandedToDesktop(const std::wstring& path) {
+  std::lock_guard lock(g_handedMutex);
+  return Handed().count(path) != 0;
+}
+
+MsgAnswer FirstAnswer(MsgButtons buttons) {
+  return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
+                                                                      : MsgAnswer::Yes;
+}
+
+MsgAnswer ConsoleUi::ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                 MsgButtons buttons, MsgIcon /*icon*/, MsgAnswer /*defaultAnswer*/) {
   WriteTo(stderr, ToUtf8(L"[" + caption + L"] " + text + L"\n"));
   // Nobody is there to answer: take the choice that changes nothing.
   switch (buttons) {
@@ -53,7 +83,7 @@ bool ConsoleUi::FolderDialog(const std::wstring& /*title*/, std::wstring& /*path
 
 void ConsoleUi::PumpMessages() {}
 
-bool ConsoleUi::OpenWithDesktop(const std::wstring& path) {
+bool ConsoleUi::OpenWithDesktopNow(const std::wstring& path) {
   return SpawnDetached(L"xdg-open", {path});
 }
 

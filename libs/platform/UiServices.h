@@ -18,11 +18,22 @@ struct FileDialogRequest {
   std::wstring title;  // "" gives the dialog's own title
 };
 
+// The button Enter presses when a message names none: the first one (Ok, or Yes).
+MsgAnswer FirstAnswer(MsgButtons buttons);
+
 class UiServices {
  public:
   virtual ~UiServices() = default;
-  virtual MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
-                               MsgButtons buttons, MsgIcon icon) = 0;
+  // `defaultAnswer` is the button that Enter presses; a question whose Yes destroys something
+  // passes No, so that Enter never confirms it by accident.
+  MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption, MsgButtons buttons,
+                       MsgIcon icon) {
+    return ShowMessage(text, caption, buttons, icon, FirstAnswer(buttons));
+  }
+  MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption, MsgButtons buttons,
+                       MsgIcon icon, MsgAnswer defaultAnswer) {
+    return ShowMessage(text, caption, buttons, icon, defaultAnswer);
+  }
   // True with the chosen path, false when the user cancelled.
   virtual bool OpenFileDialog(const FileDialogRequest& request, std::wstring& path) = 0;
   virtual bool SaveFileDialog(const FileDialogRequest& request, std::wstring& path) = 0;
@@ -31,26 +42,37 @@ class UiServices {
   virtual bool FolderDialog(const std::wstring& title, std::wstring& path) = 0;
   // Lets the window handle pending events inside a long loop on its thread.
   virtual void PumpMessages() = 0;
-  // Opens a file with the desktop's default application.
-  virtual bool OpenWithDesktop(const std::wstring& path) = 0;
+  // Opens a file with the desktop's default application. The file is remembered as one the user
+  // may still have open (HandedToDesktop), so that cleaning up leaves it alone.
+  bool OpenWithDesktop(const std::wstring& path);
   virtual bool StartProgram(const std::wstring& program, const std::vector<std::wstring>& args) = 0;
   // Console output of console mode (banner, progress); the window ignores it.
   virtual void ConsoleWrite(const std::wstring& text) = 0;
+
+ protected:
+  virtual MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                MsgButtons buttons, MsgIcon icon, MsgAnswer defaultAnswer) = 0;
+  virtual bool OpenWithDesktopNow(const std::wstring& path) = 0;
 };
+
+// Whether this process has handed `path` to the desktop's opener (any thread).
+bool HandedToDesktop(const std::wstring& path);
 
 // Writes messages to stderr with their caption and answers with the safe default: Cancel when
 // offered, else No, else Ok. File and folder dialogs are cancelled. Programs are started for real.
 class ConsoleUi : public UiServices {
  public:
-  MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption, MsgButtons buttons,
-                       MsgIcon icon) override;
   bool OpenFileDialog(const FileDialogRequest& request, std::wstring& path) override;
   bool SaveFileDialog(const FileDialogRequest& request, std::wstring& path) override;
   bool FolderDialog(const std::wstring& title, std::wstring& path) override;
   void PumpMessages() override;
-  bool OpenWithDesktop(const std::wstring& path) override;
   bool StartProgram(const std::wstring& program, const std::vector<std::wstring>& args) override;
   void ConsoleWrite(const std::wstring& text) override;
+
+ protected:
+  MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption, MsgButtons buttons,
+                        MsgIcon icon, MsgAnswer defaultAnswer) override;
+  bool OpenWithDesktopNow(const std::wstring& path) override;
 };
 
 // The services in force: the console implementation until SetUi installs another.

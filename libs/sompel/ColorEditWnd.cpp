@@ -1,6 +1,7 @@
 #include "sompel/ColorEditWnd.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <algorithm>
 
 #include "platform/UserFile.h"
@@ -19,6 +20,14 @@ bool FamilyInstalled(const QString& family) {
     return installed;
   }
   return lookUp(family);
+}
+
+// Some installed monospace fonts do not call themselves fixed pitch (QFontInfo::fixedPitch() is
+// false for them), so the glyphs decide: a narrow and a wide letter take the same room.
+bool MeasuresFixedPitch(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  return qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char('i')),
+                       metrics.horizontalAdvance(QLatin1Char('W')));
 }
 
 }  // namespace
@@ -41,6 +50,13 @@ QFont CColorEditWnd::EditorFont(const QString& family, int pointSize) {
   QFont font =
       FamilyInstalled(family) ? QFont(family) : QFontDatabase::systemFont(QFontDatabase::FixedFont);
   font.setFixedPitch(true);
+  if (!MeasuresFixedPitch(font)) {
+    // A proportional family (or a system font that is not what it says) would misalign every
+    // column of a script.
+    font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+  }
   if (pointSize > 0) font.setPointSize(pointSize);
   return font;
 }

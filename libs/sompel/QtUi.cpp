@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QThread>
 #include <atomic>
@@ -47,6 +48,16 @@ QMessageBox::StandardButtons QtButtons(platform::MsgButtons buttons) {
   return QMessageBox::Ok;
 }
 
+QMessageBox::StandardButton QtButton(platform::MsgAnswer answer) {
+  switch (answer) {
+    case platform::MsgAnswer::Ok: return QMessageBox::Ok;
+    case platform::MsgAnswer::Cancel: return QMessageBox::Cancel;
+    case platform::MsgAnswer::Yes: return QMessageBox::Yes;
+    case platform::MsgAnswer::No: return QMessageBox::No;
+  }
+  return QMessageBox::NoButton;
+}
+
 platform::MsgAnswer Answer(int button, platform::MsgButtons offered) {
   switch (button) {
     case QMessageBox::Ok: return platform::MsgAnswer::Ok;
@@ -86,15 +97,18 @@ QString QtUiServices::QtFilter(const std::wstring& filter) {
   return names.join(QStringLiteral(";;"));
 }
 
-platform::MsgAnswer QtUiServices::MessageBox(const std::wstring& text,
-                                             const std::wstring& caption,
-                                             platform::MsgButtons buttons,
-                                             platform::MsgIcon icon) {
+platform::MsgAnswer QtUiServices::ShowMessage(const std::wstring& text,
+                                              const std::wstring& caption,
+                                              platform::MsgButtons buttons, platform::MsgIcon icon,
+                                              platform::MsgAnswer defaultAnswer) {
   if (Unattended()) return platform::ConsoleUi().MessageBox(text, caption, buttons, icon);
   platform::MsgAnswer answer = platform::MsgAnswer::Cancel;
   OnGuiThread([&] {
     QMessageBox box(QtIcon(icon), QString::fromStdWString(caption),
                     QString::fromStdWString(text), QtButtons(buttons), parent_);
+    // Qt would pick the first accepting button (Yes) by itself.
+    if (QAbstractButton* preferred = box.button(QtButton(defaultAnswer)))
+      box.setDefaultButton(qobject_cast<QPushButton*>(preferred));
     answer = Answer(box.exec(), buttons);
   });
   return answer;
@@ -153,7 +167,7 @@ void QtUiServices::PumpMessages() {
   if (app && QThread::currentThread() == app->thread()) QCoreApplication::processEvents();
 }
 
-bool QtUiServices::OpenWithDesktop(const std::wstring& path) {
+bool QtUiServices::OpenWithDesktopNow(const std::wstring& path) {
   std::wstring error;
   if (platform::SpawnDetached(L"xdg-open", {path}, &error)) return true;
   MessageBox(L"Could not open '" + path + L"' with the desktop: " + error, L"Warning!",

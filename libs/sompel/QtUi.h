@@ -24,19 +24,22 @@ class QtUiServices : public platform::UiServices {
   static void SetUnattended(bool unattended);
   static bool Unattended();
 
-  platform::MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
-                                 platform::MsgButtons buttons, platform::MsgIcon icon) override;
   bool OpenFileDialog(const platform::FileDialogRequest& request, std::wstring& path) override;
   bool SaveFileDialog(const platform::FileDialogRequest& request, std::wstring& path) override;
   bool FolderDialog(const std::wstring& title, std::wstring& path) override;
   void PumpMessages() override;
-  bool OpenWithDesktop(const std::wstring& path) override;
   bool StartProgram(const std::wstring& program, const std::vector<std::wstring>& args) override;
   void ConsoleWrite(const std::wstring& text) override;
 
   // "Projects (*.bxp)|*.bxp|All Files(*.*)|*.*||" as a Qt filter list
   // ("Projects (*.bxp);;All Files(*.*)").
   static QString QtFilter(const std::wstring& filter);
+
+ protected:
+  platform::MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                  platform::MsgButtons buttons, platform::MsgIcon icon,
+                                  platform::MsgAnswer defaultAnswer) override;
+  bool OpenWithDesktopNow(const std::wstring& path) override;
 
  private:
   bool FileDialog(const platform::FileDialogRequest& request, std::wstring& path, bool save);

@@ -13,6 +13,7 @@ struct RecordedMessage {
   std::wstring caption;
   platform::MsgButtons buttons;
   platform::MsgIcon icon;
+  platform::MsgAnswer defaultAnswer = platform::MsgAnswer::Ok;  // the button Enter presses
 };
 
 class RecordingUi : public platform::UiServices {
@@ -30,9 +31,10 @@ class RecordingUi : public platform::UiServices {
   std::vector<std::pair<std::wstring, std::vector<std::wstring>>> started;
   std::wstring console;
 
-  platform::MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
-                                 platform::MsgButtons buttons, platform::MsgIcon icon) override {
-    messages.push_back({text, caption, buttons, icon});
+  platform::MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                  platform::MsgButtons buttons, platform::MsgIcon icon,
+                                  platform::MsgAnswer defaultAnswer) override {
+    messages.push_back({text, caption, buttons, icon, defaultAnswer});
     if (!answers.empty()) {
       platform::MsgAnswer a = answers.front();
       answers.pop_front();
@@ -60,7 +62,7 @@ class RecordingUi : public platform::UiServices {
     return true;
   }
   void PumpMessages() override {}
-  bool OpenWithDesktop(const std::wstring& path) override {
+  bool OpenWithDesktopNow(const std::wstring& path) override {
     started.push_back({L"xdg-open", {path}});
     return true;
   }

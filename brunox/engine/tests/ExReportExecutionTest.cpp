@@ -257,17 +257,21 @@ TEST_F(ExecutionReport, NothingWithoutReportNames) {
   EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(ExecutionReport, AnHtmlFileThatCannotBeMadeEndsThePassSilently) {
+TEST_F(ExecutionReport, AnHtmlFileThatCannotBeMadeEndsThePassAndIsTold) {
   project_.ReportFile = InFolder(L"missing/run.html");
   RunAndReport();
-  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(-1, reports_.execution->Report(*runner_)) << "the writer says it failed";
+  ASSERT_EQ(2u, ui_.messages.size());
+  EXPECT_EQ(L"Could not create the report file '" + project_.ReportFile +
+                L"': No such file or directory.",
+            ui_.messages[0].text);
   EXPECT_FALSE(platform::FileExists(project_.ReportFile));
   // The text report was created first and stays without lines.
   EXPECT_TRUE(platform::FileExists(project_.ReportTxtFile));
   EXPECT_EQ("", runnertest::FileBytes(project_.ReportTxtFile));
   // The next pass begins afresh.
   project_.ReportFile = InFolder(L"run.html");
-  reports_.execution->Report(*runner_);
+  EXPECT_EQ(0, reports_.execution->Report(*runner_));
   ExpectValidHtml(Html());
   EXPECT_NE("", runnertest::FileBytes(project_.ReportTxtFile));
 }

@@ -124,6 +124,31 @@ TEST_F(Output, StatementLogBytes) {
   EXPECT_EQ((std::vector<std::wstring>{L"1", L"0", L"1", L"0", L"1"}), rows);
 }
 
+// The window reads the log's name from its own thread (in the run's idle callback) while the
+// master thread opens the log for each step.
+TEST_F(Output, StatementLogPathCanBeReadWhileTheRunOpensTheLog) {
+  project_.SQLFile = folder_ + L"/log.txt";
+  AddTask(L"one", L"select 1", 2, 20);
+  AddTask(L"two", L"select 2", 2, 20);
+  std::size_t seen = 0;
+  recorder_.react = [&](const RunEventRecord& event) {
+    if (event.code == kRunIdle) seen += runner_->StatementLogPath().size();
+    return 0;
+  };
+  RunProject(1);
+  EXPECT_EQ(project_.SQLFile, runner_->StatementLogPath());
+  EXPECT_EQ(L"", runner_->StatementLogFailure());
+  (void)seen;
+}
+
+TEST_F(Output, StatementLogThatCannotBeMadeSaysWhy) {
+  project_.SQLFile = folder_ + L"/no-such-folder/log.txt";
+  AddTask(L"one", L"select 1", 1, 2);
+  RunProject();
+  EXPECT_FALSE(runner_->StatementLogComplete());
+  EXPECT_EQ(L"cannot be created: No such file or directory", runner_->StatementLogFailure());
+}
+
 TEST_F(Output, StatementLogNameTakesDateMacrosAndIsReplacedByTheNextRun) {
   project_.SQLFile = folder_ + L"/log_$YEAR$.txt";
   AddTask(L"one", L"select 1", 1, 3);

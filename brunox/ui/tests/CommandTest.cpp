@@ -44,10 +44,11 @@ const wchar_t* const kRunRefused =
 // Records the runner's mode at the moment the run is refused.
 class RunModeUi : public testsupport::RecordingUi {
  public:
-  platform::MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
-                                 platform::MsgButtons buttons, platform::MsgIcon icon) override {
+  platform::MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                  platform::MsgButtons buttons, platform::MsgIcon icon,
+                                  platform::MsgAnswer defaultAnswer) override {
     if (text == kRunRefused) modes.push_back(g_runner->RunMode);
-    return RecordingUi::MessageBox(text, caption, buttons, icon);
+    return RecordingUi::ShowMessage(text, caption, buttons, icon, defaultAnswer);
   }
   std::vector<int> modes;
 };

@@ -331,6 +331,25 @@ TEST_F(TaskTabsTest, ParametersStoreTheShownRecordWhenAnotherIsChosenAndWhenTheT
   EXPECT_EQ(Find<QLineEdit>(*page, "pattern").text(), "N{1;32}");
 }
 
+TEST_F(TaskTabsTest, ParametersPatternLineFollowsEveryChangeAtOnce) {
+  task.SQL = L"?1";
+  auto page = Enter<PageParams>();
+  auto& pattern = Find<QLineEdit>(*page, "pattern");
+  EXPECT_EQ(pattern.text(), "$RInt(0,32000)");
+  Find<QLineEdit>(*page, "between").setText("5");
+  EXPECT_EQ(pattern.text(), "$RInt(5,32000)");
+  Find<QLineEdit>(*page, "and").setText("9");
+  EXPECT_EQ(pattern.text(), "$RInt(5,9)");
+  Find<QComboBox>(*page, "valueType").setCurrentIndex(kParamString);
+  Find<QRadioButton>(*page, "digits").setChecked(true);
+  EXPECT_EQ(pattern.text(), "N{1;32}");
+  Find<QLineEdit>(*page, "lengthTo").setText("4");
+  EXPECT_EQ(pattern.text(), "N{1;4}");
+  EXPECT_EQ(task.Params[0].PropTempl, L"$RInt(0,32000)") << "shown, not stored, until left";
+  page->Deactivate();
+  EXPECT_EQ(task.Params[0].PropTempl, L"N{1;4}");
+}
+
 TEST_F(TaskTabsTest, ParametersReenteredShowTheFirstRecordAgain) {
   task.SQL = L"?2";
   auto page = Enter<PageParams>();

@@ -1,6 +1,8 @@
 // The navigation tree and the pages: every item shows its page, leaving a page stores it, and the
 // SQL console needs a connection.
+#include <QHeaderView>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QTreeWidgetItemIterator>
 
 #include "brunox/engine/SettingsStores.h"
@@ -91,6 +93,49 @@ TEST_F(PageSwitchTest, SqlConsoleGetsTheConnectionAndTheKeptText) {
   console->SetText(QStringLiteral("select 43"));
   window->Tree()->SelectPage(PageIndex::PagePackage);
   EXPECT_EQ(L"select 43", g_settings->getStr(kStoreMain, L"ConsoleSQL"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PageSwitchTest, GridsFillTheirWidthWithTheLastColumn) {
+  OpenWindow();
+  window->resize(1200, 700);
+  for (int index : {PageIndex::PagePackage, PageIndex::PageConsole, PageIndex::PageSQLLog}) {
+    SCOPED_TRACE(index);
+    window->Tree()->SelectPage(index);
+    Settle();
+    auto* grid = window->Page(index)->findChild<QTableView*>();
+    ASSERT_NE(nullptr, grid);
+    QHeaderView* columns = grid->horizontalHeader();
+    const int last = columns->count() - 1;
+    ASSERT_GE(last, 0);
+    EXPECT_EQ(grid->viewport()->width(),
+              columns->sectionViewportPosition(last) + columns->sectionSize(last));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A click goes on selecting the item it pressed after the page switch has refused it.
+TEST_F(PageSwitchTest, ClickOnTheRefusedConsoleLeavesOnlyTheShownPageSelected) {
+  OpenWindow();
+  window->Tree()->SelectPage(PageIndex::PageStat);
+  CStrModes* tree = window->Tree();
+  QTreeWidgetItem* console = tree->ItemOf(PageIndex::PageRunSQL);
+  ASSERT_NE(nullptr, console);
+  tree->scrollToItem(console);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(console).center());
+  Settle();
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_EQ(PageIndex::PagePackage, window->CurrentPage());
+  const QList<QTreeWidgetItem*> selected = tree->selectedItems();
+  ASSERT_EQ(1, selected.size());
+  EXPECT_EQ(PageIndex::PagePackage, selected[0]->data(0, Qt::UserRole).toInt());
+  EXPECT_EQ(PageIndex::PagePackage, tree->SelectedPage());
 }
 
 }  // namespace

@@ -1,9 +1,14 @@
 // The report pages after real runs in the window (execution and counters reports, names with
 // date and time macros), the project report written afresh at every showing, links in a report,
 // and the log page.
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
+#include <QTextTable>
 
 #include "brunox/engine/ExReport.h"
 #include "brunox/ui/LastWrittenFile.h"
@@ -193,6 +198,45 @@ TEST_F(ReportViewsTest, LogPageShowsTheLastRowsWithTheNewestInView) {
   EXPECT_TRUE(page.Text()->viewport()->rect().contains(caret))
       << caret.top() << " " << caret.bottom() << " " << page.Text()->viewport()->height();
   EXPECT_TRUE(testsupport::SaveScreenshot(*window, QStringLiteral("log_view")).size() > 0);
+}
+
+}  // namespace
+
+namespace {
+
+// How many lines each table cell of `browser`'s document takes, once laid out.
+std::vector<int> CellLineCounts(QTextBrowser& browser) {
+  browser.document()->documentLayout()->documentSize();  // lays the document out
+  std::vector<int> counts;
+  for (QTextBlock block = browser.document()->begin(); block.isValid(); block = block.next()) {
+    QTextCursor at(block);
+    if (!at.currentTable() || block.text().isEmpty()) continue;
+    counts.push_back(block.layout() ? block.layout()->lineCount() : 0);
+  }
+  return counts;
+}
+
+TEST(ReportBrowserTest, CellsKeepWordsAndNumbersOnOneLineAndTheTableScrollsSideways) {
+  const std::wstring file = testsupport::NewScratchPath(L"wide.html");
+  std::string html = "<html><body><p>A paragraph long enough to need more than one line in a "
+                     "narrow view wraps as it always has.</p><table border=1><tr>";
+  for (int column = 0; column < 6; ++column)
+    html += "<th>Average execution time</th><td>1234567.891</td>";
+  html += "</tr></table></body></html>";
+  ASSERT_TRUE(platform::WriteFileBytes(file, html));
+  ReportBrowser browser;
+  browser.resize(300, 200);
+  browser.show();
+  browser.ShowFile(file);
+  QApplication::processEvents();
+  const std::vector<int> lines = CellLineCounts(browser);
+  ASSERT_EQ(12u, lines.size());
+  for (int count : lines) EXPECT_EQ(1, count);
+  EXPECT_GT(browser.horizontalScrollBar()->maximum(), 0) << "the table is wider than the view";
+  // Text outside tables still wraps to the view.
+  const QTextBlock paragraph = browser.document()->find(QStringLiteral("A paragraph")).block();
+  ASSERT_TRUE(paragraph.isValid());
+  EXPECT_GT(paragraph.layout()->lineCount(), 1);
 }
 
 }  // namespace

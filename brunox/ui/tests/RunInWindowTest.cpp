@@ -7,7 +7,10 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <functional>
 #include <string>
 #include <vector>
@@ -371,8 +374,9 @@ TEST_F(RunInWindowTest, EmptyReportNamesGetPrivateTemporaryFiles) {
   ConnectScratchSqlite();
   UseTasks({Counted(L"logged", 2, 3)});
   RunWith();
-  const std::wstring html = g_project.ReportFile;
-  const std::wstring log = g_project.SQLFile;
+  ASSERT_NE(nullptr, window->Reports().execution);
+  const std::wstring html = window->Reports().execution->HtmlName();
+  const std::wstring log = g_runner->StatementLogPath();
   const std::wstring folder = platform::FolderPart(html);
   EXPECT_EQ(0u, folder.rfind(platform::TempFolder() + L"/", 0)) << platform::ToUtf8(html);
   EXPECT_EQ(folder, platform::FolderPart(log));
@@ -393,11 +397,110 @@ TEST_F(RunInWindowTest, EmptyReportNamesGetPrivateTemporaryFiles) {
   ASSERT_EQ(0, ::stat(platform::NativePath(folder).c_str(), &info));
   EXPECT_EQ(0700u, info.st_mode & 0777);
   EXPECT_EQ(1, g_project.Saved);
+}
 
-  // The names stay with the project for the next run.
+TEST_F(RunInWindowTest, TemporaryReportNamesServeOneRunAndAreNeverSaved) {
+  ConnectScratchSqlite();
+  UseTasks({Counted(L"logged", 2, 3)});
   RunWith();
-  EXPECT_EQ(html, g_project.ReportFile);
-  EXPECT_EQ(log, g_project.SQLFile);
+  // The run wrote its reports under temporary names, which the project does not keep.
+  ASSERT_NE(nullptr, window->Reports().execution);
+  const std::wstring html = window->Reports().execution->HtmlName();
+  const std::wstring log = g_runner->StatementLogPath();
+  EXPECT_TRUE(platform::FileExists(html)) << platform::ToUtf8(html);
+  EXPECT_TRUE(platform::FileExists(log)) << platform::ToUtf8(log);
+  EXPECT_EQ(L"", g_project.ReportFile);
+  EXPECT_EQ(L"", g_project.SQLFile);
+  EXPECT_EQ(1, g_project.Saved);
+  const std::wstring saved = testsupport::NewScratchPath(L"saved.bxp");
+  ui.fileChoices = {saved};
+  window->OnCommand(kCmdSaveAs);
+  Project reread;
+  reread.Load(saved);
+  EXPECT_EQ(L"", reread.ReportFile);
+  EXPECT_EQ(L"", reread.SQLFile);
+
+  // The temporary folder is cleaned away between runs: the next run writes both all the same.
+  const std::wstring folder = platform::FolderPart(html);
+  std::error_code ignored;
+  std::filesystem::remove_all(platform::NativePath(folder), ignored);
+  ASSERT_FALSE(platform::FileExists(html));
+  RunWith();
+  const std::wstring html2 = window->Reports().execution->HtmlName();
+  const std::wstring log2 = g_runner->StatementLogPath();
+  EXPECT_TRUE(platform::FileExists(html2)) << platform::ToUtf8(html2);
+  EXPECT_TRUE(platform::FileExists(log2)) << platform::ToUtf8(log2);
+  EXPECT_TRUE(ui.messages.empty()) << platform::ToUtf8(ui.messages[0].text);
+}
+
+TEST_F(RunInWindowTest, ClosingRemovesTheTemporaryFolderButKeepsWhatTheDesktopOpened) {
+  ConnectScratchSqlite();
+  UseTasks({Counted(L"logged", 1, 2)});
+  RunWith();
+  const std::wstring html = window->Reports().execution->HtmlName();
+  const std::wstring log = g_runner->StatementLogPath();
+  window->Reports().execution->OpenInShell(ExReport::kHtmlReport);
+  window.reset();
+  EXPECT_TRUE(platform::FileExists(html)) << "the browser may still be reading it";
+  EXPECT_FALSE(platform::FileExists(log));
+
+  OpenWindow();
+  UseTasks({Counted(L"logged", 1, 2)});  // the new window's pages know nothing of the tasks
+  RunWith();
+  const std::wstring other = window->Reports().execution->HtmlName();
+  const std::wstring folder = platform::FolderPart(other);
+  window.reset();
+  EXPECT_FALSE(platform::FileExists(other));
+  EXPECT_FALSE(std::filesystem::exists(platform::NativePath(folder)));
+}
+
+TEST_F(RunInWindowTest, ReportsAndLogsThatCannotBeWrittenAreToldAfterTheRun) {
+  ConnectScratchSqlite();
+  UseTasks({Counted(L"told", 1, 2)});
+  const std::wstring missing = testsupport::NewScratchPath(L"no-such-folder") + L"/deeper";
+  g_project.ReportFile = missing + L"/run.html";
+  g_project.SQLFile = missing + L"/statements.txt";
+  RunWith();
+  std::wstring all;
+  for (const auto& message : ui.messages) all += message.text + L"\n";
+  EXPECT_NE(std::wstring::npos, all.find(missing + L"/run.html")) << platform::ToUtf8(all);
+  EXPECT_NE(std::wstring::npos, all.find(missing + L"/statements.txt")) << platform::ToUtf8(all);
+  EXPECT_NE(std::wstring::npos, all.find(L"No such file or directory")) << platform::ToUtf8(all);
+  ExpectIdleAgain();
+}
+
+TEST_F(RunInWindowTest, CaptionShowsTheFinalTotalsOfTheRun) {
+  ConnectScratchSqlite();
+  // Fast rounds: many executions fall between the last progress text and the end of the run.
+  UseTasks({apptest::MakeTask(L"SELECT 1", 2, 1500)});
+  RunWith();
+  Settle(200);  // progress texts the run posted last arrive now
+  const long long total = g_runner->TotalExecs.load();
+  EXPECT_EQ(3000, total);
+  const int seconds = static_cast<int>(std::lround(g_runner->Timer.Seconds()));
+  const float rate = static_cast<float>(total) / static_cast<float>(seconds + 1);
+  EXPECT_EQ(QString::asprintf("     %d seconds, %lld threads executed, %.1f per second", seconds,
+                              total, static_cast<double>(rate)),
+            Console().Caption());
+}
+
+TEST_F(RunInWindowTest, ProjectPagesAreNotActivatedWhileTheRunReadsTheProject) {
+  ConnectScratchSqlite();
+  RecordingPage& plans = Instrument(PageIndex::PagePlugin);
+  UseTasks({Counted(L"watched", 2, 6)});
+  int loadsDuringRun = -1;
+  bool shownDuringRun = false;
+  RunWith([&](int) {
+    window->Tree()->SelectPage(PageIndex::PagePlugin);
+    shownDuringRun = window->CurrentPage() == PageIndex::PagePlugin && plans.isVisible();
+    loadsDuringRun = plans.loads;
+    return true;
+  });
+  EXPECT_TRUE(shownDuringRun);
+  EXPECT_EQ(0, loadsDuringRun) << "the page read the tasks' plans while workers wrote them";
+  // After the run the page shows the plans the run captured.
+  EXPECT_GE(plans.loads, 1);
+  EXPECT_EQ(PageIndex::PagePlugin, window->CurrentPage());
 }
 
 TEST_F(RunInWindowTest, ReportsNamedByTheProjectAreWrittenAfterTheRun) {

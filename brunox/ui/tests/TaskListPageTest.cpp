@@ -179,6 +179,8 @@ TEST_F(TaskListPageTest, RemoveAsksThenDeletesTheSelectedTasks) {
   EXPECT_EQ(L"Delete 2 task(s) from the project?", ui.messages[0].text);
   EXPECT_EQ(L"Warning!", ui.messages[0].caption);
   EXPECT_EQ(platform::MsgButtons::YesNo, ui.messages[0].buttons);
+  // Enter keeps the tasks.
+  EXPECT_EQ(MsgAnswer::No, ui.messages[0].defaultAnswer);
   EXPECT_EQ((std::vector<std::wstring>{L"a", L"b", L"c"}), Names());
   EXPECT_EQ(1, g_project.Saved);
 

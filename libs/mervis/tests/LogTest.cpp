@@ -112,8 +112,9 @@ TEST_F(LogTest, AnUnopenableFileLeavesTheLogSilent) {
 
 class RecordingUi : public platform::ConsoleUi {
  public:
-  platform::MsgAnswer MessageBox(const std::wstring& text, const std::wstring& caption,
-                                 platform::MsgButtons, platform::MsgIcon icon) override {
+  platform::MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                  platform::MsgButtons, platform::MsgIcon icon,
+                                  platform::MsgAnswer) override {
     shown.push_back(caption + L"|" + text);
     lastIcon = icon;
     return platform::MsgAnswer::Ok;

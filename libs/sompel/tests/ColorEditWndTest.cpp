@@ -2,6 +2,8 @@
 
 #include <Qsci/qscilexersql.h>
 
+#include <QFontMetricsF>
+
 #include <gtest/gtest.h>
 
 #include "platform/Text.h"
@@ -11,6 +13,15 @@
 #include "testsupport/TestEnv.h"
 
 namespace {
+
+// Whether the glyphs of `font` all take the same room, as an editor font's must; measured, since
+// QFontInfo::fixedPitch() is false for some installed monospace fonts.
+bool MeasuresFixedPitch(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  const qreal narrow = metrics.horizontalAdvance(QStringLiteral("iiii"));
+  return narrow > 0 && qFuzzyCompare(narrow, metrics.horizontalAdvance(QStringLiteral("WWWW"))) &&
+         qFuzzyCompare(narrow, metrics.horizontalAdvance(QStringLiteral("mmmm")));
+}
 
 TEST(ColorEditWnd, FreshTextStartsANewDocumentAndAnEditCanBeUndone) {
   CColorEditWnd editor;
@@ -97,7 +108,16 @@ TEST(ColorEditWnd, ColoursComeFromTheColorizerWithAFixedPitchFont) {
   auto* lexer = qobject_cast<QsciLexerSQL*>(editor.lexer());
   ASSERT_NE(lexer, nullptr);
   EXPECT_EQ(lexer->color(QsciLexerSQL::Keyword), colorizer.Keyword);
-  EXPECT_TRUE(QFontInfo(lexer->font(QsciLexerSQL::Default)).fixedPitch());
+  EXPECT_TRUE(MeasuresFixedPitch(lexer->font(QsciLexerSQL::Default)));
+}
+
+TEST(ColorEditWnd, AProportionalFamilyGivesWayToAFixedPitchFont) {
+  // DejaVu Sans comes with the font packages the window installs; any proportional family shows
+  // the same.
+  const QFont asked(QStringLiteral("DejaVu Sans"));
+  if (MeasuresFixedPitch(asked)) GTEST_SKIP() << "no proportional font installed";
+  EXPECT_TRUE(MeasuresFixedPitch(CColorEditWnd::EditorFont(QStringLiteral("DejaVu Sans"), 12)));
+  EXPECT_EQ(12, CColorEditWnd::EditorFont(QStringLiteral("DejaVu Sans"), 12).pointSize());
 }
 
 }  // namespace

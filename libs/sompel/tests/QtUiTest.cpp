@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
 #include <atomic>
 #include <thread>
 
@@ -37,6 +39,32 @@ TEST(QtUiServices, MessageBoxReturnsTheButtonPressedAndClosingIsTheSafeChoice) {
             platform::MsgAnswer::No);
   ASSERT_EQ(answer.Texts.size(), 3);
   EXPECT_EQ(answer.Texts[0], QStringLiteral("Question\nSave?"));
+}
+
+// Enter presses the default button: the one the caller names, else the first (Ok or Yes).
+TEST(QtUiServices, EnterPressesTheDefaultButtonTheCallerNames) {
+  QtUiServices ui;
+  testsupport::ModalAnswerer answer;
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+  const auto pressEnter = [&](QWidget* dialog) {
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    ASSERT_NE(box, nullptr);
+    defaultButton = box->standardButton(box->defaultButton());
+    QTest::keyClick(box, Qt::Key_Return);
+  };
+  answer.Custom(pressEnter);
+  EXPECT_EQ(platform::Ui().MessageBox(L"Delete 3 task(s)?", L"Warning!", platform::MsgButtons::YesNo,
+                                      platform::MsgIcon::Question, platform::MsgAnswer::No),
+            platform::MsgAnswer::No);
+  EXPECT_EQ(defaultButton, QMessageBox::No);
+  answer.Custom(pressEnter);
+  EXPECT_EQ(platform::Ui().MessageBox(L"Go on?", L"Question", platform::MsgButtons::YesNoCancel,
+                                      platform::MsgIcon::Question),
+            platform::MsgAnswer::Yes);
+  answer.Custom(pressEnter);
+  EXPECT_EQ(platform::Ui().MessageBox(L"Stop?", L"Question", platform::MsgButtons::OkCancel,
+                                      platform::MsgIcon::Question, platform::MsgAnswer::Cancel),
+            platform::MsgAnswer::Cancel);
 }
 
 TEST(QtUiServices, UninstallsItselfAndRestoresTheConsole) {
