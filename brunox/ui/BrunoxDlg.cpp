@@ -39,6 +39,7 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "sompel/RunSQL.h"
 #include "sompel/SmDialog.h"
 
 namespace {
@@ -279,6 +280,8 @@ bool CBrunoxDlg::MayClose() {
 }
 
 void CBrunoxDlg::FinishClosing() {
+  // A statement of the SQL console is stopped, not left running after the window.
+  if (CSqlConsolePage* console = SqlConsolePage()) console->Console()->CancelAndWait();
   pages_[current_]->Deactivate();
   if (PagePackage* page = ProjectPage()) page->RememberInSettings();
   SaveLayout();
