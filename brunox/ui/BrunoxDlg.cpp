@@ -59,7 +59,6 @@ constexpr int kSettingsPages[] = {PageIndex::PageSettingsMain, PageIndex::PageSe
 CBrunoxDlg::CBrunoxDlg(CBrunoxApp& app, QWidget* parent)
     : QMainWindow(parent),
       app_(app),
-      helpFolder_(platform::JoinPath(app.ProgramFolder(), L"help")),
       reports_(std::make_unique<RunReports>()),
       runStatus_(app.RunAtStart ? CBrunoxApp::kExitNotRun : CBrunoxApp::kExitOk) {
   CLog::State(L"CBrunoxDlg::CBrunoxDlg");
