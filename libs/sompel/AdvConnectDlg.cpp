@@ -393,6 +393,8 @@ void CAdvConnectDlg::accept() {
           tr("Could not connect to %1:\n%2")
               .arg(QString::fromStdWString(chosen.ConInfo()), LastConnectError));
       controls_->connectError->setVisible(true);
+      // Room for the message without squeezing the other controls.
+      if (height() < sizeHint().height()) resize(width(), sizeHint().height());
       return;
     }
   }
