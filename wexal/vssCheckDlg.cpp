@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "wexal/WexalHelp.h"
 
 vssCheckDlg::vssCheckDlg(QWidget* parent, WEXAL_API* api, VSS_OPER mode)
     : CSmDialog(parent, QStringLiteral("vssCheckDlg")),
@@ -26,6 +25,7 @@ vssCheckDlg::vssCheckDlg(QWidget* parent, wexal::CheckDialogModel& model)
 vssCheckDlg::~vssCheckDlg() = default;
 
 void vssCheckDlg::BuildControls() {
+  SetHelpTopic(L"wexal.html");
   setObjectName(QStringLiteral("vssCheckDlg"));
   auto* fileLabel = new QLabel(QStringLiteral("File name [version]"), this);
   fileEdit_ = new QLineEdit(this);
@@ -93,15 +93,6 @@ void vssCheckDlg::ReadControls() {
 void vssCheckDlg::showEvent(QShowEvent* event) {
   Prepare();
   CSmDialog::showEvent(event);
-}
-
-void vssCheckDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-    wexal::ShowHelp(L"wexal.html");
-    event->accept();
-    return;
-  }
-  CSmDialog::keyPressEvent(event);
 }
 
 void vssCheckDlg::accept() {

@@ -39,7 +39,6 @@ class WEXAL_EXPORT vssCheckDlg : public CSmDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildControls();

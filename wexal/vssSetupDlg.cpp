@@ -32,6 +32,7 @@ QLineEdit* Edit(const QString& name, QWidget* parent) {
 vssSetupDlg::vssSetupDlg(QWidget* parent, wexalVSS* vss)
     : CSmDialog(parent, QStringLiteral("vssSetupDlg")), model_(*vss) {
   setWindowTitle(QStringLiteral("Visual Source Safe Configuration"));
+  SetHelpTopic(L"wexal.html");
 
   databaseFile_ = Edit(QStringLiteral("databaseFile"), this);
   user_ = Edit(QStringLiteral("user"), this);

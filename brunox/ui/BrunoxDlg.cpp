@@ -39,6 +39,7 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "sompel/RunSQL.h"
 #include "sompel/SmDialog.h"
 
 namespace {
@@ -58,7 +59,6 @@ constexpr int kSettingsPages[] = {PageIndex::PageSettingsMain, PageIndex::PageSe
 CBrunoxDlg::CBrunoxDlg(CBrunoxApp& app, QWidget* parent)
     : QMainWindow(parent),
       app_(app),
-      helpFolder_(platform::JoinPath(app.ProgramFolder(), L"help")),
       reports_(std::make_unique<RunReports>()),
       runStatus_(app.RunAtStart ? CBrunoxApp::kExitNotRun : CBrunoxApp::kExitOk) {
   CLog::State(L"CBrunoxDlg::CBrunoxDlg");
@@ -297,6 +297,8 @@ bool CBrunoxDlg::MayClose() {
 }
 
 void CBrunoxDlg::FinishClosing() {
+  // A statement of the SQL console is stopped, not left running after the window.
+  if (CSqlConsolePage* console = SqlConsolePage()) console->Console()->CancelAndWait();
   pages_[current_]->Deactivate();
   if (PagePackage* page = ProjectPage()) page->RememberInSettings();
   SaveLayout();

@@ -98,10 +98,7 @@ class CBrunoxDlg : public QMainWindow {
   // the window (tests use instrumented pages).
   void InstallPage(int index, std::unique_ptr<CTitledPage> page);
 
-  // Where the help files are looked for: the program folder's "help" folder.
-  const std::wstring& HelpFolder() const { return helpFolder_; }
-  void SetHelpFolder(const std::wstring& folder) { helpFolder_ = folder; }
-  // Opens a help file of the help folder with the desktop, or says where it was looked for.
+  // Opens the help page of the page shown (CSmApp::ShowHtmlHelp).
   void ShowHelp(const std::wstring& topic);
 
  protected:
@@ -188,7 +185,6 @@ class CBrunoxDlg : public QMainWindow {
   int current_ = PageIndex::PagePackage;
   bool running_ = false;
   bool closed_ = false;  // the closing sequence has run; a second close event only closes
-  std::wstring helpFolder_;
   // Kept for the window's life: the console page's report buttons open them.
   std::unique_ptr<RunReports> reports_;
   std::unique_ptr<RunEventRelay> relay_;  // the project's callback refers to it

@@ -22,6 +22,7 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "sompel/SmApp.h"
 #include "sompel/AboutDlg.h"
 
 namespace {
@@ -256,15 +257,7 @@ void CBrunoxDlg::FillRecentFiles() {
   if (shown == 0) recentMenu_->addAction(tr("No recent files"))->setEnabled(false);
 }
 
-void CBrunoxDlg::ShowHelp(const std::wstring& topic) {
-  const std::wstring file = platform::JoinPath(helpFolder_, topic);
-  if (platform::FileExists(file)) {
-    platform::Ui().OpenWithDesktop(file);
-    return;
-  }
-  platform::Ui().MessageBox(L"No help is installed for this: " + file + L" was not found.", L"Help",
-                            platform::MsgButtons::Ok, platform::MsgIcon::Information);
-}
+void CBrunoxDlg::ShowHelp(const std::wstring& topic) { CSmApp::ShowHtmlHelp(topic); }
 
 void CBrunoxDlg::OnAbout() {
   CAboutDlg about(this);

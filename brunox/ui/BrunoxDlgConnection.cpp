@@ -78,23 +78,11 @@ void CBrunoxDlg::OnConnect() {
   connector_.Info = g_mainDB->Info.IsEmpty() ? g_project.DefConnection : g_mainDB->Info;
   CAdvConnectDlg dialog(connector_, this);
   dialog.Show(connector_.Info);
-  if (dialog.exec() != QDialog::Accepted) return;
-  g_mainDB->Info = connector_.Info;
-  // What the user chose here counts, not the -@ profile of the command line.
-  bool connected = false;
-  {
-    WaitCursor wait;
-    connected = CDB::isOK(connector_.DoConnect(g_mainDB, nullptr, 0));
-  }
-  if (!connected) {
-    platform::Ui().MessageBox(
-        L"Could not connect to " + connector_.Info.ConInfo() + L":\n" + g_mainDB->ErrorText,
-        L"Connect", platform::MsgButtons::Ok, platform::MsgIcon::Error);
-    NoteConnectFailure(connector_.Info);
-    UpdateStatus();
-    return;
-  }
-  if (g_project.DefConnection != g_mainDB->Info) {
+  // What the user chose here counts, not the -@ profile of the command line; a connect that
+  // fails keeps the dialog open with the driver's message.
+  dialog.ConnectOnOk(g_mainDB);
+  const bool connected = dialog.exec() == QDialog::Accepted;
+  if (connected && g_project.DefConnection != g_mainDB->Info) {
     g_project.DefConnection = g_mainDB->Info;
     SetModified();
   }

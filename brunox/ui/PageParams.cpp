@@ -27,6 +27,7 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "sompel/HistCBox.h"
+#include "synthor/engine/DSynthor.h"
 
 namespace {
 
@@ -329,6 +330,11 @@ void PageParams::ValueTypeChanged() {
     if (const TaskParam* param = Param(curParam_)) optionPages_[valueType]->LoadParam(*param);
   }
   ShowPattern();
+}
+
+std::wstring PageParams::HelpTopic() const {
+  if (!useGenerated_->isChecked() || !Param(curParam_)) return CTaskPage::HelpTopic();
+  return DSynthor::HelpByPattern(pattern_->text().toStdWString());
 }
 
 void PageParams::FollowEdits(QWidget& page) {

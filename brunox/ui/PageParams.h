@@ -27,6 +27,8 @@ class PageParams : public CTaskPage {
 
   void Activate() override;
   void Deactivate() override;
+  // The page of the shown parameter's pattern; the task's page when none is shown.
+  std::wstring HelpTopic() const override;
 
   // How many parameters `sql` refers to: the largest number written after a '?' (a '?' without
   // digits counts 0), at most kMaxParameters. Every '?' counts, also one that follows another

@@ -38,6 +38,7 @@ CSqlImport::CSqlImport(CDB* connection, QWidget* parent)
       applications_(new QComboBox(this)),
       logins_(new QComboBox(this)),
       import_(new QPushButton(QStringLiteral("Import"), this)) {
+  SetHelpTopic(L"sqlimport.html");
   setWindowTitle(QString::fromStdWString(kCaption));
   setObjectName(QStringLiteral("SqlImportDlg"));
   path_->setObjectName(QStringLiteral("tracePath"));

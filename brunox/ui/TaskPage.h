@@ -3,6 +3,7 @@
 // fills the controls from it when the tab is entered, Deactivate stores the controls into it when
 // the tab is left or the dialog is confirmed, and CanSave may refuse both (the tab then says why).
 #include <QWidget>
+#include <string>
 
 struct Task;
 class CColorEditWnd;
@@ -26,6 +27,8 @@ class CTaskPage : public QWidget {
   virtual void Deactivate() {}
   // Whether the tab may be left and stored; a page that refuses has told the user why.
   virtual bool CanSave() { return true; }
+  // The help page F1 opens while the tab is shown.
+  virtual std::wstring HelpTopic() const { return L"task.html"; }
 
  protected:
   TaskProps& Dialog() const { return dialog_; }

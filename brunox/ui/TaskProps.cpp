@@ -23,6 +23,13 @@
 TaskProps::TaskProps(const CColorizer& colorizer, QWidget* parent)
     : CSmDialog(parent, QStringLiteral("TaskProps")), colorizer_(colorizer) {
   setWindowTitle(tr("Task Properties"));
+  // The tab shown chooses the page: the parameters tab names its pattern's.
+  SetHelpTopic([this] {
+    const int tab = tabs_ ? tabs_->currentIndex() : -1;
+    return tab >= 0 && tab < static_cast<int>(pages_.size()) && pages_[tab]
+               ? pages_[tab]->HelpTopic()
+               : std::wstring(L"task.html");
+  });
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName(QStringLiteral("taskTabs"));
   // All six tabs stay visible: the dialog is as wide as their row.

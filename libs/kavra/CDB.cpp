@@ -214,7 +214,9 @@ int CDB::Execute(const std::wstring& sql, HSTMT_K st) {
   if (int r = Resolve(st, &h)) return r;
   SQLFreeStmt(h, SQL_CLOSE);
   if (h == stmt_) StmtState = 0;
+  BeginCancellable(h);
   SQLRETURN rc = ExecDirect(h, sql, narrow_);
+  EndCancellable(h);
   // SQL_NO_DATA: a searched UPDATE or DELETE that matched no row, which is not a failure.
   if (rc != SQL_NO_DATA && !SQL_SUCCEEDED(rc)) return FailOdbc(SQL_HANDLE_STMT, h, L"SQLExecDirect");
   if (h == stmt_) {
@@ -227,7 +229,9 @@ int CDB::Execute(const std::wstring& sql, HSTMT_K st) {
 int CDB::Fetch(HSTMT_K st) {
   void* h = nullptr;
   if (int r = Resolve(st, &h)) return r;
+  BeginCancellable(h);
   SQLRETURN rc = SQLFetch(h);
+  EndCancellable(h);
   if (rc == SQL_NO_DATA) return kNoData;
   if (!SQL_SUCCEEDED(rc)) return FailOdbc(SQL_HANDLE_STMT, h, L"SQLFetch");
   return kOk;
@@ -350,7 +354,22 @@ int CDB::BeginTransaction() {
 int CDB::Cancel() {
   std::lock_guard lock(stmtMutex_);
   if (!stmt_) return kNotConnected;
+  if (!callRunning_) return kOk;
   return SQL_SUCCEEDED(SQLCancel(stmt_)) ? kOk : kOdbcError;
+}
+
+// The owner's call returns only after a cancel in flight has: the diagnostics it then reads are
+// the driver's answer to the call, never cleared under it by SQLCancel.
+void CDB::BeginCancellable(void* h) {
+  if (h != stmt_) return;
+  std::lock_guard lock(stmtMutex_);
+  callRunning_ = true;
+}
+
+void CDB::EndCancellable(void* h) {
+  if (h != stmt_) return;
+  std::lock_guard lock(stmtMutex_);
+  callRunning_ = false;
 }
 
 int CDB::EndTransaction(int rollback) {

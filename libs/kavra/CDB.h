@@ -64,7 +64,9 @@ class CDB {
   virtual bool IsConnected() const { return dbc_ != nullptr; }
   // Asks the driver to cancel what runs on the own statement (SQLCancel). Safe to call from
   // another thread while the owner is inside Execute or Fetch, and before or after a connect;
-  // leaves ErrorText alone, since the owner may be writing it. kNotConnected without a statement.
+  // leaves ErrorText alone, since the owner may be writing it. Only a call under way is
+  // cancelled: on an idle statement SQLCancel would close its cursor, so a cancel that arrives
+  // after the call has returned does nothing (kOk). kNotConnected without a statement.
   int Cancel();
 
   // Runs a statement (an open cursor on the statement is closed first). An UPDATE or DELETE that
@@ -135,7 +137,12 @@ class CDB {
 
   void* dbc_ = nullptr;
   void* stmt_ = nullptr;                 // the own statement
+  // Marks the own statement as inside a call that Cancel may stop, for the call's length.
+  void BeginCancellable(void* h);
+  void EndCancellable(void* h);
+
   std::mutex stmtMutex_;                // guards stmt_ being made and freed against Cancel
+  bool callRunning_ = false;            // stmt_ is inside ExecDirect or Fetch (stmtMutex_)
   std::vector<void*> extraStatements_;  // made by AllocStatement, not yet freed
   bool transactionOpen_ = false;
   bool autoCommit_ = true;

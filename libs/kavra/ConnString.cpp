@@ -1,5 +1,7 @@
 #include "kavra/ConnString.h"
 
+#include <optional>
+
 #include "platform/Text.h"
 
 std::vector<ConnStringPart> ParseConnString(const std::wstring& s) {
@@ -55,4 +57,49 @@ std::wstring ConnStringValue(const std::wstring& s, const std::wstring& key) {
     return value;
   }
   return std::wstring();
+}
+
+bool IsPasswordKey(const std::wstring& key) {
+  return platform::EqualsNoCase(key, L"PWD") || platform::EqualsNoCase(key, L"Password");
+}
+
+namespace {
+
+// `s` with each password value passed through `change` (given the key and the value as
+// written), from the last attribute to the first so that earlier offsets stay valid.
+template <typename Change>
+std::wstring ReplacePasswordValues(const std::wstring& s, Change change) {
+  std::wstring result = s;
+  const std::vector<ConnStringPart> parts = ParseConnString(s);
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+    if (!IsPasswordKey(it->Key)) continue;
+    const std::wstring written = s.substr(it->ValueBegin, it->ValueEnd - it->ValueBegin);
+    result.replace(it->ValueBegin, it->ValueEnd - it->ValueBegin, change(it->Key, written));
+  }
+  return result;
+}
+
+// The value as written of the first attribute named `key`; nullopt when there is none.
+std::optional<std::wstring> WrittenValue(const std::wstring& s, const std::wstring& key) {
+  for (const ConnStringPart& part : ParseConnString(s))
+    if (platform::EqualsNoCase(part.Key, key))
+      return s.substr(part.ValueBegin, part.ValueEnd - part.ValueBegin);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::wstring MaskPasswords(const std::wstring& s, const std::wstring& mask) {
+  return ReplacePasswordValues(s, [&](const std::wstring&, const std::wstring& written) {
+    // An empty password hides nothing, and showing it empty says that there is none.
+    return platform::Trim(written).empty() ? written : mask;
+  });
+}
+
+std::wstring UnmaskPasswords(const std::wstring& edited, const std::wstring& original,
+                             const std::wstring& mask) {
+  return ReplacePasswordValues(edited, [&](const std::wstring& key, const std::wstring& written) {
+    if (written != mask) return written;
+    return WrittenValue(original, key).value_or(written);
+  });
 }

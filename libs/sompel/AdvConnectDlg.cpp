@@ -31,6 +31,8 @@ namespace {
 constexpr const wchar_t* kProfileSection = L"Connection";
 constexpr const wchar_t* kProfileFilter = L"Connection profiles (*.ini)|*.ini|All Files(*.*)|*.*||";
 constexpr const wchar_t* kFailureCaption = L"Warning!";
+// What a password of a connection string shows as; the same length for every password.
+constexpr const wchar_t* kPasswordMask = L"********";
 // Room for a typical connection string without scrolling, in average characters.
 constexpr int kConnStringChars = 70;
 
@@ -62,8 +64,10 @@ struct CAdvConnectDlg::Controls {
   QLineEdit* password = nullptr;
   QGroupBox* stringGroup = nullptr;
   QComboBox* drivers = nullptr;
-  QLineEdit* connString = nullptr;
+  QLineEdit* connString = nullptr;  // shows connStringTyped with its passwords masked
+  std::wstring connStringTyped;      // the connection string as typed, passwords included
   QCheckBox* manualCommit = nullptr;
+  QLabel* connectError = nullptr;
   OdbcCatalog catalog;
 };
 
@@ -129,6 +133,16 @@ void CAdvConnectDlg::BuildControls() {
   auto* stringForm = new QFormLayout(c.stringGroup);
   stringForm->addRow(tr("D&river:"), c.drivers);
   stringForm->addRow(tr("Co&nnection string:"), c.connString);
+  connect(c.connString, &QLineEdit::textEdited, this, [this](const QString& shown) {
+    controls_->connStringTyped = UnmaskPasswords(shown.toStdWString(), controls_->connStringTyped,
+                                                 kPasswordMask);
+  });
+  // A password typed into the string is hidden as soon as the field is left.
+  connect(c.connString, &QLineEdit::editingFinished, this, [this] {
+    const int cursor = controls_->connString->cursorPosition();
+    ShowConnString();
+    controls_->connString->setCursorPosition(cursor);
+  });
   connect(c.drivers, &QComboBox::activated, this, [this](int index) {
     if (index < 0) return;
     InsertDriver(controls_->drivers->itemText(index));
@@ -139,6 +153,13 @@ void CAdvConnectDlg::BuildControls() {
   c.manualCommit =
       new QCheckBox(tr("&Manual commit (the connection starts with autocommit off)"), this);
   c.manualCommit->setObjectName(QStringLiteral("manualCommit"));
+
+  c.connectError = new QLabel(this);
+  c.connectError->setObjectName(QStringLiteral("connectError"));
+  c.connectError->setWordWrap(true);
+  c.connectError->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  c.connectError->setStyleSheet(QStringLiteral("color: #b00000"));
+  c.connectError->setVisible(false);
 
   auto* test = new QPushButton(tr("&Test"), this);
   test->setObjectName(QStringLiteral("test"));
@@ -165,6 +186,7 @@ void CAdvConnectDlg::BuildControls() {
   layout->addWidget(c.dsnGroup);
   layout->addWidget(c.stringGroup);
   layout->addWidget(c.manualCommit);
+  layout->addWidget(c.connectError);
   layout->addStretch(1);
   layout->addLayout(buttons);
 }
@@ -230,7 +252,7 @@ CONN_INFO CAdvConnectDlg::Chosen() const {
     info.Password = c.password->text().toStdWString();
   } else {
     info.Kind = CONN_STRING;
-    info.ConnString = c.connString->text().toStdWString();
+    info.ConnString = c.connStringTyped;
   }
   info.ManualCommit = c.manualCommit->isChecked() ? 1 : 0;
   info.DsType = dsType_;
@@ -248,17 +270,23 @@ void CAdvConnectDlg::Show(const CONN_INFO& info) {
   if (listed < 0) c.dataSources->setEditText(dsn);
   c.user->setText(QString::fromStdWString(info.User));
   c.password->setText(QString::fromStdWString(info.Password));
-  c.connString->setText(QString::fromStdWString(info.ConnString));
+  c.connStringTyped = info.ConnString;
+  ShowConnString();
   c.connString->setCursorPosition(0);  // the driver, at the start, says most
+  c.connectError->setVisible(false);
   c.manualCommit->setChecked(info.ManualCommit != 0);
   dsType_ = info.DsType;
 }
 
+void CAdvConnectDlg::ShowConnString() {
+  controls_->connString->setText(
+      QString::fromStdWString(MaskPasswords(controls_->connStringTyped, kPasswordMask)));
+}
+
 void CAdvConnectDlg::InsertDriver(const QString& driver) {
-  QLineEdit* edit = controls_->connString;
-  edit->setText(
-      QString::fromStdWString(WithDriver(edit->text().toStdWString(), driver.toStdWString())));
-  edit->setFocus();
+  controls_->connStringTyped = WithDriver(controls_->connStringTyped, driver.toStdWString());
+  ShowConnString();
+  controls_->connString->setFocus();
 }
 
 bool CAdvConnectDlg::TestConnection() {
@@ -348,7 +376,29 @@ void CAdvConnectDlg::AskAndLoadProfile() {
 }
 
 void CAdvConnectDlg::accept() {
-  connector_.Info = Chosen();
+  const CONN_INFO chosen = Chosen();
+  if (connectTarget_) {
+    connectTarget_->Info = chosen;
+    int rc = 0;
+    {
+      WaitCursor busy;
+      rc = connector_.DoConnect(connectTarget_, nullptr, 0);
+    }
+    if (!CDB::isOK(rc)) {
+      // The dialog stays, with what the user typed and why it did not work.
+      LastConnectError = QString::fromStdWString(
+          connectTarget_->ErrorText.empty() ? std::wstring(L"The connection failed.")
+                                            : connectTarget_->ErrorText);
+      controls_->connectError->setText(
+          tr("Could not connect to %1:\n%2")
+              .arg(QString::fromStdWString(chosen.ConInfo()), LastConnectError));
+      controls_->connectError->setVisible(true);
+      // Room for the message without squeezing the other controls.
+      if (height() < sizeHint().height()) resize(width(), sizeHint().height());
+      return;
+    }
+  }
+  connector_.Info = chosen;
   CSmDialog::accept();
 }
 

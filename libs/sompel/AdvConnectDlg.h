@@ -9,6 +9,7 @@
 #include "sompel/SmDialog.h"
 
 class CAdvConnect;
+class CDB;
 class QShowEvent;
 
 class CAdvConnectDlg : public CSmDialog {
@@ -24,6 +25,12 @@ class CAdvConnectDlg : public CSmDialog {
   CONN_INFO Chosen() const;
   // Puts `info` into the controls.
   void Show(const CONN_INFO& info);
+
+  // With a target, OK connects it with the controls' description and the dialog stays open,
+  // showing the driver's message (also kept in LastConnectError), when that fails. Without one
+  // (the default) OK only takes the description.
+  void ConnectOnOk(CDB* target) { connectTarget_ = target; }
+  QString LastConnectError;
 
   // Connects a scratch connection with the controls' description; true on success. The result
   // (the driver's text on failure) is shown in a message box and kept in LastTestText.
@@ -42,7 +49,8 @@ class CAdvConnectDlg : public CSmDialog {
   void RefreshCatalog();
 
  protected:
-  // OK takes the controls' description into the connector's Info.
+  // OK takes the controls' description into the connector's Info (after connecting the
+  // ConnectOnOk target).
   void accept() override;
   void showEvent(QShowEvent* event) override;
 
@@ -50,6 +58,8 @@ class CAdvConnectDlg : public CSmDialog {
   struct Controls;
   void BuildControls();
   void KindChanged();
+  // Shows the typed connection string with its passwords masked.
+  void ShowConnString();
   void DescribeDataSource();
   void AskAndSaveProfile();
   void AskAndLoadProfile();
@@ -57,4 +67,5 @@ class CAdvConnectDlg : public CSmDialog {
   CAdvConnect& connector_;
   std::unique_ptr<Controls> controls_;  // pointers into the widget tree
   DS_TYPE dsType_ = 0;                  // not edited here: kept from the description shown
+  CDB* connectTarget_ = nullptr;        // not owned
 };

@@ -3,9 +3,13 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <algorithm>
+#include <optional>
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QProgressBar>
+#include <QTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -21,7 +25,7 @@
 #include "sompel/ColorEditWnd.h"
 #include "sompel/Colorizer.h"
 #include "sompel/ResultGrid.h"
-#include "sompel/WaitCursor.h"
+#include "sompel/SqlScriptRun.h"
 
 namespace {
 
@@ -41,6 +45,10 @@ void AddMessage(QPlainTextEdit& messages, const QString& text, MessageKind kind 
   messages.ensureCursorVisible();
 }
 
+// How often a cancel is sent again while the statement has not stopped: one sent just before
+// the statement reached the driver finds nothing to stop.
+constexpr int kCancelRepeatMs = 100;
+
 QString RowsText(int n, const char* what) {
   return n == 1 ? QStringLiteral("1 row %1.").arg(QLatin1String(what))
                 : QStringLiteral("%1 rows %2.").arg(n).arg(QLatin1String(what));
@@ -54,15 +62,29 @@ struct CRunSQL::Parts {
   QTableWidget* grid = nullptr;
   QPlainTextEdit* messages = nullptr;
   QAction* run = nullptr;
+  QAction* cancel = nullptr;
   QLabel* connection = nullptr;
+  QLabel* busy = nullptr;
+  QProgressBar* busyBar = nullptr;
+  QTimer* cancelRepeat = nullptr;
 };
 
-CRunSQL::CRunSQL(QWidget* parent) : QWidget(parent), parts_(std::make_unique<Parts>()) {
+// The console's own connection and the run on it. Only the run's thread touches the connection
+// while a run is under way; the window's thread only cancels it.
+struct CRunSQL::Running {
+  std::unique_ptr<CDB> db;
+  sompel::SqlScriptRun run;
+  int id = 0;  // of the run whose results are shown; results of older runs are dropped
+  bool busy = false;
+};
+
+CRunSQL::CRunSQL(QWidget* parent)
+    : QWidget(parent), parts_(std::make_unique<Parts>()), running_(std::make_unique<Running>()) {
   BuildWidgets();
   Init(4, 4, QString(), 0, nullptr);
 }
 
-CRunSQL::~CRunSQL() = default;
+CRunSQL::~CRunSQL() { CancelAndWait(); }
 
 void CRunSQL::BuildWidgets() {
   auto* layout = new QVBoxLayout(this);
@@ -71,6 +93,7 @@ void CRunSQL::BuildWidgets() {
   auto* toolbar = new QToolBar(this);
   toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   parts_->run = new QAction(style()->standardIcon(QStyle::SP_MediaPlay), tr("Run"), this);
+  parts_->run->setObjectName(QStringLiteral("run"));
   parts_->run->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return)});
   parts_->run->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   parts_->run->setToolTip(tr("Run the selection, or the whole text when nothing is selected "
@@ -78,12 +101,36 @@ void CRunSQL::BuildWidgets() {
   connect(parts_->run, &QAction::triggered, this, [this] { Run(); });
   addAction(parts_->run);
   toolbar->addAction(parts_->run);
+  parts_->cancel = new QAction(style()->standardIcon(QStyle::SP_BrowserStop), tr("Cancel"), this);
+  parts_->cancel->setObjectName(QStringLiteral("cancel"));
+  parts_->cancel->setShortcut(QKeySequence(Qt::Key_Escape));
+  parts_->cancel->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  parts_->cancel->setToolTip(tr("Stop the running statement (Esc)"));
+  parts_->cancel->setEnabled(false);
+  connect(parts_->cancel, &QAction::triggered, this, [this] { Cancel(); });
+  addAction(parts_->cancel);
+  toolbar->addAction(parts_->cancel);
+  parts_->busyBar = new QProgressBar(toolbar);
+  parts_->busyBar->setRange(0, 0);  // no end known: the bar just moves
+  parts_->busyBar->setMaximumWidth(120);
+  parts_->busyBar->setTextVisible(false);
+  parts_->busyBar->setVisible(false);
+  toolbar->addWidget(parts_->busyBar);
+  parts_->busy = new QLabel(toolbar);
+  parts_->busy->setObjectName(QStringLiteral("busy"));
+  toolbar->addWidget(parts_->busy);
   auto* spacer = new QWidget(toolbar);
   spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   toolbar->addWidget(spacer);
   parts_->connection = new QLabel(toolbar);
   toolbar->addWidget(parts_->connection);
   layout->addWidget(toolbar);
+
+  parts_->cancelRepeat = new QTimer(this);
+  parts_->cancelRepeat->setInterval(kCancelRepeatMs);
+  connect(parts_->cancelRepeat, &QTimer::timeout, this, [this] {
+    if (running_->busy) running_->run.Cancel();
+  });
 
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->setChildrenCollapsible(false);
@@ -157,13 +204,18 @@ QTableWidget* CRunSQL::Grid() const { return parts_->grid; }
 QPlainTextEdit* CRunSQL::Messages() const { return parts_->messages; }
 QsciScintilla* CRunSQL::Editor() const { return parts_->editor; }
 
-int CRunSQL::Run() {
+bool CRunSQL::IsBusy() const { return running_->busy; }
+
+bool CRunSQL::Run() {
+  if (running_->busy) return false;
   QPlainTextEdit& messages = *parts_->messages;
   messages.clear();
   ShowConnectionState();
   if (!db_ || !db_->IsConnected()) {
+    // The console's connection follows the window's: none there, none here.
+    if (running_->db) running_->db->CloseConnection();
     AddMessage(messages, tr("No connection: connect to a database first."), MessageKind::Error);
-    return 0;
+    return false;
   }
   const QsciScintilla& editor = *parts_->editor;
   const QString script = editor.hasSelectedText() ? editor.selectedText() : editor.text();
@@ -171,53 +223,125 @@ int CRunSQL::Run() {
   const int count = parser.Parse(script.toStdWString());
   if (count == 0) {
     AddMessage(messages, tr("Nothing to run."));
-    return 0;
+    return false;
   }
+
+  sompel::SqlScriptRun::Script work;
+  work.statements = parser.Statements;
+  work.maxRows = maxRows_;
+  work.maxCellChars = kMaxCellChars;
+  // A console connection made with another description, or lost, is made again.
+  Running& r = *running_;
+  if (!r.db || r.db->Info.DsType != db_->Info.DsType) r.db.reset(CDB::newDB(db_->Info.DsType));
+  if (!r.db) {
+    AddMessage(messages, tr("The ODBC driver manager is not available."), MessageKind::Error);
+    return false;
+  }
+  if (!r.db->IsConnected() || !(r.db->Info == db_->Info)) work.connectFirst = db_->Info;
 
   sompel::ClearResultGrid(*parts_->grid);
-  WaitCursor wait;
-  int failed = 0;
-  for (int i = 0; i < count; ++i) {
-    const QString prefix = count > 1 ? QStringLiteral("[%1] ").arg(i + 1) : QString();
-    if (!RunStatement(QString::fromStdWString(parser.Statements[static_cast<size_t>(i)]), prefix))
-      ++failed;
-  }
-  if (count > 1)
-    AddMessage(messages, tr("%1 statements run, %2 failed.").arg(count).arg(failed),
-               failed ? MessageKind::Error : MessageKind::Info);
-  return failed;
+  statementCount_ = count;
+  const int id = ++r.id;
+  r.busy = true;
+  ShowBusy(true);
+  // The sinks run on the run's thread; what they carry is shown on the window's thread. Queued
+  // calls die with this widget, whose destructor waits for the run first.
+  r.run.Start(
+      *r.db, std::move(work),
+      [this, id](sompel::StatementOutcome outcome) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, id, outcome = std::move(outcome)] {
+              if (id == running_->id && running_->busy) ShowOutcome(outcome);
+            },
+            Qt::QueuedConnection);
+      },
+      [this, id](sompel::ScriptEnd end) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, id, end = std::move(end)] {
+              if (id == running_->id && running_->busy) Finish(end);
+            },
+            Qt::QueuedConnection);
+      });
+  return true;
 }
 
-bool CRunSQL::RunStatement(const QString& statement, const QString& prefix) {
-  QPlainTextEdit& messages = *parts_->messages;
-  auto fail = [&] {
-    AddMessage(messages, prefix + tr("Error: %1").arg(QString::fromStdWString(db_->ErrorText)),
-               MessageKind::Error);
-    AddMessage(messages, tr("Statement: %1").arg(statement), MessageKind::Error);
-    return false;
-  };
+void CRunSQL::Cancel() {
+  if (!running_->busy) return;
+  running_->run.Cancel();
+  parts_->busy->setText(tr("Cancelling..."));
+  parts_->cancel->setEnabled(false);
+  parts_->cancelRepeat->start();
+}
 
-  if (db_->Execute(statement.toStdWString()) != CDB::kOk) return fail();
-  int columns = 0;
-  if (db_->ColumnCount(&columns) != CDB::kOk) {
-    fail();
-    db_->CloseCursor();
-    return false;
+void CRunSQL::CancelAndWait() {
+  Running& r = *running_;
+  r.run.CancelAndWait();
+  if (!r.busy) return;
+  sompel::ScriptEnd end;
+  end.cancelled = true;
+  Finish(end);
+  ++r.id;  // what the ended run still has on its way is not shown
+}
+
+void CRunSQL::closeEvent(QCloseEvent* event) {
+  CancelAndWait();
+  QWidget::closeEvent(event);
+}
+
+void CRunSQL::ShowBusy(bool busy) {
+  parts_->run->setEnabled(!busy);
+  parts_->cancel->setEnabled(busy);
+  parts_->busyBar->setVisible(busy);
+  parts_->busy->setText(busy ? tr("Running...") : QString());
+  if (!busy) parts_->cancelRepeat->stop();
+}
+
+void CRunSQL::ShowOutcome(const sompel::StatementOutcome& outcome) {
+  QPlainTextEdit& messages = *parts_->messages;
+  const QString prefix =
+      statementCount_ > 1 ? QStringLiteral("[%1] ").arg(outcome.index + 1) : QString();
+  if (!parts_->cancelRepeat->isActive() && statementCount_ > 1)
+    parts_->busy->setText(tr("Running... (%1 of %2 done)").arg(outcome.index + 1).arg(statementCount_));
+  if (outcome.failed) {
+    AddMessage(messages, prefix + tr("Error: %1").arg(QString::fromStdWString(outcome.error)),
+               MessageKind::Error);
+    AddMessage(messages, tr("Statement: %1").arg(QString::fromStdWString(outcome.statement)),
+               MessageKind::Error);
+    return;
   }
-  if (columns > 0) {
-    const sompel::GridFillResult shown =
-        sompel::FillResultGrid(*db_, *parts_->grid, maxRows_, kMaxCellChars);
-    if (shown.rc != CDB::kOk) return fail();
-    if (shown.truncated)
-      AddMessage(messages, prefix + tr("First %1 rows shown; the statement returned more.")
-                                        .arg(shown.rows));
+  if (outcome.rows) {
+    const sompel::RowSet& set = *outcome.rows;
+    sompel::ShowRowSet(set, *parts_->grid);
+    const int shown = static_cast<int>(set.rows.size());
+    if (set.truncated)
+      AddMessage(messages,
+                 prefix + tr("First %1 rows shown; the statement returned more.").arg(shown));
     else
-      AddMessage(messages, prefix + RowsText(shown.rows, "returned"));
-    return true;
+      AddMessage(messages, prefix + RowsText(shown, "returned"));
+    return;
   }
-  int affected = -1;
-  db_->RowsAffected(&affected);
-  db_->CloseCursor();
-  AddMessage(messages, prefix + (affected >= 0 ? RowsText(affected, "affected") : tr("Done.")));
-  return true;
+  AddMessage(messages, prefix + (outcome.affected >= 0 ? RowsText(outcome.affected, "affected")
+                                                       : tr("Done.")));
+}
+
+void CRunSQL::Finish(const sompel::ScriptEnd& end) {
+  Running& r = *running_;
+  r.run.Wait();  // the run has handed out its end: its thread is about to return
+  r.busy = false;
+  ShowBusy(false);
+  QPlainTextEdit& messages = *parts_->messages;
+  if (!end.connectError.empty())
+    AddMessage(messages,
+               tr("Could not connect: %1").arg(QString::fromStdWString(end.connectError)),
+               MessageKind::Error);
+  if (end.cancelled)
+    AddMessage(messages, tr("Cancelled: %1 of %2 statements run.").arg(end.run).arg(statementCount_),
+               MessageKind::Error);
+  else if (statementCount_ > 1 && end.connectError.empty())
+    AddMessage(messages, tr("%1 statements run, %2 failed.").arg(statementCount_).arg(end.failed),
+               end.failed ? MessageKind::Error : MessageKind::Info);
+  const int failed = end.connectError.empty() ? end.failed : statementCount_;
+  emit RunFinished(failed, end.cancelled);
 }

@@ -11,7 +11,35 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 
+namespace {
+
+// Set by SetHelpFolder; the window's thread alone reads and writes it.
+std::wstring& HelpFolderOverride() {
+  static std::wstring folder;
+  return folder;
+}
+
+}  // namespace
+
 CSmApp::CSmApp() : programFolder_(platform::ProgramFolder()) {}
+
+std::wstring CSmApp::HelpFolder() {
+  const std::wstring& chosen = HelpFolderOverride();
+  return chosen.empty() ? platform::JoinPath(platform::ProgramFolder(), L"help") : chosen;
+}
+
+void CSmApp::SetHelpFolder(const std::wstring& folder) { HelpFolderOverride() = folder; }
+
+bool CSmApp::ShowHtmlHelp(const std::wstring& topic) {
+  const std::wstring file = platform::JoinPath(HelpFolder(), topic.empty() ? L"index.html" : topic);
+  if (platform::FileExists(file)) {
+    platform::Ui().OpenWithDesktop(file);
+    return true;
+  }
+  platform::Ui().MessageBox(L"No help is installed for this: " + file + L" was not found.", L"Help",
+                            platform::MsgButtons::Ok, platform::MsgIcon::Information);
+  return false;
+}
 
 CSmApp::~CSmApp() = default;
 

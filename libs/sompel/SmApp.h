@@ -30,6 +30,14 @@ class CSmApp {
   void ConsoleWrite(const std::wstring& text, int = 0);
   void Terminate();
 
+  // Help: HTML pages in the help folder, the "help" folder next to the program unless
+  // SetHelpFolder named another (empty: back to that). Opens the page `topic` (empty: the
+  // index) with the desktop; a page that is not there is reported with the path looked at, and
+  // false returned.
+  static bool ShowHtmlHelp(const std::wstring& topic);
+  static std::wstring HelpFolder();
+  static void SetHelpFolder(const std::wstring& folder);
+
   const std::wstring& ProgramFolder() const { return programFolder_; }
   const std::wstring& Title() const { return title_; }
   const std::vector<std::wstring>& Arguments() const { return arguments_; }

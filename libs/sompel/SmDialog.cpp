@@ -1,9 +1,11 @@
 #include "sompel/SmDialog.h"
 
+#include <QKeyEvent>
 #include <QSettings>
 
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
+#include "sompel/SmApp.h"
 
 namespace {
 
@@ -36,4 +38,19 @@ void CSmDialog::SaveLayout() const {
 void CSmDialog::done(int result) {
   SaveLayout();
   QDialog::done(result);
+}
+
+void CSmDialog::SetHelpTopic(const std::wstring& topic) {
+  helpTopic_ = [topic] { return topic; };
+}
+
+void CSmDialog::SetHelpTopic(std::function<std::wstring()> topic) { helpTopic_ = std::move(topic); }
+
+void CSmDialog::keyPressEvent(QKeyEvent* event) {
+  if (helpTopic_ && event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    CSmApp::ShowHtmlHelp(helpTopic_());
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }

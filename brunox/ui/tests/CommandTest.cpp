@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <set>
 
+#include "sompel/SmApp.h"
 #include "brunox/engine/BrunoxRunner.h"
 #include "brunox/engine/Project.h"
 #include "brunox/ui/CommandIds.h"
@@ -256,7 +257,7 @@ TEST_F(CommandTest, F4AndF8AloneAreSwallowedButCtrlF4WritesTheReport) {
 TEST_F(CommandTest, HelpOpensThePagesTopicOrSaysWhereItLooked) {
   OpenWindow();
   const std::wstring folder = platform::FolderPart(testsupport::NewScratchPath(L"help"));
-  window->SetHelpFolder(folder);
+  CSmApp::SetHelpFolder(folder);
   window->Tree()->SelectPage(PageIndex::PageStat);
   QTest::keyClick(window.get(), Qt::Key_F1);
   ASSERT_EQ(1u, ui.messages.size());
@@ -269,6 +270,7 @@ TEST_F(CommandTest, HelpOpensThePagesTopicOrSaysWhereItLooked) {
   ASSERT_EQ(2u, ui.started.size());
   EXPECT_EQ(folder + L"/stat.html", ui.started[0].second.at(0));
   EXPECT_EQ(folder + L"/index.html", ui.started[1].second.at(0));
+  CSmApp::SetHelpFolder(L"");
 }
 
 TEST_F(CommandTest, ToolbarFollowsTheTableWithTheRecentFilesDropDown) {

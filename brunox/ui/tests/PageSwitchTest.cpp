@@ -1,8 +1,10 @@
 // The navigation tree and the pages: every item shows its page, leaving a page stores it, and the
 // SQL console needs a connection.
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QTest>
 #include <QTreeWidgetItemIterator>
 
 #include "brunox/engine/SettingsStores.h"
@@ -11,7 +13,9 @@
 #include "brunox/ui/StrModes.h"
 #include "brunox/ui/tests/WindowFixture.h"
 #include "kavra/CDB.h"
+#include "platform/Text.h"
 #include "sompel/RunSQL.h"
+#include "testsupport/TestEnv.h"
 
 namespace {
 
@@ -93,6 +97,33 @@ TEST_F(PageSwitchTest, SqlConsoleGetsTheConnectionAndTheKeptText) {
   console->SetText(QStringLiteral("select 43"));
   window->Tree()->SelectPage(PageIndex::PagePackage);
   EXPECT_EQ(L"select 43", g_settings->getStr(kStoreMain, L"ConsoleSQL"));
+}
+
+TEST_F(PageSwitchTest, ConsoleStatementsLeaveTheWindowFreeAndClosingItStopsThem) {
+  REQUIRE_POSTGRES();
+  OpenWindow();
+  CONN_INFO info;
+  info.Kind = CONN_STRING;
+  info.ConnString = testsupport::PostgresConnString();
+  ASSERT_EQ(CDB::kOk, g_mainDB->OpenConnection(&info)) << platform::ToUtf8(g_mainDB->ErrorText);
+  window->Tree()->SelectPage(PageIndex::PageRunSQL);
+  ASSERT_EQ(PageIndex::PageRunSQL, window->CurrentPage());
+  CRunSQL* console = window->SqlConsolePage()->Console();
+  console->SetText(QStringLiteral("select pg_sleep(10)"));
+  ASSERT_TRUE(console->Run());
+  QTest::qWait(300);
+  // The window goes on: pages switch, and its own connection is free for other work.
+  window->Tree()->SelectPage(PageIndex::PageStat);
+  EXPECT_EQ(PageIndex::PageStat, window->CurrentPage());
+  EXPECT_EQ(CDB::kOk, g_mainDB->Execute(L"select 1")) << platform::ToUtf8(g_mainDB->ErrorText);
+  g_mainDB->CloseCursor();
+  EXPECT_TRUE(console->IsBusy());
+
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(window->close());
+  EXPECT_LT(clock.elapsed(), 5000) << "closing waited for the whole statement";
+  EXPECT_FALSE(console->IsBusy());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "kavra/ConnInfo.h"
+#include "kavra/ConnString.h"
 #include "mervis/SysReg.h"
 #include "testsupport/TestEnv.h"
 
@@ -117,6 +118,39 @@ TEST(ConnInfo, DisplayTextHidesThePassword) {
   for (const auto& c : cases)
     EXPECT_EQ(StringInfo(c.connString).ConInfo(), c.shown) << testing::PrintToString(c.connString);
   EXPECT_EQ(CONN_INFO().ConInfo(), L"");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ConnStringPasswords, MaskHidesEveryPasswordValueAndNothingElse) {
+  const std::wstring mask = L"********";
+  EXPECT_EQ(MaskPasswords(L"Driver={PostgreSQL Unicode};Uid=ann;Pwd=secret;Port=5432", mask),
+            L"Driver={PostgreSQL Unicode};Uid=ann;Pwd=********;Port=5432");
+  // Braced values with ';' and '}}', either key name in any case, the last attribute.
+  EXPECT_EQ(MaskPasswords(L"password={a;b}}c};PWD=x", mask), L"password=********;PWD=********");
+  EXPECT_EQ(MaskPasswords(L"Driver=SQLite3;Database=/tmp/pwd.db;", mask),
+            L"Driver=SQLite3;Database=/tmp/pwd.db;");
+  EXPECT_EQ(MaskPasswords(L"Uid=ann;Pwd=;", mask), L"Uid=ann;Pwd=;") << "no password to hide";
+  EXPECT_EQ(MaskPasswords(L"", mask), L"");
+}
+
+TEST(ConnStringPasswords, UnmaskKeepsTheHiddenValueUnlessItWasEdited) {
+  const std::wstring mask = L"********";
+  const std::wstring original = L"Driver={X};Uid=ann;Pwd={a;b}}c};Port=1";
+  // Other attributes edited, the password left masked: the password as it was.
+  EXPECT_EQ(UnmaskPasswords(L"Driver={X};Uid=bob;Pwd=********;Port=2", original, mask),
+            L"Driver={X};Uid=bob;Pwd={a;b}}c};Port=2");
+  // The masked value replaced: the new one counts.
+  EXPECT_EQ(UnmaskPasswords(L"Driver={X};Uid=ann;Pwd=new;Port=1", original, mask),
+            L"Driver={X};Uid=ann;Pwd=new;Port=1");
+  // The password attribute moved: still found by its key.
+  EXPECT_EQ(UnmaskPasswords(L"PWD=********;Driver={X}", original, mask),
+            L"PWD={a;b}}c};Driver={X}");
+  // A mask where the original had no password stays what was typed.
+  EXPECT_EQ(UnmaskPasswords(L"Password=********", L"Driver={X}", mask), L"Password=********");
+  EXPECT_EQ(UnmaskPasswords(MaskPasswords(original, mask), original, mask), original);
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
 #include "DbTestSupport.h"
 #include "platform/Text.h"
 
@@ -179,6 +184,43 @@ TEST_P(StatementTest, TwoStatementHandlesInterleaved) {
   // A handle still held when the connection closes is freed with it.
   EXPECT_EQ(db_->CloseConnection(), 0);
   EXPECT_EQ(db_->FreeStatement(down), -2);
+}
+
+// A statement that runs far longer than the test: cancelling it from another thread ends it
+// quickly with the driver's error, and the connection stays usable.
+TEST_P(StatementTest, CancelFromAnotherThreadEndsALongStatement) {
+  const std::wstring longStatement =
+      IsSqlite() ? L"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                   L"WHERE x < 2000000000) SELECT count(*) FROM c"
+                 : L"SELECT pg_sleep(10)";
+  std::atomic<bool> finished{false};
+  int rc = 0;
+  const auto started = std::chrono::steady_clock::now();
+  std::thread owner([&] {
+    rc = db_->Execute(longStatement);
+    finished = true;
+  });
+  // A cancel that arrives before the statement has started has nothing to stop; repeat it.
+  while (!finished && std::chrono::steady_clock::now() - started < std::chrono::seconds(8)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    db_->Cancel();
+  }
+  owner.join();
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_LT(took, std::chrono::seconds(5)) << "the cancel did not stop the statement";
+  EXPECT_EQ(rc, CDB::kOdbcError);
+  EXPECT_FALSE(db_->ErrorText.empty());
+  db_->CloseCursor();
+  EXPECT_EQ(Column(db_.get(), L"SELECT 7"), std::vector<std::wstring>{L"7"});
+}
+
+TEST_P(StatementTest, CancelWithoutAConnectionSaysSo) {
+  std::unique_ptr<CDB> idle(CDB::newDB(0));
+  ASSERT_TRUE(idle);
+  EXPECT_EQ(idle->Cancel(), CDB::kNotConnected);
+  // Nothing running: nothing to stop, and the connection goes on.
+  EXPECT_EQ(db_->Cancel(), CDB::kOk);
+  EXPECT_EQ(Column(db_.get(), L"SELECT 8"), std::vector<std::wstring>{L"8"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, StatementTest,

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -158,11 +159,81 @@ TEST_F(AdvConnectDlgTest, ChoosingADriverPutsItIntoTheConnectionString) {
        QStringLiteral("Server=h;driver ={SQLite3};Port=5")},
   };
   for (const auto& c : cases) {
-    connString->setText(c.before);
+    dialog_.Show(StringInfo(c.before.toStdWString()));
     emit drivers->activated(c.driver);
     EXPECT_EQ(connString->text(), c.after) << c.before.toStdString();
     EXPECT_EQ(drivers->currentIndex(), -1) << "ready to insert again";
   }
+}
+
+TEST_F(AdvConnectDlgTest, ThePasswordOfAConnectionStringIsMaskedAndKeptAsTyped) {
+  const std::wstring typed = L"Driver={PostgreSQL Unicode};Uid=ann;Pwd={s3cr;et}}};Port=5432";
+  dialog_.show();  // opening shows the connector's description: the test's comes after
+  dialog_.Show(StringInfo(typed));
+  auto* connString = Child<QLineEdit>("connString");
+  EXPECT_EQ(connString->text(),
+            QStringLiteral("Driver={PostgreSQL Unicode};Uid=ann;Pwd=********;Port=5432"));
+  EXPECT_EQ(dialog_.Chosen().ConnString, typed);
+
+  // Editing another part keeps the hidden password.
+  connString->setFocus();
+  connString->end(false);
+  QTest::keyClicks(connString, QStringLiteral(";Database=sales"));
+  EXPECT_EQ(dialog_.Chosen().ConnString, typed + L";Database=sales");
+  EXPECT_FALSE(connString->text().contains(QStringLiteral("s3cr")));
+
+  // A password typed into the string is taken as typed and hidden once the field is left.
+  dialog_.Show(StringInfo(L"Driver={SQLite3};"));
+  connString->setFocus();
+  connString->end(false);
+  QTest::keyClicks(connString, QStringLiteral("Password=fresh;"));
+  EXPECT_EQ(dialog_.Chosen().ConnString, L"Driver={SQLite3};Password=fresh;");
+  emit connString->editingFinished();
+  EXPECT_EQ(connString->text(), QStringLiteral("Driver={SQLite3};Password=********;"));
+  EXPECT_EQ(dialog_.Chosen().ConnString, L"Driver={SQLite3};Password=fresh;");
+
+  // Choosing a driver keeps the password as well.
+  dialog_.Show(StringInfo(typed));
+  auto* drivers = Child<QComboBox>("drivers");
+  const int sqlite = drivers->findText(QString::fromStdWString(testsupport::kSqliteDriver));
+  ASSERT_GE(sqlite, 0);
+  emit drivers->activated(sqlite);
+  EXPECT_EQ(dialog_.Chosen().ConnString, L"Driver={SQLite3};Uid=ann;Pwd={s3cr;et}}};Port=5432");
+  EXPECT_FALSE(connString->text().contains(QStringLiteral("s3cr")));
+  dialog_.hide();
+}
+
+TEST_F(AdvConnectDlgTest, OkOnAConnectionThatFailsKeepsTheDialogOpenWithTheDriversText) {
+  REQUIRE_POSTGRES();
+  std::unique_ptr<CDB> target(CDB::newDB(0));
+  ASSERT_TRUE(target);
+  dialog_.ConnectOnOk(target.get());
+  const CONN_INFO wrong = StringInfo(PostgresStringAs(kPasswordRole, L"not the password"));
+  const CONN_INFO right = StringInfo(PostgresStringAs(kPasswordRole, kRolePassword));
+  bool stayedOpen = false;
+  QString shown;
+  answer_.Custom([&](QWidget* modal) {
+    auto* dialog = qobject_cast<CAdvConnectDlg*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->Show(wrong);
+    QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    ok->click();
+    stayedOpen = dialog->isVisible();
+    auto* error = dialog->findChild<QLabel*>(QStringLiteral("connectError"));
+    shown = error && error->isVisible() ? error->text() : QString();
+    dialog->Show(right);
+    ok->click();
+  });
+  EXPECT_EQ(dialog_.exec(), QDialog::Accepted);
+  EXPECT_TRUE(stayedOpen) << "OK closed the dialog on a failed connect";
+  EXPECT_TRUE(shown.contains(QStringLiteral("password authentication failed")))
+      << shown.toStdString();
+  EXPECT_FALSE(shown.contains(QStringLiteral("not the password"))) << shown.toStdString();
+  EXPECT_TRUE(dialog_.LastConnectError.contains(QStringLiteral("password authentication failed")));
+  EXPECT_TRUE(answer_.Texts.isEmpty()) << "no message box on top of the dialog";
+  EXPECT_TRUE(target->IsConnected());
+  EXPECT_EQ(connector_.Info, right);
+  EXPECT_EQ(target->Info, right);
 }
 
 TEST_F(AdvConnectDlgTest, TestConnectsToSqliteByConnectionStringWithoutTouchingTheConnector) {

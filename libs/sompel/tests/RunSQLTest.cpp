@@ -3,12 +3,18 @@
 #include <Qsci/qscilexersql.h>
 #include <Qsci/qsciscintilla.h>
 
+#include <QAction>
+#include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <atomic>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -16,6 +22,7 @@
 #include "kavra/CDB.h"
 #include "sompel/Colorizer.h"
 #include "sompel/ResultGrid.h"
+#include "sompel/SqlScriptRun.h"
 #include "testsupport/Screenshot.h"
 #include "testsupport/TestEnv.h"
 
@@ -33,6 +40,17 @@ std::unique_ptr<CDB> Connect(Server server) {
                         : testsupport::PostgresConnString();
   EXPECT_EQ(db->OpenConnection(&info), CDB::kOk) << QString::fromStdWString(db->ErrorText).toStdString();
   return db;
+}
+
+// Runs the console's text and waits for the end; the statements that failed (-1: nothing ran).
+int RunAndWait(CRunSQL& console) {
+  QSignalSpy finished(&console, &CRunSQL::RunFinished);
+  if (!console.Run()) return -1;
+  if (!finished.wait(30000)) {
+    ADD_FAILURE() << "the console did not finish";
+    return -1;
+  }
+  return finished.takeFirst().at(0).toInt();
 }
 
 QStringList Headers(const QTableWidget& grid) {
@@ -75,7 +93,7 @@ TEST_P(RunSQLConsole, SelectFillsTheGridWithHeadersValuesAndNulls) {
       "create temp table people (id int, name varchar(20));\n"
       "insert into people values (1, 'Zoë'), (2, NULL), (3, '(null)');\n"
       "select id, name from people order by id;"));
-  EXPECT_EQ(console.Run(), 0) << Messages().toStdString();
+  EXPECT_EQ(RunAndWait(console), 0) << Messages().toStdString();
 
   const QTableWidget& grid = *console.Grid();
   EXPECT_EQ(Headers(grid), (QStringList{"id", "name"}));
@@ -90,7 +108,6 @@ TEST_P(RunSQLConsole, SelectFillsTheGridWithHeadersValuesAndNulls) {
   EXPECT_TRUE(Messages().contains("3 rows affected.")) << Messages().toStdString();
   EXPECT_TRUE(Messages().contains("3 rows returned.")) << Messages().toStdString();
   EXPECT_TRUE(Messages().contains("3 statements run, 0 failed."));
-  EXPECT_EQ(db->StmtState, 0) << "the console left a cursor open";
 }
 
 TEST_P(RunSQLConsole, FailingStatementShowsTheDriverTextAndTheRunGoesOn) {
@@ -100,7 +117,7 @@ TEST_P(RunSQLConsole, FailingStatementShowsTheDriverTextAndTheRunGoesOn) {
       "insert into t values (5);\n"
       "update t set x = x + 1 where x > 100;\n"
       "select x from t"));
-  EXPECT_EQ(console.Run(), 1);
+  EXPECT_EQ(RunAndWait(console), 1);
   const QString messages = Messages();
   EXPECT_TRUE(messages.contains(QRegularExpression(R"(Error: \[\w+\].*no_such_table)")))
       << messages.toStdString();
@@ -115,12 +132,12 @@ TEST_P(RunSQLConsole, FailingStatementShowsTheDriverTextAndTheRunGoesOn) {
 TEST_P(RunSQLConsole, RunsOnlyTheSelectionAndTheLastRowSetWins) {
   console.SetText(QStringLiteral("select 1 as a;\nselect 2 as b;\n"));
   console.Editor()->setSelection(0, 0, 0, 14);
-  EXPECT_EQ(console.Run(), 0);
+  EXPECT_EQ(RunAndWait(console), 0);
   EXPECT_EQ(Headers(*console.Grid()), QStringList{"a"});
   EXPECT_EQ(Cell(*console.Grid(), 0, 0), "1");
 
   console.Editor()->setSelection(0, 0, 0, 0);
-  EXPECT_EQ(console.Run(), 0);
+  EXPECT_EQ(RunAndWait(console), 0);
   EXPECT_EQ(Headers(*console.Grid()), QStringList{"b"});
   EXPECT_EQ(Cell(*console.Grid(), 0, 0), "2");
 }
@@ -129,13 +146,12 @@ TEST_P(RunSQLConsole, ShowsOnlyTheFirstRowsOfABigRowSetAndClosesItsCursor) {
   console.SetMaxRows(3);
   console.SetText(QStringLiteral(
       "select 1 as n union all select 2 union all select 3 union all select 4 union all select 5"));
-  EXPECT_EQ(console.Run(), 0);
+  EXPECT_EQ(RunAndWait(console), 0);
   EXPECT_EQ(console.Grid()->rowCount(), 3);
   EXPECT_TRUE(Messages().contains("First 3 rows shown")) << Messages().toStdString();
-  EXPECT_EQ(db->StmtState, 0) << "the console left a cursor open";
 
   console.SetMaxRows(5);
-  EXPECT_EQ(console.Run(), 0);
+  EXPECT_EQ(RunAndWait(console), 0);
   EXPECT_EQ(console.Grid()->rowCount(), 5);
   EXPECT_TRUE(Messages().contains("5 rows returned.")) << Messages().toStdString();
 }
@@ -143,10 +159,12 @@ TEST_P(RunSQLConsole, ShowsOnlyTheFirstRowsOfABigRowSetAndClosesItsCursor) {
 TEST_P(RunSQLConsole, LongValuesAreCutInTheGrid) {
   ASSERT_EQ(db->Execute(L"select 'abcd' as four, 'abc' as three, '' as empty"), CDB::kOk);
   QTableWidget grid;
-  const sompel::GridFillResult shown = sompel::FillResultGrid(*db, grid, 10, 3);
+  const std::atomic<bool> running{false};
+  const sompel::RowSet shown = sompel::ReadRowSet(*db, 10, 3, running);
   EXPECT_EQ(shown.rc, CDB::kOk);
-  EXPECT_EQ(shown.rows, 1);
+  EXPECT_EQ(shown.rows.size(), 1u);
   EXPECT_FALSE(shown.truncated);
+  sompel::ShowRowSet(shown, grid);
   EXPECT_EQ(Cell(grid, 0, 0), "abc...");
   EXPECT_EQ(Cell(grid, 0, 1), "abc");
   EXPECT_EQ(Cell(grid, 0, 2), "");
@@ -159,11 +177,14 @@ TEST_P(RunSQLConsole, F5AndCtrlReturnRunTheScript) {
   console.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&console));
   console.Editor()->setFocus();
+  QSignalSpy finished(&console, &CRunSQL::RunFinished);
   QTest::keyClick(console.Editor(), Qt::Key_F5);
+  ASSERT_TRUE(finished.wait(30000));
   EXPECT_EQ(Cell(*console.Grid(), 0, 0), "7");
 
   console.SetText(QStringLiteral("select 8 as eight"));
   QTest::keyClick(console.Editor(), Qt::Key_Return, Qt::ControlModifier);
+  ASSERT_TRUE(finished.wait(30000));
   EXPECT_EQ(Cell(*console.Grid(), 0, 0), "8");
   EXPECT_EQ(console.Text(), "select 8 as eight") << "the key reached the editor as well";
 }
@@ -176,15 +197,106 @@ INSTANTIATE_TEST_SUITE_P(RunSQL, RunSQLConsole, ::testing::Values(Server::Sqlite
 TEST(RunSQL, WithoutAConnectionNothingRuns) {
   CRunSQL console;
   console.SetText(QStringLiteral("select 1"));
-  EXPECT_EQ(console.Run(), 0);
+  EXPECT_FALSE(console.Run());
+  EXPECT_FALSE(console.IsBusy());
   EXPECT_TRUE(console.Messages()->toPlainText().contains("No connection"));
 
   std::unique_ptr<CDB> closed(CDB::newDB(0));
   ASSERT_TRUE(closed);
   console.SetConnection(closed.get());
-  EXPECT_EQ(console.Run(), 0);
+  EXPECT_FALSE(console.Run());
   EXPECT_TRUE(console.Messages()->toPlainText().contains("No connection"));
   EXPECT_EQ(console.Grid()->columnCount(), 0);
+}
+
+// A long statement on the test server: it runs off the window's thread, the console shows that
+// it is busy, and Cancel (the driver's cancel) stops it long before it would end.
+class RunSQLLongStatement : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_POSTGRES();
+    db = Connect(Server::Postgres);
+    ASSERT_TRUE(db && db->IsConnected());
+    console.SetConnection(db.get());
+    console.SetText(QStringLiteral("select pg_sleep(10);\nselect 'after' as next;"));
+  }
+  QAction* Action(const char* name) const {
+    return console.findChild<QAction*>(QString::fromLatin1(name));
+  }
+
+  std::unique_ptr<CDB> db;
+  CRunSQL console;
+};
+
+TEST_F(RunSQLLongStatement, RunsOffTheWindowThreadAndCancelStopsIt) {
+  QSignalSpy finished(&console, &CRunSQL::RunFinished);
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(console.Run());
+  EXPECT_LT(clock.elapsed(), 2000) << "Run waited for the statement";
+  EXPECT_TRUE(console.IsBusy());
+  ASSERT_NE(Action("run"), nullptr);
+  ASSERT_NE(Action("cancel"), nullptr);
+  EXPECT_FALSE(Action("run")->isEnabled());
+  EXPECT_TRUE(Action("cancel")->isEnabled());
+  EXPECT_TRUE(console.findChild<QLabel*>(QStringLiteral("busy"))->text().startsWith("Running"));
+  EXPECT_FALSE(console.Run()) << "a second run started while one is under way";
+
+  // The window's thread is free: its events are handled while the statement runs.
+  bool timerFired = false;
+  QTimer::singleShot(200, [&] { timerFired = true; });
+  QTRY_VERIFY_WITH_TIMEOUT(timerFired, 1000);
+  EXPECT_TRUE(console.IsBusy());
+
+  QTest::qWait(300);  // the statement has reached the server
+  Action("cancel")->trigger();
+  ASSERT_TRUE(finished.wait(8000)) << "Cancel did not stop the statement";
+  EXPECT_LT(clock.elapsed(), 8000);
+  const QList<QVariant> end = finished.takeFirst();
+  EXPECT_EQ(end.at(0).toInt(), 1) << "the cancelled statement counts as failed";
+  EXPECT_TRUE(end.at(1).toBool());
+  EXPECT_FALSE(console.IsBusy());
+  EXPECT_TRUE(Action("run")->isEnabled());
+  EXPECT_FALSE(Action("cancel")->isEnabled());
+  const QString messages = console.Messages()->toPlainText();
+  EXPECT_TRUE(messages.contains("Cancelled: 1 of 2 statements run.")) << messages.toStdString();
+  EXPECT_TRUE(messages.contains(QRegularExpression(R"(\[1\] Error: \[\w+\])")))
+      << messages.toStdString();
+  EXPECT_FALSE(messages.contains("[2]")) << "the statement after the cancelled one ran";
+
+  // The console's connection goes on working.
+  console.SetText(QStringLiteral("select 5 as five"));
+  EXPECT_EQ(RunAndWait(console), 0);
+  EXPECT_EQ(Cell(*console.Grid(), 0, 0), "5");
+}
+
+TEST_F(RunSQLLongStatement, ClosingTheConsoleCancelsAndWaits) {
+  QSignalSpy finished(&console, &CRunSQL::RunFinished);
+  ASSERT_TRUE(console.Run());
+  QTest::qWait(300);
+  QElapsedTimer clock;
+  clock.start();
+  console.close();
+  EXPECT_LT(clock.elapsed(), 5000);
+  EXPECT_FALSE(console.IsBusy());
+  ASSERT_EQ(finished.count(), 1);
+  EXPECT_TRUE(finished.at(0).at(1).toBool());
+  // What the ended run still had on its way is not shown twice.
+  QTest::qWait(200);
+  EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(RunSQLLongStatement, DestroyingTheConsoleCancelsAndWaits) {
+  auto running = std::make_unique<CRunSQL>();
+  running->SetConnection(db.get());
+  running->SetText(QStringLiteral("select pg_sleep(10)"));
+  ASSERT_TRUE(running->Run());
+  QTest::qWait(300);
+  QElapsedTimer clock;
+  clock.start();
+  running.reset();
+  EXPECT_LT(clock.elapsed(), 5000);
+  QTest::qWait(100);  // nothing queued for the destroyed console may run now
 }
 
 TEST(RunSQL, InitSetsTabsIndentAndAnInstalledFont) {
@@ -214,7 +326,7 @@ TEST(RunSQL, Screenshot) {
       "    (3, 'Carl Dunn', 15.00);\n"
       "select * from missing_table;\n"
       "select id, customer, total from orders where total > 10 order by id;\n"));
-  EXPECT_EQ(console.Run(), 1);
+  EXPECT_EQ(RunAndWait(console), 1);
   console.resize(900, 650);
   EXPECT_FALSE(testsupport::SaveScreenshot(console, QStringLiteral("RunSQL")).isEmpty());
 }
