@@ -247,14 +247,15 @@ void BrunoxRunner::NoteStatementLogFailure() {
 void BrunoxRunner::LogStatement(const ThreadInfo& record, const std::wstring& sql, int rows,
                                 double execTime, double fetchTime) {
   if (RunProject->SQLFile.empty()) return;
-  const LogClock clock = LogClock::Now();
+  // Built by each worker in its own buffer before the lock, so that the workers queue only for
+  // appending finished bytes, not behind one another's formatting.
+  thread_local std::string fields;
+  fields.clear();
+  AppendStatementLogFields(fields, record.TaskIndex, record.TheTask->Name, record.ThreadNo, sql,
+                           rows, execTime, fetchTime, LogClock::Now());
   std::lock_guard lock(locks_[kLockStatementLog]);
   if (!statementLog_.Tried() &&
       !statementLog_.Open(DateAndTimeMacros(RunProject->SQLFile, 0, 0)))
     NoteStatementLogFailure();
-  if (!statementLog_.IsOpen()) return;
-  if (!statementLog_.Write(StatementLogLine(*RunProject, record.TaskIndex, record.TheTask->Name,
-                                            record.ThreadNo, sql, rows, execTime, fetchTime,
-                                            clock)))
-    NoteStatementLogFailure();
+  if (!statementLog_.AppendLine(fields, *RunProject)) NoteStatementLogFailure();
 }
