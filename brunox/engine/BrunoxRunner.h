@@ -41,6 +41,7 @@
 #include "brunox/engine/RunStopRules.h"
 #include "brunox/engine/StatementLog.h"
 #include "brunox/engine/ThreadInfo.h"
+#include "brunox/engine/WorkerStacks.h"
 #include "mervis/TimeCounter.h"
 
 class CDB;
@@ -220,6 +221,8 @@ class BrunoxRunner {
   ConnectGate connectGate_;  // stands for the lock kLockConnect
   StatementLog statementLog_;
   std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files
+  // The workers' stacks, by record index; master thread only, released once all are joined.
+  WorkerStacks workerStacks_{kWorkerStackBytes};
   bool stepOpen_ = false;  // a step's threads are being prepared or waited for
   std::atomic<bool> running_{false};
   int baseNice_ = 0;  // the caller's nice value; the priorities are relative to it

@@ -162,7 +162,11 @@ bool BrunoxRunner::CreateWorker(ThreadInfo& record) {
   pthread_attr_t attributes;
   int rc = pthread_attr_init(&attributes);
   if (rc == 0) {
-    pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
+    void* stack = workerStacks_.Stack(static_cast<int>(&record - threadInfos_.get()));
+    if (stack)
+      pthread_attr_setstack(&attributes, stack, kWorkerStackBytes);
+    else
+      pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
     rc = pthread_create(&record.Thread, &attributes, WorkerThreadProc, &record);
     pthread_attr_destroy(&attributes);
   }
