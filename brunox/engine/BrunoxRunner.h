@@ -199,6 +199,8 @@ class BrunoxRunner {
   // Called by a worker as the last thing it does with its record.
   void WorkerEnded(ThreadInfo* record);
   void WriteStatementLogHeader();
+  // Master thread: joins the workers that have ended, so that their stacks' memory can go back.
+  void JoinEndedWorkers();
   // Under kLockStatementLog: notes a write failure of the log (logged once per run).
   void NoteStatementLogFailure();
   void CleanUpRun();

@@ -197,6 +197,28 @@ void BrunoxRunner::WorkerEnded(ThreadInfo* record) {
   liveChanged_.notify_all();
 }
 
+void BrunoxRunner::JoinEndedWorkers() {
+  const int used = ThreadsStarted;
+  int first = -1;  // the start of the current run of neighbouring records joined now
+  for (int i = 0; i <= used; ++i) {
+    bool joined = false;
+    if (i < used) {
+      ThreadInfo& record = threadInfos_[i];
+      if (record.Joinable && record.Ended) {
+        pthread_join(record.Thread, nullptr);
+        record.Joinable = false;
+        joined = true;
+      }
+    }
+    if (joined) {
+      if (first < 0) first = i;
+    } else if (first >= 0) {
+      workerStacks_.HandBack(first, i - first);
+      first = -1;
+    }
+  }
+}
+
 void BrunoxRunner::RunSQL(CDB* db, const std::wstring& script, int useParser) {
   if (!db || !db->IsConnected() || script.empty()) return;
   CLog::State(L"BrunoxRunner::RunSQL");

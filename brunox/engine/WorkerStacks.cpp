@@ -3,6 +3,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 WorkerStacks::WorkerStacks(std::size_t stackBytes) : stackBytes_(stackBytes) {
   const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
   stackBytes_ = (stackBytes + page - 1) / page * page;
@@ -34,6 +36,20 @@ void* WorkerStacks::Stack(int index) {
   char* base = static_cast<char*>(blocks_[block]);
   return base + static_cast<std::size_t>(index % kStacksPerBlock) * slotBytes_ +
          (slotBytes_ - stackBytes_);
+}
+
+void WorkerStacks::HandBack(int first, int count) {
+  while (count > 0 && first >= 0) {
+    const std::size_t block = static_cast<std::size_t>(first / kStacksPerBlock);
+    const int inBlock = std::min(count, kStacksPerBlock - first % kStacksPerBlock);
+    if (block < blocks_.size() && blocks_[block]) {
+      char* from = static_cast<char*>(blocks_[block]) +
+                   static_cast<std::size_t>(first % kStacksPerBlock) * slotBytes_;
+      madvise(from, static_cast<std::size_t>(inBlock) * slotBytes_, MADV_DONTNEED);
+    }
+    first += inBlock;
+    count -= inBlock;
+  }
 }
 
 void WorkerStacks::Release() {

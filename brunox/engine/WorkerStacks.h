@@ -6,7 +6,10 @@
 // calls that make every processor running the program flush its address translations; with ten
 // thousand workers they took close to half the processor time of a run that only connects,
 // runs one statement and disconnects. Stacks made here are mapped in blocks, each with a guard
-// page below it, kept for the whole run and unmapped together when its threads have been joined.
+// page below it, and unmapped together at the end of the run. The pages of the stacks of joined
+// threads go back to the system a run of neighbouring stacks at a time, so that a run of many
+// short-lived threads keeps no more memory than the library's stacks would (waiting for whole
+// blocks kept nearly all of it: threads end in no fixed order).
 #include <cstddef>
 #include <vector>
 
@@ -21,11 +24,16 @@ class WorkerStacks {
   // null when no memory could be mapped (the thread library then makes the stack). The same
   // index gives the same stack until Release.
   void* Stack(int index);
+  // Gives back the memory of stacks first .. first + count - 1, which no thread runs on any more;
+  // they stay mapped (and read as zeros).
+  void HandBack(int first, int count);
   // Unmaps every stack: only once no thread runs on one of them any more.
   void Release();
 
- private:
+ public:
   static constexpr int kStacksPerBlock = 64;
+
+ private:
 
   std::size_t stackBytes_;
   std::size_t slotBytes_;  // the stack and its guard page

@@ -31,6 +31,20 @@ TEST(WorkerStacks, StacksAreWholeApartAndStable) {
   EXPECT_EQ(nullptr, stacks.Stack(-1));
 }
 
+// Handing back across the border of two blocks clears exactly the stacks named.
+TEST(WorkerStacks, HandedBackStacksLoseTheirContentOnly) {
+  WorkerStacks stacks(kBytes);
+  constexpr int kBlock = WorkerStacks::kStacksPerBlock;
+  for (int i = kBlock - 4; i < kBlock + 6; ++i) std::memset(stacks.Stack(i), 0x5A, kBytes);
+  stacks.HandBack(kBlock - 2, 6);
+  for (int i = kBlock - 4; i < kBlock + 6; ++i) {
+    const char* stack = static_cast<const char*>(stacks.Stack(i));
+    const char expected = i >= kBlock - 2 && i < kBlock + 4 ? 0 : 0x5A;
+    EXPECT_EQ(expected, stack[0]) << i;
+    EXPECT_EQ(expected, stack[kBytes - 1]) << i;
+  }
+}
+
 TEST(WorkerStacks, AThreadRunsOnItsStack) {
   WorkerStacks stacks(kBytes);
   char* stack = static_cast<char*>(stacks.Stack(3));
