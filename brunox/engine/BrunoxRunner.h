@@ -199,6 +199,9 @@ class BrunoxRunner {
   // Called by a worker as the last thing it does with its record.
   void WorkerEnded(ThreadInfo* record);
   void WriteStatementLogHeader();
+  // Starts the worker of `record` on `stack` (null: a stack the thread library makes); the
+  // pthread_create result.
+  int CreateThread(ThreadInfo& record, void* stack);
   // Master thread: joins the workers that have ended, so that their stacks' memory can go back.
   void JoinEndedWorkers();
   // Under kLockStatementLog: notes a write failure of the log (logged once per run).

@@ -159,17 +159,14 @@ bool BrunoxRunner::CreateWorker(ThreadInfo& record) {
     std::lock_guard lock(liveMutex_);
     ++liveWorkers_;
   }
-  pthread_attr_t attributes;
-  int rc = pthread_attr_init(&attributes);
-  if (rc == 0) {
-    void* stack = workerStacks_.Stack(static_cast<int>(&record - threadInfos_.get()));
-    if (stack)
-      pthread_attr_setstack(&attributes, stack, kWorkerStackBytes);
-    else
-      pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
-    rc = pthread_create(&record.Thread, &attributes, WorkerThreadProc, &record);
-    pthread_attr_destroy(&attributes);
-  }
+  int rc = -1;
+#if !defined(__SANITIZE_THREAD__)
+  // ThreadSanitizer keeps its own data of a thread on a stack it is handed and needs far more
+  // than a worker's stack for it: under it the library makes the stacks.
+  if (void* stack = workerStacks_.Stack(static_cast<int>(&record - threadInfos_.get())))
+    rc = CreateThread(record, stack);
+#endif
+  if (rc != 0) rc = CreateThread(record, nullptr);
   if (rc != 0) {
     record.Ended = true;
     std::lock_guard lock(liveMutex_);
@@ -178,6 +175,17 @@ bool BrunoxRunner::CreateWorker(ThreadInfo& record) {
   }
   record.Joinable = true;
   return true;
+}
+
+int BrunoxRunner::CreateThread(ThreadInfo& record, void* stack) {
+  pthread_attr_t attributes;
+  int rc = pthread_attr_init(&attributes);
+  if (rc != 0) return rc;
+  rc = stack ? pthread_attr_setstack(&attributes, stack, kWorkerStackBytes)
+             : pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
+  if (rc == 0) rc = pthread_create(&record.Thread, &attributes, WorkerThreadProc, &record);
+  pthread_attr_destroy(&attributes);
+  return rc;
 }
 
 void BrunoxRunner::ResumeWorkers(int first) {
