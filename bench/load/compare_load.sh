@@ -30,6 +30,9 @@ BRUNOX="$BUILD_DIR/brunox/brunox"
 LOOP="$BUILD_DIR/bench/load/odbc_loop"
 WORK="$BUILD_DIR/load"
 CASES="${LOAD_CASES:-8:40000 64:5000}"
+# LOAD_BASELINE: the build folder of an earlier version; its brunox runs next to this one, in the
+# same runs, as "before ..." rows.
+BASELINE="${LOAD_BASELINE:+$(realpath -m "$LOAD_BASELINE")/brunox/brunox}"
 RUNS="${LOAD_RUNS:-3}"
 
 die() {
@@ -39,6 +42,7 @@ die() {
 log() { echo "compare_load: $*"; }
 
 [[ -x "$BRUNOX" ]] || die "$BRUNOX is not built (cmake --build $BUILD_DIR --target brunox)"
+[[ -z "$BASELINE" || -x "$BASELINE" ]] || die "LOAD_BASELINE has no brunox: $BASELINE is not built"
 [[ -x "$LOOP" ]] || die "$LOOP is not built (cmake --build $BUILD_DIR --target odbc_loop)"
 [[ "$RUNS" =~ ^[1-9][0-9]*$ ]] || die "LOAD_RUNS must be a whole number from 1, not '$RUNS'"
 for c in $CASES; do
@@ -47,6 +51,8 @@ done
 
 # shellcheck source=../../tools/testpg.sh
 source "$ROOT/tools/testpg.sh"
+# shellcheck source=project.sh
+source "$ROOT/bench/load/project.sh"
 
 # pgbench of the server's own version; the one on PATH may be a wrapper that wants a cluster.
 PGBENCH=""
@@ -83,31 +89,6 @@ printf '[PostgreSQL Unicode]\nDescription=PostgreSQL ODBC driver (Unicode)\nDriv
 export ODBCSYSINI="$WORK/odbc" ODBCINI="$WORK/odbc/odbc.ini"
 export BRUNOX_CONFIG_DIR="$WORK/config" XDG_STATE_HOME="$WORK/state"
 printf 'SELECT 1;\n' >"$WORK/select1.sql"
-
-# write_project FILE CLIENTS EXECUTIONS: one task of CLIENTS threads, each running SELECT 1
-# EXECUTIONS times (run mode 3) without delays, reading all rows, with no statement log.
-write_project() {
-  local file="$1" clients="$2" executions="$3" i
-  {
-    printf '[Package]\nDoType=3\nSeconds=0\nEachTasks=%s\nAllTasks=0\nAtLeast=0\n' "$executions"
-    printf 'OpenReport=0\nShowPlan=0\nSQLFile=\nReportFile=\nReportTxtFile=\nReportIniFile=\n'
-    printf 'Note=SELECT 1 load, %s clients x %s executions\nAuthor=compare_load.sh\n' \
-      "$clients" "$executions"
-    printf 'CountersReport=\n'
-    for i in 0 1 2 3 4; do
-      printf 'PerfEnabled%d=0\nPerfMachine%d=\nPerfName%d=\nPerfTitle%d=\n' "$i" "$i" "$i" "$i"
-    done
-    printf 'pcIsReport=0\npcIsSQL=0\npcIsText=0\nIniReports=0\nTasks=1\n\n'
-    printf '[Task0]\nName=SELECT 1\nSQL=SELECT 1\nFile=\nSeparator=<tab>\nAllRows=1\nDelay=0\n'
-    printf 'DelayMax=0\nPriority=1\nSQLDelay=0\nRows=25\nThreads=%s\nExecCntr=0\nTDU=0\n' "$clients"
-    printf 'isActive=1\nUseParser=0\nUseFileSQL=0\nsqlFile=\nDefConnect=1\nParamType=0\n'
-    printf 'iStmtDelay=0\niStmtDelayMax=0\nAsTransaction=0\nResultsDirectory=\n'
-    printf 'bSaveThreadResults=0\nTaskGroup=0\nSQLBefore=\nSQLAfter=\nParams=0\n\n'
-    printf '[TaskCon0]\nKind=0\nDsn=\nUser=\nPassword=\nConnString=\nManualCommit=0\nDsType=0\n\n'
-    printf '[DefConnection]\nKind=1\nDsn=\nUser=\nPassword=\nConnString=%s\nManualCommit=0\nDsType=0\n' \
-      "$CONN"
-  } >"$file"
-}
 
 RESULTS="$WORK/results.tsv"
 : >"$RESULTS"
@@ -150,20 +131,15 @@ run_pgbench() {
   record pgbench "$c" "$m" "$done_count" "$(awk -v n="$done_count" -v r="$tps" 'BEGIN { printf "%.6f", n / r }')"
 }
 
-# run_brunox CLIENTS EXECUTIONS
+# run_brunox CLIENTS EXECUTIONS: one task of CLIENTS threads, each running SELECT 1 EXECUTIONS
+# times, with no statement log.
 run_brunox() {
-  local c="$1" m="$2" project="$WORK/select1-$1x$2.bxp" out="$WORK/out/brunox-$1x$2.txt" line
-  [[ -f "$project" ]] || write_project "$project" "$c" "$m"
+  local c="$1" m="$2" project="$WORK/select1-$1x$2.bxp" out="$WORK/out/brunox-$1x$2.txt" own
+  [[ -f "$project" ]] || write_project "$project" "$c" "$m" "$CONN" "SELECT 1"
   # Exit status 2: threads failed or could not connect.
-  timed "$out" "$BRUNOX" -c "$project" || { cat "$out" >&2; die "brunox failed"; }
-  # "Run finished in 0.9 s: 8 threads, 16000 executions (17777.7 per second), 0 failed rounds."
-  # The seconds are rounded to a tenth; executions / rate gives them to the rate's precision.
-  line="$(grep '^Run finished in ' "$out" || true)"
-  local executions rate
-  executions="$(sed -n 's/^Run finished in [0-9.]* s: [0-9]* threads, \([0-9]*\) executions.*/\1/p' <<<"$line")"
-  rate="$(sed -n 's/.*(\([0-9.]*\) per second).*/\1/p' <<<"$line")"
-  [[ -n "$executions" && -n "$rate" ]] || { cat "$out" >&2; die "cannot read brunox's summary"; }
-  record brunox "$c" "$m" "$executions" "$(awk -v n="$executions" -v r="$rate" 'BEGIN { printf "%.6f", n / r }')"
+  timed "$out" "$BIN" -c "$project" || { cat "$out" >&2; die "brunox failed"; }
+  own="$(summary_seconds "$out")" || { cat "$out" >&2; die "cannot read brunox's summary"; }
+  record "${TAG}brunox" "$c" "$m" "$(summary_executions "$out")" "$own"
 }
 
 # logged_project CLIENTS EXECUTIONS: the project with an executed-statement log. A run in the
@@ -171,23 +147,18 @@ run_brunox() {
 # compared with a console run that writes the same log.
 logged_project() {
   local project="$WORK/select1-log-$1x$2.bxp"
-  if [[ ! -f "$project" ]]; then
-    write_project "$project" "$1" "$2"
-    sed -i "s|^SQLFile=\$|SQLFile=$WORK/out/statements-$1x$2.txt|" "$project"
-  fi
+  [[ -f "$project" ]] ||
+    write_project "$project" "$1" "$2" "$CONN" "SELECT 1" "$WORK/out/statements-$1x$2.txt"
   echo "$project"
 }
 
 # run_brunox_logged CLIENTS EXECUTIONS: brunox -c with the statement log, read like run_brunox.
 run_brunox_logged() {
-  local c="$1" m="$2" project out="$WORK/out/brunox-log-$1x$2.txt" line executions rate
+  local c="$1" m="$2" project out="$WORK/out/brunox-log-$1x$2.txt" own
   project="$(logged_project "$c" "$m")"
-  timed "$out" "$BRUNOX" -c "$project" || { cat "$out" >&2; die "brunox failed"; }
-  line="$(grep '^Run finished in ' "$out" || true)"
-  executions="$(sed -n 's/^Run finished in [0-9.]* s: [0-9]* threads, \([0-9]*\) executions.*/\1/p' <<<"$line")"
-  rate="$(sed -n 's/.*(\([0-9.]*\) per second).*/\1/p' <<<"$line")"
-  [[ -n "$executions" && -n "$rate" ]] || { cat "$out" >&2; die "cannot read brunox's summary"; }
-  record "brunox -c log" "$c" "$m" "$executions" "$(awk -v n="$executions" -v r="$rate" 'BEGIN { printf "%.6f", n / r }')"
+  timed "$out" "$BIN" -c "$project" || { cat "$out" >&2; die "brunox failed"; }
+  own="$(summary_seconds "$out")" || { cat "$out" >&2; die "cannot read brunox's summary"; }
+  record "${TAG}brunox -c log" "$c" "$m" "$(summary_executions "$out")" "$own"
 }
 
 # run_brunox_window CLIENTS EXECUTIONS: the logged project run in the window (offscreen, -r -q).
@@ -196,9 +167,9 @@ run_brunox_logged() {
 run_brunox_window() {
   local c="$1" m="$2" project out="$WORK/out/brunox-window-$1x$2.txt"
   project="$(logged_project "$c" "$m")"
-  QT_QPA_PLATFORM=offscreen timed "$out" "$BRUNOX" -r -q "-@$project" "$project" ||
+  QT_QPA_PLATFORM=offscreen timed "$out" "$BIN" -r -q "-@$project" "$project" ||
     { cat "$out" >&2; die "brunox -r -q failed"; }
-  record "brunox window" "$c" "$m" "$((c * m))" "$WALL"
+  record "${TAG}brunox window" "$c" "$m" "$((c * m))" "$WALL"
 }
 
 # run_loop NAME CLIENTS EXECUTIONS [--raw]
@@ -213,6 +184,10 @@ run_loop() {
 }
 
 TOOLS=(pgbench brunox "brunox -c log" "brunox window" odbc_loop "odbc_loop --raw")
+[[ -z "$BASELINE" ]] || TOOLS+=("before brunox" "before brunox -c log" "before brunox window")
+# The brunox program the run_brunox* functions run, and the prefix of their rows.
+BIN="$BRUNOX"
+TAG=""
 log "PostgreSQL on 127.0.0.1:$PORT, $("$PGBENCH" --version), driver $pg_driver"
 log "cases (clients:executions per client): $CASES; $RUNS runs each, interleaved"
 for ((run = 1; run <= RUNS; ++run)); do
@@ -224,6 +199,13 @@ for ((run = 1; run <= RUNS; ++run)); do
     run_brunox "$clients" "$each"
     run_brunox_logged "$clients" "$each"
     run_brunox_window "$clients" "$each"
+    if [[ -n "$BASELINE" ]]; then
+      BIN="$BASELINE" TAG="before "
+      run_brunox "$clients" "$each"
+      run_brunox_logged "$clients" "$each"
+      run_brunox_window "$clients" "$each"
+      BIN="$BRUNOX" TAG=""
+    fi
     run_loop odbc_loop "$clients" "$each"
     run_loop "odbc_loop --raw" "$clients" "$each" --raw
   done
@@ -273,6 +255,16 @@ for case in $CASES; do
       printf "window run / console run, both writing the statement log, %d clients: %.2f (whole process)\n",
         c, wc / ww
     }'
+  for tag in "" "before "; do
+    [[ -z "$tag" || -n "$BASELINE" ]] || continue
+    awk -v t="$tag" -v c="$clients" -v plain="$(median "${tag}brunox" "$clients" "$each" 5)" \
+      -v logged="$(median "${tag}brunox -c log" "$clients" "$each" 5)" \
+      -v plainwall="$(median "${tag}brunox" "$clients" "$each" 6)" \
+      -v window="$(median "${tag}brunox window" "$clients" "$each" 6)" 'BEGIN {
+        printf "%sbrunox, %d clients: with a log / without %.2f (own clock); window / console without a log %.2f (whole process)\n",
+          t, c, plain / logged, plainwall / window
+      }'
+  done
 done
 echo
 log "raw outputs in $WORK/out, all runs in $RESULTS"

@@ -43,6 +43,7 @@
 #include "brunox/engine/RunStopRules.h"
 #include "brunox/engine/StatementLog.h"
 #include "brunox/engine/ThreadInfo.h"
+#include "brunox/engine/WorkerStacks.h"
 #include "mervis/TimeCounter.h"
 
 class CDB;
@@ -212,6 +213,11 @@ class BrunoxRunner {
   // Called by a worker as the last thing it does with its record.
   void WorkerEnded(ThreadInfo* record);
   void WriteStatementLogHeader();
+  // Starts the worker of `record` on `stack` (null: a stack the thread library makes); the
+  // pthread_create result.
+  int CreateThread(ThreadInfo& record, void* stack);
+  // Master thread: joins the workers that have ended, so that their stacks' memory can go back.
+  void JoinEndedWorkers();
   // Under kLockStatementLog: notes a write failure of the log (logged once per run).
   void NoteStatementLogFailure();
   void CleanUpRun();
@@ -239,6 +245,8 @@ class BrunoxRunner {
   ConnectGate connectGate_;  // stands for the lock kLockConnect
   StatementLog statementLog_;
   std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files
+  // The workers' stacks, by record index; master thread only, released once all are joined.
+  WorkerStacks workerStacks_{kWorkerStackBytes};
   bool stepOpen_ = false;  // a step's threads are being prepared or waited for
   std::atomic<bool> running_{false};
   int baseNice_ = 0;  // the caller's nice value; the priorities are relative to it

@@ -161,13 +161,14 @@ bool BrunoxRunner::CreateWorker(ThreadInfo& record) {
     std::lock_guard lock(liveMutex_);
     ++liveWorkers_;
   }
-  pthread_attr_t attributes;
-  int rc = pthread_attr_init(&attributes);
-  if (rc == 0) {
-    pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
-    rc = pthread_create(&record.Thread, &attributes, WorkerThreadProc, &record);
-    pthread_attr_destroy(&attributes);
-  }
+  int rc = -1;
+#if !defined(__SANITIZE_THREAD__)
+  // ThreadSanitizer keeps its own data of a thread on a stack it is handed and needs far more
+  // than a worker's stack for it: under it the library makes the stacks.
+  if (void* stack = workerStacks_.Stack(static_cast<int>(&record - threadInfos_.get())))
+    rc = CreateThread(record, stack);
+#endif
+  if (rc != 0) rc = CreateThread(record, nullptr);
   if (rc != 0) {
     record.Ended = true;
     std::lock_guard lock(liveMutex_);
@@ -176,6 +177,17 @@ bool BrunoxRunner::CreateWorker(ThreadInfo& record) {
   }
   record.Joinable = true;
   return true;
+}
+
+int BrunoxRunner::CreateThread(ThreadInfo& record, void* stack) {
+  pthread_attr_t attributes;
+  int rc = pthread_attr_init(&attributes);
+  if (rc != 0) return rc;
+  rc = stack ? pthread_attr_setstack(&attributes, stack, kWorkerStackBytes)
+             : pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
+  if (rc == 0) rc = pthread_create(&record.Thread, &attributes, WorkerThreadProc, &record);
+  pthread_attr_destroy(&attributes);
+  return rc;
 }
 
 void BrunoxRunner::ResumeWorkers(int first) {
@@ -193,6 +205,28 @@ void BrunoxRunner::WorkerEnded(ThreadInfo* record) {
     --liveWorkers_;
   }
   liveChanged_.notify_all();
+}
+
+void BrunoxRunner::JoinEndedWorkers() {
+  const int used = ThreadsStarted;
+  int first = -1;  // the start of the current run of neighbouring records joined now
+  for (int i = 0; i <= used; ++i) {
+    bool joined = false;
+    if (i < used) {
+      ThreadInfo& record = threadInfos_[i];
+      if (record.Joinable && record.Ended) {
+        pthread_join(record.Thread, nullptr);
+        record.Joinable = false;
+        joined = true;
+      }
+    }
+    if (joined) {
+      if (first < 0) first = i;
+    } else if (first >= 0) {
+      workerStacks_.HandBack(first, i - first);
+      first = -1;
+    }
+  }
 }
 
 void BrunoxRunner::RunSQL(CDB* db, const std::wstring& script, int useParser) {
@@ -259,14 +293,15 @@ void BrunoxRunner::NoteStatementLogFailure() {
 void BrunoxRunner::LogStatement(const ThreadInfo& record, const std::wstring& sql, int rows,
                                 double execTime, double fetchTime) {
   if (RunProject->SQLFile.empty()) return;
-  const LogClock clock = LogClock::Now();
+  // Built by each worker in its own buffer before the lock, so that the workers queue only for
+  // appending finished bytes, not behind one another's formatting.
+  thread_local std::string fields;
+  fields.clear();
+  AppendStatementLogFields(fields, record.TaskIndex, record.TheTask->Name, record.ThreadNo, sql,
+                           rows, execTime, fetchTime, LogClock::Now());
   std::lock_guard lock(locks_[kLockStatementLog]);
   if (!statementLog_.Tried() &&
       !statementLog_.Open(DateAndTimeMacros(RunProject->SQLFile, 0, 0)))
     NoteStatementLogFailure();
-  if (!statementLog_.IsOpen()) return;
-  if (!statementLog_.Write(StatementLogLine(*RunProject, record.TaskIndex, record.TheTask->Name,
-                                            record.ThreadNo, sql, rows, execTime, fetchTime,
-                                            clock)))
-    NoteStatementLogFailure();
+  if (!statementLog_.AppendLine(fields, *RunProject)) NoteStatementLogFailure();
 }

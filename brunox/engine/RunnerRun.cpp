@@ -121,6 +121,7 @@ void BrunoxRunner::CleanUpRun() {
     record.SharedFile = nullptr;
   }
   sharedFiles_.clear();
+  workerStacks_.Release();
   {
     std::lock_guard lock(locks_[kLockStatementLog]);
     if (!statementLog_.Close()) NoteStatementLogFailure();

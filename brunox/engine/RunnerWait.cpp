@@ -24,6 +24,8 @@ void BrunoxRunner::WaitThreads() {
                                 [this] { return liveWorkers_ == 0; }))
         break;
     }
+    // Thousands of short-lived workers would otherwise keep their stacks to the end of the run.
+    JoinEndedWorkers();
     Elapsed = static_cast<int>(std::lround(Timer.Seconds()));
     Notify(kRunProgress, Elapsed, static_cast<int>(std::min<std::int64_t>(TotalExecs, INT32_MAX)));
     ApplyStopRules();

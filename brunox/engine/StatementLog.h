@@ -6,16 +6,23 @@
 //   task number from 1, task name, thread number from 1, the statement on one line, rows fetched,
 //   execution and fetch seconds ("%.3f"), local time "hh:mm:ss.mmm", and with the project's
 //   pcIsSQL the latest sample of each enabled counter that has one.
-// The object is not thread-safe; the runner writes it under its statement-log lock.
-// The file is written through a FILE buffer: a write error may only show when the buffer is
-// flushed, at the latest by Close, which is why Close reports one too.
-#include <cstdio>
+//
+// Every worker writes a line per statement, so a line is built in two halves: its fields, by the
+// worker in a buffer of its own without any lock (AppendStatementLogFields), and its end, the
+// counter samples and CR LF, which AppendLine adds under the runner's statement-log lock, where
+// the samples are written. The log object itself is not thread-safe; the runner calls it under
+// that lock. It gathers lines in a large block and writes the file a block at a time: a write
+// error may only show when a block is written, at the latest by Close, which is why Close reports
+// one too.
 #include <string>
+#include <string_view>
 
 class Project;
 
 struct LogClock {
   int hour = -1, minute = -1, second = -1, millisecond = -1;  // -1: could not be converted
+  // The local time now. The conversion to local time takes a process-wide lock, so each thread
+  // converts once per second and keeps the result.
   static LogClock Now();
 };
 
@@ -23,9 +30,13 @@ struct LogClock {
 // replaced by one blank (a lone LF stays).
 std::wstring StatementLogSql(const std::wstring& sql);
 std::wstring StatementLogHeader(const Project& project);
-std::wstring StatementLogLine(const Project& project, int taskIndex, const std::wstring& taskName,
-                              int threadNo, const std::wstring& sql, int rows, double execTime,
+// Adds the UTF-16LE bytes of a line's fields, from the task number to the timestamp, to `bytes`.
+void AppendStatementLogFields(std::string& bytes, int taskIndex, const std::wstring& taskName,
+                              int threadNo, std::wstring_view sql, int rows, double execTime,
                               double fetchTime, const LogClock& clock);
+// Adds the end of a line to `bytes`: with the project's pcIsSQL the latest sample of each enabled
+// counter slot that has one, then CR LF.
+void AppendStatementLogEnd(std::string& bytes, const Project& project);
 
 class StatementLog {
  public:
@@ -37,15 +48,18 @@ class StatementLog {
   // Creates the file anew (an existing one is replaced; close-on-exec) and writes the byte-order
   // mark. A failed creation is remembered: the log stays shut for the rest of the run.
   bool Open(const std::wstring& path);
-  bool IsOpen() const { return file_ != nullptr; }
+  bool IsOpen() const { return fd_ >= 0; }
   // Open has been called in this run, with or without success.
   bool Tried() const { return tried_; }
   const std::wstring& Path() const { return path_; }
-  // Appends the UTF-16LE bytes of `text` (nothing when not open). False when they could not all
+  // Appends the UTF-16LE bytes of `text` (nothing when not open). False when a block could not
   // be written.
-  bool Write(const std::wstring& text);
-  // Closes the file and forgets the failure, ready for the next run; Path() stays. False when
-  // the last buffered lines could not be written.
+  bool Write(std::wstring_view text);
+  // Appends a line whose fields AppendStatementLogFields made, with its end (nothing when not
+  // open). False when a block could not be written.
+  bool AppendLine(std::string_view fields, const Project& project);
+  // Writes what is gathered, closes the file and forgets the failure, ready for the next run;
+  // Path() stays. False when the last lines could not be written.
   bool Close();
   // Close, and Path() becomes "".
   void Forget();
@@ -54,9 +68,13 @@ class StatementLog {
 
  private:
   bool Fail(const char* what, int error);
+  // Writes the block when it has grown past its size.
+  bool WriteIfFull();
+  bool WriteBlock();
 
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
   bool tried_ = false;
+  std::string block_;
   std::wstring path_;
   std::wstring failure_;
 };

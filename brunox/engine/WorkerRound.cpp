@@ -70,13 +70,16 @@ bool Worker::RunStatement(const std::wstring& text, std::size_t index) {
 
   db_->CloseCursor(nullptr);
   if (std::atomic_ref<int>(task_.PlanWanted).load()) {
-    std::lock_guard lock(runner_.locks_[BrunoxRunner::kLockPlan]);
-    if (std::atomic_ref<int>(task_.PlanWanted).load()) {
-      runner_.CollectPlan(&record_, db_.get(), statement);
-      std::atomic_ref<int>(task_.PlanWanted).store(0);
+    {
+      std::lock_guard lock(runner_.locks_[BrunoxRunner::kLockPlan]);
+      if (std::atomic_ref<int>(task_.PlanWanted).load()) {
+        runner_.CollectPlan(&record_, db_.get(), statement);
+        std::atomic_ref<int>(task_.PlanWanted).store(0);
+      }
     }
+    // Only a plan capture leaves a cursor behind; every statement pays for a close otherwise.
+    db_->CloseCursor(nullptr);
   }
-  db_->CloseCursor(nullptr);
 
   InFlight inFlight(record_);
   const double execStart = runner_.Timer.Seconds();

@@ -1,4 +1,5 @@
 #include "platform/Text.h"
+#include "platform/Utf16Append.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -572,15 +573,33 @@ std::wstring FromUnknown8Bit(std::string_view s) {
   return IsValidUtf8(s) ? FromUtf8(s) : FromLatin1(s);
 }
 
-std::string ToUtf16Le(std::wstring_view s) {
-  std::string out;
-  out.reserve(s.size() * 2);
+void AppendUtf16Le(std::string& out, std::wstring_view s) {
+  const size_t start = out.size();
+  out.resize(start + s.size() * 2);
+  char* at = out.data() + start;
   for (wchar_t c : s) {
+    // Below the surrogates every character is one unit: no call, no growing.
+    if (c >= 0 && c < 0xD800) {
+      at[0] = static_cast<char>(c & 0xFF);
+      at[1] = static_cast<char>(c >> 8);
+      at += 2;
+      continue;
+    }
+    const size_t used = static_cast<size_t>(at - out.data());
+    out.resize(out.size() + 2);  // room for a second unit; the unused tail is cut below
+    at = out.data() + used;
     EncodeUtf16(ScalarOrReplacement(c), [&](char16_t u) {
-      out += static_cast<char>(u & 0xFF);
-      out += static_cast<char>(u >> 8);
+      at[0] = static_cast<char>(u & 0xFF);
+      at[1] = static_cast<char>(u >> 8);
+      at += 2;
     });
   }
+  out.resize(static_cast<size_t>(at - out.data()));
+}
+
+std::string ToUtf16Le(std::wstring_view s) {
+  std::string out;
+  AppendUtf16Le(out, s);
   return out;
 }
 

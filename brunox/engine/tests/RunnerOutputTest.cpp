@@ -1,4 +1,7 @@
 // What a run writes: the per-thread result files and the executed-statement log.
+#include <algorithm>
+#include <cwctype>
+#include <map>
 #include <regex>
 
 #include "RunnerTestSupport.h"
@@ -149,6 +152,61 @@ TEST_F(Output, StatementLogThatCannotBeMadeSaysWhy) {
   EXPECT_EQ(L"cannot be created: No such file or directory", runner_->StatementLogFailure());
 }
 
+// The time fields of a log's data lines with every digit replaced by '#': all that may differ
+// between two runs of the same project.
+std::wstring WithoutTimes(const std::wstring& text) {
+  std::wstring out;
+  for (const std::wstring& line : CrLfLines(text)) {
+    std::vector<std::wstring> fields = platform::Split(line, L'\t');
+    if (fields.size() >= 8 && fields[0] != L"TaskNo") {
+      for (size_t i = 5; i <= 7; ++i)
+        std::replace_if(fields[i].begin(), fields[i].end(), [](wchar_t c) { return iswdigit(c); }, L'#');
+    }
+    for (size_t i = 0; i < fields.size(); ++i) out += (i ? L"\t" : L"") + fields[i];
+    out += L"\r\n";
+  }
+  return out;
+}
+
+// A fixed run: the file's bytes, but for the times, are those of the stored expectation (names
+// and statements beyond the Basic Multilingual Plane, CR LF inside and at the end of a statement,
+// a lone LF, a header before each step).
+TEST_F(Output, StatementLogMatchesTheStoredBytes) {
+  project_.SQLFile = folder_ + L"/log.txt";
+  AddTask(L"\u00dcn\u00ef \U0001D11E", L"select id, name from r order by id;\r\n", 1, 2);
+  AddTask(L"lines", L"select name\r\nfrom r\nwhere id <= 2 \r\n", 1, 1);
+  AddTask(L"write", L"update r set name = '\u20ac\U0001D11E' where id = 3", 1, 1);
+  RunProject(1);
+  ASSERT_TRUE(runner_->StatementLogComplete());
+  const std::string bytes = FileBytes(project_.SQLFile);
+  ASSERT_EQ(bytes, platform::ToUtf16Le(platform::FromUtf16Le(bytes))) << "valid UTF-16LE";
+  const std::string expected =
+      FileBytes(platform::FromUtf8(BRUNOX_ENGINE_TEST_DATA) + L"/statement_log.golden");
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(expected, "\xFF\xFE" + platform::ToUtf16Le(WithoutTimes(Utf16File(project_.SQLFile))))
+      << platform::ToUtf8(Utf16File(project_.SQLFile));
+}
+
+// Many threads' lines, more than one block of the file: every line arrives whole.
+TEST_F(Output, StatementLogKeepsEveryLineOfABusyRun) {
+  project_.SQLFile = folder_ + L"/log.txt";
+  AddTask(L"busy", L"select 1", 4, 1500);
+  RunProject();
+  const auto lines = CrLfLines(Utf16File(project_.SQLFile));
+  ASSERT_EQ(1u + 4 * 1500, lines.size());
+  std::map<std::wstring, int> perThread;
+  const std::wregex data(
+      L"1\tbusy\t([1-4])\tselect 1\t1\t[0-9]+\\.[0-9]{3}\t[0-9]+\\.[0-9]{3}\t"
+      L"[0-2][0-9]:[0-5][0-9]:[0-6][0-9]\\.[0-9]{3}");
+  for (size_t i = 1; i < lines.size(); ++i) {
+    std::wsmatch m;
+    ASSERT_TRUE(std::regex_match(lines[i], m, data)) << i << ": " << platform::ToUtf8(lines[i]);
+    ++perThread[m[1].str()];
+  }
+  EXPECT_EQ((std::map<std::wstring, int>{{L"1", 1500}, {L"2", 1500}, {L"3", 1500}, {L"4", 1500}}),
+            perThread);
+}
+
 TEST_F(Output, StatementLogNameTakesDateMacrosAndIsReplacedByTheNextRun) {
   project_.SQLFile = folder_ + L"/log_$YEAR$.txt";
   AddTask(L"one", L"select 1", 1, 3);
@@ -213,6 +271,17 @@ TEST(StatementLogFormat, SqlOnOneLine) {
   for (const auto& c : cases) EXPECT_EQ(c.logged, StatementLogSql(c.sql)) << platform::ToUtf8(c.sql);
 }
 
+// A whole data line as the log writes it: the fields a worker builds, then the end the log adds.
+std::wstring LogLine(const Project& project, int taskIndex, const std::wstring& taskName,
+                     int threadNo, const std::wstring& sql, int rows, double execTime,
+                     double fetchTime, const LogClock& clock) {
+  std::string bytes;
+  AppendStatementLogFields(bytes, taskIndex, taskName, threadNo, sql, rows, execTime, fetchTime,
+                           clock);
+  AppendStatementLogEnd(bytes, project);
+  return platform::FromUtf16Le(bytes);
+}
+
 TEST(StatementLogFormat, CountersAfterTheTimestamp) {
   Project project;
   project.Counters[0].Enabled = 1;
@@ -231,18 +300,18 @@ TEST(StatementLogFormat, CountersAfterTheTimestamp) {
   clock.second = 3;
   clock.millisecond = 7;
   const std::wstring plain = L"2\tTask\t5\tselect 1\t10\t0.125\t1.000\t09:05:03.007\r\n";
-  EXPECT_EQ(plain, StatementLogLine(project, 1, L"Task", 4, L"select 1\r\n", 10, 0.1254, 0.9999, clock));
+  EXPECT_EQ(plain, LogLine(project, 1, L"Task", 4, L"select 1\r\n", 10, 0.1254, 0.9999, clock));
   EXPECT_EQ(L"TaskNo\tTaskName\tThread\tSQL\tRowsFetched\tExecTime\tFetchTime\tTimestamp\r\n",
             StatementLogHeader(project));
   project.pcIsSQL = 1;
   EXPECT_EQ(L"2\tTask\t5\tselect 1\t10\t0.125\t1.000\t09:05:03.007\t42\t-1\r\n",
-            StatementLogLine(project, 1, L"Task", 4, L"select 1", 10, 0.1254, 0.9999, clock));
+            LogLine(project, 1, L"Task", 4, L"select 1", 10, 0.1254, 0.9999, clock));
   EXPECT_EQ(
       L"TaskNo\tTaskName\tThread\tSQL\tRowsFetched\tExecTime\tFetchTime\tTimestamp\tCPU\tMemory\t"
       L"Threads\r\n",
       StatementLogHeader(project));
   EXPECT_EQ(L"1\tT\t1\tx\t0\t0.000\t0.000\t-1:-1:-1.-01\r\n",
-            StatementLogLine(Project(), 0, L"T", 0, L"x", 0, 0, 0, LogClock()))
+            LogLine(Project(), 0, L"T", 0, L"x", 0, 0, 0, LogClock()))
       << "a time that cannot be converted";
 }
 

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include <sql.h>
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,23 @@ TEST(SqliteConnection, FileWithNonAsciiPath) {
   ASSERT_EQ(db->OpenConnection(&info), 0) << testing::PrintToString(db->ErrorText);
   ASSERT_EQ(db->Execute(L"CREATE TABLE t (a INTEGER)"), 0) << testing::PrintToString(db->ErrorText);
   EXPECT_TRUE(std::filesystem::exists(platform::ToUtf8(file)));
+}
+
+// Memory statistics would make every allocation of every SQLite connection take one
+// process-wide mutex. The driver shares the process's SQLite, so its allocations must go
+// uncounted too.
+TEST(SqliteConnection, AllocationsTakeNoProcessWideStatisticsLock) {
+  std::unique_ptr<CDB> db(CDB::newDB(0));
+  CONN_INFO info;
+  info.Kind = CONN_STRING;
+  info.ConnString = testsupport::SqliteConnString(testsupport::NewScratchPath(L"stats.sqlite"));
+  ASSERT_EQ(db->OpenConnection(&info), 0) << testing::PrintToString(db->ErrorText);
+  ASSERT_EQ(db->Execute(L"CREATE TABLE t (a TEXT)"), 0) << testing::PrintToString(db->ErrorText);
+  ASSERT_EQ(db->Execute(L"INSERT INTO t VALUES (hex(randomblob(1000)))"), 0);
+  ASSERT_EQ(db->Execute(L"SELECT a FROM t"), 0);
+  EXPECT_EQ(db->Fetch(), 0);
+  EXPECT_EQ(0, sqlite3_memory_used());
+  EXPECT_EQ(0, sqlite3_memory_highwater(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, ConnectionTest,

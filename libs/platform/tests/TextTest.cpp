@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Process.h"
+#include "platform/Utf16Append.h"
 #include "platform/UserFormat.h"
 
 namespace platform {
@@ -299,6 +300,23 @@ TEST(TextEncoding, Utf16SurrogatePairsAndBadInput) {
   EXPECT_EQ(FromUtf16Le(std::string("A\0B", 3)), (std::wstring{L'A', R}));          // odd length
   EXPECT_EQ(FromUtf16(std::u16string{char16_t(0xDC00), u'x'}), (std::wstring{R, L'x'}));
   EXPECT_EQ(ToUtf16(std::wstring(1, wchar_t(0xDFFF))), std::u16string(1, char16_t(0xFFFD)));
+}
+
+// Appending keeps what is there and writes each character as ToUtf16 does, also where a
+// character needs two units or is no character at all.
+TEST(TextEncoding, AppendUtf16LeAddsTheBytesOfEachUnit) {
+  const std::wstring text{L'a',          wchar_t(0xD7FF), wchar_t(0xD800), L'\U0010FFFF',
+                          wchar_t(0x110000), wchar_t(-1),     L'\uFFFF',      L'z'};
+  std::string bytes = "head";
+  AppendUtf16Le(bytes, text);
+  std::string expected = "head";
+  for (char16_t unit : ToUtf16(text)) {
+    expected += static_cast<char>(unit & 0xFF);
+    expected += static_cast<char>(unit >> 8);
+  }
+  EXPECT_EQ(bytes, expected);
+  EXPECT_EQ(bytes.size(), 4 + 2 * 9u);
+  EXPECT_EQ(ToUtf16Le(text), expected.substr(4));
 }
 
 }  // namespace
