@@ -133,7 +133,9 @@ void CAdvConnectDlg::BuildControls() {
   auto* stringForm = new QFormLayout(c.stringGroup);
   stringForm->addRow(tr("D&river:"), c.drivers);
   stringForm->addRow(tr("Co&nnection string:"), c.connString);
-  connect(c.connString, &QLineEdit::textEdited, this, [this](const QString& shown) {
+  // Every change counts, typed or set (a paste, an accessibility tool): the masked text the dialog
+  // shows itself unmasks to what is already held.
+  connect(c.connString, &QLineEdit::textChanged, this, [this](const QString& shown) {
     controls_->connStringTyped = UnmaskPasswords(shown.toStdWString(), controls_->connStringTyped,
                                                  kPasswordMask);
   });

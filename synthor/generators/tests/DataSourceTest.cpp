@@ -228,7 +228,9 @@ TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
     const wchar_t* table;
   } styles[] = {
       {L'"', L'"', L"\"a\"\"b`c\""}, {L'[', L']', L"[a\"b`c]"}, {L'`', L'`', L"`a\"b``c`"}};
-  db->DBMS = DBMS_OTHER;
+  // The wrapper reads through a session of its own: that session passes for the other server.
+  CDB& session = *source.Connection();
+  session.DBMS = DBMS_OTHER;
   for (const auto& style : styles) {
     source.Connection()->QuoteOpen = style.open;
     source.Connection()->QuoteClose = style.close;
@@ -239,8 +241,8 @@ TEST(Quoting, UsesTheConnectionsQuoteCharacters) {
   }
   // SQLite itself takes a double-quoted name that matches no column for a string, so its names
   // go in backquotes, whatever the driver says, and a misspelt column fails.
-  db->DBMS = DBMS_SQLITE;
-  db->QuoteOpen = db->QuoteClose = L'"';
+  session.DBMS = DBMS_SQLITE;
+  session.QuoteOpen = session.QuoteClose = L'"';
   EXPECT_EQ(source.QuoteTable(L"a\"b`c"), L"`a\"b``c`");
   EXPECT_EQ(source.QuoteColumn(L"\"x \"\"y\"\"\""), L"`x \"y\"`");
   {
