@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "brunox/engine/BrunoxRunner.h"
-#include "brunox/engine/Project.h"
-#include "brunox/engine/ThreadInfo.h"
+#include "brunox/engine/run/BrunoxRunner.h"
+#include "brunox/engine/project/Project.h"
+#include "brunox/engine/run/ThreadInfo.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "brunox/engine/BrunoxApp.h"
+#include "brunox/engine/app/BrunoxApp.h"
 #ifdef BRUNOX_WITH_WINDOW
-#include "brunox/ui/WindowStart.h"
+#include "brunox/ui/window/WindowStart.h"
 #endif
 
 int main(int argc, char** argv) {

@@ -12,7 +12,7 @@
 
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/generators/PatRecognizer.h"
+#include "synthor/generators/recognition/PatRecognizer.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Text.h"
-#include "synthor/generators/FileGroupData.h"
+#include "synthor/generators/files/FileGroupData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

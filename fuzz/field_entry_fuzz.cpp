@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/Text.h"
-#include "synthor/generators/OneField.h"
+#include "synthor/generators/fields/OneField.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

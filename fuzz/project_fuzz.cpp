@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "ScratchFiles.h"
-#include "brunox/engine/Project.h"
-#include "brunox/engine/ProjectCompare.h"
+#include "brunox/engine/project/Project.h"
+#include "brunox/engine/project/ProjectCompare.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 

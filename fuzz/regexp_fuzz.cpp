@@ -11,7 +11,7 @@
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
-#include "synthor/generators/ByRegExp.h"
+#include "synthor/generators/recognition/ByRegExp.h"
 
 namespace {
 

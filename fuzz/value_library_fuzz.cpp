@@ -12,8 +12,8 @@
 #include "ScratchFiles.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
-#include "synthor/generators/LibraryTreeSink.h"
-#include "synthor/generators/VLibrary.h"
+#include "synthor/generators/library/LibraryTreeSink.h"
+#include "synthor/generators/library/VLibrary.h"
 
 namespace {
 

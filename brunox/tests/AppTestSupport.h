@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "brunox/engine/Project.h"
+#include "brunox/engine/project/Project.h"
 
 namespace apptest {
 

@@ -1,4 +1,4 @@
-#include "brunox/engine/BrunoxApp.h"
+#include "brunox/engine/app/BrunoxApp.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "brunox/engine/BrunoxRunner.h"
-#include "brunox/engine/Project.h"
-#include "brunox/engine/SettingsStores.h"
+#include "brunox/engine/run/BrunoxRunner.h"
+#include "brunox/engine/project/Project.h"
+#include "brunox/engine/settings/SettingsStores.h"
 #include "brunox/tests/AppTestSupport.h"
 #include "platform/Folders.h"
 #include "platform/Limits.h"

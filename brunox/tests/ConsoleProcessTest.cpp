@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 
-#include "brunox/engine/Project.h"
+#include "brunox/engine/project/Project.h"
 #include "brunox/tests/AppTestSupport.h"
 #include "kavra/CDB.h"
 #include "platform/Text.h"

@@ -1,5 +1,5 @@
 // Files named as projects by mistake are told apart from projects before anything loads them.
-#include "brunox/engine/ProjectFileCheck.h"
+#include "brunox/engine/project/ProjectFileCheck.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "brunox/engine/Project.h"
+#include "brunox/engine/project/Project.h"
 #include "brunox/tests/AppTestSupport.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"

@@ -12,10 +12,10 @@
 #include "synthor/engine/items/CompiledItemGenerator.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/EngineErrors.h"
-#include "synthor/generators/CDB_API.h"
-#include "synthor/generators/IGenerator.h"
-#include "synthor/generators/LibData.h"
-#include "synthor/generators/VLibrary.h"
+#include "synthor/generators/base/CDB_API.h"
+#include "synthor/generators/base/IGenerator.h"
+#include "synthor/generators/library/LibData.h"
+#include "synthor/generators/library/VLibrary.h"
 
 using namespace engine_errors;
 

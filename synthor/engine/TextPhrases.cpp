@@ -11,8 +11,8 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/generators/LibData.h"
-#include "synthor/generators/VLibrary.h"
+#include "synthor/generators/library/LibData.h"
+#include "synthor/generators/library/VLibrary.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "synthor/engine/SynthorExport.h"
-#include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/base/FunctionTable.h"
 
 struct GeneratorName {
   const wchar_t* name;

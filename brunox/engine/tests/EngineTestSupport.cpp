@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "brunox/engine/SettingsStores.h"
+#include "brunox/engine/settings/SettingsStores.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "testsupport/TestEnv.h"

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "brunox/engine/Project.h"
-#include "brunox/engine/SettingsStores.h"
+#include "brunox/engine/project/Project.h"
+#include "brunox/engine/settings/SettingsStores.h"
 #include "platform/UiServices.h"
 #include "testsupport/RecordingUi.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "synthor/engine/DSynthor.h"
-#include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/base/FunctionTable.h"
 
 namespace builtin_args {
 

@@ -11,7 +11,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/items/CvtDocument.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/generators/IGenerator.h"
+#include "synthor/generators/base/IGenerator.h"
 
 using builtin_args::Arg;
 using builtin_args::Count;

@@ -14,7 +14,7 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
 #include "synthor/engine/compiler/FunctionCallParser.h"
-#include "synthor/generators/FunctionTable.h"
+#include "synthor/generators/base/FunctionTable.h"
 
 using namespace engine_errors;
 

@@ -5,7 +5,7 @@
 #include "platform/Text.h"
 #include "synthor/engine/builtins/BuiltinErrors.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/generators/IGenerator.h"
+#include "synthor/generators/base/IGenerator.h"
 
 using namespace builtin_errors;
 

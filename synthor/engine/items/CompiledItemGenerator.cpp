@@ -2,7 +2,7 @@
 
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
-#include "synthor/generators/IGenerator.h"
+#include "synthor/generators/base/IGenerator.h"
 
 using namespace engine_errors;
 

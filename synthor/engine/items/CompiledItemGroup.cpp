@@ -1,7 +1,7 @@
 #include "synthor/engine/items/CompiledItemGroup.h"
 
 #include "synthor/engine/DSynthor.h"
-#include "synthor/generators/IGenerator.h"
+#include "synthor/generators/base/IGenerator.h"
 
 int CompiledItemGroup::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
   DSynthor* eng = Use(caller);

@@ -2,7 +2,7 @@
 
 #include "mervis/XmlWriter.h"
 #include "platform/Text.h"
-#include "synthor/generators/JsonText.h"
+#include "synthor/generators/base/JsonText.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "synthor/engine/MaskOpCode.h"
 #include "synthor/engine/tests/EngineFixture.h"
 #include "synthor/generators/GeneratorFunctions.h"
-#include "synthor/generators/IGenerator.h"
+#include "synthor/generators/base/IGenerator.h"
 #include "testsupport/CaseNames.h"
 
 namespace engine_test {

@@ -10,7 +10,7 @@
 #include "synthor/engine/items/CompiledItemGenerator.h"
 #include "synthor/engine/items/CompiledItemTime.h"
 #include "synthor/engine/tests/EngineFixture.h"
-#include "synthor/generators/IGenerator.h"
+#include "synthor/generators/base/IGenerator.h"
 #include "testsupport/CaseNames.h"
 
 namespace engine_test {

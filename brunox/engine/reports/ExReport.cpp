@@ -1,0 +1,136 @@
+// What the reports share: labels, report settings, the page properties, the summary table, thread
+// metrics and opening a written report.
+#include "brunox/engine/reports/ExReport.h"
+
+#include <algorithm>
+
+#include "brunox/engine/run/BrunoxRunner.h"
+#include "brunox/engine/project/Project.h"
+#include "brunox/engine/settings/SettingsStores.h"
+#include "kavra/CDB.h"
+#include "kavra/DsnInfo.h"
+#include "mervis/SysReg.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "platform/UiServices.h"
+#include "platform/UserFormat.h"
+
+ExReport::ExReport(Project& project) : project_(project) { labels_.Init(); }
+
+ExReport::~ExReport() { CloseTextFile(); }
+
+std::wstring ExReport::Label(const wchar_t* key, const wchar_t* fallback) const {
+  return labels_.Get(key, fallback);
+}
+
+std::wstring ExReport::LabelWith(const wchar_t* key, const wchar_t* fallback,
+                                 const std::wstring& value) const {
+  // Profiles are edited by hand: a text without its "%s", or with a conversion that does not take
+  // a text, must not break the report.
+  if (auto text = platform::FormatUserText(Label(key, fallback), value)) return *text;
+  return platform::FormatUserText(fallback, value).value_or(value);
+}
+
+namespace {
+
+// Tools that write reports without the program's settings get the registered defaults.
+const PageSettingsReport& ReportDefaults() {
+  static const PageSettingsReport defaults;
+  return defaults;
+}
+
+}  // namespace
+
+int ExReport::ReportSettingInt(const wchar_t* key) {
+  if (g_settings) return g_settings->getInt(kStoreReport, key);
+  return ReportDefaults().getInt(key);
+}
+
+std::wstring ExReport::ReportSettingStr(const wchar_t* key) {
+  if (g_settings) return g_settings->getStr(kStoreReport, key);
+  return ReportDefaults().getStr(key);
+}
+
+ExReport::ThreadMetrics ExReport::Metrics(int record) const {
+  ThreadMetrics m;
+  // Records past those of the run hold an older run's values, or none at all.
+  if (!runner_ || record < 0 || record >= runner_->ThreadsOfLastRun ||
+      record >= BrunoxRunner::kMaxThreads)
+    return m;
+  const ThreadInfo& info = runner_->Record(record);
+  m.execs = info.Execs.load();
+  m.connect = info.ConnectTime;
+  m.disconnect = info.CloseTime;
+  m.maxTime = info.MaxTime;
+  m.minTime = info.MinTime;
+  m.total = info.TotalTime;
+  m.stmt = info.StmtTime;
+  m.fetch = info.FetchTime;
+  return m;
+}
+
+std::vector<int> ExReport::RecordsOf(int index, const Task& task) const {
+  if (!runner_) return std::vector<int>(static_cast<size_t>(std::max(0, task.Threads)), -1);
+  return runner_->TaskRecords(index, task.Threads);
+}
+
+void ExReport::SetTemplateProperties(const std::wstring& title) {
+  report_.AddProperty(L"%TITLE%", title);
+  report_.AddProperty(L"%LANGUAGE%", ReportSettingStr(L"HtmlLanguage"));
+  report_.AddProperty(L"%CHARSET%", ReportSettingStr(L"HtmlCharset"));
+  report_.AddProperty(L"%AUTHOR%", project_.Author);
+  report_.AddProperty(L"%DESCRIPTION%", project_.Note);
+}
+
+void ExReport::SummaryTable(const std::wstring& title) {
+  report_.Text(title, PT_REPORT_TITLE);
+  report_.Text(Label(L"Summary", L"Summary"), PT_HEADING);
+  report_.BeginTable();
+  report_.Row2(Label(L"Property", L"Property"), Label(L"Value", L"Value"), 1);
+  report_.Row2NotEmptyWithQuote(Label(L"Project", L"Project"), project_.Note);
+  report_.ReportCreated(Label(L"Created", L"Report created"));
+  report_.Row2(L"Ovra DB Brunox " + Label(L"Version", L"version"), CLog::VersionStr(1));
+  if (CDB* db = project_.MainDB) {
+    report_.Row2(Label(L"DefConn", L"Default Database Connection"),
+                 db->IsConnected() ? db->ConInfo(1, 1) : std::wstring(L"Not connected"));
+    report_.Row2(Label(L"DBMS", L"Database System and Version"), DSN_Info::DBMSNameAndVer(db));
+  }
+}
+
+void ExReport::RowCells(const std::vector<Markup>& cells, int header) {
+  report_.BeginRow();
+  for (const Markup& cell : cells)
+    if (!cell.empty()) report_.Cell(cell, header);
+  report_.EndRow();
+}
+
+void ExReport::Warn(const std::wstring& text) {
+  CLog::Bug2(text);
+  platform::Ui().MessageBox(text, L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Error);
+}
+
+void ExReport::OpenInShell(int kind) {
+  const std::wstring* file = kind == kHtmlReport       ? &htmlName_
+                             : kind == kTextReport     ? &textName_
+                             : kind == kCountersReport ? &countersName_
+                                                       : nullptr;
+  if (!file || file->empty() || !platform::FileExists(*file)) {
+    platform::Ui().MessageBox(
+        L"Report file is not specified or report is not created.\n"
+        L"See 'Project Properties' for details.",
+        L"View Execution Report", platform::MsgButtons::Ok, platform::MsgIcon::Error);
+    return;
+  }
+  platform::Ui().OpenWithDesktop(*file);
+}
+
+bool WriteRunReports(BrunoxRunner& runner, Project& project, RunReports& reports) {
+  if (!reports.execution) reports.execution = std::make_unique<ExReport>(project);
+  if (!reports.counters) reports.counters = std::make_unique<ExReport>(project);
+  if (!reports.internal) reports.internal = std::make_unique<ExReport>(project);
+  const bool execution = reports.execution->Report(runner) == 0;
+  const bool counters = reports.counters->CntReport() == 0;
+  reports.internal->ReportIni(runner);
+  if (project.OpenReport && execution) reports.execution->OpenInShell(ExReport::kHtmlReport);
+  return execution && counters;
+}

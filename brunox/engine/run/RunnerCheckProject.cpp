@@ -1,0 +1,27 @@
+// Whether a project can be run at all, checked before a run starts.
+#include <algorithm>
+
+#include "brunox/engine/run/BrunoxRunner.h"
+#include "brunox/engine/project/Project.h"
+#include "kavra/CDB.h"
+#include "platform/UiServices.h"
+
+int BrunoxRunner::CheckProject(Project* project) {
+  const wchar_t* problem = nullptr;
+  if (!project || project->Tasks.empty())
+    problem = L"Your test project is empty.\nPlease add at least one task before execution.";
+  // A run of inactive tasks starts no thread and would end at once as if it had succeeded.
+  else if (std::none_of(project->Tasks.begin(), project->Tasks.end(),
+                        [](const Task& task) { return task.isActive != 0; }))
+    problem =
+        L"Your test project has no active task.\nPlease make at least one task active before "
+        L"execution.";
+  else if (!project->MainDB || !project->MainDB->IsConnected())
+    problem =
+        L"You have no active database connection.\nPlease select File->Connect menu item to "
+        L"prepare it.";
+  if (!problem) return 1;
+  platform::Ui().MessageBox(problem, L"Warning!", platform::MsgButtons::Ok,
+                            platform::MsgIcon::Error);
+  return 0;
+}

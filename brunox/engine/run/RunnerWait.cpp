@@ -1,0 +1,74 @@
+// The master thread's watch over a step: every 50 ms progress, the stop rules and statistics,
+// until the last worker of the step has ended.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "brunox/engine/run/BrunoxRunner.h"
+#include "brunox/engine/project/Project.h"
+#include "mervis/Log.h"
+#include "platform/Text.h"
+
+void BrunoxRunner::WaitThreads() {
+  CLog::State(L"BrunoxRunner::WaitThreads");
+  StatPeriod = RunProject->StatPeriod;
+  if (RunProject->LogLevel == 1)
+    CLog::State2(platform::Format(L"WaitThread: MAX_WO=%d, TIsize=%d", kWaitBlock,
+                                  ThreadsStarted.load()));
+  for (;;) {
+    if (ThreadsStarted == 0) break;
+    {
+      std::unique_lock lock(liveMutex_);
+      // Wakes early when the last worker ends, so a short step does not wait out the slice.
+      if (liveChanged_.wait_for(lock, std::chrono::milliseconds(50),
+                                [this] { return liveWorkers_ == 0; }))
+        break;
+    }
+    // Thousands of short-lived workers would otherwise keep their stacks to the end of the run.
+    JoinEndedWorkers();
+    Elapsed = static_cast<int>(std::lround(Timer.Seconds()));
+    Notify(kRunProgress, Elapsed, static_cast<int>(std::min<std::int64_t>(TotalExecs, INT32_MAX)));
+    ApplyStopRules();
+    CancelLateStatements();
+    if (Elapsed != 0 && StatPeriod != 0 && Elapsed - LastStat >= StatPeriod) UpdateStat();
+  }
+  CLog::State(nullptr);
+}
+
+int BrunoxRunner::StepRecordCount() const {
+  return std::clamp(ThreadsOfStep, 0, std::max(0, ThreadsStarted.load() - StepFirst));
+}
+
+void BrunoxRunner::ApplyStopRules() {
+  const int count = StepRecordCount();
+  if (stopRules_.RunLimitReached(Timer.Seconds(), TotalExecs + FailedRounds,
+                                 threadInfos_.get() + StepFirst, count))
+    Stop = 1;
+}
+
+void BrunoxRunner::CancelLateStatements() {
+  if (!Stop) return;
+  const double now = Timer.Seconds();
+  if (stopSeenAt_ < 0) stopSeenAt_ = now;
+  if (now - stopSeenAt_ < RunStopRules::kCancelGraceSeconds) return;
+  if (lastCancelAt_ >= 0 && now - lastCancelAt_ < RunStopRules::kCancelRepeatSeconds) return;
+  lastCancelAt_ = now;
+  int cancelled = 0;
+  const int used = ThreadsStarted;
+  for (int i = 0; i < used; ++i)
+    if (!threadInfos_[i].Ended && threadInfos_[i].CancelStatement()) ++cancelled;
+  if (cancelled > 0)
+    CLog::State2(platform::Format(L"Stop: %d statements still running were cancelled", cancelled));
+}
+
+void BrunoxRunner::EndStep() {
+  const int used = ThreadsStarted;
+  for (int i = 0; i < used; ++i) {
+    ThreadInfo& record = threadInfos_[i];
+    if (record.Joinable && record.Ended) {
+      pthread_join(record.Thread, nullptr);
+      record.Joinable = false;
+    }
+  }
+  stepOpen_ = false;
+}
