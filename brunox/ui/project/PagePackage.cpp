@@ -1,5 +1,6 @@
 #include "brunox/ui/project/PagePackage.h"
 
+#include <QAction>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,7 +22,6 @@
 #include "brunox/engine/project/Project.h"
 #include "brunox/engine/settings/SettingsStores.h"
 #include "brunox/engine/project/Task.h"
-#include "brunox/ui/window/BrunoxDlg.h"
 #include "brunox/ui/common/CommandIds.h"
 #include "brunox/ui/common/RowListView.h"
 #include "brunox/ui/common/StepSpinBox.h"
@@ -66,7 +66,7 @@ QString Text(const std::wstring& text) { return QString::fromStdWString(text); }
 
 }  // namespace
 
-PagePackage::PagePackage(CBrunoxDlg& window, const CColorizer& colorizer, QWidget* parent)
+PagePackage::PagePackage(PageHost& window, const CColorizer& colorizer, QWidget* parent)
     : CTitledPage(QStringLiteral("     Brunox Project"), parent),
       window_(window),
       taskDialog_(new TaskProps(colorizer, this)) {
@@ -517,5 +517,5 @@ void PagePackage::RunFromPage() {
   StoreToProject();
   window_.UpdateStatus();
   // Runs once the click has ended, as the window's own Run does.
-  QTimer::singleShot(0, &window_, [window = &window_] { window->OnCommand(kCmdRun); });
+  QTimer::singleShot(0, this, [window = &window_] { window->OnCommand(kCmdRun); });
 }

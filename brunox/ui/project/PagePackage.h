@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "brunox/ui/common/PageHost.h"
 #include "brunox/ui/common/TitledPage.h"
 
-class CBrunoxDlg;
 class CColorizer;
 class CStepSpinBox;
 class QLabel;
@@ -33,7 +33,7 @@ class PagePackage : public CTitledPage {
 
   // `window` and `colorizer` (the window's SQL colours, for the task dialog) outlive the page.
   // A project that has not been loaded yet takes the run mode remembered in the settings.
-  PagePackage(CBrunoxDlg& window, const CColorizer& colorizer, QWidget* parent = nullptr);
+  PagePackage(PageHost& window, const CColorizer& colorizer, QWidget* parent = nullptr);
   ~PagePackage() override;
 
   // Project → page: run mode, limits, one row per task, the project file line.
@@ -107,7 +107,7 @@ class PagePackage : public CTitledPage {
   void RunFromPage();
   void SendCommand(int id);
 
-  CBrunoxDlg& window_;
+  PageHost& window_;
   TaskProps* taskDialog_;  // a child of the page
   QLabel* path_ = nullptr;
   QLabel* connection_ = nullptr;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "brunox/ui/common/PageHost.h"
 #include "brunox/ui/window/PageIndex.h"
 #include "sompel/AdvConnect.h"
 #include "sompel/Colorizer.h"
@@ -30,38 +31,31 @@ class QSplitter;
 class QStackedWidget;
 class QToolBar;
 
-class CBrunoxDlg : public QMainWindow {
+class CBrunoxDlg : public QMainWindow, public PageHost {
   Q_OBJECT
 
  public:
-  // What the dispatcher did with a command id.
-  enum class CommandResult {
-    Unknown,  // no command has this id
-    Refused,  // the command may not run now (a run is under way, or not connected)
-    Done,
-  };
-
   // Builds the window, opens the start project (the command line's, else LastFile) and starts
   // the one-shot start timer (reconnect, -r).
   explicit CBrunoxDlg(CBrunoxApp& app, QWidget* parent = nullptr);
   ~CBrunoxDlg() override;
 
   // The one dispatcher of menus, toolbar, shortcuts and posted commands.
-  CommandResult OnCommand(int id);
+  CommandResult OnCommand(int id) override;
 
   // Enables the commands for a running or an idle window, and the connection commands for the
   // main connection's state.
   void ToolbarButtons(bool running);
-  bool Running() const { return running_; }
+  bool Running() const override { return running_; }
   // The main connection is open.
-  bool Connected() const;
+  bool Connected() const override;
 
   // Pages call this on every edit of the project.
-  void SetModified();
+  void SetModified() override;
   // " <title> [<project path or untitled>< *>]"
   void UpdateTitle();
   // The connection line of the project page, and the commands that depend on the connection.
-  void UpdateStatus();
+  void UpdateStatus() override;
   // Connects `target` (null: the main connection) as the project or the -@ profile says; true
   // when connected. The project takes over a description that differs from its own.
   bool RestoreConnection(CDB* target = nullptr);
@@ -89,7 +83,7 @@ class CBrunoxDlg : public QMainWindow {
   int ExitStatus() const;
   CStrModes* Tree() const { return tree_; }
   QToolBar* ToolBar() const { return toolBar_; }
-  QAction* Action(int id) const;
+  QAction* Action(int id) const override;
   // The drop-down of the Open button; filled each time it opens (FillRecentFiles).
   QMenu* RecentFilesMenu() const { return recentMenu_; }
   void FillRecentFiles();

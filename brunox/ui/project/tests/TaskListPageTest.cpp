@@ -15,6 +15,7 @@
 #include "brunox/engine/project/Project.h"
 #include "brunox/engine/settings/SettingsStores.h"
 #include "brunox/ui/common/CommandIds.h"
+#include "brunox/ui/common/PageHost.h"
 #include "brunox/ui/run/PageConsole.h"
 #include "brunox/ui/window/PageIndex.h"
 #include "brunox/ui/project/PagePackage.h"
@@ -23,6 +24,7 @@
 #include "brunox/ui/task/TaskProps.h"
 #include "brunox/ui/window/tests/WindowFixture.h"
 #include "platform/TextFile.h"
+#include "sompel/Colorizer.h"
 #include "testsupport/ModalAnswerer.h"
 #include "testsupport/Screenshot.h"
 #include "testsupport/TestEnv.h"
@@ -549,6 +551,64 @@ TEST_F(TaskListPageTest, Screenshot) {
   window->UpdateStatus();
   Settle();
   EXPECT_FALSE(testsupport::SaveScreenshot(*window, QStringLiteral("task_list")).isEmpty());
+}
+
+// The page on its own, over a host that records what the page asks of it: no main window exists.
+class RecordingHost : public PageHost {
+ public:
+  CommandResult OnCommand(int id) override {
+    commands.push_back(id);
+    if (id == kCmdConnect) connected = connectsWhenAsked;
+    return CommandResult::Done;
+  }
+  QAction* Action(int) const override { return nullptr; }
+  bool Running() const override { return running; }
+  bool Connected() const override { return connected; }
+  void SetModified() override { ++modified; }
+  void UpdateStatus() override { ++statusUpdates; }
+
+  std::vector<int> commands;
+  bool running = false;
+  bool connected = false;
+  bool connectsWhenAsked = false;
+  int modified = 0;
+  int statusUpdates = 0;
+};
+
+class ProjectPageAloneTest : public WindowTest {
+ protected:
+  RecordingHost host;
+  CColorizer colorizer;
+};
+
+TEST_F(ProjectPageAloneTest, EditsAndTheRunButtonGoToTheHost) {
+  PagePackage page(host, colorizer);
+  page.LoadFromProject();
+  Control<QRadioButton>(&page, QStringLiteral("runMode%1").arg(kRunSeconds).toLatin1())->click();
+  EXPECT_EQ(kRunSeconds, g_project.DoType);
+  EXPECT_EQ(1, host.modified);
+
+  QPushButton* run = Control<QPushButton>(&page, "runProject");
+  // Not connected: the page offers the connect command first and runs nothing when that fails.
+  run->click();
+  QTest::qWait(20);
+  EXPECT_EQ(std::vector<int>{kCmdConnect}, host.commands);
+
+  // While a run is under way the button does nothing at all.
+  host.commands.clear();
+  host.connected = true;
+  host.running = true;
+  run->click();
+  QTest::qWait(20);
+  EXPECT_TRUE(host.commands.empty());
+
+  // Connected and idle: the status is brought up to date and the run is posted, not called.
+  host.running = false;
+  run->click();
+  EXPECT_TRUE(host.commands.empty());
+  EXPECT_EQ(1, host.statusUpdates);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !host.commands.empty(); }, 1000));
+  EXPECT_EQ(std::vector<int>{kCmdRun}, host.commands);
 }
 
 }  // namespace
