@@ -10,7 +10,7 @@
 
 #include "brunox/engine/app/BrunoxApp.h"
 #include "brunox/engine/project/Task.h"
-#include "brunox/ui/task/TaskProps.h"
+#include "brunox/ui/task/TaskPageHost.h"
 #include "kavra/CDB.h"
 #include "mervis/Log.h"
 #include "sompel/AdvConnect.h"
@@ -36,7 +36,7 @@ QLabel* DescriptionLabel(const char* name, QWidget* parent) {
 
 }  // namespace
 
-PageConn::PageConn(TaskProps& dialog, QWidget* parent)
+PageConn::PageConn(TaskPageHost& dialog, QWidget* parent)
     : CTaskPage(dialog, parent), connector_(std::make_unique<CAdvConnect>()) {
   CLog::State(L"PageConn::OnInitDialog");
   default_ = new QRadioButton(tr("Use &default connection for this task"), this);

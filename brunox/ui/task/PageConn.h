@@ -16,7 +16,7 @@ class PageConn : public CTaskPage {
   Q_OBJECT
 
  public:
-  explicit PageConn(TaskProps& dialog, QWidget* parent = nullptr);
+  explicit PageConn(TaskPageHost& dialog, QWidget* parent = nullptr);
   ~PageConn() override;
 
   void Activate() override;

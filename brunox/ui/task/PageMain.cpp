@@ -25,7 +25,7 @@
 #include "brunox/ui/common/ChoosePath.h"
 #include "brunox/ui/common/StepSpinBox.h"
 #include "brunox/ui/task/SqlImportDlg.h"
-#include "brunox/ui/task/TaskProps.h"
+#include "brunox/ui/task/TaskPageHost.h"
 #include "brunox/ui/task/TaskScriptTest.h"
 #include "kavra/CDB.h"
 #include "mervis/Log.h"
@@ -80,7 +80,7 @@ std::optional<std::vector<std::wstring>> ValuesOfOneExecution(Task& task, CDB* d
 
 }  // namespace
 
-PageMain::PageMain(TaskProps& dialog, QWidget* parent) : CTaskPage(dialog, parent) {
+PageMain::PageMain(TaskPageHost& dialog, QWidget* parent) : CTaskPage(dialog, parent) {
   BuildControls();
 }
 

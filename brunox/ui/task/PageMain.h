@@ -20,7 +20,7 @@ class PageMain : public CTaskPage {
   Q_OBJECT
 
  public:
-  explicit PageMain(TaskProps& dialog, QWidget* parent = nullptr);
+  explicit PageMain(TaskPageHost& dialog, QWidget* parent = nullptr);
   ~PageMain() override;
 
   void Activate() override;

@@ -34,7 +34,7 @@ QLabel* Label(const QString& text, QWidget* buddy, QWidget* parent) {
 
 }  // namespace
 
-PageOpts::PageOpts(TaskProps& dialog, QWidget* parent) : CTaskPage(dialog, parent) {
+PageOpts::PageOpts(TaskPageHost& dialog, QWidget* parent) : CTaskPage(dialog, parent) {
   auto* grid = new QGridLayout;
   priority_ = new QComboBox(this);
   priority_->setObjectName(QStringLiteral("priority"));

@@ -19,7 +19,7 @@ class PageOpts : public CTaskPage {
   Q_OBJECT
 
  public:
-  explicit PageOpts(TaskProps& dialog, QWidget* parent = nullptr);
+  explicit PageOpts(TaskPageHost& dialog, QWidget* parent = nullptr);
   ~PageOpts() override;
 
   void Activate() override;

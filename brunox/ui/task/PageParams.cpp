@@ -64,7 +64,7 @@ int PageParams::CountParameters(const std::wstring& sql) {
   return count;
 }
 
-PageParams::PageParams(TaskProps& dialog, QWidget* parent) : CTaskPage(dialog, parent) {
+PageParams::PageParams(TaskPageHost& dialog, QWidget* parent) : CTaskPage(dialog, parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(BuildSource());
   layout->addWidget(BuildDataFile());

@@ -22,7 +22,7 @@ class PageParams : public CTaskPage {
   Q_OBJECT
 
  public:
-  explicit PageParams(TaskProps& dialog, QWidget* parent = nullptr);
+  explicit PageParams(TaskPageHost& dialog, QWidget* parent = nullptr);
   ~PageParams() override;
 
   void Activate() override;

@@ -9,7 +9,7 @@
 #include "brunox/engine/app/BrunoxApp.h"
 #include "brunox/engine/run/StatementMarkers.h"
 #include "brunox/engine/project/Task.h"
-#include "brunox/ui/task/TaskProps.h"
+#include "brunox/ui/task/TaskPageHost.h"
 #include "brunox/ui/task/TaskScriptTest.h"
 #include "kavra/CDB.h"
 #include "platform/Text.h"
@@ -21,7 +21,7 @@ constexpr std::wstring_view kScriptTrailer = L" \r\n";
 
 }  // namespace
 
-PageScripts::PageScripts(TaskProps& dialog, bool prologue, QWidget* parent)
+PageScripts::PageScripts(TaskPageHost& dialog, bool prologue, QWidget* parent)
     : CTaskPage(dialog, parent), prologue_(prologue) {
   auto* kind = new QLabel(
       prologue_ ? tr("Prologue script will be executed before the first run of the first task's thread")

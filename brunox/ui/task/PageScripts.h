@@ -11,7 +11,7 @@ class PageScripts : public CTaskPage {
 
  public:
   // `prologue`: the task's prologue script, else its epilogue.
-  PageScripts(TaskProps& dialog, bool prologue, QWidget* parent = nullptr);
+  PageScripts(TaskPageHost& dialog, bool prologue, QWidget* parent = nullptr);
   ~PageScripts() override;
 
   void Activate() override;

@@ -1,10 +1,10 @@
 #include "brunox/ui/task/TaskPage.h"
 
-#include "brunox/ui/task/TaskProps.h"
+#include "brunox/ui/task/TaskPageHost.h"
 #include "platform/UiServices.h"
 #include "sompel/ColorEditWnd.h"
 
-CTaskPage::CTaskPage(TaskProps& dialog, QWidget* parent) : QWidget(parent), dialog_(dialog) {}
+CTaskPage::CTaskPage(TaskPageHost& dialog, QWidget* parent) : QWidget(parent), dialog_(dialog) {}
 
 CTaskPage::~CTaskPage() = default;
 

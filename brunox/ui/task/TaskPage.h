@@ -8,14 +8,14 @@
 struct Task;
 class CColorEditWnd;
 class CColorizer;
-class TaskProps;
+class TaskPageHost;
 
 class CTaskPage : public QWidget {
   Q_OBJECT
 
  public:
   // `dialog` outlives the page.
-  explicit CTaskPage(TaskProps& dialog, QWidget* parent = nullptr);
+  explicit CTaskPage(TaskPageHost& dialog, QWidget* parent = nullptr);
   ~CTaskPage() override;
 
   void SetTask(Task* task) { task_ = task; }
@@ -31,7 +31,7 @@ class CTaskPage : public QWidget {
   virtual std::wstring HelpTopic() const { return L"task.html"; }
 
  protected:
-  TaskProps& Dialog() const { return dialog_; }
+  TaskPageHost& Dialog() const { return dialog_; }
   // The colours of the program's SQL editors.
   const CColorizer& Colorizer() const;
 
@@ -42,6 +42,6 @@ class CTaskPage : public QWidget {
   static void LoadScriptInto(CColorEditWnd& editor);
 
  private:
-  TaskProps& dialog_;
+  TaskPageHost& dialog_;
   Task* task_ = nullptr;
 };

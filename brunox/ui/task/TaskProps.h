@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "kavra/ConnInfo.h"
+#include "brunox/ui/task/TaskPageHost.h"
 #include "sompel/SmDialog.h"
 
 class CColorizer;
@@ -21,7 +22,7 @@ class QLabel;
 class QTabWidget;
 struct Task;
 
-class TaskProps : public CSmDialog {
+class TaskProps : public CSmDialog, public TaskPageHost {
   Q_OBJECT
 
  public:
@@ -48,16 +49,16 @@ class TaskProps : public CSmDialog {
 
   // The connection the task's statements are tested on: the main connection, the dialog's own,
   // or null when the own one could not be opened.
-  CDB* Connection() const;
+  CDB* Connection() const override;
   // (Re)connects the dialog's own connection with `info` and gives it to the task. A failure is
   // shown (the driver's text, captioned with the connection's description) and leaves the task
   // without a connection; false then.
-  bool ConnectOwn(const CONN_INFO& info);
+  bool ConnectOwn(const CONN_INFO& info) override;
   // The connection line at the bottom: the description of the task's connection.
-  void ShowConnection();
+  void ShowConnection() override;
   QString ConnectionText() const;
 
-  const CColorizer& Colorizer() const { return colorizer_; }
+  const CColorizer& Colorizer() const override { return colorizer_; }
 
  protected:
   void accept() override;
