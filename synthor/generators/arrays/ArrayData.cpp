@@ -4,7 +4,7 @@
 
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/generators/base/GeneratorSupport.h"
 
 namespace {
 

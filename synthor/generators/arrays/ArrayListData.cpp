@@ -1,7 +1,7 @@
 #include "synthor/generators/arrays/ArrayListData.h"
 
 #include "synthor/generators/arrays/ArrayGenerators.h"
-#include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/generators/base/GeneratorSupport.h"
 
 ArrayListData::ArrayListData(const std::vector<std::wstring>* params, DSynthor* engine,
                              std::wstring* errorText, int* errorCode)

@@ -1,7 +1,7 @@
 #include "synthor/generators/arrays/ArrayRepeatData.h"
 
 #include "synthor/generators/arrays/ArrayGenerators.h"
-#include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/generators/base/GeneratorSupport.h"
 
 ArrayRepeatData::ArrayRepeatData(const std::vector<std::wstring>* params, DSynthor* engine,
                                  std::wstring* errorText, int* errorCode)

@@ -4,7 +4,7 @@
 #include "synthor/engine/DGValue.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/QuoteOptions.h"
-#include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/generators/base/GeneratorSupport.h"
 #include "synthor/generators/json/JsonGenerators.h"
 
 MakeJSItemData::MakeJSItemData(const std::vector<std::wstring>* params, DSynthor* eng,

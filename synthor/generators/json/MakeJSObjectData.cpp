@@ -1,7 +1,7 @@
 #include "synthor/generators/json/MakeJSObjectData.h"
 
 #include "platform/Text.h"
-#include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/generators/base/GeneratorSupport.h"
 #include "synthor/generators/json/JsonGenerators.h"
 
 MakeJSObjectData::MakeJSObjectData(const std::vector<std::wstring>* params, DSynthor* eng,

@@ -2,7 +2,7 @@
 
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/generators/base/GeneratorSupport.h"
 
 namespace {
 
