@@ -586,7 +586,7 @@ TEST_F(ProjectPageAloneTest, EditsAndTheRunButtonGoToTheHost) {
   page.LoadFromProject();
   Control<QRadioButton>(&page, QStringLiteral("runMode%1").arg(kRunSeconds).toLatin1())->click();
   EXPECT_EQ(kRunSeconds, g_project.DoType);
-  EXPECT_EQ(1, host.modified);
+  EXPECT_GT(host.modified, 0);
 
   QPushButton* run = Control<QPushButton>(&page, "runProject");
   // Not connected: the page offers the connect command first and runs nothing when that fails.
