@@ -215,7 +215,7 @@ int CDB::Execute(const std::wstring& sql, HSTMT_K st) {
   SQLFreeStmt(h, SQL_CLOSE);
   if (h == stmt_) StmtState = 0;
   BeginCancellable(h);
-  SQLRETURN rc = ExecDirect(h, sql, narrow_);
+  SQLRETURN rc = ExecDirect(h, sql, narrow_, &narrowSql_, &wideSql_);
   EndCancellable(h);
   // SQL_NO_DATA: a searched UPDATE or DELETE that matched no row, which is not a failure.
   if (rc != SQL_NO_DATA && !SQL_SUCCEEDED(rc)) return FailOdbc(SQL_HANDLE_STMT, h, L"SQLExecDirect");
@@ -246,25 +246,23 @@ int CDB::GetColumnText(int column, std::wstring* out, int* size, HSTMT_K st, int
   const SQLUSMALLINT col = static_cast<SQLUSMALLINT>(column);
 
   bool isNull = false;
-  std::wstring text;
   if (narrow_) {
     SQLRETURN rc = ReadPieces(h, col, SQL_C_CHAR, limit, narrowChunk_, narrowValue_, &isNull);
     if (!SQL_SUCCEEDED(rc)) return FailOdbc(SQL_HANDLE_STMT, h, L"SQLGetData");
-    if (!isNull) text = platform::FromUtf8(narrowValue_);
+    if (!isNull) platform::FromUtf8(narrowValue_, out);
   } else {
     SQLRETURN rc = ReadPieces(h, col, SQL_C_WCHAR, limit, wideChunk_, wideValue_, &isNull);
     if (!SQL_SUCCEEDED(rc)) return FailOdbc(SQL_HANDLE_STMT, h, L"SQLGetData");
-    if (!isNull) text = platform::FromUtf16(wideValue_);
+    if (!isNull) platform::FromUtf16(wideValue_, out);
   }
   if (isNull) {
     out->clear();
     if (size) *size = -1;
     return kOk;
   }
-  if (limit >= 0 && static_cast<long long>(text.size()) > limit)
-    text.resize(static_cast<size_t>(limit));
-  if (size) *size = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
-  *out = std::move(text);
+  if (limit >= 0 && static_cast<long long>(out->size()) > limit)
+    out->resize(static_cast<size_t>(limit));
+  if (size) *size = static_cast<int>(std::min<size_t>(out->size(), INT_MAX));
   return kOk;
 }
 

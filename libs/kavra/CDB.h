@@ -147,7 +147,7 @@ class CDB {
   bool transactionOpen_ = false;
   bool autoCommit_ = true;
   bool narrow_ = false;  // the driver takes UTF-8 through the ANSI calls (OdbcSupport.h)
-  // GetColumnText's buffers, kept to spare an allocation per value.
-  std::u16string wideChunk_, wideValue_;
-  std::string narrowChunk_, narrowValue_;
+  // GetColumnText's and Execute's buffers, kept to spare allocations per value and statement.
+  std::u16string wideChunk_, wideValue_, wideSql_;
+  std::string narrowChunk_, narrowValue_, narrowSql_;
 };

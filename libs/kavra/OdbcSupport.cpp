@@ -175,14 +175,17 @@ SQLRETURN ConnectString(SQLHDBC dbc, const std::wstring& connString, bool narrow
                            SQL_DRIVER_NOPROMPT);
 }
 
-SQLRETURN ExecDirect(SQLHSTMT stmt, const std::wstring& sql, bool narrow) {
+SQLRETURN ExecDirect(SQLHSTMT stmt, const std::wstring& sql, bool narrow, std::string* narrowText,
+                     std::u16string* wideText) {
   // The length is passed, not SQL_NTS, so that nothing after an embedded NUL is lost silently.
   if (narrow) {
-    std::string s = platform::ToUtf8(sql);
+    std::string& s = *narrowText;
+    platform::ToUtf8(sql, &s);
     if (s.size() > static_cast<size_t>(INT_MAX)) return SQL_ERROR;
     return SQLExecDirect(stmt, Narrow(s), static_cast<SQLINTEGER>(s.size()));
   }
-  std::u16string s = platform::ToUtf16(sql);
+  std::u16string& s = *wideText;
+  platform::ToUtf16(sql, &s);
   if (s.size() > static_cast<size_t>(INT_MAX)) return SQL_ERROR;
   return SQLExecDirectW(stmt, Wide(s), static_cast<SQLINTEGER>(s.size()));
 }

@@ -45,7 +45,10 @@ bool InstalledDataSources(std::vector<DataSourceEntry>* sources);
 SQLRETURN ConnectDsn(SQLHDBC dbc, const std::wstring& dsn, const std::wstring& user,
                      const std::wstring& password, bool narrow);
 SQLRETURN ConnectString(SQLHDBC dbc, const std::wstring& connString, bool narrow);
-SQLRETURN ExecDirect(SQLHSTMT stmt, const std::wstring& sql, bool narrow);
+// `narrowText` or `wideText` (by `narrow`) holds the converted statement; a caller that executes
+// often passes the same ones to spare an allocation per statement.
+SQLRETURN ExecDirect(SQLHSTMT stmt, const std::wstring& sql, bool narrow, std::string* narrowText,
+                     std::u16string* wideText);
 SQLRETURN ColumnName(SQLHSTMT stmt, SQLUSMALLINT column, std::wstring* name, bool narrow);
 
 }  // namespace kavra_odbc

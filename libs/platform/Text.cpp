@@ -495,8 +495,8 @@ void EncodeUtf16(char32_t cp, Put put) {
 
 // Decodes `count` UTF-16 code units read through `unit(k)`; lone surrogates become U+FFFD.
 template <typename Unit>
-std::wstring DecodeUtf16(size_t count, Unit unit) {
-  std::wstring out;
+void DecodeUtf16(size_t count, Unit unit, std::wstring& out) {
+  out.clear();
   out.reserve(count);
   for (size_t k = 0; k < count; ++k) {
     const char16_t u = unit(k);
@@ -514,7 +514,6 @@ std::wstring DecodeUtf16(size_t count, Unit unit) {
       out += static_cast<wchar_t>(u);
     }
   }
-  return out;
 }
 
 std::wstring FromUtf16Bytes(std::string_view bytes, bool littleEndian) {
@@ -523,7 +522,8 @@ std::wstring FromUtf16Bytes(std::string_view bytes, bool littleEndian) {
     const auto b1 = static_cast<unsigned char>(bytes[2 * k + 1]);
     return static_cast<char16_t>(littleEndian ? (b0 | (b1 << 8)) : ((b0 << 8) | b1));
   };
-  std::wstring out = DecodeUtf16(bytes.size() / 2, unit);
+  std::wstring out;
+  DecodeUtf16(bytes.size() / 2, unit, out);
   if (bytes.size() % 2 != 0) out += static_cast<wchar_t>(kReplacement);  // cut-off last unit
   return out;
 }
@@ -532,22 +532,32 @@ std::wstring FromUtf16Bytes(std::string_view bytes, bool littleEndian) {
 
 std::string ToUtf8(std::wstring_view s) {
   std::string out;
-  out.reserve(s.size());
-  for (wchar_t c : s) AppendUtf8(out, ScalarOrReplacement(c));
+  ToUtf8(s, &out);
   return out;
+}
+
+void ToUtf8(std::wstring_view s, std::string* out) {
+  out->clear();
+  out->reserve(s.size());
+  for (wchar_t c : s) AppendUtf8(*out, ScalarOrReplacement(c));
 }
 
 std::wstring FromUtf8(std::string_view s) {
   std::wstring out;
-  out.reserve(s.size());
+  FromUtf8(s, &out);
+  return out;
+}
+
+void FromUtf8(std::string_view s, std::wstring* out) {
+  out->clear();
+  out->reserve(s.size());
   size_t i = 0;
   while (i < s.size()) {
     size_t length;
     bool valid;
-    out += static_cast<wchar_t>(DecodeUtf8(s, i, length, valid));
+    *out += static_cast<wchar_t>(DecodeUtf8(s, i, length, valid));
     i += length;
   }
-  return out;
 }
 
 bool IsValidUtf8(std::string_view s) {
@@ -608,13 +618,24 @@ std::wstring FromUtf16Be(std::string_view bytes) { return FromUtf16Bytes(bytes, 
 
 std::u16string ToUtf16(std::wstring_view s) {
   std::u16string out;
-  out.reserve(s.size());
-  for (wchar_t c : s) EncodeUtf16(ScalarOrReplacement(c), [&](char16_t u) { out += u; });
+  ToUtf16(s, &out);
   return out;
 }
 
+void ToUtf16(std::wstring_view s, std::u16string* out) {
+  out->clear();
+  out->reserve(s.size());
+  for (wchar_t c : s) EncodeUtf16(ScalarOrReplacement(c), [&](char16_t u) { *out += u; });
+}
+
 std::wstring FromUtf16(std::u16string_view s) {
-  return DecodeUtf16(s.size(), [&](size_t k) { return s[k]; });
+  std::wstring out;
+  FromUtf16(s, &out);
+  return out;
+}
+
+void FromUtf16(std::u16string_view s, std::wstring* out) {
+  DecodeUtf16(s.size(), [&](size_t k) { return s[k]; }, *out);
 }
 
 }  // namespace platform

@@ -52,8 +52,12 @@ bool StartsWith(std::wstring_view s, std::wstring_view prefix);
 bool EndsWith(std::wstring_view s, std::wstring_view suffix);
 
 // Encodings. Invalid input never throws: bad UTF-8 sequences and lone surrogates become U+FFFD.
+// The conversions that take an output replace its text and keep its memory, for callers that
+// convert in a loop.
 std::string ToUtf8(std::wstring_view s);
+void ToUtf8(std::wstring_view s, std::string* out);
 std::wstring FromUtf8(std::string_view s);
+void FromUtf8(std::string_view s, std::wstring* out);
 bool IsValidUtf8(std::string_view s);
 std::wstring FromLatin1(std::string_view s);
 // "ANSI" text of unknown encoding: UTF-8 when it is valid UTF-8, else byte by byte (Latin-1).
@@ -62,6 +66,8 @@ std::string ToUtf16Le(std::wstring_view s);  // bytes, surrogate pairs above U+F
 std::wstring FromUtf16Le(std::string_view bytes);
 std::wstring FromUtf16Be(std::string_view bytes);
 std::u16string ToUtf16(std::wstring_view s);
+void ToUtf16(std::wstring_view s, std::u16string* out);
 std::wstring FromUtf16(std::u16string_view s);
+void FromUtf16(std::u16string_view s, std::wstring* out);
 
 }  // namespace platform

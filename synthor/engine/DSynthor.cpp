@@ -224,14 +224,7 @@ bool DSynthor::TooLong() {
   return false;
 }
 
-// The pattern asked for is level 0 (depth 1): the limit counts the levels nested inside it.
-bool DSynthor::CanNestDeeper() const { return nestingDepth_ <= kMaxNesting; }
-
-bool DSynthor::EnterNested() {
-  if (!CanNestDeeper()) {
-    SetError(kTooDeep, kTooDeepText);
-    return false;
-  }
-  ++nestingDepth_;
-  return true;
+bool DSynthor::TooDeep() {
+  SetError(kTooDeep, kTooDeepText);
+  return false;
 }

@@ -23,6 +23,7 @@
 
 #include "synthor/engine/DGRandom.h"
 #include "synthor/engine/DGValue.h"
+#include "synthor/engine/EngineErrors.h"
 #include "synthor/engine/PatternLookup.h"
 #include "synthor/engine/QuoteOptions.h"
 #include "synthor/engine/SynthorExport.h"
@@ -173,7 +174,8 @@ class SYNTHOR_API DSynthor {
   std::size_t MaxValueLength() const { return maxValueLength_; }
   // False when one more nested rendering would go beyond the nesting limit. Items that render a
   // nested pattern's text themselves ask this to fail exactly where the nested call would.
-  bool CanNestDeeper() const;
+  // The pattern asked for is level 0 (depth 1): the limit counts the levels nested inside it.
+  bool CanNestDeeper() const { return nestingDepth_ <= engine_errors::kMaxNesting; }
 
   DGRandom random;
 
@@ -187,15 +189,28 @@ class SYNTHOR_API DSynthor {
   };
 
   // Nesting of compilations and renderings; false (error 114 set) beyond the limit.
-  bool EnterNested();
+  bool EnterNested() {
+    if (!CanNestDeeper()) return TooDeep();
+    ++nestingDepth_;
+    return true;
+  }
   void LeaveNested() { --nestingDepth_; }
+  bool TooDeep();  // sets error 114; false
   bool TooLong();  // sets error 115; false
   uint32_t FindPattern(const std::wstring& text) const;  // 0 when absent
   // The handle of `text`, compiled (for `column`) when absent; 0 when the compilation failed.
   uint32_t FindOrCompile(const std::wstring& text, int column);
   // The handle of `text` by `lookup` (brought up to date), compiled when absent; 0 when the
   // compilation failed.
-  uint32_t FindByLookup(const std::wstring& text, int column, PatternLookup* lookup);
+  uint32_t FindByLookup(const std::wstring& text, int column, PatternLookup* lookup) {
+    const uint32_t handle = lookup->handle;
+    if (handle != 0 && lookup->generation == patternGeneration_ && handle < patterns_.size() &&
+        (lookup->textIsFixed || SourceIs(handle, text)))
+      return handle;
+    return FindAgain(text, column, lookup);
+  }
+  bool SourceIs(uint32_t handle, const std::wstring& text) const;
+  uint32_t FindAgain(const std::wstring& text, int column, PatternLookup* lookup);
   // Value by text once the handle is known: the first item's format, then the rendering.
   int ValueOfFound(int column, uint32_t handle, DGValue* value, QuoteOptions* options);
   uint32_t AddPattern(std::unique_ptr<CompiledPattern> pattern);

@@ -86,11 +86,11 @@ int DSynthor::Value(int column, const std::wstring& text, DGValue* value, QuoteO
   return ValueOfFound(column, handle, value, options);
 }
 
-uint32_t DSynthor::FindByLookup(const std::wstring& text, int column, PatternLookup* lookup) {
-  const uint32_t handle = lookup->handle;
-  if (handle != 0 && lookup->generation == patternGeneration_ && handle < patterns_.size() &&
-      patterns_[handle]->source == text)
-    return handle;
+bool DSynthor::SourceIs(uint32_t handle, const std::wstring& text) const {
+  return patterns_[handle]->source == text;
+}
+
+uint32_t DSynthor::FindAgain(const std::wstring& text, int column, PatternLookup* lookup) {
   const uint32_t found = FindOrCompile(text, column);
   if (found) {
     lookup->handle = found;
@@ -129,7 +129,7 @@ int DSynthor::NumberOrValue(const std::wstring& text, PatternLookup* lookup, DGV
   // for a number.
   CompiledPattern* pattern = patterns_[handle].get();
   CompiledItem* item = pattern->items.front().get();
-  value->format = item->format;
+  if (!item->format.empty()) value->format = item->format;  // cleared above
   errorCode_ = 0;
   if (!EnterNested()) return 0;
   int result = 0;
@@ -188,7 +188,10 @@ void DSynthor::SetValue(int column, const DGValue* value) {
     // The old current text becomes the previous one; swapping keeps both buffers' memory.
     c.previous.swap(c.current);
     c.current = value->value;
-    c.format = value->format;
+    if (value->format.empty())
+      c.format.clear();  // the usual case, and cheaper than assigning nothing
+    else
+      c.format = value->format;
   }
   if (depCounter_ > 0 && column < depCounter_)
     depCounter_ = -1;

@@ -87,6 +87,7 @@ class Worker {
   wchar_t separator_ = L'\t';
   bool withoutSemicolon_ = false;
   platform::UniqueFile resultFile_;
+  std::string resultBytes_;  // WriteResult's buffer, kept between writes
   std::unique_ptr<ScriptStatements> script_;
   std::int64_t round_ = 0;
   int backOffMs_ = 0;

@@ -11,6 +11,7 @@
 #include "kavra/CDB.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
+#include "platform/Utf16Append.h"
 #include "synthor/engine/DSynthor.h"
 
 namespace {
@@ -68,17 +69,14 @@ bool Worker::RunStatement(const std::wstring& text, std::size_t index) {
   std::wstring trimmed;  // used only for the servers that take no trailing ';'
   const std::wstring& statement = StatementToSend(text, withoutSemicolon_, trimmed);
 
-  db_->CloseCursor(nullptr);
+  // Execute closes the previous statement's cursor itself; only a plan capture closes one first.
   if (std::atomic_ref<int>(task_.PlanWanted).load()) {
-    {
-      std::lock_guard lock(runner_.locks_[BrunoxRunner::kLockPlan]);
-      if (std::atomic_ref<int>(task_.PlanWanted).load()) {
-        runner_.CollectPlan(&record_, db_.get(), statement);
-        std::atomic_ref<int>(task_.PlanWanted).store(0);
-      }
+    std::lock_guard lock(runner_.locks_[BrunoxRunner::kLockPlan]);
+    if (std::atomic_ref<int>(task_.PlanWanted).load()) {
+      db_->CloseCursor(nullptr);
+      runner_.CollectPlan(&record_, db_.get(), statement);
+      std::atomic_ref<int>(task_.PlanWanted).store(0);
     }
-    // Only a plan capture leaves a cursor behind; every statement pays for a close otherwise.
-    db_->CloseCursor(nullptr);
   }
 
   InFlight inFlight(record_);
@@ -104,12 +102,12 @@ bool Worker::FetchRows(int* rows) {
   int columns = 0;
   if (!CDB::isOK(db_->ColumnCount(&columns, nullptr)) || columns <= 0) return true;
   int frc;
+  std::wstring value;  // one buffer for every value of the result
   while ((frc = db_->Fetch(nullptr)) == CDB::kOk) {
     ++*rows;
     // The row that reaches the limit is counted but not read.
     if (runner_.Stop || (!task_.AllRows && *rows >= task_.Rows)) return true;
     for (int c = 1; c <= columns; ++c) {
-      std::wstring value;
       int size = project_.MaxBlobBytes;
       if (!CDB::isOK(db_->GetColumnText(c, &value, &size, nullptr, 0))) {
         StatementFailed(platform::Format(L"Column %d of row %d could not be read", c, *rows),
@@ -165,6 +163,7 @@ int Worker::RandomDelay(int low, int high) {
 
 void Worker::WriteResult(const std::wstring& text) {
   if (!resultFile_) return;
-  const std::string bytes = platform::ToUtf16Le(text);
-  std::fwrite(bytes.data(), 1, bytes.size(), resultFile_.get());
+  resultBytes_.clear();
+  platform::AppendUtf16Le(resultBytes_, text);
+  std::fwrite(resultBytes_.data(), 1, resultBytes_.size(), resultFile_.get());
 }

@@ -10,7 +10,9 @@
 // reader that sees the count (acquire) sees the row's task and thread number, which nobody writes
 // again until the next Clear. The fields that change during a run (status, executions) and the
 // version are lock-free atomics. Adds take a small lock among themselves only, so that two adders
-// never fill the same row; SetState takes none.
+// never fill the same row; SetState takes none. A worker's count of executions, written every
+// round, goes to its own row only (a cache line of its own): the version adds the counts up when
+// it is read instead of every worker moving one shared counter.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -50,7 +52,8 @@ class RunRows {
   // A copy of row `row`; a row that does not exist reads as a default Row. On the thread that
   // calls Clear (a Clear reuses the rows for the next run).
   Row Get(int row) const;
-  // Grows on every Add, SetState and Clear, so a reader repaints only when it has changed.
+  // Grows on every Add, SetState and Clear that changes something, so a reader repaints only when
+  // it has changed. Adds up the rows' counts: a reader calls it once per repaint.
   std::uint64_t Version() const;
 
   // Called on the thread that calls Clear, after the rows are gone (the page resets its list).
@@ -59,7 +62,7 @@ class RunRows {
   int Capacity() const { return capacity_; }
 
  private:
-  struct Slot {
+  struct alignas(64) Slot {
     std::wstring task;  // written by Add before the row is published, then read-only
     int thread = 0;     // likewise
     std::atomic<int> status{kPrepared};
@@ -69,9 +72,13 @@ class RunRows {
   static_assert(std::atomic<long long>::is_always_lock_free);
   static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
 
+  std::uint64_t ExecutedTotal() const;  // of the published rows
+
   const int capacity_;
   const std::unique_ptr<Slot[]> slots_;
   std::atomic<int> count_{0};  // rows published
+  // Adds, Clears and states other than counts; Clear also adds the counts it drops, so that
+  // Version never goes back.
   std::atomic<std::uint64_t> version_{0};
   std::mutex addMutex_;  // adders among themselves
   std::function<void()> clearListener_;

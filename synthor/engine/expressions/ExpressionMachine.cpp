@@ -38,13 +38,7 @@ void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
   }
 }
 
-ExpOperand* ExpressionMachine::PushSlot() {
-  if (size_ + 1 >= static_cast<std::size_t>(MExpression::MY_STACK_SIZE)) return nullptr;
-  if (size_ == stack_.size()) stack_.emplace_back();
-  Slot& slot = stack_[size_++];
-  slot.staleText = false;
-  return &slot.operand;
-}
+void ExpressionMachine::Grow() { stack_.emplace_back(); }
 
 void ExpressionMachine::Literal(const ExpressionStep& step) {
   ExpOperand* slot = PushSlot();

@@ -29,7 +29,14 @@ class ExpressionMachine {
  private:
   // The slot a push fills, or null when the stack is full (the push is then dropped: at most
   // MY_STACK_SIZE - 1 operands are held).
-  ExpOperand* PushSlot();  // the new slot's text counts as up to date
+  ExpOperand* PushSlot() {  // the new slot's text counts as up to date
+    if (size_ + 1 >= static_cast<std::size_t>(MExpression::MY_STACK_SIZE)) return nullptr;
+    if (size_ == stack_.size()) Grow();
+    Slot& slot = stack_[size_++];
+    slot.staleText = false;
+    return &slot.operand;
+  }
+  void Grow();  // one more slot; the first runs only
   void Literal(const ExpressionStep& step);
   void Nested(ExpressionStep& step, DSynthor* engine);
   static void SetInt(ExpOperand* slot, int32_t value);  // all else as a new operand, text aside

@@ -158,6 +158,7 @@ void ExpressionParser::Nested(const std::wstring& token) {
   ExpressionStep step;
   step.kind = ExpressionStep::kNested;
   step.text = token;
+  step.lookup.textIsFixed = true;  // a compiled program never changes its steps' texts
   steps_->push_back(std::move(step));
 }
 
