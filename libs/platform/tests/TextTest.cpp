@@ -302,6 +302,24 @@ TEST(TextEncoding, Utf16SurrogatePairsAndBadInput) {
   EXPECT_EQ(ToUtf16(std::wstring(1, wchar_t(0xDFFF))), std::u16string(1, char16_t(0xFFFD)));
 }
 
+// The forms that write into a caller's buffer replace what it held, whatever its length was.
+TEST(TextEncoding, ConversionsIntoABufferReplaceItsText) {
+  const std::wstring text = L"x\U0001F600\u00e9";
+  std::u16string units = u"a much longer text held before";
+  ToUtf16(text, &units);
+  EXPECT_EQ(units, ToUtf16(text));
+  std::wstring back = L"left over from an earlier value";
+  FromUtf16(units, &back);
+  EXPECT_EQ(back, text);
+  std::string bytes = "an earlier, longer statement";
+  ToUtf8(text, &bytes);
+  EXPECT_EQ(bytes, ToUtf8(text));
+  FromUtf8("\xC3\xA4", &back);
+  EXPECT_EQ(back, L"\u00e4");
+  FromUtf16(u"", &back);
+  EXPECT_EQ(back, L"");
+}
+
 // Appending keeps what is there and writes each character as ToUtf16 does, also where a
 // character needs two units or is no character at all.
 TEST(TextEncoding, AppendUtf16LeAddsTheBytesOfEachUnit) {

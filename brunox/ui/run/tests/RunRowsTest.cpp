@@ -64,6 +64,14 @@ TEST(RunRowsTest, PositiveStatesCountExecutionsOthersAreStatesAndBothMoveTheVers
   rows.SetState(-1, 5);
   EXPECT_EQ(version, rows.Version());
   EXPECT_EQ(1, rows.Count());
+
+  // The counts are part of the version; emptying the rows must not take it back.
+  rows.Clear();
+  EXPECT_GT(rows.Version(), version);
+  version = rows.Version();
+  rows.Add(L"Orders", 1);
+  rows.SetState(0, 1);
+  EXPECT_GT(rows.Version(), version + 1);
 }
 
 // As in a run: the master thread adds the rows, each worker starts once its row exists and
