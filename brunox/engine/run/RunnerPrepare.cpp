@@ -200,33 +200,28 @@ void BrunoxRunner::ResumeWorkers(int first) {
 
 void BrunoxRunner::WorkerEnded(ThreadInfo* record) {
   record->Ended = true;
+  bool last;
   {
     std::lock_guard lock(liveMutex_);
-    --liveWorkers_;
+    last = --liveWorkers_ == 0;
   }
-  liveChanged_.notify_all();
+  // The master waits for the last one only. Waking it for every ended worker cost ten thousand
+  // wake-ups and, through the stacks it then handed back one by one, as many address-translation
+  // flushes on every processor.
+  if (last) liveChanged_.notify_all();
 }
 
 void BrunoxRunner::JoinEndedWorkers() {
   const int used = ThreadsStarted;
-  int first = -1;  // the start of the current run of neighbouring records joined now
-  for (int i = 0; i <= used; ++i) {
-    bool joined = false;
-    if (i < used) {
-      ThreadInfo& record = threadInfos_[i];
-      if (record.Joinable && record.Ended) {
-        pthread_join(record.Thread, nullptr);
-        record.Joinable = false;
-        joined = true;
-      }
-    }
-    if (joined) {
-      if (first < 0) first = i;
-    } else if (first >= 0) {
-      workerStacks_.HandBack(first, i - first);
-      first = -1;
+  for (int i = 0; i < used; ++i) {
+    ThreadInfo& record = threadInfos_[i];
+    if (record.Joinable && record.Ended) {
+      pthread_join(record.Thread, nullptr);
+      record.Joinable = false;
+      workerStacks_.Joined(i);
     }
   }
+  workerStacks_.HandBackJoined(false);
 }
 
 void BrunoxRunner::RunSQL(CDB* db, const std::wstring& script, int useParser) {

@@ -68,7 +68,9 @@ void BrunoxRunner::EndStep() {
     if (record.Joinable && record.Ended) {
       pthread_join(record.Thread, nullptr);
       record.Joinable = false;
+      workerStacks_.Joined(i);
     }
   }
+  workerStacks_.HandBackJoined(true);  // the next step's threads take new stacks
   stepOpen_ = false;
 }

@@ -33,27 +33,57 @@ void* WorkerStacks::Stack(int index) {
     }
     blocks_[block] = memory;
   }
+  if (static_cast<std::size_t>(index) >= states_.size())
+    states_.resize(static_cast<std::size_t>(index) + 1, kFree);
+  if (states_[index] == kJoined) --joined_;
+  states_[index] = kInUse;
   char* base = static_cast<char*>(blocks_[block]);
   return base + static_cast<std::size_t>(index % kStacksPerBlock) * slotBytes_ +
          (slotBytes_ - stackBytes_);
 }
 
-void WorkerStacks::HandBack(int first, int count) {
-  while (count > 0 && first >= 0) {
-    const std::size_t block = static_cast<std::size_t>(first / kStacksPerBlock);
-    const int inBlock = std::min(count, kStacksPerBlock - first % kStacksPerBlock);
-    if (block < blocks_.size() && blocks_[block]) {
-      char* from = static_cast<char*>(blocks_[block]) +
-                   static_cast<std::size_t>(first % kStacksPerBlock) * slotBytes_;
-      madvise(from, static_cast<std::size_t>(inBlock) * slotBytes_, MADV_DONTNEED);
+void WorkerStacks::Joined(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= states_.size() || states_[index] != kInUse)
+    return;
+  states_[index] = kJoined;
+  ++joined_;
+}
+
+void WorkerStacks::HandBackJoined(bool all) {
+  if (joined_ == 0 || (!all && joined_ < kHandBackBatch)) return;
+  // Free slots may join a run: nothing runs on them, and the master thread that makes stacks is
+  // the one calling. A run is handed back when it holds a joined stack.
+  for (std::size_t block = 0; block < blocks_.size(); ++block) {
+    if (!blocks_[block]) continue;
+    char* base = static_cast<char*>(blocks_[block]);
+    int first = -1;
+    bool anyJoined = false;
+    for (int k = 0; k <= kStacksPerBlock; ++k) {
+      const std::size_t index = block * kStacksPerBlock + static_cast<std::size_t>(k);
+      const SlotState state =
+          k == kStacksPerBlock ? kInUse : (index < states_.size() ? states_[index] : kFree);
+      if (state != kInUse) {
+        if (first < 0) first = k;
+        if (state == kJoined) {
+          anyJoined = true;
+          states_[index] = kFree;
+        }
+        continue;
+      }
+      if (first >= 0 && anyJoined)
+        madvise(base + static_cast<std::size_t>(first) * slotBytes_,
+                static_cast<std::size_t>(k - first) * slotBytes_, MADV_DONTNEED);
+      first = -1;
+      anyJoined = false;
     }
-    first += inBlock;
-    count -= inBlock;
   }
+  joined_ = 0;
 }
 
 void WorkerStacks::Release() {
   for (void* block : blocks_)
     if (block) munmap(block, slotBytes_ * kStacksPerBlock);
   blocks_.clear();
+  states_.clear();
+  joined_ = 0;
 }

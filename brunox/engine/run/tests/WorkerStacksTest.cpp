@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -31,17 +32,30 @@ TEST(WorkerStacks, StacksAreWholeApartAndStable) {
   EXPECT_EQ(nullptr, stacks.Stack(-1));
 }
 
-// Handing back across the border of two blocks clears exactly the stacks named.
-TEST(WorkerStacks, HandedBackStacksLoseTheirContentOnly) {
+// Joined stacks go back in batches, across the border of two blocks; a stack still in use keeps
+// its content, also between joined neighbours and never used slots.
+TEST(WorkerStacks, JoinedStacksLoseTheirContentInBatchesAndOthersKeepIt) {
   WorkerStacks stacks(kBytes);
   constexpr int kBlock = WorkerStacks::kStacksPerBlock;
-  for (int i = kBlock - 4; i < kBlock + 6; ++i) std::memset(stacks.Stack(i), 0x5A, kBytes);
-  stacks.HandBack(kBlock - 2, 6);
-  for (int i = kBlock - 4; i < kBlock + 6; ++i) {
-    const char* stack = static_cast<const char*>(stacks.Stack(i));
-    const char expected = i >= kBlock - 2 && i < kBlock + 4 ? 0 : 0x5A;
-    EXPECT_EQ(expected, stack[0]) << i;
-    EXPECT_EQ(expected, stack[kBytes - 1]) << i;
+  constexpr int kFrom = kBlock - 4, kTo = kBlock + 6, kStillInUse = kBlock + 1;
+  std::vector<const char*> stack;
+  for (int i = kFrom; i < kTo; ++i) {
+    stack.push_back(static_cast<const char*>(stacks.Stack(i)));
+    std::memset(const_cast<char*>(stack.back()), 0x5A, kBytes);
+  }
+  const auto joined = [&](int i) { return i >= kBlock - 2 && i < kBlock + 4 && i != kStillInUse; };
+  for (int i = kFrom; i < kTo; ++i)
+    if (joined(i)) stacks.Joined(i);
+  stacks.Joined(kBlock + 40);  // never used: nothing to give back
+
+  stacks.HandBackJoined(false);
+  for (int i = kFrom; i < kTo; ++i)
+    EXPECT_EQ(0x5A, stack[i - kFrom][0]) << i << ": below a batch nothing goes back";
+  stacks.HandBackJoined(true);
+  for (int i = kFrom; i < kTo; ++i) {
+    const char expected = joined(i) ? 0 : 0x5A;
+    EXPECT_EQ(expected, stack[i - kFrom][0]) << i;
+    EXPECT_EQ(expected, stack[i - kFrom][kBytes - 1]) << i;
   }
 }
 
