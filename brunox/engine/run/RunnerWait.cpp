@@ -62,15 +62,7 @@ void BrunoxRunner::CancelLateStatements() {
 }
 
 void BrunoxRunner::EndStep() {
-  const int used = ThreadsStarted;
-  for (int i = 0; i < used; ++i) {
-    ThreadInfo& record = threadInfos_[i];
-    if (record.Joinable && record.Ended) {
-      pthread_join(record.Thread, nullptr);
-      record.Joinable = false;
-      workerStacks_.Joined(i);
-    }
-  }
+  JoinEndedWorkers();
   workerStacks_.HandBackJoined(true);  // the next step's threads take new stacks
   stepOpen_ = false;
 }
