@@ -305,7 +305,8 @@ bool FillReadme(const std::string& readme, const std::vector<Topic>& topics, std
     }
     const size_t contentStart = nameEnd + 4;
     result += readme.substr(at, contentStart - at);
-    result += "\n" + ReadmeList(topics, group);
+    result += '\n';
+    result += ReadmeList(topics, group);
     result += close;
     at = end + close.size();
   }

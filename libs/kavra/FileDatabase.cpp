@@ -124,10 +124,10 @@ void LoadTable(sqlite3* db, Table* table, bool headerRow) {
       if (!used[column]) continue;
       auto h = header.find(column);
       std::string name = h != header.end() ? h->second : std::string();
-      if (name.empty() || taken.count(Folded(name))) name = "F" + std::to_string(column + 1);
+      const std::string fName = 'F' + std::to_string(column + 1);
+      if (name.empty() || taken.count(Folded(name))) name = fName;
       // An F-name can still collide with a header text; number on until free.
-      for (int n = 2; taken.count(Folded(name)); ++n)
-        name = "F" + std::to_string(column + 1) + "_" + std::to_string(n);
+      for (int n = 2; taken.count(Folded(name)); ++n) name = fName + '_' + std::to_string(n);
       taken.insert(Folded(name));
       position[column] = static_cast<int>(names.size());
       names.push_back(name);

@@ -34,8 +34,11 @@ LogState& Shared() {
   return *state;
 }
 
-// Read without the mutex on every State() call; everything else takes the mutex.
-std::atomic<int> g_level{0};
+}  // namespace
+
+std::atomic<int> CLog::level_{0};
+
+namespace {
 
 // The call trace of this thread, for the indentation and the names of exit lines.
 thread_local std::vector<std::wstring> t_calls;
@@ -66,7 +69,7 @@ void WriteLine(const std::wstring& text) {
   }
 }
 
-bool Logging() { return g_level.load(std::memory_order_relaxed) < 2; }
+bool Logging() { return CLog::Level() < 2; }
 
 std::wstring SourceName(const char* sourceFile) {
   const char* slash = std::strrchr(sourceFile, '/');
@@ -83,7 +86,7 @@ void CLog::Open(const std::wstring& path, int level) {
   if (s.file) std::fclose(s.file);
   s.file = nullptr;
   s.path = target;
-  g_level.store(level, std::memory_order_relaxed);
+  level_.store(level, std::memory_order_relaxed);
   if (level >= 2) return;  // no log: not even an empty file
   // A log that cannot be opened leaves the program running without one.
   const std::wstring folder = platform::FolderPart(target);
@@ -98,8 +101,8 @@ void CLog::Close() {
   s.file = nullptr;
 }
 
-void CLog::SetLevel(int level) { g_level.store(level, std::memory_order_relaxed); }
-int CLog::Level() { return g_level.load(std::memory_order_relaxed); }
+void CLog::SetLevel(int level) { level_.store(level, std::memory_order_relaxed); }
+int CLog::Level() { return level_.load(std::memory_order_relaxed); }
 
 std::wstring CLog::FilePath() {
   LogState& s = Shared();
@@ -107,8 +110,7 @@ std::wstring CLog::FilePath() {
   return s.path;
 }
 
-void CLog::State(const wchar_t* function) {
-  if (g_level.load(std::memory_order_relaxed) != 1) return;
+void CLog::Trace(const wchar_t* function) {
   if (function) {
     WriteLine(std::wstring(t_calls.size() * 2, L' ') + L"> " + function);
     t_calls.emplace_back(function);

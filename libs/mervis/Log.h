@@ -2,6 +2,7 @@
 // The program log: a thread-safe log file. Level 0 writes state and error lines, level 1 also
 // the entry/exit traces of State(), level 2 writes nothing. A State() call costs one atomic read
 // when its level is off.
+#include <atomic>
 #include <string>
 
 class CLog {
@@ -13,7 +14,11 @@ class CLog {
   static int Level();
   static std::wstring FilePath();
 
-  static void State(const wchar_t* function);  // entry of `function`; nullptr marks its exit
+  // Entry of `function`; nullptr marks its exit. Inline, so that a call costs one load while the
+  // traces are off.
+  static void State(const wchar_t* function) {
+    if (level_.load(std::memory_order_relaxed) == 1) Trace(function);
+  }
   static void State2(const std::wstring& text);
   static void Bug(const std::wstring& message, const std::wstring& detail, const char* sourceFile,
                   int line);
@@ -24,4 +29,10 @@ class CLog {
   static std::wstring DecodePath(const std::wstring& path);  // PathMacros, then DateAndTimeMacros
   static std::wstring GetLastRows();                         // the last lines written, newest last
   static std::wstring VersionStr(int kind);                  // the program version text
+
+ private:
+  static void Trace(const wchar_t* function);
+  // Defined in the log's own library, so that every library reads the one level (a variable
+  // defined in this header would be a copy of its own in a library built with hidden symbols).
+  static std::atomic<int> level_;
 };

@@ -199,11 +199,11 @@ int DSynthor::MakeGenerator(int opCode, IGenerator* generator, CompiledPattern* 
 }
 
 const std::wstring& DSynthor::CurrentValue(std::size_t column) const {
-  return column < columns_.size() ? columns_[column].current : Empty();
+  return column < columns_.size() ? columns_[column].Current() : Empty();
 }
 
 const std::wstring& DSynthor::PreviousValue(std::size_t column) const {
-  return column < columns_.size() ? columns_[column].previous : Empty();
+  return column < columns_.size() ? columns_[column].Previous() : Empty();
 }
 
 const std::wstring& DSynthor::ColumnFormat(std::size_t column) const {

@@ -183,9 +183,13 @@ class SYNTHOR_API DSynthor {
   friend class PatternCompiler;
 
   struct ColumnValues {
-    std::wstring current;
-    std::wstring previous;
+    // The current value and the one before it; a new value overwrites the older text, so both
+    // keep their memory.
+    std::wstring texts[2];
+    int currentText = 0;
     std::wstring format;
+    const std::wstring& Current() const { return texts[currentText]; }
+    const std::wstring& Previous() const { return texts[1 - currentText]; }
   };
 
   // Nesting of compilations and renderings; false (error 114 set) beyond the limit.

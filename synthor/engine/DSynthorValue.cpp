@@ -185,9 +185,9 @@ void DSynthor::SetValue(int column, const DGValue* value) {
   if (depFlag1_ == 0 && depFlag2_ == 0 && depCounter_ < 0) return;
   if (column >= 0 && static_cast<std::size_t>(column) < columns_.size()) {
     ColumnValues& c = columns_[column];
-    // The old current text becomes the previous one; swapping keeps both buffers' memory.
-    c.previous.swap(c.current);
-    c.current = value->value;
+    // The old current text becomes the previous one.
+    c.currentText = 1 - c.currentText;
+    c.texts[c.currentText] = value->value;
     if (value->format.empty())
       c.format.clear();  // the usual case, and cheaper than assigning nothing
     else

@@ -236,7 +236,9 @@ TEST_F(EngineFixture, RandomTimesCoverTheirBounds) {
   };
   for (const Case& c : cases) {
     const std::set<std::wstring> seen = Distinct(c.pattern, c.draws);
-    if (!c.values.empty()) EXPECT_EQ(seen, c.values) << platform::ToUtf8(c.pattern);
+    if (!c.values.empty()) {
+      EXPECT_EQ(seen, c.values) << platform::ToUtf8(c.pattern);
+    }
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(*seen.begin(), c.first) << platform::ToUtf8(c.pattern);
     EXPECT_EQ(*seen.rbegin(), c.last) << platform::ToUtf8(c.pattern);
