@@ -45,6 +45,7 @@
 #include "brunox/engine/run/ThreadInfo.h"
 #include "brunox/engine/run/WorkerStacks.h"
 #include "mervis/TimeCounter.h"
+#include "platform/AdaptiveMutex.h"
 
 class CDB;
 class PerfCounters;
@@ -241,7 +242,7 @@ class BrunoxRunner {
   std::vector<std::unique_ptr<CDB>> ownConnections_;
   double stopSeenAt_ = -1;  // Timer seconds when the master first saw Stop; -1 before
   double lastCancelAt_ = -1;
-  mutable std::mutex locks_[kLockCount];
+  mutable platform::AdaptiveMutex locks_[kLockCount];
   ConnectGate connectGate_;  // stands for the lock kLockConnect
   StatementLog statementLog_;
   std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files
