@@ -91,4 +91,5 @@ class Worker {
   std::unique_ptr<ScriptStatements> script_;
   std::int64_t round_ = 0;
   int backOffMs_ = 0;
+  bool shownRunning_ = false;  // the window's row says "Running" (WaitWhilePaused)
 };

@@ -167,9 +167,12 @@ bool Worker::RunRounds() {
 void Worker::WaitWhilePaused() {
   while ((runner_.PauseAll || record_.Pause) && !StopRequested()) {
     runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadPaused);
+    shownRunning_ = false;
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
-  runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadRunning);
+  // Told once, not every round: a state change moves the rows' version that every thread shares.
+  if (!shownRunning_) runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadRunning);
+  shownRunning_ = true;
 }
 
 std::optional<std::vector<std::wstring>> Worker::NextValues() {

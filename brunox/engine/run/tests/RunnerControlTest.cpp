@@ -84,6 +84,12 @@ TEST_F(RunnerTest, PausedThreadsWaitAndReportItAThreadStopFlagEndsOneThread) {
   for (const RunEventRecord& e : recorder_.Events(kRunThreadState))
     if (e.b < 0 && e.b != kThreadPaused) finals[e.a] = e.b;
   EXPECT_EQ((std::map<int, int>{{0, kThreadFinished}, {1, kThreadStopped}}), finals);
+  // "Running" is told at the start and after the pause, not every round: a state moves the
+  // version all rows share.
+  int running = 0;
+  for (const RunEventRecord& e : recorder_.Events(kRunThreadState))
+    if (e.a == 0 && e.b == kThreadRunning) ++running;
+  EXPECT_EQ(2, running);
 }
 
 TEST_F(RunnerTest, DelaysBeforeStatementsBetweenRoundsAndAtTheStart) {
