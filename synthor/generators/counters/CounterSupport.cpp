@@ -81,4 +81,17 @@ bool ReadStartText(DSynthor* engine, CDB_API* connection, const std::vector<std:
   return true;
 }
 
+void ReadStepParams(DSynthor* engine, const std::vector<std::wstring>* params, std::size_t shift,
+                    int stepCall, const wchar_t* stepCallText, int* step, wchar_t* unit,
+                    std::wstring* border, Reuse* reuse, ConstructionError* error) {
+  const std::wstring& stepText = Param(params, 2 + shift);
+  if (!stepText.empty())
+    *step = platform::ToInt(Resolve(engine, stepText, stepCall, stepCallText, error));
+  const std::wstring& unitText = Param(params, 3 + shift);
+  if (!unitText.empty()) *unit = unitText[0];
+  *border = Param(params, 4 + shift);
+  const std::wstring& reuseText = Param(params, 5 + shift);
+  if (!reuseText.empty()) reuse->Set(platform::ToInt(reuseText));
+}
+
 }  // namespace counters

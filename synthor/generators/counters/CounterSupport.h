@@ -57,6 +57,16 @@ bool ReadStartText(DSynthor* engine, CDB_API* connection, const std::vector<std:
                    ConstructionError* error, int fromCall, const wchar_t* fromCallText,
                    int lastValue, const wchar_t* lastValueText);
 
+struct Reuse;
+
+// The parameters of $incdate and $inctime after their start, `shift` places further on in the
+// table form: the step (its value when it begins with "$"; failure: `stepCall` and
+// `stepCallText`), the unit (its first character), the border text (each counter reads it by its
+// own mask) and the reuse count. An empty parameter leaves what its output holds.
+void ReadStepParams(DSynthor* engine, const std::vector<std::wstring>* params, std::size_t shift,
+                    int stepCall, const wchar_t* stepCallText, int* step, wchar_t* unit,
+                    std::wstring* border, Reuse* reuse, ConstructionError* error);
+
 // Hands out each value `count` times. A fresh or reset counter is at the end of a round, so the
 // first call asks for a new value.
 struct Reuse {

@@ -104,18 +104,11 @@ IncDateData::IncDateData(const std::vector<std::wstring>* params, DSynthor* engi
   const bool table =
       counters::ReadStartText(engine, conn, params, mask_, EpochText(mask_), &startText, &error,
                               kFromCall, kFromCallText, kLastValue, kLastValueText);
-  const std::size_t shift = table ? 1 : 0;
-
-  const std::wstring& stepText = Param(params, 2 + shift);
-  if (!stepText.empty())
-    step_ = platform::ToInt(counters::Resolve(engine, stepText, kStepCall, kStepCallText, &error));
-  const std::wstring& unitText = Param(params, 3 + shift);
-  if (!unitText.empty()) unit_ = unitText[0];
-  const std::wstring& borderText = Param(params, 4 + shift);
+  std::wstring borderText;
+  counters::ReadStepParams(engine, params, table ? 1 : 0, kStepCall, kStepCallText, &step_, &unit_,
+                           &borderText, &reuse_, &error);
   if (!borderText.empty())
     MaskStatic::ScanDate(borderText, mask_, &borderDay_, &borderMonth_, &borderYear_);
-  const std::wstring& reuseText = Param(params, 5 + shift);
-  if (!reuseText.empty()) reuse_.Set(platform::ToInt(reuseText));
 
   ReadStart(startText);
   if (table && error.code == 0) Step(&start_);
