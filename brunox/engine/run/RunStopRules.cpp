@@ -58,8 +58,15 @@ void RunStopRules::Load(const Project& project, int runMode) {
       atLeast_ = RuleNumber(project.AtLeast, L"every thread runs at least a number of times",
                             L"AtLeast", &problems_);
       break;
-    default:
+    case kRunUntilStopped:
+    case kRunByTaskCounts:
       break;  // until stopped, or each task's own count
+    default:
+      // A mode without a rule would run until stopped, which no one who wrote it asked for.
+      problems_.push_back(platform::Format(
+          L"The run mode in DoType must be a number from 0 to 5; it is %d. The run did not start.",
+          doType_));
+      break;
   }
   canRun_ = problems_.size() == before;
 }

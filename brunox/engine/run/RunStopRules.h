@@ -27,7 +27,8 @@ class RunStopRules {
   // wrong with them, one text each.
   void Load(const Project& project, int runMode);
   const std::vector<std::wstring>& Problems() const { return problems_; }
-  // False when the stop rule lacks its number: such a run would end at once or never.
+  // False when DoType is no run mode (0 to 5) or its stop rule lacks its number: such a run
+  // would end at once or never.
   bool CanRun() const { return canRun_; }
   // An unknown run mode runs all tasks together.
   Mode RunMode() const { return mode_; }

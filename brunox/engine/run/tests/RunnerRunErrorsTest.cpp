@@ -76,6 +76,27 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
+TEST_F(RunnerTest, ARunModeOutsideZeroToFiveIsReportedAndNothingRuns) {
+  AddTask(L"one", L"select 1", 1, 1).SQLBefore = L"create table prologue_ran(x int)";
+  // Should the run start after all, it is stopped after its first round.
+  recorder_.react = [this](const RunEventRecord& e) {
+    if (e.code == kRunThreadState && e.b > 0) runner_->Stop = 1;
+    return 0;
+  };
+  for (const int doType : {9, -1}) {
+    SCOPED_TRACE(doType);
+    project_.DoType = doType;
+    RunProject();
+    EXPECT_EQ((std::vector<std::wstring>{platform::Format(
+                  L"The run mode in DoType must be a number from 0 to 5; it is %d. The run did "
+                  L"not start.",
+                  doType)}),
+              runner_->RunErrors());
+    EXPECT_EQ(0, runner_->ThreadsOfLastRun);
+    EXPECT_EQ(L"0", Scalar(L"select count(*) from sqlite_master where name = 'prologue_ran'"));
+  }
+}
+
 TEST_F(RunnerTest, AProjectWithoutAnActiveTaskIsReported) {
   AddTask(L"off", L"select 1", 1, 1).isActive = 0;
   RunProject();
