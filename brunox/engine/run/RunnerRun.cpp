@@ -154,6 +154,8 @@ void BrunoxRunner::DoRunThreads() {
     slot.Samples.clear();
     slot.Times.clear();
   }
+  // A report of this run shows this run's plans only, also when it captures none.
+  for (Task& task : RunProject->Tasks) task.Plan.clear();
   Timer.Start();
   if (!CheckRunnable()) {
     Timer.Stop();

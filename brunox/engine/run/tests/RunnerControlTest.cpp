@@ -156,5 +156,16 @@ TEST_F(RunnerTest, PlanCaptureIsTriedOnceForAServerWithoutAPlanDialect) {
   EXPECT_EQ(6, runner_->TotalExecs);
 }
 
+TEST_F(RunnerTest, APlanOfAnEarlierRunIsGoneWhenTheNextRunStarts) {
+  AddTask(L"planned", L"select 1", 1, 1);
+  AddTask(L"inactive", L"select 1", 1, 1).isActive = 0;
+  PlanRow captured;
+  captured.Columns[0] = L"SCAN";
+  for (Task& task : project_.Tasks) task.Plan = {captured};
+  RunProject();
+  for (const Task& task : project_.Tasks)
+    EXPECT_TRUE(task.Plan.empty()) << platform::ToUtf8(task.Name) << ": ShowPlan is off";
+}
+
 }  // namespace
 }  // namespace runnertest
