@@ -104,9 +104,9 @@ bool Worker::FetchRows(int* rows) {
   int frc;
   std::wstring value;  // one buffer for every value of the result
   while ((frc = db_->Fetch(nullptr)) == CDB::kOk) {
+    // A stop leaves the row unread, and so uncounted: the log counts what the result file holds.
+    if (runner_.Stop) return true;
     ++*rows;
-    // The row that reaches the limit is counted but not read.
-    if (runner_.Stop || (!task_.AllRows && *rows >= task_.Rows)) return true;
     for (int c = 1; c <= columns; ++c) {
       int size = project_.MaxBlobBytes;
       if (!CDB::isOK(db_->GetColumnText(c, &value, &size, nullptr, 0))) {
@@ -118,6 +118,8 @@ bool Worker::FetchRows(int* rows) {
       WriteResult(value);
     }
     WriteResult(L"\r\n");
+    // The row that reaches the limit is the last one read.
+    if (!task_.AllRows && *rows >= task_.Rows) return true;
   }
   if (frc != CDB::kNoData) {
     StatementFailed(platform::Format(L"Fetch: frc=%d", frc), db_->ErrorText);

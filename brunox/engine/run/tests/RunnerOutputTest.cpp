@@ -56,15 +56,17 @@ TEST_F(Output, ResultFilesHoldTheFetchedRowsOfEachThread) {
   EXPECT_EQ(expected, Result(0, 1));
 }
 
-TEST_F(Output, ARowLimitCountsTheRowThatEndsTheFetch) {
+TEST_F(Output, ARowLimitSavesEveryRowItCounts) {
   project_.SQLFile = folder_ + L"/log.txt";
-  for (int rows : {1, 2}) {
+  const std::wstring lines[] = {L"1\tAnna\r\n", L"2\t\r\n", L"3\t\u65e5\u672c\u8a9e\r\n"};
+  std::wstring expected;
+  for (int rows : {1, 2, 3}) {
     SCOPED_TRACE(rows);
     project_.Tasks.clear();
     AddSaving(1, rows, 0);
     RunProject();
-    // The row that reaches the limit is fetched and counted but not read.
-    EXPECT_EQ(rows == 1 ? std::string() : platform::ToUtf16Le(L"1\tAnna\r\n"), Result(0, 0));
+    expected += lines[rows - 1];
+    EXPECT_EQ(platform::ToUtf16Le(expected), Result(0, 0));
     EXPECT_EQ((std::vector<std::wstring>{platform::FromInt(rows)}), LoggedRows());
   }
 }
