@@ -41,7 +41,7 @@ class RunStopRules {
                        int count) const;
   // Worker: true when round `round` (from 1) of a thread of `task` may begin.
   bool RoundAllowed(const Task& task, std::int64_t round) const;
-  // Worker: true when its thread ends after a failed round (StopOnError) rather than backing off.
+  // Worker: true when its thread ends after a failed round (StopOnError) rather than going on.
   bool EndAfterFailedRound() const { return stopOnError_; }
   // A stop flag is set: the run's (a stop rule, the user, a value-file shortage) or the thread's.
   static bool StopRequested(const std::atomic<int>& runStop, const ThreadInfo& record);

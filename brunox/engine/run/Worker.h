@@ -34,10 +34,11 @@ class Worker {
   void Run();
 
  private:
-  // kCancelled: a statement failed after the run or the thread was told to stop, that is, the
-  // stop cut it short (the cancel of a statement that outlasts a stop): neither an execution nor
-  // a failed round, and the thread ends as stopped.
-  enum class RoundOutcome { kExecuted, kFailed, kNothingExecuted, kCancelled };
+  // kLostConnection: a failed round whose connection is gone (ConnectionLost), the one failure
+  // that waits before the next round. kCancelled: a statement failed after the run or the
+  // thread was told to stop, that is, the stop cut it short (the cancel of a statement that
+  // outlasts a stop): neither an execution nor a failed round, and the thread ends as stopped.
+  enum class RoundOutcome { kExecuted, kFailed, kLostConnection, kNothingExecuted, kCancelled };
   enum class ConnectResult { kConnected, kStopped, kFailed };
 
   // ---- WorkerThread.cpp ----
@@ -53,8 +54,10 @@ class Worker {
   // The values of the next round: generated, the thread's own line, or the next line of the
   // value file; nothing when the task has none.
   std::optional<std::vector<std::wstring>> NextValues();
-  // After a failed or empty round, unless the run ends after failures: a pause that doubles from
-  // 10 ms to 1 s with each such round in a row, so a lost server is not hammered.
+  // After a round that lost its connection or executed nothing: a pause that doubles from 10 ms
+  // to 1 s with each such round in a row, so a lost server is not hammered and an empty round
+  // does not spin. A statement the server refused waits for nothing: an error-path load runs as
+  // fast as any other.
   void BackOff();
   void SleepUnlessStopped(int ms);
   bool StopRequested() const;
@@ -62,6 +65,9 @@ class Worker {
 
   // ---- WorkerRound.cpp ----
   RoundOutcome RunRound(const std::vector<std::wstring>& statements, bool firstRound);
+  // After a failure on the connection: true when the connection is gone, that is, closed, or
+  // the failure carries a state of class 08 (the driver's connection-failure states).
+  bool ConnectionLost() const;
   // Executes one statement and reads its rows; false when it failed (logged).
   bool RunStatement(const std::wstring& text, std::size_t index);
   // Fetches the rows of the open result set into the result file; false on a fetch or column

@@ -40,6 +40,8 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
   bool failed = false;
   for (std::size_t k = 0; k < statements.size() && !failed; ++k)
     failed = !RunStatement(statements[k], k);
+  // Judged before the rollback, whose own failure would replace the statement's error.
+  bool lost = failed && ConnectionLost();
 
   if (task_.AsTransaction) {
     // A failed round is undone, so that a later round's commit does not carry its first half.
@@ -50,6 +52,7 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
     } else if (!CDB::isOK(db_->EndTransaction(0))) {
       CLog::Bug(L"Commit failed:", db_->ErrorText, __FILE__, __LINE__);
       failed = true;
+      lost = ConnectionLost();
     }
   }
   if (failed && StopRequested()) return RoundOutcome::kCancelled;
@@ -57,10 +60,22 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
     record_.State = kWorkerFailed;
     record_.FailedRounds.fetch_add(1);
     runner_.FailedRounds.fetch_add(1);
-    return RoundOutcome::kFailed;
+    return lost ? RoundOutcome::kLostConnection : RoundOutcome::kFailed;
   }
   TimeRound(firstRound);
   return RoundOutcome::kExecuted;
+}
+
+bool Worker::ConnectionLost() const {
+  if (!db_->IsConnected()) return true;
+  // ErrorText: "[SQLSTATE] message" records joined with "; ".
+  const std::wstring& error = db_->ErrorText;
+  for (std::size_t at = 0; at != std::wstring::npos;) {
+    if (error.compare(at, 3, L"[08") == 0) return true;
+    at = error.find(L"; [", at);
+    if (at != std::wstring::npos) at += 2;
+  }
+  return false;
 }
 
 bool Worker::RunStatement(const std::wstring& text, std::size_t index) {

@@ -149,14 +149,20 @@ bool Worker::RunRounds() {
     if (outcome != RoundOutcome::kNothingExecuted)
       runner_.Notify(kRunThreadState, record_.ConsoleRow,
                      static_cast<int>(std::min<std::int64_t>(round_, INT32_MAX)));
-    if (outcome == RoundOutcome::kFailed && rules_.EndAfterFailedRound()) return true;
+    const bool failed =
+        outcome == RoundOutcome::kFailed || outcome == RoundOutcome::kLostConnection;
+    if (failed && rules_.EndAfterFailedRound()) return true;
     ThinkTime();
     if (outcome == RoundOutcome::kExecuted) {
       backOffMs_ = 0;
       runner_.TotalExecs.fetch_add(1);
       record_.Execs.fetch_add(1);
     } else {
-      BackOff();
+      // The server answered: should the connection go later, its wait starts short again.
+      if (outcome == RoundOutcome::kFailed)
+        backOffMs_ = 0;
+      else
+        BackOff();
       // The time of a round that did not execute belongs to no round.
       record_.ExecStart = runner_.Timer.Seconds();
     }

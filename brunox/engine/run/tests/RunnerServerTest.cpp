@@ -1,5 +1,6 @@
 // Rounds on the PostgreSQL server: commits of rounds that return rows, commits that fail, rows
-// that fail while they are fetched, and statements that outlast the end of a run.
+// that fail while they are fetched, a connection that is lost, and statements that outlast the
+// end of a run.
 #include <unistd.h>
 
 #include "RunnerTestSupport.h"
@@ -69,6 +70,20 @@ TEST_F(OnServer, AFetchErrorFailsTheRound) {
   EXPECT_EQ(2, runner_->FailedRounds);
   EXPECT_EQ(kWorkerFailed, runner_->Record(0).State);
   EXPECT_NE(std::wstring::npos, CLog::GetLastRows().find(L"Fetch: frc=")) << "failed in the fetch";
+}
+
+// Each thread's first round ends its own connection; every later round fails at once in the
+// driver with a connection-failure state. Those rounds wait, 10 ms doubling to 1 s: about ten
+// in two seconds, not thousands.
+TEST_F(OnServer, ALostConnectionWaitsBeforeItsNextRound) {
+  project_.DoType = kRunSeconds;
+  project_.Seconds = L"2";
+  project_.StopOnError = 0;
+  AddTask(L"lost", L"select pg_terminate_backend(pg_backend_pid())", 2, 1);
+  RunProject();
+  EXPECT_GE(runner_->FailedRounds, 2);
+  EXPECT_LE(runner_->FailedRounds, 2 * 12);
+  EXPECT_EQ(0, runner_->TotalExecs);
 }
 
 // A statement that would run for a minute is cancelled a few seconds after the run's end. The
