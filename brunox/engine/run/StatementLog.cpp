@@ -64,18 +64,23 @@ void AppendSeconds(std::string& bytes, double v) {
   if (result.ec == std::errc()) AppendAscii(bytes, digits, result.ptr);
 }
 
-// Calls piece(text) for the runs of the statement between its CR LF pairs and blank() for each
-// pair, after trailing blanks, CR and LF are cut off.
+// Calls piece(text) for the runs of the statement between its CR LF pairs and tabs, and blank()
+// for each pair or tab, after trailing blanks, CR and LF are cut off. A tab would start a field of
+// its own and shift every later field of the line.
 template <typename Piece, typename Blank>
 void ForEachSqlPiece(std::wstring_view sql, Piece piece, Blank blank) {
   const std::size_t last = sql.find_last_not_of(L" \r\n");
   sql = sql.substr(0, last == std::wstring_view::npos ? 0 : last + 1);
-  for (std::size_t pair; (pair = sql.find(L"\r\n")) != std::wstring_view::npos;) {
-    piece(sql.substr(0, pair));
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < sql.size(); ++i) {
+    const bool pair = sql[i] == L'\r' && i + 1 < sql.size() && sql[i + 1] == L'\n';
+    if (sql[i] != L'\t' && !pair) continue;
+    piece(sql.substr(start, i - start));
     blank();
-    sql.remove_prefix(pair + 2);
+    if (pair) ++i;
+    start = i + 1;
   }
-  piece(sql);
+  piece(sql.substr(start));
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ struct LogClock {
   static LogClock Now();
 };
 
-// The statement as one log field: trailing blanks, CR and LF removed, then every CR LF pair
-// replaced by one blank (a lone LF stays).
+// The statement as one log field: trailing blanks, CR and LF removed, then every CR LF pair and
+// every tab replaced by one blank (a lone LF stays).
 std::wstring StatementLogSql(const std::wstring& sql);
 std::wstring StatementLogHeader(const Project& project);
 // Adds the UTF-16LE bytes of a line's fields, from the task number to the timestamp, to `bytes`.

@@ -265,7 +265,8 @@ TEST(StatementLogFormat, SqlOnOneLine) {
       {L"a\nb", L"a\nb"},
       {L"a \r\n\r\n  \n", L"a"},
       {L"a\r\n\r\nb", L"a  b"},
-      {L"\ta\t", L"\ta\t"},
+      {L"\ta\t", L" a "},
+      {L"a\t\r\n\tb", L"a   b"},
       {L"", L""},
   };
   for (const auto& c : cases) EXPECT_EQ(c.logged, StatementLogSql(c.sql)) << platform::ToUtf8(c.sql);
@@ -301,6 +302,8 @@ TEST(StatementLogFormat, CountersAfterTheTimestamp) {
   clock.millisecond = 7;
   const std::wstring plain = L"2\tTask\t5\tselect 1\t10\t0.125\t1.000\t09:05:03.007\r\n";
   EXPECT_EQ(plain, LogLine(project, 1, L"Task", 4, L"select 1\r\n", 10, 0.1254, 0.9999, clock));
+  EXPECT_EQ(plain, LogLine(project, 1, L"Task", 4, L"select\t1", 10, 0.1254, 0.9999, clock))
+      << "a tab inside the statement would shift every later field";
   EXPECT_EQ(L"TaskNo\tTaskName\tThread\tSQL\tRowsFetched\tExecTime\tFetchTime\tTimestamp\r\n",
             StatementLogHeader(project));
   project.pcIsSQL = 1;
