@@ -2,9 +2,11 @@
 // log folder and ODBC set-up, judged by what it prints and by its exit status.
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <memory>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -265,31 +267,165 @@ TEST(ConsoleProcess, StatementLogThatCouldNotBeWrittenFailsTheRun) {
   EXPECT_FALSE(Has(b.Out(), "statements.txt")) << b.Both();
 }
 
-TEST(ConsoleProcess, ThreadsThatCannotConnectFailTheRun) {
-  REQUIRE_POSTGRES();
-  // A role that may hold one connection: the main connection takes it, the workers are refused.
+// A connection to the PostgreSQL test server as its superuser; null after a failed assertion.
+std::unique_ptr<CDB> PostgresAdmin() {
   std::unique_ptr<CDB> admin(CDB::newDB(0));
   CONN_INFO info;
   info.Kind = CONN_STRING;
   info.ConnString = testsupport::PostgresConnString();
-  ASSERT_TRUE(CDB::isOK(admin->OpenConnection(&info))) << Utf8(admin->ErrorText);
-  admin->Execute(L"drop role if exists brunox_one");
-  ASSERT_TRUE(CDB::isOK(admin->Execute(L"create role brunox_one login connection limit 1")))
-      << Utf8(admin->ErrorText);
+  EXPECT_TRUE(admin && CDB::isOK(admin->OpenConnection(&info)))
+      << (admin ? Utf8(admin->ErrorText) : "no ODBC environment");
+  if (!admin || !admin->IsConnected()) admin.reset();
+  return admin;
+}
+
+// A role that may hold `limit` connections at once, and the connection string that logs in as it.
+std::wstring LimitedRole(CDB& admin, const std::wstring& role, int limit) {
+  admin.Execute(L"drop role if exists " + role);
+  EXPECT_TRUE(CDB::isOK(admin.Execute(L"create role " + role + L" login connection limit " +
+                                      platform::FromInt(limit))))
+      << Utf8(admin.ErrorText);
+  return platform::ReplaceAll(testsupport::PostgresConnString(),
+                              L"Uid=" + testsupport::PostgresUser() + L";", L"Uid=" + role + L";");
+}
+
+TEST(ConsoleProcess, ThreadsThatCannotConnectFailTheRun) {
+  REQUIRE_POSTGRES();
+  std::unique_ptr<CDB> admin = PostgresAdmin();
+  ASSERT_TRUE(admin);
+  // The main connection takes the one connection the role may hold; the workers are refused.
+  const std::wstring connString = LimitedRole(*admin, L"brunox_one", 1);
   Project p;
   p.Tasks.push_back(MakeTask(L"select 1", 2, 1));
   const std::wstring path = WriteSqliteProject(L"limited.bxp", p);
-  apptest::EditProject(path, [](Project& q) {
-    q.DefConnection.ConnString =
-        platform::ReplaceAll(testsupport::PostgresConnString(),
-                             L"Uid=" + testsupport::PostgresUser() + L";", L"Uid=brunox_one;");
-  });
+  apptest::EditProject(path, [&](Project& q) { q.DefConnection.ConnString = connString; });
   Brunox b({"-c", Utf8(path)});
   EXPECT_EQ(2, b.Run()) << b.Both();
   EXPECT_TRUE(Has(b.Out(), "Threads that could not connect: 2. See the log for details: " +
                                b.LogPath() + "\n"))
       << b.Both();
   admin->Execute(L"drop role brunox_one");
+}
+
+// The run ends (its first round reaches the rule of one round in all) while most threads still
+// wait for their turn to connect: the summary tells the one that ran, those refused by the
+// server and those that never tried apart.
+TEST(ConsoleProcess, TheSummaryTellsThreadsThatRanFailedToConnectAndNeverTriedApart) {
+  REQUIRE_POSTGRES();
+  std::unique_ptr<CDB> admin = PostgresAdmin();
+  ASSERT_TRUE(admin);
+  // The main connection and one worker.
+  const std::wstring connString = LimitedRole(*admin, L"brunox_two", 2);
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 200, 0));
+  const std::wstring path = WriteSqliteProject(L"crowded.bxp", p);
+  apptest::EditProject(path, [&](Project& q) {
+    q.DefConnection.ConnString = connString;
+    q.DoType = kRunAllAtLeast;
+    q.AllTasks = L"1";
+  });
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(2, b.Run()) << b.Both();
+  std::smatch counts;
+  const std::string out = b.Out();
+  ASSERT_TRUE(std::regex_search(
+      out, counts,
+      std::regex(" s: 200 threads \\(1 ran(, ([0-9]+) could not connect)?, ([0-9]+) never "
+                 "tried\\), ")))
+      << b.Both();
+  const int refused = counts[2].matched ? std::stoi(counts[2].str()) : 0;
+  const int neverTried = std::stoi(counts[3].str());
+  EXPECT_EQ(199, refused + neverTried) << b.Both();
+  EXPECT_EQ(refused > 0,
+            Has(out, "Threads that could not connect: " + std::to_string(refused) + ". "))
+      << b.Both();
+  EXPECT_TRUE(Has(out, "Threads that never tried to connect: " + std::to_string(neverTried) +
+                           " (the run ended while they waited for their turn).\n"))
+      << b.Both();
+  admin->Execute(L"drop role brunox_two");
+}
+
+// The processes of the PostgreSQL test server that run a statement holding `tag` and sleep in it
+// (pg_sleep); they hold none of the server's locks then.
+std::vector<pid_t> SleepingBackends(CDB& admin, const std::wstring& tag) {
+  std::vector<pid_t> pids;
+  if (!CDB::isOK(admin.Execute(L"select pid from pg_stat_activity where query like '%" + tag +
+                               L"%' and state = 'active' and wait_event = 'PgSleep' and pid <> "
+                               L"pg_backend_pid()")))
+    return pids;
+  std::wstring pid;
+  while (admin.Fetch() == CDB::kOk && CDB::isOK(admin.GetColumnText(1, &pid, nullptr)))
+    pids.push_back(static_cast<pid_t>(std::stol(Utf8(pid))));
+  admin.CloseCursor();
+  return pids;
+}
+
+// Server processes stopped with SIGSTOP, so that they answer nothing, not even a cancel; they go
+// on again when the test ends, whatever happened, so that the server can stop.
+class FrozenProcesses {
+ public:
+  FrozenProcesses() = default;
+  ~FrozenProcesses() {
+    for (const pid_t pid : pids_) ::kill(pid, SIGCONT);
+  }
+  FrozenProcesses(const FrozenProcesses&) = delete;
+  FrozenProcesses& operator=(const FrozenProcesses&) = delete;
+  bool Freeze(pid_t pid) {
+    if (::kill(pid, SIGSTOP) != 0) return false;
+    pids_.push_back(pid);
+    return true;
+  }
+
+ private:
+  std::vector<pid_t> pids_;
+};
+
+// A server that stops answering in the middle of a run, even the cancel of a statement: the run
+// still ends soon after its time rule, names the threads it left inside their database call,
+// keeps its statement log whole and fails; the process quits without waiting for those threads.
+TEST(ConsoleProcess, ARunOnAServerThatStopsAnsweringEndsWithoutTheThreadsLeftInside) {
+  REQUIRE_POSTGRES();
+  std::unique_ptr<CDB> admin = PostgresAdmin();
+  ASSERT_TRUE(admin);
+  const std::wstring tag = L"frozen_" + platform::FromInt(::getpid());
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select pg_sleep(0.5) as " + tag, 3, 0));
+  p.Tasks.back().Name = L"Sleepers";
+  const std::wstring path = WriteSqliteProject(L"frozen.bxp", p);
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) {
+    q.DefConnection.ConnString = testsupport::PostgresConnString();
+    q.DoType = kRunSeconds;
+    q.Seconds = L"2";
+    q.SQLFile = log;
+  });
+  Brunox b({"-c", Utf8(path)});
+  b.Start();
+  FrozenProcesses frozen;
+  std::vector<pid_t> backends;
+  for (int tries = 0; tries < 1500 && backends.size() < 3 && b.Running(); ++tries) {
+    std::this_thread::sleep_for(milliseconds(20));
+    backends = SleepingBackends(*admin, tag);
+  }
+  ASSERT_EQ(3u, backends.size()) << b.Both();
+  for (const pid_t pid : backends)
+    if (!frozen.Freeze(pid)) GTEST_SKIP() << "the server's processes cannot be stopped from here";
+
+  EXPECT_EQ(2, b.Wait(seconds(60))) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Stopping: waiting for 3 threads that have not ended; ")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "(Ctrl-C quits at once)...\n")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Threads left inside a database call: 3 (task 'Sleepers': 1, 2, 3). "
+                           "The run ended without waiting for them.\n"))
+      << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "the run ended without them: task 'Sleepers': 1, 2, 3\n")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "Executed-statement log: " + Utf8(log) + "\n")) << b.Both();
+  // Whole up to the end of the run: a header and lines of eight fields.
+  const std::vector<std::wstring> lines =
+      platform::Split(platform::FromUtf16Le(ReadAll(Utf8(log)).substr(2)), L'\n');
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(L"", lines.back()) << "ends with a line end";
+  for (size_t i = 0; i + 1 < lines.size(); ++i)
+    EXPECT_EQ(8u, platform::Split(lines[i], L'\t').size()) << Utf8(lines[i]);
 }
 
 // A run that ends only when stopped: one thread, a short think time.
@@ -313,12 +449,20 @@ TEST(ConsoleProcess, InterruptStopsTheRunCleanly) {
   EXPECT_TRUE(Has(b.Out(), "Run finished in ")) << b.Both();
 }
 
+// The quit writes out the statement log's lines that the run has gathered but not yet written.
 TEST(ConsoleProcess, SecondInterruptQuitsAHungRun) {
-  // A statement that never returns stands for a driver that hangs.
-  Brunox b({"-c", Utf8(EndlessProject(
-                      L"hung.bxp",
-                      L"with recursive c(x) as (select 1 union all select x + 1 from c) "
-                      L"select count(*) from c"))});
+  // A statement that never returns stands for a driver that hangs; next to it a thread logs.
+  const std::wstring path = EndlessProject(
+      L"hung.bxp",
+      L"with recursive c(x) as (select 1 union all select x + 1 from c) select count(*) from c");
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) {
+    q.Tasks.push_back(MakeTask(L"select 1", 1, 0));
+    q.Tasks.back().Name = L"quick";
+    q.Tasks.back().Delay = q.Tasks.back().DelayMax = 20;
+    q.SQLFile = log;
+  });
+  Brunox b({"-c", Utf8(path)});
   b.Start();
   ASSERT_TRUE(b.WaitForText("Running...", false)) << b.Both();
   std::this_thread::sleep_for(milliseconds(500));
@@ -330,6 +474,17 @@ TEST(ConsoleProcess, SecondInterruptQuitsAHungRun) {
   EXPECT_EQ(130, b.Wait(seconds(10))) << b.Both();
   EXPECT_TRUE(Has(b.Err(), "Interrupted again: quitting without waiting for the run.\n"))
       << b.Both();
+  EXPECT_FALSE(Has(b.Err(), "incomplete")) << b.Both();
+  const std::string bytes = ReadAll(Utf8(log));
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
+  const std::vector<std::wstring> lines = platform::Split(platform::FromUtf16Le(bytes.substr(2)), L'\n');
+  ASSERT_GE(lines.size(), 3u) << "the header and a line of the quick task at least";
+  EXPECT_EQ(L"TaskNo\tTaskName\tThread\tSQL\tRowsFetched\tExecTime\tFetchTime\tTimestamp\r",
+            lines[0]);
+  EXPECT_EQ(L"", lines.back()) << "ends with a line end";
+  for (size_t i = 1; i + 1 < lines.size(); ++i)
+    EXPECT_TRUE(platform::StartsWith(lines[i], L"2\tquick\t1\tselect 1\t1\t")) << Utf8(lines[i]);
 }
 
 // The SQLite database a project of WriteSqliteProject runs on, connected.

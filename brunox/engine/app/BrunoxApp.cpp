@@ -1,12 +1,19 @@
 #include "brunox/engine/app/BrunoxApp.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <thread>
 
 #include "brunox/engine/run/BrunoxRunner.h"
+#include "brunox/engine/run/RunStopRules.h"
 #include "brunox/engine/project/Project.h"
 #include "brunox/engine/project/ProjectFileCheck.h"
 #include "brunox/engine/settings/SettingsStores.h"
@@ -37,30 +44,88 @@ std::wstring SeeTheLog() {
 
 // Ctrl-C (or a TERM signal) during a console run stops the run as the window's Stop command does:
 // the workers end their round, the epilogues run and the statement log is complete. A second one
-// while that stop is under way ends the process at once, so a driver call that never returns
-// cannot keep the program alive. Only async-signal-safe calls in the handler.
+// while that stop is under way quits at once (exit status 130), so a driver call that never
+// returns cannot keep the program alive; before it quits, the lines the statement log holds are
+// written unless a thread keeps the log busy. A handler may call next to nothing, so it only wakes
+// a thread of its own for that (QuitWhenAsked); a third interrupt quits from the handler itself.
 std::atomic<std::atomic<int>*> g_consoleStop{nullptr};
+std::atomic<int> g_quitPipe{-1};  // the write end of the quitting thread's pipe; -1 without one
+std::atomic<bool> g_quitAsked{false};
 static_assert(std::atomic<std::atomic<int>*>::is_always_lock_free &&
-              std::atomic<int>::is_always_lock_free,
+              std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
               "the signal handler may only touch lock-free atomics");
 
+constexpr char kQuitAsked = 'q';
+constexpr char kRunOver = 'd';
+
+void WriteToStandardError(const char* text, std::size_t size) {
+  (void)!::write(STDERR_FILENO, text, size);
+}
+
 extern "C" void StopConsoleRun(int) {
+  const int savedErrno = errno;
   std::atomic<int>* stop = g_consoleStop.load();
-  if (!stop) return;
+  if (!stop) {
+    errno = savedErrno;
+    return;
+  }
   if (stop->exchange(1) == 0) {
     static const char kStopping[] =
         "\nStopping the run: the threads end their round (interrupt again to quit at once)...\n";
-    (void)!::write(STDERR_FILENO, kStopping, sizeof kStopping - 1);
+    WriteToStandardError(kStopping, sizeof kStopping - 1);
+    errno = savedErrno;
     return;
   }
   static const char kQuit[] = "\nInterrupted again: quitting without waiting for the run.\n";
-  (void)!::write(STDERR_FILENO, kQuit, sizeof kQuit - 1);
+  const int pipe = g_quitPipe.load();
+  if (pipe >= 0 && !g_quitAsked.exchange(true)) {
+    WriteToStandardError(kQuit, sizeof kQuit - 1);
+    (void)!::write(pipe, &kQuitAsked, 1);
+    errno = savedErrno;
+    return;
+  }
+  static const char kQuitNow[] =
+      "\nInterrupted again: quitting at once; the executed-statement log may be incomplete.\n";
+  WriteToStandardError(kQuitNow, sizeof kQuitNow - 1);
+  ::_exit(130);
+}
+
+// The thread a second interrupt wakes: it writes what the statement log holds, unless a thread
+// keeps the log's lock (one stuck in a write of its own), and ends the process.
+void QuitWhenAsked(int pipe) {
+  char asked = 0;
+  while (::read(pipe, &asked, 1) < 0 && errno == EINTR) {
+  }
+  if (asked != kQuitAsked) return;
+  const char* incomplete = nullptr;
+  switch (g_runner->WriteStatementLogBeforeQuit(std::chrono::milliseconds(500))) {
+    case BrunoxRunner::LogAtQuit::kNoLog:
+    case BrunoxRunner::LogAtQuit::kWritten:
+      break;
+    case BrunoxRunner::LogAtQuit::kBusy:
+      incomplete = "The executed-statement log is incomplete: a thread was writing it when the "
+                   "program quit.\n";
+      break;
+    case BrunoxRunner::LogAtQuit::kFailed:
+      incomplete = "The executed-statement log is incomplete: its last lines could not be "
+                   "written.\n";
+      break;
+  }
+  if (incomplete) WriteToStandardError(incomplete, std::strlen(incomplete));
   ::_exit(130);
 }
 
 class ConsoleStopSignals {
  public:
   explicit ConsoleStopSignals(std::atomic<int>* stop) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) == 0) {
+      readEnd_ = ends[0];
+      writeEnd_ = ends[1];
+      quitter_ = std::thread(QuitWhenAsked, readEnd_);
+      g_quitPipe.store(writeEnd_);
+    }
+    g_quitAsked.store(false);
     g_consoleStop.store(stop);
     struct sigaction action {};
     action.sa_handler = StopConsoleRun;
@@ -72,6 +137,14 @@ class ConsoleStopSignals {
     sigaction(SIGINT, &oldInt_, nullptr);
     sigaction(SIGTERM, &oldTerm_, nullptr);
     g_consoleStop.store(nullptr);
+    g_quitPipe.store(-1);
+    if (quitter_.joinable()) {
+      // A quit asked for just before the run ended still quits; the log is whole by now.
+      (void)!::write(writeEnd_, &kRunOver, 1);
+      quitter_.join();
+    }
+    if (readEnd_ >= 0) ::close(readEnd_);
+    if (writeEnd_ >= 0) ::close(writeEnd_);
   }
   ConsoleStopSignals(const ConsoleStopSignals&) = delete;
   ConsoleStopSignals& operator=(const ConsoleStopSignals&) = delete;
@@ -79,7 +152,35 @@ class ConsoleStopSignals {
  private:
   struct sigaction oldInt_ {};
   struct sigaction oldTerm_ {};
+  int readEnd_ = -1;
+  int writeEnd_ = -1;
+  std::thread quitter_;
 };
+
+// While a stop waits for threads that have not ended (a statement the server is slow to finish
+// or never answers), the console says what it waits for; the runner cancels and then leaves
+// behind what does not end.
+int g_stopWaitTold = 0;  // 1: the wait was told, 2: the cancel too
+
+void TellWhatTheStopWaitsFor() {
+  const int threads = g_runner->ThreadsTheStopWaitsFor();
+  if (threads == 0) return;
+  const bool cancelled = g_runner->StopCancelledStatements();
+  if (g_stopWaitTold == 0 && !cancelled) {
+    g_app->ConsoleWrite(platform::Format(
+        L"Stopping: waiting for %d threads that have not ended; a statement still running %d s "
+        L"after the stop is cancelled (Ctrl-C quits at once)...\n",
+        threads, static_cast<int>(RunStopRules::kCancelGraceSeconds)));
+    g_stopWaitTold = 1;
+  }
+  if (g_stopWaitTold < 2 && cancelled) {
+    g_app->ConsoleWrite(platform::Format(
+        L"Stopping: the statements of %d threads that have not ended were cancelled; the run "
+        L"ends without the threads that have not returned %d s later (Ctrl-C quits at once)...\n",
+        threads, static_cast<int>(BrunoxRunner::kAbandonAfterCancelSeconds)));
+    g_stopWaitTold = 2;
+  }
+}
 
 // A log that was not written whole is not named as if it could be used.
 std::wstring StatementLogLine() {
@@ -110,8 +211,9 @@ std::wstring CBrunoxApp::UsageText() {
          L"Switches may start with '/' as well (/c). Without a project file the last project\n"
          L"(setting LastFile) is used.\n"
          L"Exit status: 0 the run ran and no thread failed; 1 it could not start;\n"
-         L"2 threads failed or could not connect, rounds or values failed, or the run reported\n"
-         L"errors.\n";
+         L"2 threads failed, could not connect or were left inside a database call, rounds or\n"
+         L"values failed, the executed-statement log is incomplete, or the run reported errors;\n"
+         L"130 a second Ctrl-C quit without waiting for the run.\n";
 }
 
 void CBrunoxApp::ParseParam(const std::wstring& argument) {
@@ -215,6 +317,7 @@ int CBrunoxApp::InitInstance() {
           L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Warning);
       exitCode_ = kExitNotRun;
     }
+    if (g_runner->LeftBehindStillRunning() > 0) QuitLeavingWorkersBehind();
   }
 
   delete g_mainDB;
@@ -226,6 +329,16 @@ int CBrunoxApp::InitInstance() {
   g_settings = nullptr;
   Terminate();
   return 0;
+}
+
+void CBrunoxApp::QuitLeavingWorkersBehind() {
+  // What must be kept is written by now: the statement log when the run ended, the console,
+  // standard error and the program log line by line.
+  CLog::State2(platform::Format(
+      L"Quitting without waiting for %d threads left inside a database call (exit status %d)",
+      g_runner->LeftBehindStillRunning(), exitCode_));
+  std::fflush(nullptr);
+  ::_exit(exitCode_);
 }
 
 bool CBrunoxApp::RestoreConnection() {
@@ -277,7 +390,11 @@ void CBrunoxApp::PrepareConsoleRun() {
   g_project.DefConnection = g_mainDB->Info;
   ReadRunSettings(g_project);
   g_project.MainDB = g_mainDB;
-  g_project.Callback = [](int, int, int, const std::wstring&, const std::wstring&) { return 0; };
+  g_stopWaitTold = 0;
+  g_project.Callback = [](int code, int, int, const std::wstring&, const std::wstring&) {
+    if (code == kRunIdle) TellWhatTheStopWaitsFor();
+    return 0;
+  };
   // Console mode has neither of the window's one-off Run-sequential and Run-by-group commands.
   g_runner->RunMode = 0;
 }
@@ -325,10 +442,18 @@ CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
   RunOutcome outcome;
   outcome.threads = runner.ThreadsOfLastRun;
   for (int i = 0; i < outcome.threads; ++i) {
-    const int state = runner.Record(i).State;
+    const ThreadInfo& record = runner.Record(i);
+    const int state = record.State;
+    if (state == kWorkerRunning || state == kWorkerFailed) ++outcome.ran;
     if (state == kWorkerFailed) ++outcome.failedThreads;
-    if (state == kWorkerConnecting) ++outcome.unconnected;
+    // A thread left behind waiting for its turn never tried; one left inside its connect did not
+    // fail to connect: it is named with the threads left behind.
+    if (state == kWorkerStoppedBeforeConnect || (record.Abandoned && record.WaitingToConnect))
+      ++outcome.neverTried;
+    else if (state == kWorkerConnecting && !record.Abandoned)
+      ++outcome.unconnected;
   }
+  outcome.leftBehind = static_cast<int>(runner.LeftBehind().size());
   outcome.failedRounds = runner.FailedRounds.load();
   outcome.failedValues = runner.FailedValues.load();
   outcome.runErrors = !runner.RunErrors().empty();
@@ -338,8 +463,8 @@ CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
 
 int CBrunoxApp::RunOutcome::ExitStatus() const {
   if (threads == 0) return kExitNotRun;
-  if (failedThreads > 0 || unconnected > 0 || failedRounds > 0 || failedValues > 0 || runErrors ||
-      !statementLogComplete)
+  if (failedThreads > 0 || unconnected > 0 || leftBehind > 0 || failedRounds > 0 ||
+      failedValues > 0 || runErrors || !statementLogComplete)
     return kExitRunFailed;
   return kExitOk;
 }
@@ -352,8 +477,20 @@ void CBrunoxApp::ReportConsoleRun() {
   const double seconds = g_runner->Timer.Seconds();
 
   std::wstring text = L"Run finished in " + platform::FormatFixed(seconds, 1) + L" s: " +
-                      platform::FromInt(threads) + L" threads, " + platform::FromInt(executions) +
-                      L" executions";
+                      platform::FromInt(threads) + L" threads";
+  if (outcome.ran != threads) {
+    text += L" (" + platform::FromInt(outcome.ran) + L" ran";
+    if (outcome.unconnected > 0)
+      text += L", " + platform::FromInt(outcome.unconnected) + L" could not connect";
+    if (outcome.neverTried > 0)
+      text += L", " + platform::FromInt(outcome.neverTried) + L" never tried";
+    if (outcome.leftBehind > 0 && outcome.ran + outcome.unconnected + outcome.neverTried < threads)
+      text += L", " +
+              platform::FromInt(threads - outcome.ran - outcome.unconnected - outcome.neverTried) +
+              L" left inside their connect";
+    text += L")";
+  }
+  text += L", " + platform::FromInt(executions) + L" executions";
   if (seconds > 0)
     text += L" (" + platform::FormatFixed(static_cast<double>(executions) / seconds, 1) +
             L" per second)";
@@ -367,6 +504,13 @@ void CBrunoxApp::ReportConsoleRun() {
   if (outcome.unconnected > 0)
     text += L"Threads that could not connect: " + platform::FromInt(outcome.unconnected) + L". " +
             SeeTheLog() + L"\n";
+  if (outcome.neverTried > 0)
+    text += L"Threads that never tried to connect: " + platform::FromInt(outcome.neverTried) +
+            L" (the run ended while they waited for their turn).\n";
+  if (outcome.leftBehind > 0)
+    text += L"Threads left inside a database call: " + platform::FromInt(outcome.leftBehind) +
+            L" (" + g_runner->NameThreads(g_runner->LeftBehind()) +
+            L"). The run ended without waiting for them.\n";
 
   // Nothing ran, nothing to log: a line about the log would only mislead then.
   if (threads > 0) text += StatementLogLine();

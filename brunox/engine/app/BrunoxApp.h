@@ -43,8 +43,11 @@ class CBrunoxApp : public CSmApp {
   // What a run that has ended on `runner` came to, from what it measured.
   struct RunOutcome {
     int threads = 0;        // threads the run started
+    int ran = 0;            // threads that connected
     int failedThreads = 0;  // threads with a failing statement
     int unconnected = 0;    // threads that could not connect
+    int neverTried = 0;     // threads the run ended while they waited for their turn to connect
+    int leftBehind = 0;     // threads the run ended without, inside a database call
     long long failedRounds = 0;
     long long failedValues = 0;  // parameter values whose pattern failed
     bool runErrors = false;  // the run as a whole reported errors
@@ -79,6 +82,10 @@ class CBrunoxApp : public CSmApp {
   void PrepareConsoleRun();
   // The summary, the run's own errors and the exit status of a console run that has ended.
   void ReportConsoleRun();
+  // Ends the process with ExitCode() at once, for threads of the run that are still inside a
+  // driver's call: the destructors of the runner, the connections and the driver libraries would
+  // pull their memory from under them.
+  [[noreturn]] void QuitLeavingWorkersBehind();
   void ShowError(const std::wstring& text);
   // Connects the main database object as the window does on start: from the project's default
   // connection, or from the -@ profile when that file exists.

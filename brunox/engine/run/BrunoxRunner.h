@@ -26,9 +26,18 @@
 // TotalExecs, so rates and mean times divide executed work by its time; the stop rules that
 // count rounds count both. A round that a stop cuts short is neither.
 //
+// A stop waits for the workers to end their round. A statement still running
+// RunStopRules::kCancelGraceSeconds after the stop is cancelled; a worker that has still not
+// returned kAbandonAfterCancelSeconds later (a server that answers nothing, not even the cancel)
+// is left behind: the run ends without it, runs no further step and no epilogue (they would wait
+// on the same server), and names it as a run error. Its record and stack stay until it returns;
+// the next run waits for that, and a program that quits meanwhile must not run the destructors of
+// what such a worker still uses.
+//
 // There is one runner for the whole program: g_runner, created by the program's start-up
 // (CBrunoxApp) before anything can run a project and deleted at its end.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -60,6 +69,9 @@ class BrunoxRunner {
   // The waits of the original design covered 64 threads at once; kept for the trace line.
   static constexpr int kWaitBlock = 64;
   static constexpr int kWorkerStackBytes = 256 * 1024;
+  // After the cancel of the statements that outlast a stop, how long their workers are waited
+  // for before the run ends without them.
+  static constexpr double kAbandonAfterCancelSeconds = 5.0;
 
   enum Lock {
     kLockConnect = 0,
@@ -182,6 +194,25 @@ class BrunoxRunner {
   std::wstring StatementLogPath() const;
   // Why the log of the last run is incomplete ("" when it is not).
   std::wstring StatementLogFailure() const;
+  // A quit that does not wait for the run: writes the lines the statement log holds, unless a
+  // thread keeps the log's lock longer than `patience`. The log stays locked, so no line comes
+  // after: the caller ends the process. kNoLog when no log is open.
+  enum class LogAtQuit { kNoLog, kWritten, kBusy, kFailed };
+  LogAtQuit WriteStatementLogBeforeQuit(std::chrono::milliseconds patience);
+
+  // While a stop waits for workers that have not ended a second after it: how many (0 when the
+  // run is not waiting for any), and whether their statements have been cancelled. Any thread.
+  int ThreadsTheStopWaitsFor() const { return stopWaitsFor_.load(); }
+  bool StopCancelledStatements() const { return stopCancelled_.load(); }
+  // The records of the last run whose workers it left behind inside a database call (not those
+  // left waiting for their turn to connect behind one).
+  std::vector<int> LeftBehind() const;
+  // The workers left behind that have not returned yet. While there are any, a new run does not
+  // start and the runner must not be destroyed.
+  int LeftBehindStillRunning() const;
+  // "task 'name': 1, 2, 3; task 'other': 7" for records of the last run (thread numbers from 1,
+  // at most a few dozen named per task).
+  std::wstring NameThreads(const std::vector<int>& records) const;
 
  private:
   friend class Worker;
@@ -201,6 +232,9 @@ class BrunoxRunner {
   // Joins the ended workers of the step and closes it.
   void EndStep();
   void RunEpilogue(int taskIndex);
+  // Instead of the epilogue once workers were left behind: a run error when the task has one, and
+  // its own connection closed.
+  void SkipEpilogue(Task& task, int index);
   // Closes the connection the runner opened for task `index`, if any; the task's DB is null after.
   void CloseOwnConnection(Task& task, int index);
   // Checks made once before a run prepares anything; false when it cannot run.
@@ -209,6 +243,11 @@ class BrunoxRunner {
   void ApplyStopRules();
   // Cancels the statements of the workers that still run one long after the run was told to stop.
   void CancelLateStatements();
+  // After the stop: keeps ThreadsTheStopWaitsFor up to date and, once the workers that have not
+  // ended have had their time, leaves them behind. True when it did: the step ends without them.
+  bool LeaveLateWorkersBehind();
+  // Joins the workers an earlier run left behind that have ended since; false while any has not.
+  bool JoinLeftBehind();
   // Records of the current step that exist: [StepFirst, StepFirst + count).
   int StepRecordCount() const;
   // Called by a worker as the last thing it does with its record.
@@ -221,6 +260,8 @@ class BrunoxRunner {
   void JoinEndedWorkers();
   // Under kLockStatementLog: notes a write failure of the log (logged once per run).
   void NoteStatementLogFailure();
+  // Joins the workers and frees what the run used; a worker left behind that has not returned
+  // keeps its record, its stack and the shared value files.
   void CleanUpRun();
   // Logs `text` as an error of the run and keeps it for RunErrors().
   void ReportRunError(const std::wstring& text);
@@ -242,6 +283,9 @@ class BrunoxRunner {
   std::vector<std::unique_ptr<CDB>> ownConnections_;
   double stopSeenAt_ = -1;  // Timer seconds when the master first saw Stop; -1 before
   double lastCancelAt_ = -1;
+  std::atomic<int> stopWaitsFor_{0};
+  std::atomic<bool> stopCancelled_{false};
+  bool leftBehind_ = false;  // workers were left behind in this run (master thread, then caller)
   mutable platform::AdaptiveMutex locks_[kLockCount];
   ConnectGate connectGate_;  // stands for the lock kLockConnect
   StatementLog statementLog_;

@@ -295,6 +295,8 @@ void BrunoxRunner::LogStatement(const ThreadInfo& record, const std::wstring& sq
   AppendStatementLogFields(fields, record.TaskIndex, record.TheTask->Name, record.ThreadNo, sql,
                            rows, execTime, fetchTime, LogClock::Now());
   std::lock_guard lock(locks_[kLockStatementLog]);
+  // The run ended without this worker and closed its log (CleanUpRun).
+  if (record.Abandoned) return;
   if (!statementLog_.Tried() &&
       !statementLog_.Open(DateAndTimeMacros(RunProject->SQLFile, 0, 0)))
     NoteStatementLogFailure();

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 #include <system_error>
+#include <thread>
 
 #include "brunox/engine/run/BrunoxRunner.h"
 #include "brunox/engine/run/PerfCounters.h"
@@ -26,6 +27,15 @@ BrunoxRunner::BrunoxRunner()
 
 BrunoxRunner::~BrunoxRunner() {
   if (master_.joinable()) master_.join();
+  // A worker left behind still uses its record and its stack: both go once it has returned. The
+  // program quits without destroying the runner rather than wait here for a server that does not
+  // answer.
+  for (int i = 0; i < kMaxThreads; ++i) {
+    if (threadInfos_[i].Joinable) {
+      pthread_join(threadInfos_[i].Thread, nullptr);
+      threadInfos_[i].Joinable = false;
+    }
+  }
   CleanUpRun();
 }
 
@@ -43,6 +53,19 @@ int BrunoxRunner::Run(Project* project) {
   // A window pumping its events inside the idle callback could ask for a second run.
   if (running_ || !project) return 0;
   CLog::State(L"BrunoxRunner::Run");
+  if (!JoinLeftBehind()) {
+    const std::wstring text = platform::Format(
+        L"%d threads of the last run have not returned from a database call yet; no run starts "
+        L"until they have.",
+        LeftBehindStillRunning());
+    {
+      std::lock_guard lock(runErrorsMutex_);
+      runErrors_.assign(1, text);
+    }
+    CLog::Bug(text, L"BrunoxRunner", __FILE__, __LINE__);
+    CLog::State(nullptr);
+    return 0;
+  }
   RunProject = project;
   CounterSet->SetProject(project);
   LibraryPath();
@@ -68,6 +91,9 @@ int BrunoxRunner::Run(Project* project) {
   ThreadsOfLastRun = 0;
   baseNice_ = BaseNiceValue();
   stopSeenAt_ = lastCancelAt_ = -1;
+  stopWaitsFor_ = 0;
+  stopCancelled_ = false;
+  leftBehind_ = false;
   {
     std::lock_guard lock(locks_[kLockStatementLog]);
     statementLog_.Forget();
@@ -95,17 +121,24 @@ int BrunoxRunner::Run(Project* project) {
   }
   master_.join();
   CleanUpRun();
+  stopWaitsFor_ = 0;
   running_ = false;
   CLog::State(nullptr);
   return 0;
 }
 
 void BrunoxRunner::CleanUpRun() {
-  // Every worker has ended by now; a gate that was never opened (a step cut short) is opened
-  // with the stop flag set, so that its worker ends at once and can be joined.
+  // Every worker has ended by now but those left behind; a gate that was never opened (a step
+  // cut short) is opened with the stop flag set, so that its worker ends at once and can be
+  // joined.
   const int used = ThreadsStarted;
+  bool workersRemain = false;
   for (int i = 0; i < used; ++i) {
     ThreadInfo& record = threadInfos_[i];
+    if (record.Abandoned && !record.Ended) {
+      workersRemain = true;  // JoinLeftBehind, once it has returned
+      continue;
+    }
     if (record.Joinable) {
       if (!record.Started) {
         Stop = 1;
@@ -120,9 +153,12 @@ void BrunoxRunner::CleanUpRun() {
     record.EngineReady = false;
     record.SharedFile = nullptr;
   }
-  sharedFiles_.clear();
-  workerStacks_.Release();
+  if (!workersRemain) {
+    sharedFiles_.clear();
+    workerStacks_.Release();
+  }
   {
+    // A worker left behind that returns writes no line (LogStatement): the log is whole up to here.
     std::lock_guard lock(locks_[kLockStatementLog]);
     if (!statementLog_.Close()) NoteStatementLogFailure();
   }
@@ -134,6 +170,79 @@ void BrunoxRunner::CleanUpRun() {
   stepOpen_ = false;
   if (used > 0) ThreadsOfLastRun = used;
   ThreadsStarted = 0;
+}
+
+bool BrunoxRunner::JoinLeftBehind() {
+  bool workersRemain = false;
+  for (int i = 0; i < std::min(ThreadsOfLastRun, kMaxThreads); ++i) {
+    ThreadInfo& record = threadInfos_[i];
+    if (!record.Joinable) continue;
+    if (!record.Ended) {
+      workersRemain = true;
+      continue;
+    }
+    pthread_join(record.Thread, nullptr);
+    record.Joinable = false;
+    record.Engine.reset();
+    record.EngineReady = false;
+    record.SharedFile = nullptr;
+  }
+  if (workersRemain) return false;
+  sharedFiles_.clear();
+  workerStacks_.Release();
+  return true;
+}
+
+std::vector<int> BrunoxRunner::LeftBehind() const {
+  std::vector<int> records;
+  for (int i = 0; i < std::min(ThreadsOfLastRun, kMaxThreads); ++i)
+    if (threadInfos_[i].Abandoned && !threadInfos_[i].WaitingToConnect) records.push_back(i);
+  return records;
+}
+
+int BrunoxRunner::LeftBehindStillRunning() const {
+  int running = 0;
+  for (int i = 0; i < std::min(ThreadsOfLastRun, kMaxThreads); ++i)
+    if (threadInfos_[i].Abandoned && !threadInfos_[i].Ended) ++running;
+  return running;
+}
+
+std::wstring BrunoxRunner::NameThreads(const std::vector<int>& records) const {
+  constexpr size_t kNamedPerTask = 20;
+  std::vector<std::pair<const ThreadInfo*, std::vector<int>>> byTask;  // first record, numbers
+  for (const int i : records) {
+    if (i < 0 || i >= kMaxThreads) continue;
+    const ThreadInfo& record = threadInfos_[i];
+    auto task = std::find_if(byTask.begin(), byTask.end(), [&](const auto& entry) {
+      return entry.first->TaskIndex == record.TaskIndex;
+    });
+    if (task == byTask.end()) task = byTask.insert(byTask.end(), {&record, {}});
+    task->second.push_back(record.ThreadNo + 1);
+  }
+  std::wstring text;
+  for (const auto& [record, numbers] : byTask) {
+    if (!text.empty()) text += L"; ";
+    text += L"task '" + (record->TheTask ? record->TheTask->Name : std::wstring()) + L"': ";
+    for (size_t k = 0; k < numbers.size() && k < kNamedPerTask; ++k)
+      text += (k ? L", " : L"") + platform::FromInt(numbers[k]);
+    if (numbers.size() > kNamedPerTask)
+      text += platform::Format(L" and %d more", static_cast<int>(numbers.size() - kNamedPerTask));
+  }
+  return text;
+}
+
+BrunoxRunner::LogAtQuit BrunoxRunner::WriteStatementLogBeforeQuit(
+    std::chrono::milliseconds patience) {
+  platform::AdaptiveMutex& lock = locks_[kLockStatementLog];
+  const auto until = std::chrono::steady_clock::now() + patience;
+  while (!lock.try_lock()) {
+    if (std::chrono::steady_clock::now() >= until) return LogAtQuit::kBusy;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  // Never unlocked: the process ends next, and a line written after these would be one the quit
+  // may cut in half.
+  if (!statementLog_.IsOpen()) return LogAtQuit::kNoLog;
+  return statementLog_.Flush() ? LogAtQuit::kWritten : LogAtQuit::kFailed;
 }
 
 void BrunoxRunner::MasterThreadProc() {
@@ -215,6 +324,10 @@ void BrunoxRunner::RunSequential() {
   std::vector<Task>& tasks = RunProject->Tasks;
   for (size_t i = 0; i < tasks.size(); ++i) {
     if (!tasks[i].isActive) continue;
+    if (leftBehind_) {
+      SkipEpilogue(tasks[i], static_cast<int>(i));
+      continue;
+    }
     if (PrepareToRun(static_cast<int>(i), 0) == 0) {
       WaitThreads();
       EndStep();
@@ -227,7 +340,7 @@ void BrunoxRunner::DoGroupRun() {
   std::vector<Task>& tasks = RunProject->Tasks;
   int highest = 0;
   for (const Task& task : tasks) highest = std::max(highest, task.TaskGroup);
-  for (int group = 0; group <= highest; ++group) {
+  for (int group = 0; group <= highest && !leftBehind_; ++group) {
     int threads = 0;
     for (const Task& task : tasks)
       if (task.isActive && task.TaskGroup == group) threads += task.Threads;
@@ -237,8 +350,11 @@ void BrunoxRunner::DoGroupRun() {
     EndStep();
   }
   int scripts = 0;
-  for (Task& task : tasks) {
-    if (task.isActive && !task.SQLAfter.empty()) {
+  for (size_t i = 0; i < tasks.size(); ++i) {
+    Task& task = tasks[i];
+    if (task.isActive && leftBehind_) {
+      SkipEpilogue(task, static_cast<int>(i));
+    } else if (task.isActive && !task.SQLAfter.empty()) {
       RunSQL(task.DB, task.SQLAfter, task.UseParser);
       ++scripts;
     }
@@ -255,7 +371,9 @@ void BrunoxRunner::RunEpilogue(int taskIndex) {
     if (taskIndex >= 0 && static_cast<int>(i) != taskIndex) continue;
     Task& task = tasks[i];
     if (!task.isActive) continue;
-    if (!task.SQLAfter.empty()) {
+    if (leftBehind_) {
+      SkipEpilogue(task, static_cast<int>(i));
+    } else if (!task.SQLAfter.empty()) {
       RunSQL(task.DB, task.SQLAfter, task.UseParser);
       ++scripts;
     }
@@ -263,6 +381,14 @@ void BrunoxRunner::RunEpilogue(int taskIndex) {
   }
   if (scripts > 0)
     CLog::State2(platform::Format(L"Project level epilogue executed. %d scripts.", scripts));
+}
+
+void BrunoxRunner::SkipEpilogue(Task& task, int index) {
+  // The server that kept the workers left behind would most likely keep the script too.
+  if (!task.SQLAfter.empty())
+    ReportRunError(L"The epilogue of task '" + task.Name +
+                   L"' was not run: threads were left behind inside a database call.");
+  CloseOwnConnection(task, index);
 }
 
 void BrunoxRunner::CloseOwnConnection(Task& task, int index) {

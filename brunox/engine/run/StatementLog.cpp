@@ -1,6 +1,7 @@
 #include "brunox/engine/run/StatementLog.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -64,18 +65,23 @@ void AppendSeconds(std::string& bytes, double v) {
   if (result.ec == std::errc()) AppendAscii(bytes, digits, result.ptr);
 }
 
-// Calls piece(text) for the runs of the statement between its CR LF pairs and blank() for each
-// pair, after trailing blanks, CR and LF are cut off.
+// Calls piece(text) for the runs of the statement between its CR LF pairs and tabs, and blank()
+// for each pair or tab, after trailing blanks, CR and LF are cut off. A tab would start a field of
+// its own and shift every later field of the line.
 template <typename Piece, typename Blank>
 void ForEachSqlPiece(std::wstring_view sql, Piece piece, Blank blank) {
   const std::size_t last = sql.find_last_not_of(L" \r\n");
   sql = sql.substr(0, last == std::wstring_view::npos ? 0 : last + 1);
-  for (std::size_t pair; (pair = sql.find(L"\r\n")) != std::wstring_view::npos;) {
-    piece(sql.substr(0, pair));
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < sql.size(); ++i) {
+    const bool pair = sql[i] == L'\r' && i + 1 < sql.size() && sql[i + 1] == L'\n';
+    if (sql[i] != L'\t' && !pair) continue;
+    piece(sql.substr(start, i - start));
     blank();
-    sql.remove_prefix(pair + 2);
+    if (pair) ++i;
+    start = i + 1;
   }
-  piece(sql);
+  piece(sql.substr(start));
 }
 
 }  // namespace
@@ -169,6 +175,8 @@ bool StatementLog::Open(const std::wstring& path) {
   if (fd_ >= 0) ::close(fd_);
   block_.clear();
   tried_ = true;
+  broken_ = false;
+  written_ = 0;
   path_ = path;
   failure_.clear();
   fd_ = ::open(platform::NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -194,6 +202,10 @@ bool StatementLog::AppendLine(std::string_view fields, const Project& project) {
 bool StatementLog::WriteIfFull() { return block_.size() < kBlockBytes || WriteBlock(); }
 
 bool StatementLog::WriteBlock() {
+  if (broken_) {
+    block_.clear();
+    return true;  // the failure was reported when it happened
+  }
   const char* at = block_.data();
   std::size_t left = block_.size();
   int error = 0;
@@ -207,21 +219,63 @@ bool StatementLog::WriteBlock() {
     at += written;
     left -= static_cast<std::size_t>(written);
   }
-  // A block that could not be written is dropped, as a full buffer's lines would be.
+  const std::size_t done = block_.size() - left;
+  if (error != 0) CutBackToLastWholeLine(done);
+  else written_ += done;
   block_.clear();
   return error == 0 || Fail("write failed", error);
 }
+
+void StatementLog::CutBackToLastWholeLine(std::size_t done) {
+  // A block holds whole lines only (after the byte-order mark in the first one), so the file
+  // ends with a whole line where the last CR LF of the written part ends.
+  std::size_t whole = written_ == 0 && done >= 2 ? 2 : 0;
+  static constexpr char kLineEnd[] = {'\r', '\0', '\n', '\0'};
+  for (std::size_t end = done & ~std::size_t{1}; end >= whole + 4; end -= 2) {
+    if (std::memcmp(block_.data() + end - 4, kLineEnd, 4) == 0) {
+      whole = end;
+      break;
+    }
+  }
+  written_ += whole;
+  // A prefix of the log is worth more than a file with holes: what comes later is dropped.
+  broken_ = true;
+  if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+    // Nothing more can be done about it; the failure of the write is reported all the same.
+  }
+}
+
+std::wstring StatementLog::LostFromItsPath() const {
+  struct stat opened {};
+  struct stat named {};
+  if (::fstat(fd_, &opened) != 0) return {};
+  if (::stat(platform::NativePath(path_).c_str(), &named) != 0)
+    return L"it was removed during the run";
+  if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+    return L"another file took its place during the run";
+  return {};
+}
+
+bool StatementLog::Flush() { return fd_ < 0 || block_.empty() || WriteBlock(); }
 
 bool StatementLog::Close() {
   bool ok = true;
   if (fd_ >= 0) {
     ok = block_.empty() || WriteBlock();
+    // Whatever was written went to a file nobody will find under the log's name.
+    const std::wstring lost = LostFromItsPath();
+    if (!lost.empty() && ok) {
+      failure_ = lost;
+      ok = false;
+    }
     errno = 0;
     if (::close(fd_) != 0 && ok) ok = Fail("close failed", errno);
   }
   fd_ = -1;
   block_ = std::string();
   tried_ = false;
+  broken_ = false;
+  written_ = 0;
   return ok;
 }
 

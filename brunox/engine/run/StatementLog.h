@@ -13,7 +13,9 @@
 // the samples are written. The log object itself is not thread-safe; the runner calls it under
 // that lock. It gathers lines in a large block and writes the file a block at a time: a write
 // error may only show when a block is written, at the latest by Close, which is why Close reports
-// one too.
+// one too. A block that fits only in part (a full disk) leaves the file cut back to its last whole
+// line, and nothing is written after it. Close also tells a file that was removed or replaced
+// while the run wrote it: its lines are in no file under the log's name.
 #include <string>
 #include <string_view>
 
@@ -26,8 +28,8 @@ struct LogClock {
   static LogClock Now();
 };
 
-// The statement as one log field: trailing blanks, CR and LF removed, then every CR LF pair
-// replaced by one blank (a lone LF stays).
+// The statement as one log field: trailing blanks, CR and LF removed, then every CR LF pair and
+// every tab replaced by one blank (a lone LF stays).
 std::wstring StatementLogSql(const std::wstring& sql);
 std::wstring StatementLogHeader(const Project& project);
 // Adds the UTF-16LE bytes of a line's fields, from the task number to the timestamp, to `bytes`.
@@ -58,8 +60,12 @@ class StatementLog {
   // Appends a line whose fields AppendStatementLogFields made, with its end (nothing when not
   // open). False when a block could not be written.
   bool AppendLine(std::string_view fields, const Project& project);
+  // Writes the lines gathered so far and keeps the file open. False when they could not be
+  // written.
+  bool Flush();
   // Writes what is gathered, closes the file and forgets the failure, ready for the next run;
-  // Path() stays. False when the last lines could not be written.
+  // Path() stays. False when the last lines could not be written, or when the file was removed
+  // or replaced while it was open.
   bool Close();
   // Close, and Path() becomes "".
   void Forget();
@@ -71,9 +77,16 @@ class StatementLog {
   // Writes the block when it has grown past its size.
   bool WriteIfFull();
   bool WriteBlock();
+  // After `done` bytes of the block went to the file and the rest could not (a full disk): the
+  // file is cut back to its last whole line, and later lines are dropped.
+  void CutBackToLastWholeLine(std::size_t done);
+  // Why the open file is no longer the one at Path() ("" when it still is).
+  std::wstring LostFromItsPath() const;
 
   int fd_ = -1;
   bool tried_ = false;
+  bool broken_ = false;         // a write failed: nothing more goes to the file
+  std::size_t written_ = 0;     // bytes in the file, whole lines only
   std::string block_;
   std::wstring path_;
   std::wstring failure_;

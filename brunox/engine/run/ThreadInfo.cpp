@@ -20,6 +20,8 @@ void ThreadInfo::Reset() {
   Stop = 0;
   Pause = 0;
   InStatement = false;
+  Abandoned = false;
+  WaitingToConnect = false;
   Thread = pthread_t{};
   Joinable = false;
   Started = 0;

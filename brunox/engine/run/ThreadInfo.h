@@ -54,6 +54,13 @@ struct ThreadInfo {
   std::atomic<int> Pause{0};
   // Set by the worker while a statement executes or its rows are fetched.
   std::atomic<bool> InStatement{false};
+  // Set by the master thread when the run ended without this worker: it had not returned from a
+  // database call long after the stop and the cancel of its statement. From then on the worker
+  // writes no line to the statement log and reports nothing; the runner keeps its record and
+  // stack until it has ended.
+  std::atomic<bool> Abandoned{false};
+  // Set by the worker while it waits for its turn to connect (ConnectGate).
+  std::atomic<bool> WaitingToConnect{false};
 
   // The thread: Started opens its start gate; Ended is set by the worker as its last act on the
   // record (the runner's waits skip it from then on). Joinable until the runner has joined it.

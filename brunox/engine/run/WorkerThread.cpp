@@ -68,7 +68,9 @@ Worker::ConnectResult Worker::Connect() {
   CONN_INFO info = task_.DefConnect == 0 ? task_.TaskCon : project_.DefConnection;
   bool connected = false;
   {
+    record_.WaitingToConnect = true;
     const ConnectGate::Hold hold = runner_.connectGate_.ForConnect();
+    record_.WaitingToConnect = false;
     // Thousands of workers queue here one after another: a stop must not wait for all of them.
     if (StopRequested()) {
       record_.State = kWorkerStoppedBeforeConnect;

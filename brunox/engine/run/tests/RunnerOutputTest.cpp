@@ -5,6 +5,8 @@
 #include <regex>
 
 #include "RunnerTestSupport.h"
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "brunox/engine/run/StatementLog.h"
@@ -257,6 +259,77 @@ TEST_F(Output, AStatementLogOnAFullDeviceIsReportedIncomplete) {
   EXPECT_TRUE(runner_->StatementLogComplete());
 }
 
+// A disk that fills up in the middle of a block: the file ends with its last whole line, not in
+// the middle of a field. The process's file size limit stands for the full disk.
+TEST_F(Output, AStatementLogOnADiskThatFillsUpEndsWithAWholeLine) {
+  const std::wstring path = folder_ + L"/log.txt";
+  LogClock clock;
+  clock.hour = clock.minute = clock.second = 1;
+  clock.millisecond = 2;
+  std::string fields;
+  AppendStatementLogFields(fields, 0, L"t", 0, L"select 1", 1, 0.1, 0.2, clock);
+  const std::size_t lineBytes = fields.size() + 4;
+  const std::wstring header = StatementLogHeader(project_);
+
+  constexpr rlim_t kLimit = 300001;  // past the first block, in the middle of a line
+  rlimit saved{};
+  ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+  if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < kLimit) GTEST_SKIP() << "hard limit";
+  StatementLog log;
+  ASSERT_TRUE(log.Open(path));
+  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = kLimit;
+  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+  bool ok = log.Write(header);
+  for (int i = 0; i < 10000; ++i) ok = log.AppendLine(fields, project_) && ok;
+  ok = log.Close() && ok;
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(L"write failed: File too large", log.FailureText());
+  const std::string bytes = FileBytes(path);
+  const std::size_t lines = (bytes.size() - 2 - 2 * header.size()) / lineBytes;
+  EXPECT_GT(lines, 0u);
+  EXPECT_EQ(2 + 2 * header.size() + lines * lineBytes, bytes.size()) << "whole lines only";
+  EXPECT_LE(bytes.size(), kLimit);
+  EXPECT_GT(bytes.size() + lineBytes, kLimit - 1) << "every whole line that fitted is kept";
+}
+
+// The file the run writes is no longer the log once it was removed, or another file took its
+// name: its lines are lost to whoever reads the log.
+TEST_F(Output, AStatementLogRemovedOrReplacedDuringTheRunIsIncomplete) {
+  project_.SQLFile = folder_ + L"/log.txt";
+  project_.DoType = kRunSeconds;
+  project_.Seconds = L"1";
+  AddTask(L"one", L"select 1", 1, 0);
+  for (const bool replace : {false, true}) {
+    SCOPED_TRACE(replace);
+    bool done = false;
+    recorder_.react = [&](const RunEventRecord& event) {
+      // The first progress comes from the master thread after the log was opened.
+      if (event.code == kRunProgress && !done) {
+        done = true;
+        const std::string log = platform::ToUtf8(project_.SQLFile);
+        if (replace) {
+          WriteText(folder_ + L"/other.txt", L"other");
+          EXPECT_EQ(0, rename(platform::ToUtf8(folder_ + L"/other.txt").c_str(), log.c_str()));
+        } else {
+          EXPECT_EQ(0, unlink(log.c_str()));
+        }
+      }
+      return 0;
+    };
+    RunProject();
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(runner_->StatementLogComplete());
+    EXPECT_EQ(replace ? L"another file took its place during the run"
+                      : L"it was removed during the run",
+              runner_->StatementLogFailure());
+  }
+}
+
 TEST(StatementLogFormat, SqlOnOneLine) {
   const struct {
     const wchar_t* sql;
@@ -267,7 +340,8 @@ TEST(StatementLogFormat, SqlOnOneLine) {
       {L"a\nb", L"a\nb"},
       {L"a \r\n\r\n  \n", L"a"},
       {L"a\r\n\r\nb", L"a  b"},
-      {L"\ta\t", L"\ta\t"},
+      {L"\ta\t", L" a "},
+      {L"a\t\r\n\tb", L"a   b"},
       {L"", L""},
   };
   for (const auto& c : cases) EXPECT_EQ(c.logged, StatementLogSql(c.sql)) << platform::ToUtf8(c.sql);
@@ -303,6 +377,8 @@ TEST(StatementLogFormat, CountersAfterTheTimestamp) {
   clock.millisecond = 7;
   const std::wstring plain = L"2\tTask\t5\tselect 1\t10\t0.125\t1.000\t09:05:03.007\r\n";
   EXPECT_EQ(plain, LogLine(project, 1, L"Task", 4, L"select 1\r\n", 10, 0.1254, 0.9999, clock));
+  EXPECT_EQ(plain, LogLine(project, 1, L"Task", 4, L"select\t1", 10, 0.1254, 0.9999, clock))
+      << "a tab inside the statement would shift every later field";
   EXPECT_EQ(L"TaskNo\tTaskName\tThread\tSQL\tRowsFetched\tExecTime\tFetchTime\tTimestamp\r\n",
             StatementLogHeader(project));
   project.pcIsSQL = 1;

@@ -1,7 +1,12 @@
 // Rounds on the PostgreSQL server: commits of rounds that return rows, commits that fail, rows
 // that fail while they are fetched, a connection that is lost, and statements that outlast the
 // end of a run.
+#include <signal.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
 
 #include "RunnerTestSupport.h"
 #include "mervis/Log.h"
@@ -110,6 +115,91 @@ TEST_F(OnServer, AStatementStillRunningAfterTheStopIsCancelled) {
   }
   EXPECT_EQ(2, stopped);
   EXPECT_TRUE(runner_->RunErrors().empty());
+}
+
+// Server processes stopped with SIGSTOP answer nothing, not even a cancel; they go on again when
+// the test ends, whatever happened, so that the server can stop.
+class FrozenProcesses {
+ public:
+  FrozenProcesses() = default;
+  ~FrozenProcesses() { Thaw(); }
+  FrozenProcesses(const FrozenProcesses&) = delete;
+  FrozenProcesses& operator=(const FrozenProcesses&) = delete;
+  bool Freeze(pid_t pid) {
+    if (::kill(pid, SIGSTOP) != 0) return false;
+    pids_.push_back(pid);
+    return true;
+  }
+  void Thaw() {
+    for (const pid_t pid : pids_) ::kill(pid, SIGCONT);
+    pids_.clear();
+  }
+  bool Any() const { return !pids_.empty(); }
+
+ private:
+  std::vector<pid_t> pids_;
+};
+
+// The server stops answering while the workers sleep in their statements: the run ends without
+// them long after its time rule and names them, its statement log is closed whole, and no run
+// starts until they have returned, which they do once the server answers again.
+TEST_F(OnServer, WorkersOfAServerThatAnswersNothingAreLeftBehind) {
+  const std::wstring tag = L"frozen_" + platform::FromInt(getpid());
+  project_.DoType = kRunSeconds;
+  project_.Seconds = L"1";
+  project_.SQLFile = folder_ + L"/log.txt";
+  AddTask(L"sleepers", L"select pg_sleep(0.3) as " + tag, 2, 0);
+  FrozenProcesses frozen;
+  bool refused = false;
+  recorder_.react = [&](const RunEventRecord& event) {
+    // The idle event comes on this thread, which may use the main connection meanwhile.
+    if (event.code != kRunIdle || frozen.Any() || refused) return 0;
+    const std::vector<std::wstring> sleeping =
+        Rows(L"select pid from pg_stat_activity where query like '%" + tag +
+             L"%' and state = 'active' and wait_event = 'PgSleep' and pid <> pg_backend_pid()");
+    if (sleeping.size() < 2) return 0;
+    for (const std::wstring& pid : sleeping)
+      refused = !frozen.Freeze(static_cast<pid_t>(platform::ToInt(pid))) || refused;
+    return 0;
+  };
+  const double seconds = RunProject();
+  if (refused) GTEST_SKIP() << "the server's processes cannot be stopped from here";
+  ASSERT_TRUE(frozen.Any());
+  const double leftAfter = 1.0 + RunStopRules::kCancelGraceSeconds +
+                           BrunoxRunner::kAbandonAfterCancelSeconds;
+  EXPECT_GE(seconds, leftAfter);
+  EXPECT_LT(seconds, leftAfter + 10.0) << "ended by itself";
+  EXPECT_EQ((std::vector<int>{0, 1}), runner_->LeftBehind());
+  EXPECT_EQ(2, runner_->LeftBehindStillRunning());
+  ASSERT_EQ(1u, runner_->RunErrors().size());
+  EXPECT_TRUE(platform::EndsWith(runner_->RunErrors()[0],
+                                 L"the run ended without them: task 'sleepers': 1, 2"))
+      << platform::ToUtf8(runner_->RunErrors()[0]);
+  EXPECT_TRUE(runner_->StatementLogComplete());
+  const std::wstring log = Utf16File(project_.SQLFile);
+  EXPECT_TRUE(platform::EndsWith(log, L"\r\n"));
+  for (const std::wstring& line : CrLfLines(log))
+    EXPECT_EQ(8u, platform::Split(line, L'\t').size()) << platform::ToUtf8(line);
+
+  recorder_.react = nullptr;
+  const int rows = recorder_.Count(kRunAddThreadRow);
+  RunProject();
+  ASSERT_EQ(1u, runner_->RunErrors().size());
+  EXPECT_TRUE(platform::StartsWith(runner_->RunErrors()[0],
+                                   L"2 threads of the last run have not returned"))
+      << platform::ToUtf8(runner_->RunErrors()[0]);
+  EXPECT_EQ(rows, recorder_.Count(kRunAddThreadRow)) << "no thread was started";
+
+  frozen.Thaw();
+  for (int tries = 0; tries < 600 && runner_->LeftBehindStillRunning() > 0; ++tries)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(0, runner_->LeftBehindStillRunning()) << "the cancel is served once the server answers";
+  project_.DoType = kRunByTaskCounts;
+  project_.Tasks[0].SQL = L"select 1";
+  project_.Tasks[0].ExecCntr = 3;
+  RunProject();
+  EXPECT_TRUE(runner_->RunErrors().empty());
+  EXPECT_EQ(6, runner_->TotalExecs);
 }
 
 }  // namespace
