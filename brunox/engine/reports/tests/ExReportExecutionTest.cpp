@@ -96,6 +96,53 @@ TEST_F(ExecutionReport, OneSectionPerActiveTaskNumberedByItsPosition) {
   EXPECT_EQ(Fixed(runner_->Record(2).TotalTime), broken[8]);
 }
 
+// The reports of a run without failed rounds, all values fixed but the time of writing and the
+// program version: the bytes of the stored expectation.
+TEST_F(ExecutionReport, ACleanRunWritesTheStoredBytes) {
+  project_.Tasks[2].Name = L"mended";
+  project_.Tasks[2].SQL = L"select 2";
+  project_.Note = L"golden";
+  RunProject();
+  ASSERT_EQ(0, runner_->FailedRounds.load());
+  for (int i = 0; i < runner_->ThreadsOfLastRun; ++i) {
+    ThreadInfo& r = runner_->Record(i);
+    r.Execs = 2 + i;
+    r.ConnectTime = 0.125 + i;
+    r.CloseTime = 0.0625 + i;
+    r.MaxTime = 0.5 + i;
+    r.MinTime = 0.25 + i;
+    r.TotalTime = 1.5 + i;
+    r.StmtTime = 1.25 + i;
+    r.FetchTime = 0.03125 + i;
+  }
+  project_.Tasks[1].SetupTime = 0.75;
+  project_.Tasks[2].SetupTime = 0.375;
+  project_.MainDB = nullptr;
+  project_.DefConnection = CONN_INFO();
+  project_.DefConnection.Kind = CONN_STRING;
+  project_.DefConnection.ConnString = L"Driver=Golden;Database=golden;";
+  runner_->Timer.Start();
+  runner_->Timer.Stop();
+  WriteRunReports(*runner_, project_, reports_);
+
+  const std::regex time(R"(\d\d-[A-Z][a-z][a-z]-\d{4} \d\d:\d\d:\d\d)");
+  const std::regex version("(Brunox version</td><td>)[^<]*");
+  // The one value of the run's own clock.
+  const std::regex elapsed("(Total Project Execution Time, seconds</td><td>)[^<]*");
+  const auto normalised = [&](const std::wstring& path) {
+    std::string bytes = std::regex_replace(runnertest::FileBytes(path), time, "@TIME@");
+    bytes = std::regex_replace(bytes, version, "$1@VERSION@");
+    return std::regex_replace(bytes, elapsed, "$1@SECONDS@");
+  };
+  const std::wstring golden = platform::FromUtf8(BRUNOX_ENGINE_TEST_DATA) + L"/clean_run_report";
+  for (const wchar_t* kind : {L".html", L".txt", L".bnxrep"}) {
+    SCOPED_TRACE(platform::ToUtf8(kind));
+    const std::string expected = runnertest::FileBytes(golden + kind + L".golden");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(expected, normalised(InFolder(std::wstring(L"run") + kind)));
+  }
+}
+
 TEST_F(ExecutionReport, RunModeTexts) {
   RunAndReport();
   struct Case {
