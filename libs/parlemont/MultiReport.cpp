@@ -30,7 +30,6 @@ void MultiReport::AddProperty(const std::wstring& placeholder, const std::wstrin
 }
 
 REPORT_ERRORS MultiReport::Open() {
-  CloseStreams();
   open_ = false;
   errorText_.clear();
   if (outputs_.empty()) {
@@ -44,24 +43,22 @@ REPORT_ERRORS MultiReport::Open() {
     // An absolute name that is no regular file: the read says what it is instead.
     if (path.empty() && platform::StartsWith(name, L"/")) path = name;
     if (path.empty()) {
-      errorText_ = L"The report template '" + name +
-                   L"' is neither in the program folder nor next to the report file.";
+      AddError(output.file, L"its template '" + name +
+                                L"' is neither in the program folder nor next to the report file.");
       return RE_TEMPLATE_NOT_FOUND;
     }
-    if (!platform::ReadUserTextFile(path, output.templateText, &errorText_))
+    std::wstring why;
+    if (!platform::ReadUserTextFile(path, output.templateText, &why)) {
+      AddError(output.file, L"its template cannot be read: " + why);
       return RE_TEMPLATE_NOT_FOUND;
+    }
   }
   for (Output& output : outputs_) {
-    if (output.file.empty()) {
-      errorText_ = L"No name was given for the report file.";
-      CloseStreams();
-      return RE_CANNOT_CREATE_FILE;
-    }
-    output.stream = std::fopen(platform::NativePath(output.file).c_str(), "wbe");
-    if (!output.stream) {
-      errorText_ = L"Could not create the report file '" + output.file + L"': " +
-                   platform::FromUnknown8Bit(std::strerror(errno)) + L".";
-      CloseStreams();
+    // A file staged and dropped at once: the folder takes a file, and the report's name is not
+    // touched.
+    platform::StagedFile probe;
+    if (!probe.Stage(output.file, "")) {
+      AddError(output.file, platform::FromUnknown8Bit(std::strerror(errno)) + L".");
       return RE_CANNOT_CREATE_FILE;
     }
   }
@@ -72,6 +69,7 @@ REPORT_ERRORS MultiReport::Open() {
 REPORT_ERRORS MultiReport::Close() {
   if (!open_) return RE_NOT_OPEN;
   open_ = false;
+  errorText_.clear();
 
   auto charset = properties_.find(L"CHARSET");
   const parlemont::CharsetEncoder encoder(charset == properties_.end() ? L"" : charset->second);
@@ -85,26 +83,26 @@ REPORT_ERRORS MultiReport::Close() {
   for (Output& output : outputs_) {
     const std::string bytes =
         encoder.Encode(parlemont::MergeTemplate(output.templateText, values, body));
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), output.stream) == bytes.size();
-    ok = std::fclose(output.stream) == 0 && ok;
-    output.stream = nullptr;
-    if (!ok) result = RE_WRITE_FAILED;
+    platform::StagedFile staged;
+    if (!staged.Stage(output.file, bytes) || !staged.Publish()) {
+      AddError(output.file, platform::FromUnknown8Bit(std::strerror(errno)) + L".");
+      result = RE_WRITE_FAILED;
+    }
   }
   return result;
 }
 
-void MultiReport::CloseStreams() {
-  for (Output& output : outputs_) {
-    if (output.stream) std::fclose(output.stream);
-    output.stream = nullptr;
-  }
+void MultiReport::AddError(const std::wstring& file, const std::wstring& reason) {
+  if (!errorText_.empty()) errorText_ += L'\n';
+  errorText_ += file.empty() ? L"No name was given for the report file."
+                             : L"Could not write the report file '" + file + L"': " + reason;
 }
 
 void MultiReport::Clear() {
-  CloseStreams();
   open_ = false;
   outputs_.clear();
   properties_.clear();
   writtenCharset_.clear();
+  errorText_.clear();
   ClearBody();
 }

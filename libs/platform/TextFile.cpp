@@ -69,18 +69,27 @@ bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
 StagedFile::~StagedFile() { Drop(); }
 
 void StagedFile::Drop() {
+  // Callers read errno after a failure that ends here.
+  const int error = errno;
   if (!temp_.empty()) unlink(temp_.c_str());
   temp_.clear();
   target_.clear();
+  errno = error;
 }
 
 bool StagedFile::Stage(const std::wstring& path, std::string_view bytes) {
   Drop();
   const std::string target = NativePath(path);
-  if (target.empty() || target.back() == '/') return false;
+  if (target.empty() || target.back() == '/') {
+    errno = target.empty() ? ENOENT : EISDIR;
+    return false;
+  }
   struct stat st {};
   const bool exists = stat(target.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) return false;
+  if (exists && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
   std::string temp = FolderForTemp(target) + "/.brunox-write-XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
@@ -89,9 +98,15 @@ bool StagedFile::Stage(const std::wstring& path, std::string_view bytes) {
   // the mode any other program would create it with.
   const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
   bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
-  if (close(fd) != 0) ok = false;
+  int error = errno;
+  // A full disk may show only when the file is closed.
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
   if (!ok) {
     unlink(temp.c_str());
+    errno = error;
     return false;
   }
   target_ = target;
@@ -100,7 +115,10 @@ bool StagedFile::Stage(const std::wstring& path, std::string_view bytes) {
 }
 
 bool StagedFile::Publish() {
-  if (temp_.empty()) return false;
+  if (temp_.empty()) {
+    errno = ENOENT;
+    return false;
+  }
   const bool ok = rename(temp_.c_str(), target_.c_str()) == 0;
   if (ok) temp_.clear();
   Drop();

@@ -14,7 +14,7 @@ std::string NativePath(const std::wstring& path);  // UTF-8 bytes for the system
 // use that routine directly where the reason for a failure is to be shown.
 bool ReadFileBytes(const std::wstring& path, std::string& bytes);
 // Writes through a temporary file in the same folder and renames it over the target, so a
-// failed write never leaves a half-written file behind.
+// failed write never leaves a half-written file behind. On failure errno tells why.
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 
 // WriteFileBytes in two steps, for a file that may only change once other work has succeeded:
@@ -29,9 +29,10 @@ class StagedFile {
   StagedFile& operator=(const StagedFile&) = delete;
 
   // False when the content cannot be written, or the target is a folder (which no rename could
-  // replace); an earlier staged content is dropped first.
+  // replace; errno EISDIR); an earlier staged content is dropped first. On failure errno tells why.
   bool Stage(const std::wstring& path, std::string_view bytes);
-  // False when nothing is staged or the rename fails (the staged content is then dropped).
+  // False when nothing is staged or the rename fails (the staged content is then dropped; errno
+  // tells why).
   bool Publish();
   void Drop();
 

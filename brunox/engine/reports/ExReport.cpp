@@ -17,7 +17,7 @@
 
 ExReport::ExReport(Project& project) : project_(project) { labels_.Init(); }
 
-ExReport::~ExReport() { CloseTextFile(); }
+ExReport::~ExReport() = default;
 
 std::wstring ExReport::Label(const wchar_t* key, const wchar_t* fallback) const {
   return labels_.Get(key, fallback);
@@ -59,6 +59,7 @@ ExReport::ThreadMetrics ExReport::Metrics(int record) const {
     return m;
   const ThreadInfo& info = runner_->Record(record);
   m.execs = info.Execs.load();
+  m.failedRounds = info.FailedRounds.load();
   m.connect = info.ConnectTime;
   m.disconnect = info.CloseTime;
   m.maxTime = info.MaxTime;
@@ -67,6 +68,13 @@ ExReport::ThreadMetrics ExReport::Metrics(int record) const {
   m.stmt = info.StmtTime;
   m.fetch = info.FetchTime;
   return m;
+}
+
+bool ExReport::RunHadFailedRounds() const {
+  if (!runner_) return false;
+  for (int record = 0; record < runner_->ThreadsOfLastRun; ++record)
+    if (Metrics(record).failedRounds > 0) return true;
+  return false;
 }
 
 std::vector<int> ExReport::RecordsOf(int index, const Task& task) const {
@@ -104,9 +112,19 @@ void ExReport::RowCells(const std::vector<Markup>& cells, int header) {
   report_.EndRow();
 }
 
-void ExReport::Warn(const std::wstring& text) {
+void ExReport::NoteFailure(const std::wstring& file, const std::wstring& text) {
+  failures_.push_back({file, text});
   CLog::Bug2(text);
-  platform::Ui().MessageBox(text, L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Error);
+}
+
+void ExReport::NoteWriteFailure(const std::wstring& file, int error) {
+  std::wstring reason;
+  CLog::FormatLastError(&reason, error);
+  NoteFailure(file, L"Could not write the report file '" + file + L"': " + reason + L".");
+}
+
+void ExReport::CloseHtmlReport(const std::wstring& name) {
+  if (report_.IsOpen() && report_.Close() != RE_OK) NoteFailure(name, report_.ErrorText());
 }
 
 void ExReport::OpenInShell(int kind) {
@@ -124,13 +142,23 @@ void ExReport::OpenInShell(int kind) {
   platform::Ui().OpenWithDesktop(*file);
 }
 
-bool WriteRunReports(BrunoxRunner& runner, Project& project, RunReports& reports) {
+std::vector<ReportFailure> WriteRunReports(BrunoxRunner& runner, Project& project,
+                                           RunReports& reports) {
   if (!reports.execution) reports.execution = std::make_unique<ExReport>(project);
   if (!reports.counters) reports.counters = std::make_unique<ExReport>(project);
   if (!reports.internal) reports.internal = std::make_unique<ExReport>(project);
-  const bool execution = reports.execution->Report(runner) == 0;
-  const bool counters = reports.counters->CntReport() == 0;
+  reports.execution->Report(runner);
+  reports.counters->CntReport();
   reports.internal->ReportIni(runner);
-  if (project.OpenReport && execution) reports.execution->OpenInShell(ExReport::kHtmlReport);
-  return execution && counters;
+  std::vector<ReportFailure> failures;
+  for (const ExReport* report :
+       {reports.execution.get(), reports.counters.get(), reports.internal.get()})
+    failures.insert(failures.end(), report->Failures().begin(), report->Failures().end());
+
+  const std::wstring& html = reports.execution->HtmlName();
+  const bool htmlWritten =
+      !html.empty() && std::none_of(failures.begin(), failures.end(),
+                                    [&](const ReportFailure& f) { return f.file == html; });
+  if (project.OpenReport && htmlWritten) reports.execution->OpenInShell(ExReport::kHtmlReport);
+  return failures;
 }

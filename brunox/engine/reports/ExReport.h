@@ -12,8 +12,16 @@
 // One object per report kind; each pass begins afresh and keeps the expanded file names, which
 // OpenInShell and the report pages open afterwards. Console runs write none of these reports:
 // the window calls WriteRunReports after a run.
+//
+// Every report file is written on its own, whole or not at all (through a temporary file beside
+// it): one that cannot be written keeps no other from being written and leaves nothing empty or
+// cut under its name. A pass notes each file it could not write in Failures() and the program log;
+// it shows no message, so that the window can tell them all at once.
+//
+// When any thread of the run had failed rounds (which are no executions), the execution reports
+// end each thread's row with them and the internal report keeps them; a run without failed
+// rounds is reported as it always was.
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +36,12 @@ class Project;
 class _TimeCounter;
 struct Task;
 
+// A report file that could not be written: its name, and a sentence that names it and says why.
+struct ReportFailure {
+  std::wstring file;
+  std::wstring text;
+};
+
 class ExReport {
  public:
   // What OpenInShell opens.
@@ -41,18 +55,21 @@ class ExReport {
   ExReport& operator=(const ExReport&) = delete;
 
   // The HTML and text execution reports of the run that `runner` has just finished on the
-  // project. 0 when written or not wanted (no file names); -1 when a file could not be created
-  // or written whole (the user has been told which and why).
+  // project. 0 when written or not wanted (no file names); -1 when a file could not be written
+  // (Failures() says which and why; the other one is written all the same).
   int Report(BrunoxRunner& runner);
-  // The internal report of that run (nothing without a ReportIniFile). Always 0.
+  // The internal report of that run (nothing without a ReportIniFile). 0, or -1 when it could
+  // not be written (Failures()).
   int ReportIni(BrunoxRunner& runner);
   // The comparison of the internal reports `reports` (at least one) written to the expanded
   // `namePattern`. 0 written; -1 refused (the reports hold different numbers of active tasks;
-  // the user is told) or the output not creatable.
+  // the user is told) or the output not written (Failures()).
   int CompareReport(const std::vector<std::wstring>& reports, const std::wstring& namePattern);
   // The counters report of the last run. 0 written or nothing to write (no CountersReport);
-  // -1 when the file cannot be created (the user is told).
+  // -1 when the file could not be written (Failures()).
   int CntReport();
+  // The files the last pass could not write.
+  const std::vector<ReportFailure>& Failures() const { return failures_; }
   // Opens a written report (Kind) with the desktop; tells the user when there is none.
   void OpenInShell(int kind);
 
@@ -70,6 +87,7 @@ class ExReport {
   // A thread's metrics; a record the run never reached reads as zeros.
   struct ThreadMetrics {
     int execs = 0;
+    long long failedRounds = 0;
     double connect = 0, disconnect = 0, maxTime = 0, minTime = 0, total = 0, stmt = 0, fetch = 0;
     // "count / total" and "total / count" are meaningful (more than 0.01 s and one execution).
     bool HasAverages() const { return total > 0.01 && execs != 0; }
@@ -83,6 +101,8 @@ class ExReport {
   static int ReportSettingInt(const wchar_t* key);
   static std::wstring ReportSettingStr(const wchar_t* key);
   ThreadMetrics Metrics(int record) const;
+  // Any thread of the reported run had a failed round: the reports then show them per thread.
+  bool RunHadFailedRounds() const;
   // The records of task `index` of the reported run by thread number (-1: never started).
   std::vector<int> RecordsOf(int index, const Task& task) const;
   // A counter sample the run could not take (the first periods of a rate counter).
@@ -94,8 +114,12 @@ class ExReport {
   void SummaryTable(const std::wstring& title);
   // One row of the cells that are not empty.
   void RowCells(const std::vector<Markup>& cells, int header);
-  // Logs `text` and shows it with the error icon.
-  static void Warn(const std::wstring& text);
+  // A file of this pass that could not be written; logged.
+  void NoteFailure(const std::wstring& file, const std::wstring& text);
+  // The same for a write that failed with errno `error`.
+  void NoteWriteFailure(const std::wstring& file, int error);
+  // Writes the HTML report collected in report_, when it could be opened.
+  void CloseHtmlReport(const std::wstring& name);
 
   // ---- Execution report ----
   int Begin();
@@ -110,11 +134,10 @@ class ExReport {
   std::wstring CounterTitles() const;
 
   // ---- Text report ----
-  int OpenTextFile(const std::wstring& name);
-  // 0, or -1 after telling the user that the report could not be written whole.
-  int CloseTextFile();
   // Eleven fields joined by TAB, the twelfth appended directly, CR LF; UTF-8, never cut.
   void TextLine(const std::vector<std::wstring>& fields);
+  // Writes the lines collected, when a text report is wanted.
+  void WriteTextReport();
 
   // ---- Internal report ----
   int BeginIni();
@@ -155,9 +178,10 @@ class ExReport {
   const BrunoxRunner* runner_ = nullptr;  // the run being reported
   StringFactory labels_;
   MultiReport report_;
-  std::FILE* textFile_ = nullptr;
-  std::wstring textFileName_;
-  bool textFileFailed_ = false;  // a write or the close failed
+  bool textWanted_ = false;
+  std::string textBytes_;  // the text report's lines of this pass
+  bool failedRounds_ = false;  // RunHadFailedRounds, for this pass
+  std::vector<ReportFailure> failures_;
   std::unique_ptr<CSysReg> ini_;  // the internal report while it is written
 };
 
@@ -169,7 +193,9 @@ struct RunReports {
 };
 
 // What the window does after a run of `project` on `runner`: the execution report, the counters
-// report and the internal report; then, when the project asks for it, the HTML report opens with
-// the desktop. `reports` must always be used with the same project.
-// False when a report the project names could not be written (the user has been told).
-bool WriteRunReports(BrunoxRunner& runner, Project& project, RunReports& reports);
+// report and the internal report, each on its own; then, when the project asks for it, the HTML
+// report opens with the desktop. `reports` must always be used with the same project.
+// Returns the files that could not be written (logged, not shown): empty when every report the
+// project names was written.
+std::vector<ReportFailure> WriteRunReports(BrunoxRunner& runner, Project& project,
+                                           RunReports& reports);

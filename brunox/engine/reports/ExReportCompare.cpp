@@ -1,6 +1,7 @@
 // The comparison report: the same metrics of two or more internal reports side by side, one
 // column per report. Only reports of the same number of active tasks can be compared; the first
-// report decides how many threads of each task are listed.
+// report decides how many threads of each task are listed. Failed rounds, which only runs that had
+// them keep, get their row where any of the reports holds them.
 #include <algorithm>
 
 #include "brunox/engine/run/BrunoxRunner.h"
@@ -29,6 +30,7 @@ std::wstring ExReport::ReadReportValue(CSysReg& file, const std::wstring& sectio
 int ExReport::CompareReport(const std::vector<std::wstring>& reports,
                             const std::wstring& namePattern) {
   Trace trace(L"ExReport::CompareReport");
+  failures_.clear();
   if (reports.empty()) return -1;
   // A missing or unreadable report reads as empty values.
   std::vector<std::unique_ptr<CSysReg>> files;
@@ -49,7 +51,10 @@ int ExReport::CompareReport(const std::vector<std::wstring>& reports,
   report_.Clear();
   SetTemplateProperties(title);
   report_.AddReport(RF_HTML, compareName_, L"head.htm");
-  if (report_.Open() != RE_OK) return -1;
+  if (report_.Open() != RE_OK) {
+    NoteFailure(compareName_, report_.ErrorText());
+    return -1;
+  }
 
   CLog::State2(platform::Format(L"Creating comparsion report '%ls'", compareName_.c_str()));
   SummaryTable(title);
@@ -88,16 +93,24 @@ int ExReport::CompareReport(const std::vector<std::wstring>& reports,
     const wchar_t* metric;
     const wchar_t* unitKey;
     const wchar_t* unit;
+    bool whereKept;  // a row only where a report holds the key
   };
   static const ThreadMetric kThreadMetrics[] = {
-      {L"ThisCntr", L"ThExecuted", L"Thread Executed", L"Iterations", L"Iterations"},
-      {L"AvgSpeed", L"AvgSpeed", L"Average speed", L"ItPerSec", L"Iterations per second"},
-      {L"AvgDuration", L"AvgDur", L"Average duration", L"Seconds", L"Seconds"},
-      {L"MaxSeconds", L"MaxDur", L"Maximum duration", L"Seconds", L"Seconds"},
-      {L"MinSeconds", L"MinDur", L"Minimum duration", L"Seconds", L"Seconds"},
-      {L"ConnSeconds", L"ConTime", L"Connection time", L"Seconds", L"Seconds"},
-      {L"DisconSeconds", L"DisTime", L"Disconnection time", L"Seconds", L"Seconds"},
-      {L"SumSeconds", L"TotDur", L"Total duration", L"Seconds", L"Seconds"},
+      {L"ThisCntr", L"ThExecuted", L"Thread Executed", L"Iterations", L"Iterations", false},
+      {L"AvgSpeed", L"AvgSpeed", L"Average speed", L"ItPerSec", L"Iterations per second", false},
+      {L"AvgDuration", L"AvgDur", L"Average duration", L"Seconds", L"Seconds", false},
+      {L"MaxSeconds", L"MaxDur", L"Maximum duration", L"Seconds", L"Seconds", false},
+      {L"MinSeconds", L"MinDur", L"Minimum duration", L"Seconds", L"Seconds", false},
+      {L"ConnSeconds", L"ConTime", L"Connection time", L"Seconds", L"Seconds", false},
+      {L"DisconSeconds", L"DisTime", L"Disconnection time", L"Seconds", L"Seconds", false},
+      {L"SumSeconds", L"TotDur", L"Total duration", L"Seconds", L"Seconds", false},
+      {L"FailedRounds", L"FailedRounds", L"Failed rounds", L"Iterations", L"Iterations", true},
+  };
+  const auto kept = [&](const std::wstring& section, const std::wstring& key) {
+    return std::any_of(files.begin(), files.end(), [&](const std::unique_ptr<CSysReg>& file) {
+      file->Section(section);
+      return file->HasKey(key);
+    });
   };
   // No run has more threads than the runner's records, so a report that claims more was not
   // written by a run; the limits keep such a file from producing an endless page.
@@ -113,14 +126,15 @@ int ExReport::CompareReport(const std::vector<std::wstring>& reports,
     for (int k = 1; k <= threads; ++k) {
       const std::wstring number = platform::FromInt(k);
       for (const ThreadMetric& m : kThreadMetrics)
-        CmpRow(section, Label(m.metricKey, m.metric), Label(m.unitKey, m.unit), t, k,
-               m.key + number, files);
+        if (!m.whereKept || kept(section, m.key + number))
+          CmpRow(section, Label(m.metricKey, m.metric), Label(m.unitKey, m.unit), t, k,
+                 m.key + number, files);
     }
     PumpMessage();
   }
   report_.EndTable();
-  report_.Close();
-  return 0;
+  CloseHtmlReport(compareName_);
+  return failures_.empty() ? 0 : -1;
 }
 
 void ExReport::CmpRow(const std::wstring& section, const std::wstring& metric,

@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 
 int ExReport::CntReport() {
+  failures_.clear();
   if (project_.CountersReport.empty()) return 0;
   Trace trace(L"ExReport::CntReport");
   const std::wstring title = L"Performance Counters Report";
@@ -16,7 +17,7 @@ int ExReport::CntReport() {
   report_.AddReport(RF_HTML, countersName_, L"head.htm");
   SetTemplateProperties(title);
   if (report_.Open() != RE_OK) {
-    Warn(platform::Format(L"Could not open or create '%ls' file.", countersName_.c_str()));
+    NoteFailure(countersName_, report_.ErrorText());
     return -1;
   }
 
@@ -53,6 +54,6 @@ int ExReport::CntReport() {
     PumpMessage();
   }
   report_.EndTable();
-  report_.Close();
-  return 0;
+  CloseHtmlReport(countersName_);
+  return failures_.empty() ? 0 : -1;
 }

@@ -28,9 +28,8 @@ int ExReport::Report(BrunoxRunner& runner) {
   Trace trace(L"ExReport::Report");
   runner_ = &runner;
   timer_ = &runner.Timer;
-  const int begun = Begin();
-  if (begun == 2) return 0;  // the project names no execution report
-  if (begun != 0) return -1;
+  failures_.clear();
+  if (Begin() == 2) return 0;  // the project names no execution report
   int firstActive = 1;
   for (size_t i = 0; i < project_.Tasks.size(); ++i) {
     const Task& task = project_.Tasks[i];
@@ -41,37 +40,30 @@ int ExReport::Report(BrunoxRunner& runner) {
     }
     PumpMessage();
   }
-  // Each tells the user when its file could not be written whole.
-  const bool textWritten = CloseTextFile() == 0;
-  bool htmlWritten = true;
-  if (!htmlName_.empty() && report_.Close() != RE_OK) {
-    htmlWritten = false;
-    Warn(platform::Format(L"Could not write the HTML report '%ls' whole.", htmlName_.c_str()));
-  }
-  return textWritten && htmlWritten ? 0 : -1;
+  WriteTextReport();
+  CloseHtmlReport(htmlName_);
+  return failures_.empty() ? 0 : -1;
 }
 
 int ExReport::Begin() {
   htmlName_ = DateAndTimeMacros(project_.ReportFile, 0, 0);
   textName_ = DateAndTimeMacros(project_.ReportTxtFile, 0, 0);
   if (htmlName_.empty() && textName_.empty()) return 2;
-  if (OpenTextFile(textName_) != 0) return -2;
+  textWanted_ = !textName_.empty();
+  textBytes_.clear();
+  failedRounds_ = RunHadFailedRounds();
 
   Trace trace(L"ExReport::Begin");
   const std::wstring title = ReportSettingStr(L"ReportTitle");
   CLog::State2(
       platform::Format(L"Creating reports: '%ls' '%ls'", textName_.c_str(), htmlName_.c_str()));
   report_.Clear();
-  // Without an HTML name only the text report is wanted: the page is built in memory and never
-  // written, so the text report still gets its lines instead of staying an empty file.
+  // Without an HTML name, or when it cannot be written, the page is built in memory and never
+  // written: the text report gets its lines all the same.
   if (!htmlName_.empty()) {
     report_.AddReport(RF_HTML, htmlName_, L"head.htm");
     SetTemplateProperties(title);
-    if (report_.Open() != RE_OK) {
-      Warn(report_.ErrorText());
-      CloseTextFile();
-      return -1;
-    }
+    if (report_.Open() != RE_OK) NoteFailure(htmlName_, report_.ErrorText());
   }
 
   SummaryTable(title);
@@ -263,10 +255,14 @@ void ExReport::TaskMetrics(const Task& task, const std::wstring& number,
   const std::wstring disconnect = Label(L"DisTime", L"Disconnect Time");
   const std::wstring total = Label(L"TotDur", L"Total Duration");
   const std::wstring connection = Label(L"Connection", L"Connection");
+  // The last column, only in a run that had failed rounds: in others the reports stay as they
+  // always were.
+  const std::wstring failed = failedRounds_ ? Label(L"FailedRounds", L"Failed rounds") : L"";
 
   if (firstActive)
     TextLine({L"TaskNo", L"TaskName", L"Thread", executed, speed, average, maxTime, minTime,
-              connect, disconnect, connection, CounterTitles()});
+              connect, disconnect, connection,
+              CounterTitles() + (failedRounds_ ? L"\t" + failed : L"")});
 
   const std::wstring seconds = Label(L"Seconds", L"Seconds");
   const auto shown = [](bool on, Markup cell) { return on ? cell : Markup(); };
@@ -278,7 +274,7 @@ void ExReport::TaskMetrics(const Task& task, const std::wstring& number,
        shown(showAverage, WithUnit(average, seconds)), shown(showMax, WithUnit(maxTime, seconds)),
        shown(showMin, WithUnit(minTime, seconds)), shown(showConnect, WithUnit(connect, seconds)),
        shown(showDisconnect, Markup::Escaped(disconnect)),
-       shown(showTotal, WithUnit(total, seconds))},
+       shown(showTotal, WithUnit(total, seconds)), Markup::Escaped(failed)},
       1);
 
   const std::wstring connectionText =
@@ -299,13 +295,15 @@ void ExReport::TaskMetrics(const Task& task, const std::wstring& number,
       return on ? Markup::Escaped(text) : Markup();
     };
     const std::wstring thread = platform::FromInt(j + 1);
+    const std::wstring failedCount = platform::FromInt(m.failedRounds);
     RowCells({Markup::Escaped(thread), cell(showExecuted, count), cell(showSpeed, rate),
               cell(showAverage, mean), cell(showMax, longest), cell(showMin, shortest),
               cell(showConnect, connectTime), cell(showDisconnect, disconnectTime),
-              cell(showTotal, totalTime)},
+              cell(showTotal, totalTime), cell(failedRounds_, failedCount)},
              0);
     TextLine({number, task.Name, thread, count, rate, mean, longest, shortest, connectTime,
-              disconnectTime, connectionText, CounterSuffix(j)});
+              disconnectTime, connectionText,
+              CounterSuffix(j) + (failedRounds_ ? L"\t" + failedCount : L"")});
   }
   report_.EndTable();
 }

@@ -1,6 +1,9 @@
 // The internal report: an ini file with the timings of one run, which later runs compare with.
 // Section "Report" holds the run, sections "Task1".."TaskN" the active tasks in task order, with
-// the thread number appended to each per-thread key ("ThisCntr3").
+// the thread number appended to each per-thread key ("ThisCntr3"). A run that had failed rounds
+// adds them as the last key of each thread ("FailedRounds3").
+#include <cerrno>
+
 #include "brunox/engine/run/BrunoxRunner.h"
 #include "brunox/engine/reports/ExReport.h"
 #include "brunox/engine/project/Project.h"
@@ -9,7 +12,6 @@
 #include "mervis/SysReg.h"
 #include "parlemont/ReportTime.h"
 #include "platform/Text.h"
-#include "platform/TextFile.h"
 
 namespace {
 
@@ -23,26 +25,28 @@ int ExReport::ReportIni(BrunoxRunner& runner) {
   Trace trace(L"ExReport::ReportIni");
   runner_ = &runner;
   timer_ = &runner.Timer;
+  failures_.clear();
   if (BeginIni() != 0) return 0;
+  failedRounds_ = RunHadFailedRounds();
   int n = 0;
   for (size_t i = 0; i < project_.Tasks.size(); ++i) {
     const Task& task = project_.Tasks[i];
     if (task.isActive) TaskIni(++n, task, RecordsOf(static_cast<int>(i), task));
     PumpMessage();
   }
-  ini_->Flush();
+  // The whole file replaces the older report at once, or nothing changes.
+  if (!ini_->Flush()) NoteWriteFailure(iniName_, errno);
   ini_.reset();
-  return 0;
+  return failures_.empty() ? 0 : -1;
 }
 
 int ExReport::BeginIni() {
   Trace trace(L"ExReport::BeginIni");
   iniName_ = DateAndTimeMacros(project_.ReportIniFile, 0, 0);
   if (iniName_.empty()) return 2;
-  // Recreated on every run: nothing of an older report may survive in it.
-  if (platform::FileExists(iniName_)) platform::RemoveFile(iniName_);
   CLog::State2(platform::Format(L"Creating ini report '%ls'", iniName_.c_str()));
   ini_ = std::make_unique<CSysReg>(iniName_);
+  // Recreated on every run: nothing of an older report may survive in it.
   ini_->Clear();
 
   int active = 0;
@@ -77,6 +81,9 @@ void ExReport::TaskIni(int n, const Task& task, const std::vector<int>& records)
     WriteIniRealN(section, L"SumSeconds", k, m.total);
     WriteIniRealN(section, L"SumExec", k, m.stmt);
     WriteIniRealN(section, L"SumFetch", k, m.fetch);
+    if (failedRounds_)
+      WriteIniText(section, L"FailedRounds" + platform::FromInt(k),
+                   platform::FromInt(m.failedRounds));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "brunox/ui/common/PageHost.h"
 #include "brunox/ui/window/PageIndex.h"
@@ -21,6 +22,7 @@ class PageGraph;
 class PagePackage;
 class PageStat;
 class RunEventRelay;
+struct ReportFailure;
 struct RunReports;
 class CSqlConsolePage;
 class CStrModes;
@@ -148,8 +150,8 @@ class CBrunoxDlg : public QMainWindow, public PageHost {
   // ReportFile and SQLFile, when empty, name new files in the window's private temporary folder
   // for one run.
   TemporaryReportNames UseTemporaryReportNames();
-  // An executed-statement log that could not be written is told after the run.
-  void TellStatementLogFailure();
+  // The reports and the executed-statement log that a run could not write, in one message.
+  void TellUnwrittenFiles(const std::vector<ReportFailure>& unwritten);
   // A new empty file "<prefix>XXXXXX<suffix>" in that folder; "" when none could be made.
   std::wstring NewTemporaryFile(const std::wstring& prefix, const std::wstring& suffix);
   // -q: the window closes without the save question, as after OK.

@@ -24,6 +24,17 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 
+namespace {
+
+ReportFailure StatementLogFailure() {
+  const std::wstring path = g_runner->StatementLogPath();
+  const std::wstring reason = g_runner->StatementLogFailure();
+  return {path, L"The executed-statement log '" + path + L"' could not be written" +
+                    (reason.empty() ? L"" : L": " + reason) + L"."};
+}
+
+}  // namespace
+
 void CBrunoxDlg::OnRun(int runMode) {
   // A Run posted while a run is under way (the idle callback handles events) is ignored.
   if (running_ || !g_runner || g_runner->IsRunning()) return;
@@ -36,6 +47,7 @@ void CBrunoxDlg::OnRun(int runMode) {
   FillRunFields();
 
   const bool started = g_runner->CheckProject(&g_project) != 0;
+  std::vector<ReportFailure> unwritten;
   if (started) {
     tree_->SelectPage(PageIndex::PageConsole);
     const TemporaryReportNames temporary = UseTemporaryReportNames();
@@ -45,8 +57,9 @@ void CBrunoxDlg::OnRun(int runMode) {
       console->ShowFinalTotals(static_cast<int>(std::lround(g_runner->Timer.Seconds())),
                                g_runner->TotalExecs.load());
     }
-    const bool reportsWritten = WriteRunReports(*g_runner, g_project, *reports_);
-    TellStatementLogFailure();
+    unwritten = WriteRunReports(*g_runner, g_project, *reports_);
+    const bool reportsWritten = unwritten.empty();
+    if (!g_runner->StatementLogComplete()) unwritten.push_back(StatementLogFailure());
     // The temporary names served this run only: a later run makes its own, and a Save never
     // writes them into the project.
     if (temporary.report) g_project.ReportFile.clear();
@@ -64,6 +77,8 @@ void CBrunoxDlg::OnRun(int runMode) {
   pages_[PageIndex::PagePlugin]->LoadFromProject();
   // A project page entered during the run was shown as it was; now it may read the project.
   if (IsProjectPage(current_)) pages_[current_]->Activate();
+  // Told once the window shows that the run has ended, all in one message.
+  TellUnwrittenFiles(unwritten);
   CLog::State(nullptr);
   // With -q the window closes after the run; with -r as well also when the run could not start,
   // as nobody is there to put the project right.
@@ -98,13 +113,15 @@ CBrunoxDlg::TemporaryReportNames CBrunoxDlg::UseTemporaryReportNames() {
   return made;
 }
 
-void CBrunoxDlg::TellStatementLogFailure() {
-  if (g_runner->StatementLogComplete()) return;
-  const std::wstring path = g_runner->StatementLogPath();
-  const std::wstring reason = g_runner->StatementLogFailure();
-  platform::Ui().MessageBox(L"The executed-statement log '" + path + L"' could not be written" +
-                                (reason.empty() ? L"" : L": " + reason) + L".",
-                            L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Error);
+void CBrunoxDlg::TellUnwrittenFiles(const std::vector<ReportFailure>& unwritten) {
+  if (unwritten.empty()) return;
+  std::wstring text = unwritten.size() == 1 ? L"A file of the run could not be written:\n"
+                                            : L"Files of the run could not be written:\n";
+  for (const ReportFailure& failure : unwritten) text += L"\n" + failure.text;
+  // With -q nobody waits for the window: standard error and the exit status tell.
+  platform::ConsoleUi console;
+  platform::UiServices& ui = app_.QuitAfterRun ? console : platform::Ui();
+  ui.MessageBox(text, L"Warning!", platform::MsgButtons::Ok, platform::MsgIcon::Error);
 }
 
 std::wstring CBrunoxDlg::NewTemporaryFile(const std::wstring& prefix, const std::wstring& suffix) {

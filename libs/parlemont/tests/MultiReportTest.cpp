@@ -254,13 +254,17 @@ TEST(MultiReport, ATemplateThatIsNoRegularFileIsRefusedAtOnceWithTheReason) {
   EXPECT_FALSE(platform::FileExists(path));
 }
 
-TEST(MultiReport, TheOpenReportFileIsNotInheritedByPrograms) {
-  const std::wstring path = testsupport::NewScratchPath(L"cloexec.html");
+TEST(MultiReport, AnOlderReportStaysUntilTheNewOneIsWhole) {
+  const std::wstring path = testsupport::NewScratchPath(L"older.html");
+  ASSERT_TRUE(platform::WriteFileBytes(path, "older"));
   MultiReport report;
   OpenReport(report, path, L"UTF-8");
   EXPECT_TRUE(report.ErrorText().empty());
-  EXPECT_TRUE(platform_test::OpenCloseOnExec(platform::NativePath(path)));
+  report.Text(L"newer");
+  EXPECT_EQ("older", Bytes(path));
+  EXPECT_EQ(-1, platform_test::DescriptorOf(platform::NativePath(path)));
   ASSERT_EQ(report.Close(), RE_OK);
+  EXPECT_EQ(HtmlSelect(Bytes(path), "//body/p"), Strings{"newer"});
 }
 
 TEST(MultiReport, DefaultTemplateNextToTheReport) {

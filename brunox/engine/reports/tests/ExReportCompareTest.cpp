@@ -62,15 +62,15 @@ TEST_F(CompareReport, TwoRunsSideBySide) {
   EXPECT_EQ("Second", Row(3)[3]);
   EXPECT_EQ((std::vector<std::string>{"1", kNbsp, "Name", kNbsp, "slow", "slow"}), Row(4));
   EXPECT_EQ((std::vector<std::string>{"1", kNbsp, "Threads", kNbsp, "2", "2"}), Row(5));
+  // The runs had failed rounds (task 2's), so every thread has them too.
   const char* metrics[] = {"Thread Executed",    "Average speed",    "Average duration",
                            "Maximum duration",   "Minimum duration", "Connection time",
-                           "Disconnection time", "Total duration"};
-  const char* units[] = {
-      "Iterations", "Iterations per second", "Seconds", "Seconds", "Seconds", "Seconds", "Seconds",
-      "Seconds"};
+                           "Disconnection time", "Total duration",   "Failed rounds"};
+  const char* units[] = {"Iterations", "Iterations per second", "Seconds", "Seconds", "Seconds",
+                         "Seconds",    "Seconds",               "Seconds", "Iterations"};
   for (int k = 0; k < 2; ++k)
-    for (int m = 0; m < 8; ++m) {
-      const std::vector<std::string> row = Row(6 + 8 * k + m);
+    for (int m = 0; m < 9; ++m) {
+      const std::vector<std::string> row = Row(6 + 9 * k + m);
       ASSERT_EQ(6u, row.size());
       EXPECT_EQ("1", row[0]);
       EXPECT_EQ(std::to_string(k + 1), row[1]);
@@ -78,15 +78,15 @@ TEST_F(CompareReport, TwoRunsSideBySide) {
       EXPECT_EQ(units[m], row[3]);
       EXPECT_FALSE(row[4].empty());
     }
-  for (int row : {6, 14}) {
+  for (int row : {6, 15}) {
     EXPECT_EQ("2", Row(row)[4]);
     EXPECT_EQ("2", Row(row)[5]);
   }
   // Task 2: its thread never completed an execution, so it has no averages.
-  EXPECT_EQ((std::vector<std::string>{"2", kNbsp, "Name", kNbsp, "broken", "broken"}), Row(22));
+  EXPECT_EQ((std::vector<std::string>{"2", kNbsp, "Name", kNbsp, "broken", "broken"}), Row(24));
   EXPECT_EQ((std::vector<std::string>{"2", "1", "Average speed", "Iterations per second", "", ""}),
-            Row(25));
-  EXPECT_EQ(31u, Select(output_, "(//table)[2]//tr").size());
+            Row(27));
+  EXPECT_EQ(34u, Select(output_, "(//table)[2]//tr").size());
 }
 
 TEST_F(CompareReport, ReportsOfDifferentTaskCountsAreRefused) {

@@ -67,10 +67,11 @@ TEST_F(CountersReport, NoNameNoReportAndAnUncreatableFileIsTold) {
 
   project_.CountersReport = InFolder(L"missing/counters.html");
   EXPECT_EQ(-1, reports_.counters->CntReport());
-  ASSERT_EQ(1u, ui_.messages.size());
-  EXPECT_EQ(L"Could not open or create '" + project_.CountersReport + L"' file.",
-            ui_.messages[0].text);
-  EXPECT_EQ(L"Warning!", ui_.messages[0].caption);
+  ASSERT_EQ(1u, reports_.counters->Failures().size());
+  EXPECT_EQ(L"Could not write the report file '" + project_.CountersReport +
+                L"': No such file or directory.",
+            reports_.counters->Failures()[0].text);
+  EXPECT_TRUE(ui_.messages.empty()) << "the window tells";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "ExReportTestSupport.h"
 #include "kavra/DbmsCodes.h"
+#include "mervis/SysReg.h"
 #include "parlemont/tests/HtmlValidation.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -70,10 +71,12 @@ TEST_F(ExecutionReport, OneSectionPerActiveTaskNumberedByItsPosition) {
             Row(2, "Total Task Duration, seconds"));
   EXPECT_EQ("select * from \"no<such>&'table'\"", Row(4, "SQL script"));
 
+  // Task 3's failed round gives every thread of the run the last column.
   EXPECT_EQ((std::vector<std::string>{
                 "ThreadNo", "Executed,times", "Average Speed,iterations/second",
                 "Average Duration,Seconds", "Max Duration,Seconds", "Min Duration,Seconds",
-                "Connect Time,Seconds", "Disconnect Time", "Total Duration,Seconds"}),
+                "Connect Time,Seconds", "Disconnect Time", "Total Duration,Seconds",
+                "Failed rounds"}),
             Cells(3, 1, "th"));
   for (int j = 0; j < 2; ++j) {
     SCOPED_TRACE(j);
@@ -82,18 +85,98 @@ TEST_F(ExecutionReport, OneSectionPerActiveTaskNumberedByItsPosition) {
     EXPECT_EQ(
         (std::vector<std::string>{std::to_string(j + 1), "2", Fixed(2 / r.TotalTime),
                                   Fixed(r.TotalTime / 2), Fixed(r.MaxTime), Fixed(r.MinTime),
-                                  Fixed(r.ConnectTime), Fixed(r.CloseTime), Fixed(r.TotalTime)}),
+                                  Fixed(r.ConnectTime), Fixed(r.CloseTime), Fixed(r.TotalTime), "0"}),
         Cells(3, j + 2));
   }
   // The failing thread ended without an execution: no averages.
   const std::vector<std::string> broken = Cells(5, 2);
-  ASSERT_EQ(9u, broken.size());
+  ASSERT_EQ(10u, broken.size());
   EXPECT_EQ("1", broken[0]);
   EXPECT_EQ("0", broken[1]);
   EXPECT_EQ("N/A", broken[2]);
   EXPECT_EQ("N/A", broken[3]);
   EXPECT_EQ("N/A", broken[5]) << "no shortest round without a round";
   EXPECT_EQ(Fixed(runner_->Record(2).TotalTime), broken[8]);
+  EXPECT_EQ("1", broken[9]);
+}
+
+// The reports of a run without failed rounds, all values fixed but the time of writing and the
+// program version: the bytes of the stored expectation.
+TEST_F(ExecutionReport, ACleanRunWritesTheStoredBytes) {
+  project_.Tasks[2].Name = L"mended";
+  project_.Tasks[2].SQL = L"select 2";
+  project_.Note = L"golden";
+  RunProject();
+  ASSERT_EQ(0, runner_->FailedRounds.load());
+  for (int i = 0; i < runner_->ThreadsOfLastRun; ++i) {
+    ThreadInfo& r = runner_->Record(i);
+    r.Execs = 2 + i;
+    r.ConnectTime = 0.125 + i;
+    r.CloseTime = 0.0625 + i;
+    r.MaxTime = 0.5 + i;
+    r.MinTime = 0.25 + i;
+    r.TotalTime = 1.5 + i;
+    r.StmtTime = 1.25 + i;
+    r.FetchTime = 0.03125 + i;
+  }
+  project_.Tasks[1].SetupTime = 0.75;
+  project_.Tasks[2].SetupTime = 0.375;
+  project_.MainDB = nullptr;
+  project_.DefConnection = CONN_INFO();
+  project_.DefConnection.Kind = CONN_STRING;
+  project_.DefConnection.ConnString = L"Driver=Golden;Database=golden;";
+  runner_->Timer.Start();
+  runner_->Timer.Stop();
+  WriteRunReports(*runner_, project_, reports_);
+
+  const std::regex time(R"(\d\d-[A-Z][a-z][a-z]-\d{4} \d\d:\d\d:\d\d)");
+  const std::regex version("(Brunox version</td><td>)[^<]*");
+  // The one value of the run's own clock.
+  const std::regex elapsed("(Total Project Execution Time, seconds</td><td>)[^<]*");
+  const auto normalised = [&](const std::wstring& path) {
+    std::string bytes = std::regex_replace(runnertest::FileBytes(path), time, "@TIME@");
+    bytes = std::regex_replace(bytes, version, "$1@VERSION@");
+    return std::regex_replace(bytes, elapsed, "$1@SECONDS@");
+  };
+  const std::wstring golden = platform::FromUtf8(BRUNOX_ENGINE_TEST_DATA) + L"/clean_run_report";
+  for (const wchar_t* kind : {L".html", L".txt", L".bnxrep"}) {
+    SCOPED_TRACE(platform::ToUtf8(kind));
+    const std::string expected = runnertest::FileBytes(golden + kind + L".golden");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(expected, normalised(InFolder(std::wstring(L"run") + kind)));
+  }
+}
+
+// A task whose every round fails executes nothing; its rounds still show, in every report.
+TEST_F(ExecutionReport, FailedRoundsEndEachThreadsRowInEveryReport) {
+  project_.StopOnError = 0;
+  project_.Tasks[2].ExecCntr = 4;
+  RunAndReport();
+  ASSERT_EQ(4, runner_->Record(2).FailedRounds.load());
+  EXPECT_EQ("Failed rounds", Cells(3, 1, "th").back());
+  EXPECT_EQ("0", Cells(3, 2).back());
+  EXPECT_EQ("0", Cells(5, 2)[1]) << "executed";
+  EXPECT_EQ("4", Cells(5, 2).back());
+
+  const std::string text = runnertest::FileBytes(project_.ReportTxtFile);
+  EXPECT_NE(std::string::npos, text.find("\tConnection\tFailed rounds\r\n")) << text;
+  EXPECT_NE(std::string::npos, text.find(";\t4\r\n")) << text;
+
+  CSysReg ini(project_.ReportIniFile);
+  ini.Section(L"Task1");
+  EXPECT_EQ(L"0", ini.Read(L"FailedRounds2", L""));
+  ini.Section(L"Task2");
+  EXPECT_EQ(L"4", ini.Read(L"FailedRounds1", L""));
+  EXPECT_EQ(L"FailedRounds1", ini.Keys().back());
+
+  // Compared with a report of a run without them, the row is there with an empty cell.
+  const std::wstring clean = InFolder(L"clean.bnxrep");
+  runnertest::WriteText(clean, L"[Report]\nActiveTasks=2\n[Task1]\nThreads=2\n[Task2]\nThreads=1\n");
+  const std::wstring compared = InFolder(L"compare.html");
+  ExReport report(project_);
+  ASSERT_EQ(0, report.CompareReport({clean, project_.ReportIniFile}, compared));
+  EXPECT_EQ((std::vector<std::string>{"2", "1", "Failed rounds", "Iterations", "", "4"}),
+            Select(compared, "(//table)[2]//tr[td[3]='Failed rounds'][last()]/td"));
 }
 
 TEST_F(ExecutionReport, RunModeTexts) {
@@ -145,8 +228,8 @@ TEST_F(ExecutionReport, ASwitchedOffColumnIsAbsent) {
   }
   for (const wchar_t* key : switches) settings_->setInt(kStoreReport, key, 0);
   Rewrite();
-  EXPECT_EQ((std::vector<std::string>{"ThreadNo"}), Cells(3, 1, "th"));
-  EXPECT_EQ((std::vector<std::string>{"1"}), Cells(3, 2));
+  EXPECT_EQ((std::vector<std::string>{"ThreadNo", "Failed rounds"}), Cells(3, 1, "th"));
+  EXPECT_EQ((std::vector<std::string>{"1", "0"}), Cells(3, 2));
   ExpectValidHtml(Html());
 }
 
@@ -173,7 +256,7 @@ TEST_F(ExecutionReport, LabelProfileRewordsTheReportAndLongLabelsAreCut) {
   const std::string exMode = platform::ToUtf8(L"Modus der Ausf\u00fchrung");
   EXPECT_EQ("By individual task properties, concurrent mode", Row(1, exMode));
   const std::vector<std::string> header = Cells(3, 1, "th");
-  ASSERT_EQ(9u, header.size());
+  ASSERT_EQ(10u, header.size());
   EXPECT_EQ("Tempo,iterations/second", header[2]);
   EXPECT_EQ(std::string(254, 'S'), SelectOne(Html(), "(//h3)[1]"));
   // A profile text that cannot take the value falls back to the built-in one.
@@ -245,7 +328,7 @@ TEST_F(ExecutionReport, WithoutSettingsTheRegisteredDefaultsApply) {
   EXPECT_EQ("Brunox Test Execution Report", SelectOne(report.HtmlName(), "//h2"));
   EXPECT_NE(std::string::npos,
             runnertest::FileBytes(report.HtmlName()).find("charset=iso-8859-1"));
-  EXPECT_EQ(9u, Select(report.HtmlName(), "(//table)[3]//tr[1]/th").size());
+  EXPECT_EQ(10u, Select(report.HtmlName(), "(//table)[3]//tr[1]/th").size());
 }
 
 TEST_F(ExecutionReport, NothingWithoutReportNames) {
@@ -257,23 +340,27 @@ TEST_F(ExecutionReport, NothingWithoutReportNames) {
   EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(ExecutionReport, AnHtmlFileThatCannotBeMadeEndsThePassAndIsTold) {
+TEST_F(ExecutionReport, AnHtmlFileThatCannotBeMadeKeepsTheTextReportAndIsNamed) {
   project_.ReportFile = InFolder(L"missing/run.html");
   RunAndReport();
   EXPECT_EQ(-1, reports_.execution->Report(*runner_)) << "the writer says it failed";
-  ASSERT_EQ(2u, ui_.messages.size());
-  EXPECT_EQ(L"Could not create the report file '" + project_.ReportFile +
+  const std::vector<ReportFailure>& failures = reports_.execution->Failures();
+  ASSERT_EQ(1u, failures.size());
+  EXPECT_EQ(project_.ReportFile, failures[0].file);
+  EXPECT_EQ(L"Could not write the report file '" + project_.ReportFile +
                 L"': No such file or directory.",
-            ui_.messages[0].text);
+            failures[0].text);
+  EXPECT_TRUE(ui_.messages.empty()) << "the window tells, once for every file";
   EXPECT_FALSE(platform::FileExists(project_.ReportFile));
-  // The text report was created first and stays without lines.
-  EXPECT_TRUE(platform::FileExists(project_.ReportTxtFile));
-  EXPECT_EQ("", runnertest::FileBytes(project_.ReportTxtFile));
+  // The text report is written whole all the same.
+  const std::string text = runnertest::FileBytes(project_.ReportTxtFile);
+  EXPECT_EQ(0u, text.rfind("TaskNo\t", 0));
+  EXPECT_NE(std::string::npos, text.find("3\tbroken\t1\t")) << text;
   // The next pass begins afresh.
   project_.ReportFile = InFolder(L"run.html");
   EXPECT_EQ(0, reports_.execution->Report(*runner_));
+  EXPECT_TRUE(reports_.execution->Failures().empty());
   ExpectValidHtml(Html());
-  EXPECT_NE("", runnertest::FileBytes(project_.ReportTxtFile));
 }
 
 TEST_F(ExecutionReport, OpenInShellOpensWhatWasWritten) {

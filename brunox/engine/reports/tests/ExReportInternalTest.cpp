@@ -15,7 +15,7 @@ std::vector<std::wstring> ThreadKeys(int k, bool averages) {
   std::vector<std::wstring> keys;
   for (const wchar_t* key :
        {L"AvgSpeed", L"AvgDuration", L"ThisCntr", L"MaxSeconds", L"MinSeconds", L"ConnSeconds",
-        L"DisconSeconds", L"SumSeconds", L"SumExec", L"SumFetch"}) {
+        L"DisconSeconds", L"SumSeconds", L"SumExec", L"SumFetch", L"FailedRounds"}) {
     if (!averages && (key == std::wstring(L"AvgSpeed") || key == std::wstring(L"AvgDuration")))
       continue;
     keys.push_back(key + platform::FromInt(k));

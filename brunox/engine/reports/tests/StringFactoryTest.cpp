@@ -85,6 +85,7 @@ const std::vector<std::pair<std::wstring, std::wstring>> kLabels = {
     {L"ItPerSec", L"iterations/second"},
     {L"Times", L"times"},
     {L"ThreadNo", L"ThreadNo"},
+    {L"FailedRounds", L"Failed rounds"},
     {L"CmpReport", L"Execution Comparison Report"},
     {L"NReports", L"Number of reports to be compared"},
     {L"Report", L"Report"},

@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -454,18 +455,62 @@ TEST_F(RunInWindowTest, ClosingRemovesTheTemporaryFolderButKeepsWhatTheDesktopOp
   EXPECT_FALSE(std::filesystem::exists(platform::NativePath(folder)));
 }
 
-TEST_F(RunInWindowTest, ReportsAndLogsThatCannotBeWrittenAreToldAfterTheRun) {
+// Every report or log that a run could not write is named in one message, with its reason, once
+// the window shows that the run has ended; the reports that could be written are written.
+TEST_F(RunInWindowTest, FilesThatCannotBeWrittenAreNamedInOneMessageAfterTheRun) {
+  // Records whether the run's controls were still on when a message came.
+  struct Watching : testsupport::RecordingUi {
+    std::function<bool()> running;
+    std::vector<bool> shownWhileRunning;
+    platform::MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                    platform::MsgButtons buttons, platform::MsgIcon icon,
+                                    platform::MsgAnswer defaultAnswer) override {
+      shownWhileRunning.push_back(running());
+      return RecordingUi::ShowMessage(text, caption, buttons, icon, defaultAnswer);
+    }
+  } watching;
+  watching.running = [&] {
+    return window->Action(kCmdStop)->isEnabled() || window->Action(kCmdPause)->isEnabled();
+  };
   ConnectScratchSqlite();
   UseTasks({Counted(L"told", 1, 2)});
+  const std::wstring good = platform::FolderPart(testsupport::NewScratchPath(L"good"));
   const std::wstring missing = testsupport::NewScratchPath(L"no-such-folder") + L"/deeper";
+  const std::wstring reason = L"No such file or directory";
+  const auto expectOneMessageNaming = [&](const std::vector<std::wstring>& files) {
+    ASSERT_EQ(1u, watching.messages.size());
+    const std::wstring& text = watching.messages[0].text;
+    for (const std::wstring& file : files)
+      EXPECT_NE(std::wstring::npos, text.find(L"'" + file + L"'")) << platform::ToUtf8(text);
+    EXPECT_EQ(files.size(), static_cast<size_t>(std::count(text.begin(), text.end(), L'\n')) - 1)
+        << "one line per file under the first";
+    EXPECT_NE(std::wstring::npos, text.find(reason)) << platform::ToUtf8(text);
+    EXPECT_EQ(std::vector<bool>{false}, watching.shownWhileRunning);
+    watching.messages.clear();
+    watching.shownWhileRunning.clear();
+  };
+
+  // The text report cannot be written, the HTML report can.
+  g_project.ReportFile = good + L"/run.html";
+  g_project.ReportTxtFile = missing + L"/run.txt";
+  RunWith();
+  expectOneMessageNaming({g_project.ReportTxtFile});
+  parlemont_test::ExpectValidHtml(g_project.ReportFile);
+
+  // The reverse.
   g_project.ReportFile = missing + L"/run.html";
+  g_project.ReportTxtFile = good + L"/run.txt";
+  RunWith();
+  expectOneMessageNaming({g_project.ReportFile});
+  std::string text;
+  ASSERT_TRUE(platform::ReadFileBytes(g_project.ReportTxtFile, text));
+  EXPECT_NE(std::string::npos, text.find("told")) << text;
+
+  // Reports and the executed-statement log.
+  g_project.ReportTxtFile = missing + L"/run.txt";
   g_project.SQLFile = missing + L"/statements.txt";
   RunWith();
-  std::wstring all;
-  for (const auto& message : ui.messages) all += message.text + L"\n";
-  EXPECT_NE(std::wstring::npos, all.find(missing + L"/run.html")) << platform::ToUtf8(all);
-  EXPECT_NE(std::wstring::npos, all.find(missing + L"/statements.txt")) << platform::ToUtf8(all);
-  EXPECT_NE(std::wstring::npos, all.find(L"No such file or directory")) << platform::ToUtf8(all);
+  expectOneMessageNaming({g_project.ReportFile, g_project.ReportTxtFile, g_project.SQLFile});
   ExpectIdleAgain();
 }
 
