@@ -80,6 +80,7 @@ bool ReadString(std::FILE* file, std::wstring* line, const platform::ByteOrderMa
 bool ReadString(std::FILE* file, std::wstring* line, int ansi, std::size_t maxBytes,
                 bool* tooLong) {
   const platform::ByteOrderMark mark =
-      ansi ? platform::ByteOrderMark{} : platform::ByteOrderMark{2, platform::TextEncoding::Utf16Le};
+      ansi ? platform::ByteOrderMark{}
+           : platform::ByteOrderMark{2, platform::TextEncoding::Utf16Le};
   return ReadString(file, line, mark, maxBytes, tooLong);
 }

@@ -154,12 +154,12 @@ struct CSysReg::Data {
     SectionData s{name, 0, 0, {}, {}};
     if (!name.empty()) {
       s.id = nextId++;
-      if (lines.size() > 1 && !lines.back().dropped && !IsBlank(lines.back()))
-        lines.push_back(Line{L"", L"", L"", s.id, true, false, {}});
+      size_t last = lines.size() - 1;
+      while (last > 0 && lines[last].dropped) --last;
+      if (last > 0 && !IsBlank(lines[last])) lines.push_back(MadeLine(s.id, L""));
       s.anchor = lines.size();
-      lines.push_back(Line{L"", L"", L"", s.id, true, false, {}});
-      lines.back().raw = L'[' + name + L']';
-      lines.push_back(Line{L"", L"", L"", s.id, true, false, {}});
+      lines.push_back(MadeLine(s.id, L'[' + name + L']'));
+      lines.push_back(MadeLine(s.id, L""));
     }
     return Add(std::move(s));
   }
@@ -198,6 +198,13 @@ struct CSysReg::Data {
     return true;
   }
 
+  static Line MadeLine(int section, std::wstring text) {
+    Line line;
+    line.raw = std::move(text);
+    line.section = section;
+    line.composed = true;
+    return line;
+  }
   static bool IsBlank(const Line& line) {
     return line.key.empty() && line.after.empty() &&
            line.raw.find_first_not_of(kNameBlanks) == std::wstring::npos;
@@ -236,8 +243,9 @@ void CSysReg::Data::Parse(std::wstring_view text) {
       }
     }
     const size_t eq = lead == L';' || lead == L'#' ? std::wstring_view::npos : raw.find(L'=');
-    const std::wstring_view key =
-        eq == std::wstring_view::npos ? std::wstring_view() : TrimView(raw.substr(0, eq), kNameBlanks);
+    const std::wstring_view key = eq == std::wstring_view::npos
+                                      ? std::wstring_view()
+                                      : TrimView(raw.substr(0, eq), kNameBlanks);
     if (key.empty()) {
       // New keys of a section without keys go after its last line that is not blank.
       if (section && section->keys.empty()) section->anchor = at;
@@ -261,8 +269,8 @@ std::wstring CSysReg::Data::Compose() const {
   for (const Line& line : lines) {
     if (line.dropped) continue;
     if (&line != &lines.front()) {
-      out += line.composed && !line.key.empty() ? line.key + L'=' + EscapeValue(line.value)
-                                                : line.raw;
+      out +=
+          line.composed && !line.key.empty() ? line.key + L'=' + EscapeValue(line.value) : line.raw;
       out += L'\n';
     }
     for (const auto& [key, value] : line.after) out += key + L'=' + EscapeValue(value) + L'\n';

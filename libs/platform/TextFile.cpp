@@ -133,7 +133,7 @@ std::wstring DecodeText(std::string_view b, TextEncoding* encoding) {
   const ByteOrderMark mark = FindByteOrderMark(b);
   const std::string_view text = b.substr(mark.length);
   if (encoding) {
-    *encoding = mark.length > 0  ? mark.encoding
+    *encoding = mark.length > 0     ? mark.encoding
                 : IsValidUtf8(text) ? TextEncoding::Utf8
                                     : TextEncoding::Latin1;
   }

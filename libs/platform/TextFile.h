@@ -45,7 +45,7 @@ class StagedFile {
 // decides. FF FE is UTF-16LE, FE FF UTF-16BE, EF BB BF UTF-8; a file without a mark is 8-bit text,
 // UTF-8 when valid, else Latin-1.
 struct ByteOrderMark {
-  std::size_t length = 0;  // bytes the mark takes; 0 when the file has none
+  std::size_t length = 0;                      // bytes the mark takes; 0 when the file has none
   TextEncoding encoding = TextEncoding::Utf8;  // what the mark says; unused without a mark
   bool Utf16() const {
     return length > 0 && (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be);

@@ -51,10 +51,10 @@ std::string AccessSampleMissing();
 
 // At the top of a test that reads the real Access file: sets `path` to it; skips outside
 // `./dev test`, and fails when `./dev test` could not fetch it.
-#define REQUIRE_ACCESS_SAMPLE(path)                                                         \
-  do {                                                                                     \
-    (path) = testsupport::AccessSampleFile();                                              \
+#define REQUIRE_ACCESS_SAMPLE(path)                                                       \
+  do {                                                                                    \
+    (path) = testsupport::AccessSampleFile();                                             \
     if ((path).empty()) GTEST_SKIP() << "no sample Access file (./dev test fetches one)"; \
-    const std::string missing_ = testsupport::AccessSampleMissing();                       \
-    if (!missing_.empty()) FAIL() << missing_;                                             \
+    const std::string missing_ = testsupport::AccessSampleMissing();                      \
+    if (!missing_.empty()) FAIL() << missing_;                                            \
   } while (0)

@@ -251,8 +251,9 @@ TEST_F(FileProviderTest, ARealAccessFileReadsItsTablesAndValues) {
     SCOPED_TRACE(platform::ToUtf8(connString));
     auto db = Open(connString, 3);
     EXPECT_EQ(db->DBMS, DBMS_ACCESS);
-    EXPECT_EQ(Query(db.get(), L"select name from sqlite_master where type = 'table' order by 1"),
-              (Rows{{L"Dried"}, {L"Fruit"}, {L"Fruit Salad"}, {L"Muffin/Bread"}, {L"Veggie Salad"}}));
+    EXPECT_EQ(
+        Query(db.get(), L"select name from sqlite_master where type = 'table' order by 1"),
+        (Rows{{L"Dried"}, {L"Fruit"}, {L"Fruit Salad"}, {L"Muffin/Bread"}, {L"Veggie Salad"}}));
     EXPECT_EQ(Query(db.get(), L"select count(*) from [Fruit]"), (Rows{{L"37"}}));
     EXPECT_EQ(Query(db.get(), L"select Fiber, Sugar from [Fruit] where Fruit = 'Apple'"),
               (Rows{{L"2", L"12"}}));
