@@ -94,10 +94,6 @@ std::wstring_view TrimView(std::wstring_view s, std::wstring_view blanks) {
   return s.substr(first, last - first + 1);
 }
 
-}  // namespace
-
-namespace {
-
 // The file is kept line by line, so writing it back keeps every line that is not a changed key
 // where it stands: comments, blank lines, keys and sections nobody asked about, repeated keys,
 // lines that mean nothing to a reader. Line 0 is no line of the file: what is added to the
