@@ -315,6 +315,31 @@ TEST(StartUp, RegistersProjectFileTypeOnce) {
   EXPECT_TRUE(platform::FileExists(platform::DataHome() + L"/applications/brunox.desktop"));
 }
 
+// Every start registers the file type, but the desktop's database is rebuilt only when the
+// registration was missing or said something else.
+TEST(StartUp, RebuildsTheDesktopDatabaseOnlyWhenTheRegistrationChanged) {
+  const std::wstring desktop = platform::DataHome() + L"/applications/brunox.desktop";
+  platform::RemoveFile(desktop);
+  const auto rebuilds = [](const RecordingUi& ui) {
+    int n = 0;
+    for (const auto& [program, args] : ui.started) n += program == L"update-mime-database";
+    return n;
+  };
+  for (const int expected : {1, 0, 1}) {
+    RecordingUi ui;
+    CBrunoxApp app;
+    RunApp(app, {"-x"});
+    EXPECT_EQ(rebuilds(ui), expected);
+    if (expected == 0) {
+      // The program moved since: the entry names a program that is no longer there.
+      ASSERT_TRUE(platform::WriteFileBytes(desktop, "[Desktop Entry]\nExec=/gone\n"));
+    }
+  }
+  std::string entry;
+  ASSERT_TRUE(platform::ReadFileBytes(desktop, entry));
+  EXPECT_EQ(entry.find("/gone"), std::string::npos);
+}
+
 TEST(Visualizer, MissingReportOrProgramIsReported) {
   RecordingUi ui;
   CBrunoxApp app;

@@ -1,9 +1,12 @@
 #include "mervis/Settings.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <mutex>
 #include <unordered_map>
 
 #include "mervis/AsciiFold.h"
+#include "mervis/Log.h"
 #include "mervis/SysReg.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
@@ -65,6 +68,23 @@ std::wstring SettingsFilePath() {
   return platform::JoinPath(platform::ConfigFolder(), L"settings.ini");
 }
 
+// A settings file that cannot be read is never written over: it moves aside to "<name>.bak"
+// (an older one there gives way), and the log says so. False when it cannot be moved.
+bool KeepUnreadableFile(const std::wstring& path, const std::wstring& why) {
+  const std::wstring backup = path + L".bak";
+  if (std::rename(platform::NativePath(path).c_str(), platform::NativePath(backup).c_str()) != 0) {
+    const int code = errno;
+    std::wstring reason;
+    CLog::FormatLastError(&reason, code);
+    CLog::Bug2(L"The settings file could not be read (" + why + L") nor kept as '" + backup +
+               L"' (" + reason + L"); the settings were not saved.");
+    return false;
+  }
+  CLog::Bug2(L"The settings file could not be read (" + why + L"); it was kept as '" + backup +
+             L"' and a new '" + path + L"' written.");
+  return true;
+}
+
 }  // namespace
 
 struct _Settings::Data {
@@ -91,17 +111,40 @@ struct _Settings::Data {
     return keys[it->second];
   }
 
-  // Caller holds `mutex`.
+  static std::wstring Stored(const Key& k) {
+    return (k.flags & S_HIDDEN) ? Scramble(k.value) : k.value;
+  }
+  static std::wstring Loaded(const Key& k, const std::wstring& stored) {
+    return (k.flags & S_HIDDEN) ? Unscramble(stored) : stored;
+  }
+
+  // Caller holds `mutex`. An export is a picture of the store: every key, and nothing else in
+  // its section.
   void WriteSection(CSysReg& reg) const {
     reg.RemoveSection(storeName);
     reg.Section(storeName);
-    for (const Key& k : keys) reg.Save(k.name, (k.flags & S_HIDDEN) ? Scramble(k.value) : k.value);
+    for (const Key& k : keys) reg.Save(k.name, Stored(k));
+  }
+  // Caller holds `mutex`. The settings file is the user's too: only a value that differs from
+  // what the file says (a key it lacks says its default) is written, so a run that changed
+  // nothing leaves the file as it is, and whatever else it holds stays.
+  void WriteChanges(CSysReg& reg) const {
+    reg.Section(storeName);
+    for (const Key& k : keys) {
+      const std::wstring inFile = reg.HasKey(k.name) ? Loaded(k, reg.Read(k.name, L"")) : k.def;
+      if (inFile != k.value) reg.Save(k.name, Stored(k));
+    }
+  }
+  // Caller holds `mutex`.
+  bool DiffersFromDefaults() const {
+    for (const Key& k : keys)
+      if (k.value != k.def) return true;
+    return false;
   }
   void ReadSection(const CSysReg& reg) {
     for (Key& k : keys) {
       if (!reg.HasKey(k.name)) continue;
-      const std::wstring stored = reg.Read(k.name, std::wstring());
-      k.value = (k.flags & S_HIDDEN) ? Unscramble(stored) : stored;
+      k.value = Loaded(k, reg.Read(k.name, std::wstring()));
     }
   }
 };
@@ -151,12 +194,17 @@ bool _Settings::LoadData() {
 
 bool _Settings::SaveData() {
   std::lock_guard fileLock(SettingsFileMutex());
-  if (!platform::MakeDirectories(platform::ConfigFolder())) return false;
-  CSysReg reg(SettingsFilePath());
-  {
-    std::lock_guard lock(d->mutex);
-    d->WriteSection(reg);
+  const std::wstring path = SettingsFilePath();
+  CSysReg reg(path);
+  std::lock_guard lock(d->mutex);
+  if (!reg.LoadError().empty()) {
+    // Nothing of the file could be read, so every stored value counts as its default; while none
+    // differs there is nothing to write, and the file stays for the user to look at.
+    if (!d->DiffersFromDefaults()) return true;
+    if (!KeepUnreadableFile(path, reg.LoadError())) return false;
   }
+  d->WriteChanges(reg);
+  if (!platform::MakeDirectories(platform::ConfigFolder())) return false;
   return reg.Flush();
 }
 

@@ -26,6 +26,9 @@ class _Settings {
   void setInt(const std::wstring& key, int value);
 
   bool LoadData();  // replaces values by those stored; keys not stored keep their value
+  // Writes the values that differ from what the file holds (a key it lacks holds its default),
+  // and nothing when none does; every other line of the file stays as it is. A file that cannot
+  // be read is moved to "settings.ini.bak" first, and the program log names it.
   bool SaveData();
   // The store's values as the section named after the store in an ini file (other sections of
   // that file are kept), and back. Import sets only registered keys.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -19,39 +20,6 @@ namespace {
 constexpr std::wstring_view kNameBlanks = L" \t\r\uFEFF";
 // Blanks around a value; a blank that belongs to the value is written as "\s".
 constexpr std::wstring_view kValueBlanks = L" \t\r";
-
-struct Entry {
-  std::wstring key;
-  std::wstring value;
-};
-
-struct SectionData {
-  std::wstring name;
-  std::vector<Entry> entries;                      // file order
-  std::unordered_map<std::wstring, size_t> index;  // folded key -> position in entries
-
-  const Entry* Find(const std::wstring& key) const {
-    auto it = index.find(mervis::FoldAsciiCase(key));
-    return it == index.end() ? nullptr : &entries[it->second];
-  }
-  // True when the key was new or its value changed.
-  bool Set(const std::wstring& key, const std::wstring& value) {
-    auto [it, inserted] = index.try_emplace(mervis::FoldAsciiCase(key), entries.size());
-    if (inserted) {
-      entries.push_back({key, value});
-      return true;
-    }
-    Entry& e = entries[it->second];
-    if (e.value == value) return false;
-    e.value = value;
-    return true;
-  }
-  // Reading keeps the first of duplicate keys, as ini readers always have.
-  void AddIfMissing(std::wstring key, std::wstring value) {
-    auto [it, inserted] = index.try_emplace(mervis::FoldAsciiCase(key), entries.size());
-    if (inserted) entries.push_back({std::move(key), std::move(value)});
-  }
-};
 
 std::wstring EscapeValue(const std::wstring& value) {
   std::wstring out;
@@ -126,15 +94,47 @@ std::wstring_view TrimView(std::wstring_view s, std::wstring_view blanks) {
   return s.substr(first, last - first + 1);
 }
 
+// The file is kept line by line, so writing it back keeps every line that is not a changed key
+// where it stands: comments, blank lines, keys and sections nobody asked about, repeated keys,
+// lines that mean nothing to a reader. Line 0 is no line of the file: what is added to the
+// section of keys before any header goes after it.
+struct Line {
+  std::wstring raw;  // as read, without its line feed; unused once `composed`
+  std::wstring key;  // empty: not a key line of its section (a header, a comment, a repeated key)
+  std::wstring value;
+  int section = 0;        // SectionData::id of the section the line belongs to
+  bool composed = false;  // written as key=value: a key added or changed, or a header made here
+  bool dropped = false;   // its section was removed
+  std::vector<std::pair<std::wstring, std::wstring>> after;  // keys added to its section
+};
+
+// Where a key's value lives: on a line of the file, or among the keys added after one.
+struct KeyRef {
+  size_t line = 0;
+  size_t added = SIZE_MAX;  // SIZE_MAX: the line itself
+};
+
+struct SectionData {
+  std::wstring name;
+  int id = 0;         // 0 is the section of keys before any header
+  size_t anchor = 0;  // the line after which new keys go: its last key line, else its last line
+  std::vector<std::wstring> keys;                  // file order, then the order of adding
+  std::unordered_map<std::wstring, KeyRef> index;  // folded key -> where its value lives
+};
+
 }  // namespace
 
 struct CSysReg::Data {
   std::wstring path;
+  std::vector<Line> lines;                          // file order; lines[0] is the start
   std::vector<SectionData> sections;                // file order
   std::unordered_map<std::wstring, size_t> lookup;  // folded name -> position in sections
+  int nextId = 1;
   std::wstring current;
   std::wstring loadError;
   bool modified = false;
+
+  Data() : lines(1) {}
 
   SectionData* Find(const std::wstring& name) {
     auto it = lookup.find(mervis::FoldAsciiCase(name));
@@ -144,70 +144,132 @@ struct CSysReg::Data {
     auto it = lookup.find(mervis::FoldAsciiCase(name));
     return it == lookup.end() ? nullptr : &sections[it->second];
   }
+  // A section not in the file yet goes at its end under a header of its own.
   SectionData& Get(const std::wstring& name) {
-    auto [it, inserted] = lookup.try_emplace(mervis::FoldAsciiCase(name), sections.size());
-    if (inserted) sections.push_back(SectionData{name, {}, {}});
-    return sections[it->second];
+    if (SectionData* s = Find(name)) return *s;
+    SectionData s{name, 0, 0, {}, {}};
+    if (!name.empty()) {
+      s.id = nextId++;
+      size_t last = lines.size() - 1;
+      while (last > 0 && lines[last].dropped) --last;
+      if (last > 0 && !IsBlank(lines[last])) lines.push_back(MadeLine(s.id, L""));
+      s.anchor = lines.size();
+      lines.push_back(MadeLine(s.id, L'[' + name + L']'));
+      lines.push_back(MadeLine(s.id, L""));
+    }
+    return Add(std::move(s));
+  }
+  SectionData& Add(SectionData s) {
+    lookup.emplace(mervis::FoldAsciiCase(s.name), sections.size());
+    sections.push_back(std::move(s));
+    return sections.back();
   }
   void RebuildLookup() {
     lookup.clear();
     for (size_t i = 0; i < sections.size(); ++i)
       lookup.emplace(mervis::FoldAsciiCase(sections[i].name), i);
   }
+  const std::wstring* Value(const SectionData& s, const std::wstring& key) const {
+    auto it = s.index.find(mervis::FoldAsciiCase(key));
+    if (it == s.index.end()) return nullptr;
+    const Line& line = lines[it->second.line];
+    return it->second.added == SIZE_MAX ? &line.value : &line.after[it->second.added].second;
+  }
+  // True when the key was new or its value changed.
+  bool Set(SectionData& s, const std::wstring& key, const std::wstring& value) {
+    auto [it, inserted] = s.index.try_emplace(mervis::FoldAsciiCase(key));
+    if (inserted) {
+      Line& anchor = lines[s.anchor];
+      it->second = KeyRef{s.anchor, anchor.after.size()};
+      anchor.after.emplace_back(key, value);
+      s.keys.push_back(key);
+      return true;
+    }
+    Line& line = lines[it->second.line];
+    std::wstring& stored =
+        it->second.added == SIZE_MAX ? line.value : line.after[it->second.added].second;
+    if (stored == value) return false;
+    stored = value;
+    if (it->second.added == SIZE_MAX) line.composed = true;
+    return true;
+  }
+
+  static Line MadeLine(int section, std::wstring text) {
+    Line line;
+    line.raw = std::move(text);
+    line.section = section;
+    line.composed = true;
+    return line;
+  }
+  static bool IsBlank(const Line& line) {
+    return line.key.empty() && line.after.empty() &&
+           line.raw.find_first_not_of(kNameBlanks) == std::wstring::npos;
+  }
 
   void Parse(std::wstring_view text);
   std::wstring Compose() const;
 };
 
-// Anything that is not a section header, a key line or a comment is skipped, so a damaged or
-// foreign file loads as far as it makes sense and never stops the program.
+// Anything that is not a section header or a key line is kept as it stands and means nothing,
+// so a damaged or foreign file loads as far as it makes sense and never stops the program.
 void CSysReg::Data::Parse(std::wstring_view text) {
-  SectionData* section = &Get(L"");
+  SectionData* section = nullptr;  // none yet: lines before any header
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find(L'\n', pos);
     if (end == std::wstring_view::npos) end = text.size();
-    std::wstring_view line = text.substr(pos, end - pos);
+    const std::wstring_view raw = text.substr(pos, end - pos);
     pos = end + 1;
+    const size_t at = lines.size();
+    lines.push_back(Line{std::wstring(raw), L"", L"", section ? section->id : 0, false, false, {}});
 
-    const size_t first = line.find_first_not_of(kNameBlanks);
+    const size_t first = raw.find_first_not_of(kNameBlanks);
     if (first == std::wstring_view::npos) continue;
-    const wchar_t lead = line[first];
-    if (lead == L';' || lead == L'#') continue;
+    const wchar_t lead = raw[first];
     if (lead == L'[') {
-      const size_t close = line.rfind(L']');
-      if (close == std::wstring_view::npos || close < first) continue;
-      section =
-          &Get(std::wstring(TrimView(line.substr(first + 1, close - first - 1), kNameBlanks)));
+      const size_t close = raw.rfind(L']');
+      if (close != std::wstring_view::npos && close > first) {
+        const std::wstring name(TrimView(raw.substr(first + 1, close - first - 1), kNameBlanks));
+        section = Find(name);
+        if (!section) section = &Add(SectionData{name, nextId++, at, {}, {}});
+        // A section that appears twice goes on after its last key line.
+        if (section->keys.empty()) section->anchor = at;
+        lines[at].section = section->id;
+        continue;
+      }
+    }
+    const size_t eq = lead == L';' || lead == L'#' ? std::wstring_view::npos : raw.find(L'=');
+    const std::wstring_view key = eq == std::wstring_view::npos
+                                      ? std::wstring_view()
+                                      : TrimView(raw.substr(0, eq), kNameBlanks);
+    if (key.empty()) {
+      // New keys of a section without keys go after its last line that is not blank.
+      if (section && section->keys.empty()) section->anchor = at;
       continue;
     }
-    const size_t eq = line.find(L'=');
-    if (eq == std::wstring_view::npos) continue;
-    std::wstring_view key = TrimView(line.substr(0, eq), kNameBlanks);
-    if (key.empty()) continue;
-    section->AddIfMissing(std::wstring(key),
-                          UnescapeValue(TrimView(line.substr(eq + 1), kValueBlanks)));
-  }
-  // The implicit section of keys before any header is only worth keeping when it holds keys.
-  if (sections.front().entries.empty()) {
-    sections.erase(sections.begin());
-    RebuildLookup();
+    // Keys before any header: the section without a name, which takes the lines before it.
+    if (!section) section = &Get(L"");
+    section->anchor = at;
+    // Reading keeps the first of repeated keys, as ini readers always have; the others stay lines.
+    auto [it, inserted] = section->index.try_emplace(mervis::FoldAsciiCase(std::wstring(key)));
+    if (!inserted) continue;
+    it->second = KeyRef{at, SIZE_MAX};
+    section->keys.emplace_back(key);
+    lines[at].key = key;
+    lines[at].value = UnescapeValue(TrimView(raw.substr(eq + 1), kValueBlanks));
   }
 }
 
 std::wstring CSysReg::Data::Compose() const {
   std::wstring out;
-  // Keys without a section must come before the first header to read back the same way.
-  for (const SectionData& s : sections) {
-    if (!s.name.empty()) continue;
-    for (const Entry& e : s.entries) out += e.key + L'=' + EscapeValue(e.value) + L'\n';
-    if (!s.entries.empty()) out += L'\n';
-  }
-  for (const SectionData& s : sections) {
-    if (s.name.empty()) continue;
-    out += L'[' + s.name + L"]\n";
-    for (const Entry& e : s.entries) out += e.key + L'=' + EscapeValue(e.value) + L'\n';
-    out += L'\n';
+  for (const Line& line : lines) {
+    if (line.dropped) continue;
+    if (&line != &lines.front()) {
+      out +=
+          line.composed && !line.key.empty() ? line.key + L'=' + EscapeValue(line.value) : line.raw;
+      out += L'\n';
+    }
+    for (const auto& [key, value] : line.after) out += key + L'=' + EscapeValue(value) + L'\n';
   }
   return out;
 }
@@ -232,18 +294,18 @@ const std::wstring& CSysReg::CurrentSection() const { return d->current; }
 
 std::wstring CSysReg::Read(const std::wstring& key, const std::wstring& def) const {
   const SectionData* s = d->Find(d->current);
-  const Entry* e = s ? s->Find(key) : nullptr;
-  return e ? e->value : def;
+  const std::wstring* value = s ? d->Value(*s, key) : nullptr;
+  return value ? *value : def;
 }
 
 int CSysReg::Read(const std::wstring& key, int def) const {
   const SectionData* s = d->Find(d->current);
-  const Entry* e = s ? s->Find(key) : nullptr;
-  return e ? platform::ToInt(e->value) : def;
+  const std::wstring* value = s ? d->Value(*s, key) : nullptr;
+  return value ? platform::ToInt(*value) : def;
 }
 
 void CSysReg::Save(const std::wstring& key, const std::wstring& value) {
-  if (d->Get(d->current).Set(key, value)) d->modified = true;
+  if (d->Set(d->Get(d->current), key, value)) d->modified = true;
 }
 
 void CSysReg::Save(const std::wstring& key, int value) { Save(key, platform::FromInt(value)); }
@@ -263,7 +325,7 @@ void CSysReg::SaveByNo(const std::wstring& key, int no, int value) {
 
 bool CSysReg::HasKey(const std::wstring& key) const {
   const SectionData* s = d->Find(d->current);
-  return s && s->Find(key);
+  return s && d->Value(*s, key);
 }
 
 bool CSysReg::HasSection(const std::wstring& name) const { return d->Find(name) != nullptr; }
@@ -277,22 +339,27 @@ std::vector<std::wstring> CSysReg::Sections() const {
 
 std::vector<std::wstring> CSysReg::Keys() const {
   std::vector<std::wstring> keys;
-  if (const SectionData* s = d->Find(d->current)) {
-    keys.reserve(s->entries.size());
-    for (const Entry& e : s->entries) keys.push_back(e.key);
-  }
+  if (const SectionData* s = d->Find(d->current)) keys = s->keys;
   return keys;
 }
 
 void CSysReg::RemoveSection(const std::wstring& name) {
   auto it = d->lookup.find(mervis::FoldAsciiCase(name));
   if (it == d->lookup.end()) return;
+  const int id = d->sections[it->second].id;
+  for (size_t i = 0; i < d->lines.size(); ++i) {
+    Line& line = d->lines[i];
+    if (line.section != id) continue;
+    line.after.clear();
+    line.dropped = i > 0;  // the start stays for keys added before any header later
+  }
   d->sections.erase(d->sections.begin() + static_cast<std::ptrdiff_t>(it->second));
   d->RebuildLookup();
   d->modified = true;
 }
 
 void CSysReg::Clear() {
+  d->lines.assign(1, Line());
   d->sections.clear();
   d->lookup.clear();
   d->modified = true;

@@ -2,7 +2,9 @@
 // Named-value files: ini-style sections of "key=value" lines, UTF-8. Values are escaped (backslash,
 // CR, LF, TAB, and blanks at either end) so that any text, multi-line scripts included, reads back
 // exactly as written. Section and key names compare without regard to ASCII case, as ini files
-// always have. Reading accepts UTF-8 (with or without BOM) and UTF-16 files with a BOM.
+// always have. Reading accepts UTF-8 (with or without BOM) and UTF-16 files with a BOM. Writing
+// changes only the lines of keys that changed and adds new keys after the last key of their
+// section: comments, blank lines and whatever else the file holds stay where they stand.
 #include <map>
 #include <memory>
 #include <string>

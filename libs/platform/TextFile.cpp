@@ -125,27 +125,37 @@ bool StagedFile::Publish() {
   return ok;
 }
 
-std::wstring DecodeText(std::string_view b, TextEncoding* encoding) {
-  TextEncoding found;
-  std::wstring text;
-  if (b.starts_with("\xEF\xBB\xBF")) {
-    found = TextEncoding::Utf8;
-    text = FromUtf8(b.substr(3));
-  } else if (b.starts_with("\xFF\xFE")) {
-    found = TextEncoding::Utf16Le;
-    text = FromUtf16Le(b.substr(2));
-  } else if (b.starts_with("\xFE\xFF")) {
-    found = TextEncoding::Utf16Be;
-    text = FromUtf16Be(b.substr(2));
-  } else if (IsValidUtf8(b)) {
-    found = TextEncoding::Utf8;
-    text = FromUtf8(b);
-  } else {
-    found = TextEncoding::Latin1;
-    text = FromLatin1(b);
+ByteOrderMark FindByteOrderMark(std::string_view head) {
+  if (head.starts_with("\xEF\xBB\xBF")) return {3, TextEncoding::Utf8};
+  if (head.starts_with("\xFF\xFE")) return {2, TextEncoding::Utf16Le};
+  if (head.starts_with("\xFE\xFF")) return {2, TextEncoding::Utf16Be};
+  return {};
+}
+
+std::wstring DecodeMarkedText(std::string_view bytes, const ByteOrderMark& mark) {
+  if (mark.length == 0) return FromUnknown8Bit(bytes);
+  switch (mark.encoding) {
+    case TextEncoding::Utf16Le:
+      return FromUtf16Le(bytes);
+    case TextEncoding::Utf16Be:
+      return FromUtf16Be(bytes);
+    case TextEncoding::Latin1:
+      return FromLatin1(bytes);
+    case TextEncoding::Utf8:
+      break;
   }
-  if (encoding) *encoding = found;
-  return text;
+  return FromUtf8(bytes);
+}
+
+std::wstring DecodeText(std::string_view b, TextEncoding* encoding) {
+  const ByteOrderMark mark = FindByteOrderMark(b);
+  const std::string_view text = b.substr(mark.length);
+  if (encoding) {
+    *encoding = mark.length > 0     ? mark.encoding
+                : IsValidUtf8(text) ? TextEncoding::Utf8
+                                    : TextEncoding::Latin1;
+  }
+  return DecodeMarkedText(text, mark);
 }
 
 bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding) {

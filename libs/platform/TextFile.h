@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reading and writing of texts and bytes, and small file-system helpers.
 // Paths are wide strings; they reach the system as UTF-8.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -41,10 +42,24 @@ class StagedFile {
   std::string temp_;  // "" when nothing is staged
 };
 
-// Reads a text file: a byte-order mark selects UTF-8, UTF-16LE or UTF-16BE; without one the text
-// is UTF-8 when valid, else Latin-1. `encoding` (optional) receives what was found.
+// How every file a user names is decoded, whether read whole or line by line: its byte-order mark
+// decides. FF FE is UTF-16LE, FE FF UTF-16BE, EF BB BF UTF-8; a file without a mark is 8-bit text,
+// UTF-8 when valid, else Latin-1.
+struct ByteOrderMark {
+  std::size_t length = 0;                      // bytes the mark takes; 0 when the file has none
+  TextEncoding encoding = TextEncoding::Utf8;  // what the mark says; unused without a mark
+  bool Utf16() const {
+    return length > 0 && (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be);
+  }
+};
+// The mark at the start of `head`, a file's first bytes (three are enough).
+ByteOrderMark FindByteOrderMark(std::string_view head);
+// Decodes text that follows `mark` in its file: all of it, or one line cut out of it.
+std::wstring DecodeMarkedText(std::string_view bytes, const ByteOrderMark& mark);
+
+// Reads a text file decoded by its byte-order mark. `encoding` (optional) receives what was found.
 bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding = nullptr);
-// Decodes bytes as ReadTextFile does.
+// Decodes a file's bytes as ReadTextFile does.
 std::wstring DecodeText(std::string_view bytes, TextEncoding* encoding = nullptr);
 bool WriteTextFileUtf16Le(const std::wstring& path, std::wstring_view text);  // with BOM FF FE
 bool WriteTextFileUtf8(const std::wstring& path, std::wstring_view text);     // no BOM

@@ -62,6 +62,16 @@ UniqueFile OpenUserFile(const std::wstring& path, std::wstring* error) {
   return file;
 }
 
+ByteOrderMark ReadByteOrderMark(std::FILE* file) {
+  if (!file) return {};
+  std::rewind(file);
+  char head[3] = {0, 0, 0};
+  const std::size_t got = std::fread(head, 1, sizeof head, file);
+  const ByteOrderMark mark = FindByteOrderMark(std::string_view(head, got));
+  std::fseek(file, static_cast<long>(mark.length), SEEK_SET);
+  return mark;
+}
+
 bool ReadUserFileBytes(const std::wstring& path, std::string& bytes, std::wstring* error,
                        std::size_t maxBytes) {
   const int fd = OpenRegular(path, error);

@@ -30,12 +30,15 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 // reason in `*error` (when given).
 UniqueFile OpenUserFile(const std::wstring& path, std::wstring* error = nullptr);
 
+// Reads the byte-order mark at the start of an open file and leaves the file after it, or at its
+// start when there is none (FindByteOrderMark).
+ByteOrderMark ReadByteOrderMark(std::FILE* file);
+
 // Reads a whole regular file of at most `maxBytes` bytes.
 bool ReadUserFileBytes(const std::wstring& path, std::string& bytes, std::wstring* error = nullptr,
                        std::size_t maxBytes = kUserFileMaxBytes);
 
-// Reads a whole regular text file as ReadTextFile decodes it (byte-order mark, else UTF-8 when
-// valid, else Latin-1).
+// Reads a whole regular text file decoded by its byte-order mark (DecodeText).
 bool ReadUserTextFile(const std::wstring& path, std::wstring& text, std::wstring* error = nullptr,
                       std::size_t maxBytes = kUserFileMaxBytes, TextEncoding* encoding = nullptr);
 

@@ -2,11 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <string>
+#include <utility>
+
 #include "mervis/Log.h"
 #include "mervis/Settings.h"
 #include "mervis/XmlWriter.h"
 #include "platform/Folders.h"
-#include "platform/Process.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
@@ -83,7 +85,6 @@ bool CSmApp::RegisterFileType(const std::wstring& description, const std::wstrin
   const std::wstring mimeType = L"application/x-brunox-" + platform::ToLower(ext);
   const std::wstring mimeFile = data + L"/mime/packages/brunox-" + platform::ToLower(ext) + L".xml";
   const std::wstring desktopFile = data + L"/applications/brunox.desktop";
-  if (platform::FileExists(mimeFile) && platform::FileExists(desktopFile)) return true;
 
   const std::string mime =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -98,15 +99,22 @@ bool CSmApp::RegisterFileType(const std::wstring& description, const std::wstrin
       "[Desktop Entry]\nType=Application\nName=" + platform::ToUtf8(title_.empty() ? L"brunox" : title_) +
       "\nExec=\"" + platform::ToUtf8(platform::JoinPath(programFolder_, L"brunox")) +
       "\" %f\nMimeType=" + platform::ToUtf8(mimeType) + ";\nTerminal=false\nNoDisplay=true\n";
-  bool ok = platform::MakeDirectories(platform::FolderPart(mimeFile)) &&
-            platform::MakeDirectories(platform::FolderPart(desktopFile)) &&
-            platform::WriteFileBytes(mimeFile, mime) && platform::WriteFileBytes(desktopFile, desktop);
-  if (!ok) {
-    CLog::Bug2(L"CSmApp::RegisterFileType: could not write " + mimeFile);
-    return false;
+  // A registration that says what it should is left alone: every start would otherwise rebuild the
+  // desktop's database. A file missing or saying something else (the program moved, another
+  // description) is written, and the database rebuilt once.
+  bool changed = false;
+  for (const auto& [file, content] : {std::pair{mimeFile, mime}, {desktopFile, desktop}}) {
+    std::string current;
+    if (platform::ReadFileBytes(file, current) && current == content) continue;
+    if (!platform::MakeDirectories(platform::FolderPart(file)) ||
+        !platform::WriteFileBytes(file, content)) {
+      CLog::Bug2(L"CSmApp::RegisterFileType: could not write " + file);
+      return false;
+    }
+    changed = true;
   }
-  // Refresh the desktop's database when the tool is there; a missing tool is not an error.
-  platform::SpawnDetached(L"update-mime-database", {data + L"/mime"});
+  // A missing tool is not an error: the desktop then finds the type at its next rebuild.
+  if (changed) platform::Ui().StartProgram(L"update-mime-database", {data + L"/mime"});
   return true;
 }
 

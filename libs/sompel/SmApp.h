@@ -25,7 +25,8 @@ class CSmApp {
   void Initialize(_Settings* mainSettings, const std::wstring& title);
   void ParseParams();
   // Registers a file type for the desktop (shared-mime-info and a .desktop entry in the user's
-  // XDG data folder) unless it is registered already. False when the files could not be written.
+  // XDG data folder) and has the desktop's database rebuilt, unless the files there already say
+  // what they should. False when the files could not be written.
   bool RegisterFileType(const std::wstring& description, const std::wstring& extension);
   void ConsoleWrite(const std::wstring& text, int = 0);
   void Terminate();

@@ -72,6 +72,15 @@ std::wstring SqliteConnString(const std::wstring& databaseFile) {
 
 bool HavePostgres() { return !Env("BRUNOX_TEST_PG_PORT").empty(); }
 bool PostgresRequired() { return Env("BRUNOX_TEST_PG_REQUIRED") == "1"; }
+std::wstring AccessSampleFile() { return platform::FromUtf8(Env("BRUNOX_TEST_ACCESS_FILE")); }
+
+std::string AccessSampleMissing() {
+  const std::string path = Env("BRUNOX_TEST_ACCESS_FILE");
+  if (path.empty() || std::filesystem::is_regular_file(path)) return {};
+  return "the sample Access file " + path +
+         " is missing: ./dev test could not fetch it (its output says why)";
+}
+
 std::wstring PostgresUser() {
   std::string u = Env("BRUNOX_TEST_PG_USER");
   return platform::FromUtf8(u.empty() ? "postgres" : u);

@@ -31,6 +31,12 @@ bool PostgresRequired();
 std::wstring PostgresConnString();  // database "postgres", user "postgres", no password
 std::wstring PostgresUser();
 
+// A real Access file (fruit.mdb) that `./dev test` fetches and names in BRUNOX_TEST_ACCESS_FILE;
+// "" when the run was not started by it.
+std::wstring AccessSampleFile();
+// Why that file is not there although `./dev test` named it; "" when it is.
+std::string AccessSampleMissing();
+
 }  // namespace testsupport
 
 // At the top of a test that needs the PostgreSQL server: skips without one, unless the run
@@ -41,4 +47,14 @@ std::wstring PostgresUser();
       if (testsupport::PostgresRequired()) FAIL() << "PostgreSQL test server missing"; \
       GTEST_SKIP() << "no PostgreSQL test server (./dev test starts one)";          \
     }                                                                               \
+  } while (0)
+
+// At the top of a test that reads the real Access file: sets `path` to it; skips outside
+// `./dev test`, and fails when `./dev test` could not fetch it.
+#define REQUIRE_ACCESS_SAMPLE(path)                                                       \
+  do {                                                                                    \
+    (path) = testsupport::AccessSampleFile();                                             \
+    if ((path).empty()) GTEST_SKIP() << "no sample Access file (./dev test fetches one)"; \
+    const std::string missing_ = testsupport::AccessSampleMissing();                      \
+    if (!missing_.empty()) FAIL() << missing_;                                            \
   } while (0)

@@ -10,11 +10,8 @@ bool ValueFile::Open(const std::wstring& path) {
   if (!file_) return false;
   path_ = path;
   std::FILE* f = file_.get();
-  unsigned char head[3] = {0, 0, 0};
-  const size_t got = std::fread(head, 1, sizeof head, f);
-  utf16_ = got >= 2 && head[0] == 0xFF && head[1] == 0xFE;
-  const bool utf8Bom = got == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
-  textStart_ = utf16_ ? 2 : utf8Bom ? 3 : 0;
+  mark_ = platform::ReadByteOrderMark(f);
+  textStart_ = static_cast<long>(mark_.length);
   std::fseek(f, 0, SEEK_END);
   empty_ = std::ftell(f) <= textStart_;
   Rewind();
@@ -36,7 +33,7 @@ bool ValueFile::ReadLine(std::wstring* line) {
   line->clear();
   if (!file_ || empty_ || failed_) return false;
   bool tooLong = false;
-  if (ReadString(file_.get(), line, utf16_ ? 0 : 1, kMaxLineBytes, &tooLong)) return true;
+  if (ReadString(file_.get(), line, mark_, kMaxLineBytes, &tooLong)) return true;
   if (tooLong) {
     failed_ = true;
     error_ = L"The value file '" + path_ + L"' has a line longer than " +

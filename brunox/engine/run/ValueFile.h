@@ -1,13 +1,15 @@
 #pragma once
-// A task's value file read line by line: one line holds the values of one execution. A file that
-// starts with the UTF-16LE byte-order mark is read as UTF-16LE, any other file as 8-bit text
-// (UTF-8 when the line is valid UTF-8, else Latin-1; a UTF-8 byte-order mark is skipped).
+// A task's value file read line by line: one line holds the values of one execution. Its
+// byte-order mark decides how it is decoded, as for every file a user names
+// (platform::FindByteOrderMark): UTF-16 of either byte order or UTF-8; without a mark 8-bit text
+// (UTF-8 when the line is valid UTF-8, else Latin-1).
 // The file is opened as every file a user names is (platform/UserFile.h): only a regular file is
 // read, so a FIFO or a device named by mistake fails at once instead of blocking a run.
 // Not thread-safe: the runner serialises the reads of a shared file.
 #include <cstddef>
 #include <string>
 
+#include "platform/TextFile.h"
 #include "platform/UserFile.h"
 
 class ValueFile {
@@ -42,7 +44,7 @@ class ValueFile {
   platform::UniqueFile file_;
   std::wstring path_;
   std::wstring error_;
-  bool utf16_ = false;
+  platform::ByteOrderMark mark_;
   long textStart_ = 0;  // after the byte-order mark
   bool empty_ = true;
   bool failed_ = false;  // a line was too long: the rest of the file is not read

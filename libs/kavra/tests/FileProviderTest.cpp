@@ -1,6 +1,6 @@
 // The file provider (data-source types 3 and 4) on workbooks written here with libxlsxwriter:
 // connection strings, sheets as tables, header rows, values as text, SQL over the loaded sheets,
-// statement handles, and the errors for files it cannot read.
+// statement handles, and the errors for files it cannot read; and a real Access file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <xlsxwriter.h>
@@ -14,6 +14,7 @@
 #include "kavra/DbmsCodes.h"
 #include "kavra/FileProvider.h"
 #include "platform/Text.h"
+#include "testsupport/TestEnv.h"
 
 namespace {
 
@@ -237,6 +238,30 @@ TEST_F(FileProviderTest, LegacyWorkbooksReadTheSameWay) {
                       ";Extended Properties=\"Excel 8.0;HDR=NO\""));
   EXPECT_EQ(Query(plain.get(), L"select F1 from `Numbers$`"),
             (Rows{{L"1"}, {L"2"}, {L"2"}, {L"3.25"}}));
+}
+
+// A real Access file, not one written here: each of its tables is a table of the same name, and
+// its values read as the file holds them.
+TEST_F(FileProviderTest, ARealAccessFileReadsItsTablesAndValues) {
+  std::wstring mdb;
+  REQUIRE_ACCESS_SAMPLE(mdb);
+  for (const std::wstring& connString :
+       {L"DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=" + mdb + L";ReadOnly=1;",
+        L"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + L";"}) {
+    SCOPED_TRACE(platform::ToUtf8(connString));
+    auto db = Open(connString, 3);
+    EXPECT_EQ(db->DBMS, DBMS_ACCESS);
+    EXPECT_EQ(
+        Query(db.get(), L"select name from sqlite_master where type = 'table' order by 1"),
+        (Rows{{L"Dried"}, {L"Fruit"}, {L"Fruit Salad"}, {L"Muffin/Bread"}, {L"Veggie Salad"}}));
+    EXPECT_EQ(Query(db.get(), L"select count(*) from [Fruit]"), (Rows{{L"37"}}));
+    EXPECT_EQ(Query(db.get(), L"select Fiber, Sugar from [Fruit] where Fruit = 'Apple'"),
+              (Rows{{L"2", L"12"}}));
+    EXPECT_EQ(Query(db.get(), L"select [Vit B6], [Vit E] from [Fruit] where Fruit = 'Kumquat'"),
+              (Rows{{L"<NULL>", L"<NULL>"}}));
+    EXPECT_EQ(Query(db.get(), L"select fruit from [Veggie Salad] order by 1"),
+              (Rows{{L"Avocado"}, {L"Carrots"}, {L"Pepper, Red Bell"}, {L"Tomato"}}));
+  }
 }
 
 TEST_F(FileProviderTest, StatementHandlesWorkSideBySide) {

@@ -14,14 +14,10 @@ bool IsLineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
 }  // namespace
 
 IGenerator::F_ENCODING FileLoaders::CheckUnicode(std::FILE* file) {
-  if (!file) return IGenerator::ENC_8BIT;
-  unsigned char mark[2] = {0, 0};
-  if (std::fread(mark, 1, 2, file) == 2) {
-    if (mark[0] == 0xFF && mark[1] == 0xFE) return IGenerator::ENC_UTF16LE;
-    if (mark[0] == 0xFE && mark[1] == 0xFF) return IGenerator::ENC_UTF16BE;
-  }
-  std::rewind(file);
-  return IGenerator::ENC_8BIT;
+  const platform::ByteOrderMark mark = platform::ReadByteOrderMark(file);
+  if (!mark.Utf16()) return IGenerator::ENC_8BIT;
+  return mark.encoding == platform::TextEncoding::Utf16Le ? IGenerator::ENC_UTF16LE
+                                                          : IGenerator::ENC_UTF16BE;
 }
 
 std::string FileLoaders::LoadFile(std::FILE* file, std::size_t limit) {

@@ -19,8 +19,9 @@ class SYNTHOR_API FileLoaders {
   // Enough lines for a syntax check to see what a file holds, without reading it all.
   static constexpr int kCheckModeLines = 502;
 
-  // FF FE: little-endian, FE FF: big-endian, both left positioned after the mark; anything else
-  // (also a file shorter than two bytes) is 8-bit text and the file is rewound.
+  // The file's byte-order mark as every user file is read (platform::ReadByteOrderMark): FF FE
+  // little-endian, FE FF big-endian; anything else (also a file shorter than two bytes) is 8-bit
+  // text. The file is left after the mark, a UTF-8 one included, or at its start.
   static IGenerator::F_ENCODING CheckUnicode(std::FILE* file);
   // Reads from the current position, at most `limit` bytes; empty when nothing could be read.
   static std::string LoadFile(std::FILE* file, std::size_t limit = kMaxFileBytes);

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,12 @@ std::vector<std::wstring> Wrapped(ValueFile& file, int n) {
 }
 
 using Lines = std::vector<std::wstring>;
+
+std::string Utf16Be(const std::wstring& text) {
+  std::string bytes = platform::ToUtf16Le(text);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
+  return bytes;
+}
 
 TEST(ValueFile, RefusesAFifoAndDevicesAtOnceNamingThePath) {
   const std::wstring fifo = testsupport::NewScratchPath(L"values.fifo");
@@ -95,6 +102,28 @@ TEST(ValueFile, Utf8AndUtf16FilesReadLineByLineAndWrap) {
   ValueFile utf16;
   ASSERT_TRUE(utf16.Open(FileWith("\xFF\xFE" + platform::ToUtf16Le(L"\u4e2d\r\n\U0001F600 x"))));
   EXPECT_EQ(Wrapped(utf16, 4), (Lines{L"\u4e2d", L"\U0001F600 x", L"\u4e2d", L"\U0001F600 x"}));
+}
+
+// A value file is decoded as every other file a user names: its lines are the lines of the text
+// a whole-file read gives, whichever byte-order mark it carries.
+TEST(ValueFile, EveryByteOrderMarkReadsAsAWholeFileReadDecodesIt) {
+  const std::wstring text = L"caf\u00e9\t1\r\n\U0001F600 x\t2";
+  const std::string bytes[] = {
+      "\xFE\xFF" + Utf16Be(text),
+      "\xFF\xFE" + platform::ToUtf16Le(text),
+      "\xEF\xBB\xBF" + platform::ToUtf8(text),
+      platform::ToUtf8(text),
+  };
+  for (const std::string& b : bytes) {
+    const std::wstring path = FileWith(b);
+    std::wstring whole;
+    ASSERT_TRUE(platform::ReadTextFile(path, whole));
+    EXPECT_EQ(whole, text);
+    ValueFile file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_EQ(Wrapped(file, 3), (Lines{L"caf\u00e9\t1", L"\U0001F600 x\t2", L"caf\u00e9\t1"}))
+        << "mark " << std::hex << (static_cast<unsigned>(b[0]) & 0xFF);
+  }
 }
 
 TEST(ValueFile, AFileWithOnlyAByteOrderMarkHasNoLine) {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -6,6 +8,7 @@
 
 #include "brunox/engine/settings/SettingsStores.h"
 #include "brunox/engine/tests/EngineTestSupport.h"
+#include "mervis/Log.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "testsupport/TestEnv.h"
@@ -145,6 +148,51 @@ TEST_F(EngineTest, PasswordIsNotStoredAsPlainText) {
   CSettings reader;
   reader.LoadData();
   EXPECT_EQ(reader.getStr(kStoreMain, L"vssPassword"), L"Pw-4711-unusual");
+}
+
+// The settings file is the user's as much as the program's: what the program does not know
+// stays where it stands, a save that changes no value leaves the file alone, and a file that
+// cannot be read is kept aside, named in the log, rather than written over.
+TEST_F(EngineTest, SettingsFileKeepsWhatTheUserWrote) {
+  const std::wstring file = configFolder_ + L"/settings.ini";
+  const std::string written =
+      "; my notes\n[General]\nMyOwnKey=keep me\nStatPeriod=20\n; about reports\n\n"
+      "[Report]\nReportTitle=Mine\n";
+  enginetest::WriteBytes(file, written);
+  struct stat before {};
+  ASSERT_EQ(stat(platform::NativePath(file).c_str(), &before), 0);
+  {
+    CSettings s;
+    s.LoadData();
+    s.SaveData(0);
+    struct stat after {};
+    ASSERT_EQ(stat(platform::NativePath(file).c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "written though no value changed";
+    s.setInt(kStoreMain, L"StatPeriod", 30);
+    s.setStr(kStoreMain, L"LastFile", L"/p.bxp");
+    s.SaveData(0);
+  }
+  EXPECT_EQ(enginetest::ReadBytes(file),
+            "; my notes\n[General]\nMyOwnKey=keep me\nStatPeriod=30\nLastFile=/p.bxp\n"
+            "; about reports\n\n[Report]\nReportTitle=Mine\n");
+
+  const std::wstring log = configFolder_ + L"/brunox.log";
+  CLog::Open(log, 0);
+  ASSERT_TRUE(platform::RemoveFile(file));
+  ASSERT_EQ(mkfifo(platform::NativePath(file).c_str(), 0600), 0);
+  {
+    CSettings s;
+    s.LoadData();
+    s.SaveData(0);  // only defaults: nothing to write
+    s.setInt(kStoreMain, L"StatPeriod", 31);
+    s.SaveData(0);
+  }
+  CLog::Close();
+  struct stat kept {};
+  ASSERT_EQ(stat(platform::NativePath(file + L".bak").c_str(), &kept), 0);
+  EXPECT_TRUE(S_ISFIFO(kept.st_mode));
+  EXPECT_EQ(enginetest::ReadBytes(file), "[General]\nStatPeriod=31\n\n");
+  EXPECT_NE(enginetest::ReadBytes(log).find(platform::ToUtf8(file) + ".bak"), std::string::npos);
 }
 
 TEST_F(EngineTest, ExportThenImportRestoresAllThreeStores) {

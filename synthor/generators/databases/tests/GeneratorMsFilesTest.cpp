@@ -1,9 +1,10 @@
 // The generators over Access and Excel files ($msaccess, $msexcel, $msexcelgroup) on a workbook
-// written here with libxlsxwriter: values in order and at random, rows kept together, and every
-// construction error.
+// written here with libxlsxwriter and on a real Access file: values in order and at random, rows
+// kept together, and every construction error.
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -107,6 +108,22 @@ TEST_F(MsFileGenerators, ExcelGroupsKeepTheirRowsTogether) {
     seen.insert(name + L"/" + random->GroupValue(2));
   }
   EXPECT_EQ(seen, (std::set<std::wstring>{L"Ann/Oslo", L"Bob/Rome", L"Cy/NULL", L"Dee/Oslo"}));
+}
+
+// A real Access file: a column's distinct values, and through a pattern a table whose name has
+// a blank and values that hold a comma.
+TEST_F(MsFileGenerators, AccessColumnsOfARealFileGiveTheirDistinctValues) {
+  std::wstring mdb;
+  REQUIRE_ACCESS_SAMPLE(mdb);
+  auto sugar = Make<MsAccessData>({mdb, L"Fruit", L"Sugar"});
+  const Values* all = sugar->AllData();
+  ASSERT_NE(all, nullptr);
+  EXPECT_EQ(std::set<std::wstring>(all->begin(), all->end()).size(), all->size());
+  EXPECT_NE(std::find(all->begin(), all->end(), L"12"), all->end());  // Apple's
+  EXPECT_NE(std::find(all->begin(), all->end(), L"73"), all->end());  // Date's
+
+  EXPECT_EQ(Distinct(L"$msaccess(" + mdb + L", Veggie Salad, fruit)", 200),
+            (std::set<std::wstring>{L"Avocado", L"Carrots", L"Pepper, Red Bell", L"Tomato"}));
 }
 
 TEST_F(MsFileGenerators, ConstructionErrorsCarryTheirCodes) {

@@ -57,6 +57,7 @@ TEST_F(GeneratorFilesTest, LoaderDecodesByMarkAndStopsAtFirstEmptyLine) {
       {"\xFF\xFE" "a\0\n\0b\0c"s, {L"a", L"b"}},  // an odd byte at the end is dropped
       {"caf\xE9\n", {L"caf\u00E9"}},            // not UTF-8: one character per byte
       {"caf\xC3\xA9\n", {L"caf\u00E9"}},        // UTF-8
+      {"\xEF\xBB\xBF" "a\nb\n", {L"a", L"b"}},     // the UTF-8 mark is no character
       {"one\r\ntwo\r\n", {L"one", L"two"}},
       {"one\ntwo\n\nfour\n", {L"one", L"two"}},
       {"", {}},
