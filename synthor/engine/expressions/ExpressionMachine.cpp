@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "synthor/engine/DSynthor.h"
+#include "synthor/engine/PatternExcerpt.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
 
 void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
@@ -81,8 +82,8 @@ void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
       expression_operand::FromValueInto(nested_.value, nested_.format, slot);
   } else {
     errorCode_ = MExpression::kErrorNestedCall;
-    errorText_ = L"Expression: could not evaluate nested call '" + step.text + L"': " +
-                 engine->Error();
+    errorText_ = L"Expression: could not evaluate nested call '" + PatternExcerpt(step.text) +
+                 L"': " + engine->Error();
   }
 }
 

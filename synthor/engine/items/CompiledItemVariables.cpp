@@ -3,6 +3,7 @@
 #include "synthor/engine/items/CompiledItem.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using namespace engine_errors;
 
@@ -55,7 +56,8 @@ int CompiledItem::Variables(DGValue* out, DSynthor* eng) {
       }
       if (!found) {
         result += L"@'" + name + L"'";
-        eng->SetError(kColumnNotFound, platform::Format(kVarsColumnNotFoundText, name.c_str()));
+        eng->SetError(kColumnNotFound,
+                      platform::Format(kVarsColumnNotFoundText, PatternExcerpt(name).c_str()));
       }
       i = close + 1;
     } else if ((c == L'@' || c == L'#') && IsNameChar(next)) {
