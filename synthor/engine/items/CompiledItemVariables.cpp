@@ -55,9 +55,9 @@ int CompiledItem::Variables(DGValue* out, DSynthor* eng) {
         }
       }
       if (!found) {
-        result += L"@'" + name + L"'";
         eng->SetError(kColumnNotFound,
                       platform::Format(kVarsColumnNotFoundText, PatternExcerpt(name).c_str()));
+        failed = true;
       }
       i = close + 1;
     } else if ((c == L'@' || c == L'#') && IsNameChar(next)) {
