@@ -40,8 +40,10 @@ class ExpressionMachine {
   void Literal(const ExpressionStep& step);
   void Nested(ExpressionStep& step, DSynthor* engine);
   static void SetInt(ExpOperand* slot, int32_t value);  // all else as a new operand, text aside
-  void Apply(expression_operators::Operator op);
-  void ApplyLiteral(const ExpressionStep& step);
+  // Both false for a division by zero, which the caller reports.
+  bool Apply(expression_operators::Operator op);
+  bool ApplyLiteral(const ExpressionStep& step);
+  void DivisionByZero(const ExpressionProgram& program);
 
   struct Slot {
     ExpOperand operand;

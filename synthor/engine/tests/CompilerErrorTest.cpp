@@ -95,6 +95,9 @@ TEST_F(EngineFixture, ErrorsQuoteLongPatternsShortened) {
                                 L"\u2026' as correct function name.");
   EXPECT_EQ(RenderError(L"$$(1 + $$(2 / $" + name + L"(1)))"), 82);
   EXPECT_LT(engine.Error().size(), 1000u) << platform::ToUtf8(engine.Error().substr(0, 1000));
+  EXPECT_EQ(RenderError(L"$$(" + std::wstring(100000, L'7') + L" / 0)"), 86);
+  EXPECT_EQ(engine.Error(),
+            L"Expression: division by zero in '" + std::wstring(200, L'7') + L"\u2026'");
 }
 
 // Texts that look odd but are valid.

@@ -51,9 +51,8 @@ TEST(ExpressionLevels, TwoLevelsEachLeftToRight) {
 
 TEST(ExpressionNumbers, IntegersDoublesAndSigns) {
   const Case cases[] = {
-      {L"7 / 0", L"7"},        {L"7 / 2", L"3"},       {L"-7 / 2", L"-3"},
-      {L"7.0 / 2", L"3.5"},    {L"7 / 2.0", L"3.5"},   {L"7.5 / 0", L"7.5"},
-      {L"7 / 0.0", L"7"},      {L"5.5 - 2", L"3.5"},   {L"2 - 0.5", L"1.5"},
+      {L"7 / 2", L"3"},        {L"-7 / 2", L"-3"},     {L"7.0 / 2", L"3.5"},
+      {L"7 / 2.0", L"3.5"},    {L"5.5 - 2", L"3.5"},   {L"2 - 0.5", L"1.5"},
       {L"3 * 0.5", L"1.5"},    {L"0.1 + 0.2", L"0.3"}, {L"1 / 3.0", L"0.333333"},
       {L"+5", L"5"},           {L"-5", L"-5"},         {L"3 - -2", L"5"},
       {L"1E5", L"100000"},     {L"1e5", L"100000"},    {L"2.5e-1", L"0.25"},
@@ -131,6 +130,12 @@ TEST(ExpressionErrors, EveryCodeWithItsText) {
       // The evaluation goes on after an error; the last one is reported.
       {L"(1 2", 80, L"Expression: factor error: expect ')'"},
       {L"(] + 1)", 81, L"Expression: Factor error: expect value instead of ']'"},
+      // A division by zero has no value, whether of ints or of floating-point numbers.
+      {L"7 / 0", 86, L"Expression: division by zero in '7 / 0'"},
+      {L"7.5 / 0", 86, L"Expression: division by zero in '7.5 / 0'"},
+      {L"7 / 0.0", 86, L"Expression: division by zero in '7 / 0.0'"},
+      {L"1 + 7 / (2 - 2)", 86, L"Expression: division by zero in '1 + 7 / (2 - 2)'"},
+      {L"7 / 'x'", 86, L"Expression: division by zero in '7 / 'x''"},  // a text counts as 0
   };
   MExpression expression;
   for (const ErrorCase& c : cases) {
