@@ -79,7 +79,7 @@ void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
     }
   } else if (result == 1) {
     if (ExpOperand* slot = PushSlot())
-      expression_operand::FromValueInto(nested_.value, nested_.format, slot);
+      expression_operand::FromValueInto(nested_.value, nested_.format, dateOrder_, slot);
   } else {
     errorCode_ = MExpression::kErrorNestedCall;
     errorText_ = L"Expression: could not evaluate nested call '" + PatternExcerpt(step.text) +

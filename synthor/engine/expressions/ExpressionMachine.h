@@ -9,6 +9,7 @@
 
 #include "synthor/engine/DGValue.h"
 #include "synthor/engine/expressions/ExpressionProgram.h"
+#include "synthor/engine/expressions/LocaleDateOrder.h"
 #include "synthor/engine/expressions/MExpression.h"
 
 class DSynthor;
@@ -56,6 +57,7 @@ class ExpressionMachine {
   std::size_t size_ = 0;
   const ExpOperand zero_{};
   DGValue nested_;
+  const DateOrder dateOrder_ = LocaleDateOrder();  // how nested dates without a format read
   int errorCode_ = 0;
   std::wstring errorText_;
 };

@@ -9,7 +9,8 @@
 // Only two precedence levels exist and both are evaluated left to right, so comparisons share
 // their level with addition: `1 < 2 + 5` is `(1 < 2) + 5`, which is 6. Nested calls and column
 // references are evaluated through the engine; their values are read as dates (by the format they
-// carry, or by their look), times, date-times, numbers or texts. A nested call whose pattern is a
+// carry, or by their look, day and month in the order of the user's locale: LocaleDateOrder.h),
+// times, date-times, numbers or texts. A nested call whose pattern is a
 // single plain integer (`$rint`) hands its number over without writing it as text
 // (DSynthor::NumberOrValue); the operand is the one its text would have given.
 //
