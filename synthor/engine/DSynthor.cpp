@@ -16,6 +16,7 @@
 #include "synthor/generators/base/IGenerator.h"
 #include "synthor/generators/library/LibData.h"
 #include "synthor/generators/library/VLibrary.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using namespace engine_errors;
 
@@ -161,9 +162,11 @@ void DSynthor::SetError(int code, const std::wstring& text) {
 
 void DSynthor::VariableError(int status, const std::wstring& name) {
   if (status == 1)
-    SetError(kVariableModifier, platform::Format(kVariableModifierText, name.c_str()));
+    SetError(kVariableModifier,
+             platform::Format(kVariableModifierText, PatternExcerpt(name).c_str()));
   else
-    SetError(kVariableNotFound, platform::Format(kVariableNotFoundText, name.c_str()));
+    SetError(kVariableNotFound,
+             platform::Format(kVariableNotFoundText, PatternExcerpt(name).c_str()));
 }
 
 void DSynthor::DisableDepCheck() { depFlag1_ = depFlag2_ = 1; }

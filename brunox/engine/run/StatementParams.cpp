@@ -9,6 +9,7 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 wchar_t BrunoxRunner::SeparatorChar(const std::wstring& separator) {
   if (separator == L"<tab>" || separator.empty()) return L'\t';
@@ -63,7 +64,7 @@ void BrunoxRunner::ReportPatternError(const ThreadInfo& record, size_t param,
   }
   const Task& task = *record.TheTask;
   ReportRunError(L"Task '" + task.Name + L"': the pattern of ?" + platform::FromUInt(param + 1) +
-                 L" (" + task.Params[param].PropTempl + L") failed: " + error);
+                 L" (" + PatternExcerpt(task.Params[param].PropTempl) + L") failed: " + error);
 }
 
 void BrunoxRunner::ParamsForOneLine(std::wstring* text, ThreadInfo* record, Project* project,

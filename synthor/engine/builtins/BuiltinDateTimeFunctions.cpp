@@ -11,6 +11,7 @@
 #include "synthor/engine/items/CompiledItemTime.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using builtin_args::Arg;
 using builtin_args::Fail;
@@ -51,14 +52,17 @@ int ReadDateBound(const FunctionCall& call, const std::wstring& bound, const std
     case DateProblem::None:
       break;
     case DateProblem::Length:
-      return Fail(call, errors.lengthCode, platform::Format(errors.lengthText, bound.c_str(), mask.c_str()));
+      return Fail(call, errors.lengthCode,
+                  platform::Format(errors.lengthText, PatternExcerpt(bound).c_str(),
+                                   PatternExcerpt(mask).c_str()));
     case DateProblem::Unreadable:
       return Fail(call, errors.unreadableCode,
-                  platform::Format(errors.unreadableText, mask.c_str(), bound.c_str()));
+                  platform::Format(errors.unreadableText, PatternExcerpt(mask).c_str(),
+                                   PatternExcerpt(bound).c_str()));
     case DateProblem::LongYear:
-      return Fail(call, kLongYear, platform::Format(kLongYearText, mask.c_str()));
+      return Fail(call, kLongYear, platform::Format(kLongYearText, PatternExcerpt(mask).c_str()));
     case DateProblem::ShortYear:
-      return Fail(call, kShortYear, platform::Format(kShortYearText, mask.c_str()));
+      return Fail(call, kShortYear, platform::Format(kShortYearText, PatternExcerpt(mask).c_str()));
   }
   *month = r.hasMonth ? (r.month > 12 ? 12 : r.month) : (latest ? 12 : 1);
   *year = r.hasYear ? r.year : (latest ? kLastYear : kFirstYear);
@@ -71,7 +75,8 @@ int RDate(const FunctionCall& call) {
   auto* item = call.pattern->Add(std::make_unique<CompiledItemDate>(call.engine, MASK_RDATE));
   const std::wstring mask = Arg(call, 0, L"DD.MM.YYYY");
   item->SetMask(mask);
-  if (!IsDateMask(mask)) return Fail(call, kDateFormat, platform::Format(kDateFormatText, mask.c_str()));
+  if (!IsDateMask(mask))
+    return Fail(call, kDateFormat, platform::Format(kDateFormatText, PatternExcerpt(mask).c_str()));
   std::wstring from = Arg(call, 1);
   std::wstring to = Arg(call, 2);
   const bool nestedFrom = IsNestedBound(from);
@@ -97,7 +102,8 @@ int RDate(const FunctionCall& call) {
 
 int RTime(const FunctionCall& call) {
   const std::wstring mask = Arg(call, 0, L"HH:MM:SS");
-  if (!IsTimeMask(mask)) return Fail(call, kTimeFormat, platform::Format(kTimeFormatText, mask.c_str()));
+  if (!IsTimeMask(mask))
+    return Fail(call, kTimeFormat, platform::Format(kTimeFormatText, PatternExcerpt(mask).c_str()));
   auto item = std::make_unique<CompiledItemTime>(call.engine, MASK_RTIME);
   item->SetMask(mask);
   const std::wstring from = Arg(call, 1);
@@ -111,7 +117,9 @@ int RTime(const FunctionCall& call) {
   TimeReading r;
   if (!from.empty() && !nestedFrom) {
     if (!ReadTime(from, mask, &r))
-      return Fail(call, kFromTime, platform::Format(kFromTimeText, from.c_str(), mask.c_str()));
+      return Fail(call, kFromTime,
+                  platform::Format(kFromTimeText, PatternExcerpt(from).c_str(),
+                                   PatternExcerpt(mask).c_str()));
     item->minHour = r.hour;
     item->minMinute = r.minute;
     item->minSecond = r.second;
@@ -119,7 +127,9 @@ int RTime(const FunctionCall& call) {
   }
   if (!to.empty() && !nestedTo) {
     if (!ReadTime(to, mask, &r))
-      return Fail(call, kToTime, platform::Format(kToTimeText, to.c_str(), mask.c_str()));
+      return Fail(
+          call, kToTime,
+          platform::Format(kToTimeText, PatternExcerpt(to).c_str(), PatternExcerpt(mask).c_str()));
     item->maxHour = r.hour;
     item->maxMinute = r.minute;
     item->maxSecond = r.second;
@@ -165,7 +175,9 @@ int Date(const FunctionCall& call) {
                      (!r.hasMonth || r.month <= 12) &&
                      (!r.hasYear || (r.year >= 1 && r.year <= kLatestConstantYear));
   if (!valid)
-    return Fail(call, kDateConstant, platform::Format(kDateConstantText, constant.c_str(), mask.c_str()));
+    return Fail(call, kDateConstant,
+                platform::Format(kDateConstantText, PatternExcerpt(constant).c_str(),
+                                 PatternExcerpt(mask).c_str()));
   return 1;
 }
 
@@ -177,7 +189,9 @@ int Time(const FunctionCall& call) {
   item->text = constant;
   if (constant.size() >= 2 && !IsNestedBound(constant)) {
     if (!ReadTime(constant, mask, nullptr))
-      return Fail(call, kTimeConstant, platform::Format(kTimeConstantText, constant.c_str(), mask.c_str()));
+      return Fail(call, kTimeConstant,
+                  platform::Format(kTimeConstantText, PatternExcerpt(constant).c_str(),
+                                   PatternExcerpt(mask).c_str()));
   } else {
     item->constantBounds = 0;
     call.engine->MarkDependent();

@@ -12,6 +12,7 @@
 #include "synthor/engine/items/CompiledItemString.h"
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using builtin_args::Arg;
 using builtin_args::Count;
@@ -32,7 +33,8 @@ int RInt(const FunctionCall& call) {
   std::wstring why;
   if (ClassifyUserFormat(format, &why) != UserFormatKind::Integer) {
     if (why.empty()) why = L"it does not print an integer";
-    return Fail(call, kRIntFormat, platform::Format(kRIntFormatText, format.c_str(), why.c_str()));
+    return Fail(call, kRIntFormat,
+                platform::Format(kRIntFormatText, PatternExcerpt(format).c_str(), why.c_str()));
   }
   item->format = format;
   item->plainDecimal = format == L"%I64d" ? 1 : 0;
@@ -60,7 +62,8 @@ int RFloat(const FunctionCall& call) {
   std::wstring why;
   if (ClassifyUserFormat(format, &why) != UserFormatKind::Number) {
     if (why.empty()) why = L"it does not print a number";
-    return Fail(call, kRFloatFormat, platform::Format(kRFloatFormatText, format.c_str(), why.c_str()));
+    return Fail(call, kRFloatFormat,
+                platform::Format(kRFloatFormatText, PatternExcerpt(format).c_str(), why.c_str()));
   }
   item->format = format;
   const std::wstring distribution = Arg(call, 4);
@@ -118,7 +121,8 @@ int Geometry(const FunctionCall& call) {
   if (Count(call) > 1) return Fail(call, kGeometryArguments, kGeometryArgumentsText);
   const std::wstring parts = Arg(call, 0, L"1");
   if (platform::ToInt(parts) < 1)
-    return Fail(call, kGeometryParts, platform::Format(kGeometryPartsText, parts.c_str()));
+    return Fail(call, kGeometryParts,
+                platform::Format(kGeometryPartsText, PatternExcerpt(parts).c_str()));
   auto item = std::make_unique<CompiledItem>(call.engine, MASK_GEOMETRY);
   item->text = parts;
   call.pattern->Add(std::move(item));

@@ -11,6 +11,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/NamedGen.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using builtin_args::Arg;
 using builtin_args::Count;
@@ -75,7 +76,8 @@ int Format(const FunctionCall& call) {
   const std::wstring& format = (*call.args)[1];
   std::wstring why;
   if (ClassifyUserFormat(format, &why) == UserFormatKind::Invalid)
-    return Fail(call, kFormatUnusable, platform::Format(kFormatUnusableText, format.c_str(), why.c_str()));
+    return Fail(call, kFormatUnusable,
+                platform::Format(kFormatUnusableText, PatternExcerpt(format).c_str(), why.c_str()));
   AddNested(call, MASK_FORMAT, Arg(call, 0))->format = format;
   return 1;
 }
@@ -114,7 +116,8 @@ int Call(const FunctionCall& call) {
       return 1;
     }
   }
-  return Fail(call, kCallNotFound, platform::Format(kCallNotFoundText, name.c_str()));
+  return Fail(call, kCallNotFound,
+              platform::Format(kCallNotFoundText, PatternExcerpt(name).c_str()));
 }
 
 }  // namespace

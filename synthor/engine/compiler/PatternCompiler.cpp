@@ -15,6 +15,7 @@
 #include "synthor/engine/EngineErrors.h"
 #include "synthor/engine/compiler/FunctionCallParser.h"
 #include "synthor/generators/base/FunctionTable.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using namespace engine_errors;
 
@@ -250,7 +251,8 @@ bool PatternCompiler::Column() {
     std::size_t k = 0;
     while (k < names.size() && platform::Trim(names[k], kNameQuotes) != name) ++k;
     if (k == names.size())
-      return Fail(kColumnNotFound, platform::Format(kColumnNotFoundText, name.c_str()));
+      return Fail(kColumnNotFound,
+                  platform::Format(kColumnNotFoundText, PatternExcerpt(name).c_str()));
     column = k;
   } else if (IsDigit(text_[p])) {
     long long number = 0;
@@ -277,7 +279,9 @@ bool PatternCompiler::Function() {
   // `$$(...)` is an expression: its raw text is the item's whole argument.
   if (call.name == L"$") return CompileExpressionItem(engine_, pattern_, call.raw) != 0;
   const FunctionEntry* entry = FunctionTable::Instance().Find(call.name);
-  if (!entry) return Fail(kUnknownFunction, platform::Format(kUnknownFunctionText, call.name.c_str()));
+  if (!entry)
+    return Fail(kUnknownFunction,
+                platform::Format(kUnknownFunctionText, PatternExcerpt(call.name).c_str()));
   if (entry->factory) {
     GeneratorCall g;
     g.engine = &engine_;

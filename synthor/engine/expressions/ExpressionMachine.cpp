@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "synthor/engine/DSynthor.h"
+#include "synthor/engine/PatternExcerpt.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
 
 void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
@@ -19,7 +20,7 @@ void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
         Nested(step, engine);
         break;
       case ExpressionStep::kApply:
-        Apply(step.op);
+        if (!Apply(step.op)) DivisionByZero(program);
         break;
       case ExpressionStep::kApplyLiteral:
         // Int arithmetic on the top operand, the commonest step, without a call.
@@ -28,7 +29,7 @@ void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
           stack_[size_ - 1].staleText = true;
           break;
         }
-        ApplyLiteral(step);
+        if (!ApplyLiteral(step)) DivisionByZero(program);
         break;
       case ExpressionStep::kError:
         errorCode_ = step.errorCode;
@@ -78,11 +79,11 @@ void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
     }
   } else if (result == 1) {
     if (ExpOperand* slot = PushSlot())
-      expression_operand::FromValueInto(nested_.value, nested_.format, slot);
+      expression_operand::FromValueInto(nested_.value, nested_.format, dateOrder_, slot);
   } else {
     errorCode_ = MExpression::kErrorNestedCall;
-    errorText_ = L"Expression: could not evaluate nested call '" + step.text + L"': " +
-                 engine->Error();
+    errorText_ = L"Expression: could not evaluate nested call '" + PatternExcerpt(step.text) +
+                 L"': " + engine->Error();
   }
 }
 
@@ -96,20 +97,25 @@ void ExpressionMachine::SetInt(ExpOperand* slot, int32_t value) {
   slot->format.clear();
 }
 
-void ExpressionMachine::ApplyLiteral(const ExpressionStep& step) {
+void ExpressionMachine::DivisionByZero(const ExpressionProgram& program) {
+  errorCode_ = MExpression::kErrorDivisionByZero;
+  errorText_ = L"Expression: division by zero in '" + PatternExcerpt(program.Text()) + L"'";
+}
+
+bool ExpressionMachine::ApplyLiteral(const ExpressionStep& step) {
   // With a left operand on the stack and room for the literal, the push and the pop cancel out;
   // the literal's own text is up to date.
   if (size_ == 0 || size_ + 1 >= static_cast<std::size_t>(MExpression::MY_STACK_SIZE)) {
     Literal(step);
-    Apply(step.op);
-    return;
+    return Apply(step.op);
   }
   Slot& left = stack_[size_ - 1];
-  expression_operators::Apply(step.op, left.operand, step.literal);
+  const bool done = expression_operators::Apply(step.op, left.operand, step.literal);
   left.staleText = left.operand.kind != ExpOperand::kString;
+  return done;
 }
 
-void ExpressionMachine::Apply(expression_operators::Operator op) {
+bool ExpressionMachine::Apply(expression_operators::Operator op) {
   using expression_operators::ReadsRightText;
   if (size_ >= 2) {
     Slot& left = stack_[size_ - 2];
@@ -118,20 +124,22 @@ void ExpressionMachine::Apply(expression_operators::Operator op) {
       expression_operand::RenderInto(right.operand, &right.operand.text);
       right.staleText = false;
     }
+    bool done = true;
     if (!expression_operators::ApplyToInts(op, left.operand, right.operand))
-      expression_operators::Apply(op, left.operand, right.operand);
+      done = expression_operators::Apply(op, left.operand, right.operand);
     left.staleText = left.operand.kind != ExpOperand::kString;
     --size_;
-    return;
+    return done;
   }
   // Fewer than two operands: the missing ones are zero, as popping an empty stack gives. The left
   // is then the int 0, which never reads the right operand's text.
   ExpOperand left;
   ExpOperand right;
   if (size_ == 1) right = std::move(stack_[--size_].operand);
-  expression_operators::Apply(op, left, right);
+  const bool done = expression_operators::Apply(op, left, right);
   if (ExpOperand* slot = PushSlot()) {
     *slot = std::move(left);
     stack_[size_ - 1].staleText = true;
   }
+  return done;
 }

@@ -9,6 +9,7 @@
 
 #include "synthor/engine/DGValue.h"
 #include "synthor/engine/expressions/ExpressionProgram.h"
+#include "synthor/engine/expressions/LocaleDateOrder.h"
 #include "synthor/engine/expressions/MExpression.h"
 
 class DSynthor;
@@ -40,8 +41,10 @@ class ExpressionMachine {
   void Literal(const ExpressionStep& step);
   void Nested(ExpressionStep& step, DSynthor* engine);
   static void SetInt(ExpOperand* slot, int32_t value);  // all else as a new operand, text aside
-  void Apply(expression_operators::Operator op);
-  void ApplyLiteral(const ExpressionStep& step);
+  // Both false for a division by zero, which the caller reports.
+  bool Apply(expression_operators::Operator op);
+  bool ApplyLiteral(const ExpressionStep& step);
+  void DivisionByZero(const ExpressionProgram& program);
 
   struct Slot {
     ExpOperand operand;
@@ -54,6 +57,7 @@ class ExpressionMachine {
   std::size_t size_ = 0;
   const ExpOperand zero_{};
   DGValue nested_;
+  const DateOrder dateOrder_ = LocaleDateOrder();  // how nested dates without a format read
   int errorCode_ = 0;
   std::wstring errorText_;
 };

@@ -53,7 +53,7 @@ std::wstring PadOneDigit(const std::wstring& part) {
 
 // Works out the mask of a date written as three parts joined by `separator`; pads one-digit day
 // and month parts so that the fields stand where the mask says. `text` is normalised in place.
-std::wstring DateMask(std::wstring& text, wchar_t separator) {
+std::wstring DateMask(std::wstring& text, wchar_t separator, DateOrder order) {
   const std::size_t s1 = text.find(separator);
   const std::size_t s2 = text.find(separator, s1 + 1);
   std::wstring p1 = text.substr(0, s1);
@@ -73,7 +73,13 @@ std::wstring DateMask(std::wstring& text, wchar_t separator) {
     p1 = PadOneDigit(p1);
     p2 = PadOneDigit(p2);
     const std::wstring year = LeadingDigits(p3) > 2 ? L"YYYY" : L"YY";
-    if (!monthName && platform::ToInt(p2) > 12)
+    // The locale's order, unless the part it takes for the month is above 12: that is the day.
+    bool monthFirst = false;
+    if (!monthName) {
+      monthFirst =
+          order == DateOrder::kMonthFirst ? platform::ToInt(p1) <= 12 : platform::ToInt(p2) > 12;
+    }
+    if (monthFirst)
       mask = L"MM" + sep + L"DD" + sep + year;
     else
       mask = L"DD" + sep + month + sep + year;
@@ -83,10 +89,10 @@ std::wstring DateMask(std::wstring& text, wchar_t separator) {
 }
 
 // The mask a value without a format is read by; empty for a plain literal.
-std::wstring GuessMask(std::wstring& text) {
+std::wstring GuessMask(std::wstring& text, DateOrder order) {
   if (text.empty() || !IsDigit(text[0])) return {};
   for (const wchar_t separator : {L'/', L'-', L'.'}) {
-    if (HasTwo(text, separator)) return DateMask(text, separator);
+    if (HasTwo(text, separator)) return DateMask(text, separator, order);
   }
   if (text.find(L':') != std::wstring::npos) {
     if (LeadingDigits(text) == 1) text.insert(0, 1, L'0');
@@ -185,13 +191,13 @@ ExpOperand FromLiteral(const std::wstring& token) {
   return op;
 }
 
-ExpOperand FromValue(const std::wstring& value, const std::wstring& format) {
+ExpOperand FromValue(const std::wstring& value, const std::wstring& format, DateOrder order) {
   std::wstring mask = format;
   // A printf format, or a text without any field, says nothing about dates and times.
   if (!mask.empty() && (mask[0] == L'%' || !HasAnyField(mask))) mask.clear();
   std::wstring text = value;
   if (mask.empty()) {
-    mask = GuessMask(text);
+    mask = GuessMask(text, order);
     if (mask.empty()) return FromLiteral(value);
   }
   ExpOperand op;
@@ -213,7 +219,8 @@ ExpOperand FromValue(const std::wstring& value, const std::wstring& format) {
   return op;
 }
 
-void FromValueInto(const std::wstring& value, const std::wstring& format, ExpOperand* op) {
+void FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
+                   ExpOperand* op) {
   // Most nested values are numbers without a telling format: read straight as literals. The test
   // mirrors FromValue: no format worth reading, and nothing GuessMask would take for a date or a
   // time.
@@ -241,7 +248,7 @@ void FromValueInto(const std::wstring& value, const std::wstring& format, ExpOpe
     FromLiteralInto(value, op);
     return;
   }
-  *op = FromValue(value, format);
+  *op = FromValue(value, format, order);
 }
 
 void RenderInto(const ExpOperand& op, std::wstring* out) {

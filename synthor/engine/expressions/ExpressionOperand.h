@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "synthor/engine/expressions/LocaleDateOrder.h"
 #include "synthor/engine/expressions/MExpression.h"
 
 namespace expression_operand {
@@ -40,14 +41,17 @@ void FromLiteralInto(std::wstring_view token, ExpOperand* op);
 
 // A value that a nested call or a column reference gave, with the format it carries. The format
 // says how to read a date, time or date-time; a printf format, or one without any date or time
-// field, says nothing. Without a format the value's look decides: "d.m.y", "d-m-y" or "d/m/y"
-// (day first; month first when the second part is above 12; year first when the first part has
-// more than two digits; a month name in place of the month number) is a date, possibly followed
-// by a time; "h:m" or "h:m:s" is a time (a one-digit hour is padded); anything else is a
-// literal.
-ExpOperand FromValue(const std::wstring& value, const std::wstring& format);
+// field, says nothing. Without a format the value's look decides: three parts joined by ".", "-"
+// or "/" are a date, possibly followed by a time: year first when the first part has more than
+// two digits; else day and month in `order`, except that a part above 12 where the order puts
+// the month is the day (25/12/2001 and 12/25/2001 are read alike), and a month name in place of
+// the second part makes it the month. "h:m" or "h:m:s" is a time (a one-digit hour is padded);
+// anything else is a literal.
+SYNTHOR_API ExpOperand FromValue(const std::wstring& value, const std::wstring& format,
+                                 DateOrder order);
 // The same into `op`; a value that reads as a plain literal costs no allocation.
-void FromValueInto(const std::wstring& value, const std::wstring& format, ExpOperand* op);
+void FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
+                   ExpOperand* op);
 
 // The operand's value as text: "%d", "%g", the text, or the format with the date and time fields
 // filled in.

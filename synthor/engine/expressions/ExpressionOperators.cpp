@@ -103,17 +103,23 @@ void Times(ExpOperand& left, const ExpOperand& right) {
   }
 }
 
-void Over(ExpOperand& left, const ExpOperand& right) {
+// False when the divisor counts as zero: whether int or floating-point, such a division has no
+// value, and keeping the left operand would pass a wrong one off as right.
+bool Over(ExpOperand& left, const ExpOperand& right) {
   if (left.kind == ExpOperand::kInt) {
     if (right.kind == ExpOperand::kDouble) {
-      if (right.doubleValue != 0.0) BecomeDouble(left, left.intValue / right.doubleValue);
+      if (right.doubleValue == 0.0) return false;
+      BecomeDouble(left, left.intValue / right.doubleValue);
     } else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString) {
+      if (right.intValue == 0) return false;
       left.intValue = WrappingDivide(left.intValue, right.intValue);
     }
   } else if (left.kind == ExpOperand::kDouble) {
     const double divisor = NumberOf(right);
-    if (divisor != 0.0) left.doubleValue /= divisor;
+    if (divisor == 0.0) return false;
+    left.doubleValue /= divisor;
   }
+  return true;
 }
 
 bool SameDay(const ExpOperand& a, const ExpOperand& b) {
@@ -183,12 +189,12 @@ int Order(const ExpOperand& left, const ExpOperand& right) {
 
 }  // namespace
 
-void Apply(Operator op, ExpOperand& left, const ExpOperand& right) {
+bool Apply(Operator op, ExpOperand& left, const ExpOperand& right) {
   switch (op) {
     case Operator::kPlus: Plus(left, right); break;
     case Operator::kMinus: Minus(left, right); break;
     case Operator::kTimes: Times(left, right); break;
-    case Operator::kOver: Over(left, right); break;
+    case Operator::kOver: return Over(left, right);
     case Operator::kEqual: BecomeInt(left, Equal(left, right) ? 1 : 0); break;
     case Operator::kNotEqual: BecomeInt(left, Equal(left, right) ? 0 : 1); break;
     case Operator::kLess: BecomeInt(left, Order(left, right) < 0 ? 1 : 0); break;
@@ -198,6 +204,7 @@ void Apply(Operator op, ExpOperand& left, const ExpOperand& right) {
     case Operator::kAnd: left.intValue = left.intValue != 0 && right.intValue != 0 ? 1 : 0; break;
     case Operator::kOr: left.intValue = left.intValue != 0 || right.intValue != 0 ? 1 : 0; break;
   }
+  return true;
 }
 
 }  // namespace expression_operators

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "synthor/engine/PatternExcerpt.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
 
 namespace {
@@ -12,11 +13,11 @@ constexpr const wchar_t* kEmptyFactorText = L"Expression: unexpected empty facto
 constexpr const wchar_t* kTooDeepText = L"Expression: parentheses nest deeper than 64 levels.";
 
 std::wstring ExpectValueText(const std::wstring& token) {
-  return L"Expression: Factor error: expect value instead of '" + token + L"'";
+  return L"Expression: Factor error: expect value instead of '" + PatternExcerpt(token) + L"'";
 }
 
 std::wstring UnexpectedTokenText(const std::wstring& token) {
-  return L"Expression: unexpected operation ot token '" + token + L"'";
+  return L"Expression: unexpected operation ot token '" + PatternExcerpt(token) + L"'";
 }
 
 using expression_operators::Operator;

@@ -2,6 +2,6 @@
 
 #include "synthor/engine/expressions/ExpressionParser.h"
 
-ExpressionProgram::ExpressionProgram(std::wstring_view text) {
-  ExpressionParser(text, &steps_).Run();
+ExpressionProgram::ExpressionProgram(std::wstring_view text) : text_(text) {
+  ExpressionParser(text_, &steps_).Run();
 }

@@ -42,7 +42,10 @@ class SYNTHOR_API ExpressionProgram {
 
   std::vector<ExpressionStep>& Steps() { return steps_; }
   const std::vector<ExpressionStep>& Steps() const { return steps_; }
+  // The expression's text, for errors that name the expression.
+  const std::wstring& Text() const { return text_; }
 
  private:
+  std::wstring text_;
   std::vector<ExpressionStep> steps_;
 };

@@ -9,7 +9,8 @@
 // Only two precedence levels exist and both are evaluated left to right, so comparisons share
 // their level with addition: `1 < 2 + 5` is `(1 < 2) + 5`, which is 6. Nested calls and column
 // references are evaluated through the engine; their values are read as dates (by the format they
-// carry, or by their look), times, date-times, numbers or texts. A nested call whose pattern is a
+// carry, or by their look, day and month in the order of the user's locale: LocaleDateOrder.h),
+// times, date-times, numbers or texts. A nested call whose pattern is a
 // single plain integer (`$rint`) hands its number over without writing it as text
 // (DSynthor::NumberOrValue); the operand is the one its text would have given.
 //
@@ -21,12 +22,14 @@
 //   83  "Expression: unexpected empty factor"
 //   84  "Expression: unexpected operation ot token '%s'"
 //   85  "Expression: parentheses nest deeper than 64 levels."
+//   86  "Expression: division by zero in '%s'" (the expression)
 // Code 85 is a limit of this evaluator, not of the language: deeper parentheses would only exhaust
 // the stack. It ends the evaluation at once (the rest of the text is not read), so it is always
 // the error reported.
 //
-// Integer arithmetic wraps around at 32 bits instead of overflowing; division by zero leaves the
-// left operand as the result. Dates follow the real calendar (leap years included). Numbers are
+// Integer arithmetic wraps around at 32 bits instead of overflowing. A division by zero, of ints
+// or of floating-point numbers, fails the evaluation with code 86 rather than give a number that
+// looks right and is not. Dates follow the real calendar (leap years included). Numbers are
 // read and written with '.' as the decimal point whatever the process locale.
 //
 // An expression text can be compiled once into an ExpressionProgram and evaluated many times
@@ -80,6 +83,7 @@ class SYNTHOR_API MExpression {
   static constexpr int kErrorEmptyFactor = 83;
   static constexpr int kErrorUnexpectedToken = 84;
   static constexpr int kErrorTooDeep = 85;
+  static constexpr int kErrorDivisionByZero = 86;
 
   MExpression();
   explicit MExpression(DSynthor* engine);

@@ -7,6 +7,7 @@
 #include "synthor/engine/builtins/BuiltinFormats.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using namespace engine_errors;
 
@@ -122,7 +123,8 @@ int CompiledItem::Formatted(DGValue* out, DSynthor* eng, QuoteOptions* options) 
       break;
   }
   if (!formatted) {
-    eng->SetError(kBadFormat, platform::Format(kBadFormatText, format.c_str(), why.c_str()));
+    eng->SetError(kBadFormat,
+                  platform::Format(kBadFormatText, PatternExcerpt(format).c_str(), why.c_str()));
     return 0;
   }
   return Append(eng, out, *formatted) ? 1 : 0;

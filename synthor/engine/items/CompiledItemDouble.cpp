@@ -10,6 +10,7 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
 #include "synthor/engine/NumberChars.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using namespace engine_errors;
 
@@ -81,7 +82,8 @@ int CompiledItemDouble::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
   std::wstring why;
   std::optional<std::wstring> formatted = platform::FormatUserNumber(mask, v, &why);
   if (!formatted) {
-    eng->SetError(kBadFormat, platform::Format(kBadFormatText, mask.c_str(), why.c_str()));
+    eng->SetError(kBadFormat,
+                  platform::Format(kBadFormatText, PatternExcerpt(mask).c_str(), why.c_str()));
     return 0;
   }
   return Append(eng, out, *formatted) ? 1 : 0;

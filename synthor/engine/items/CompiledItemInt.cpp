@@ -9,6 +9,7 @@
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
 #include "synthor/engine/NumberChars.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using namespace engine_errors;
 
@@ -76,7 +77,8 @@ int CompiledItemInt::Render(DGValue* out, DSynthor* caller, int32_t* number) {
     std::wstring why;
     std::optional<std::wstring> formatted = platform::FormatUserInteger(mask, value, &why);
     if (!formatted) {
-      eng->SetError(kBadFormat, platform::Format(kBadFormatText, mask.c_str(), why.c_str()));
+      eng->SetError(kBadFormat,
+                    platform::Format(kBadFormatText, PatternExcerpt(mask).c_str(), why.c_str()));
       return 0;
     }
     output = *formatted;

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using namespace engine_errors;
 
@@ -12,7 +13,8 @@ bool CompiledItemRandom::ResolveBound(const std::wstring& bound, DSynthor* eng,
     DGValue resolved;
     if (!eng->Value(bound, &resolved)) {
       const std::wstring why = eng->Error();
-      eng->SetError(kNestedBound, platform::Format(kNestedBoundText, bound.c_str(), why.c_str()));
+      eng->SetError(kNestedBound,
+                    platform::Format(kNestedBoundText, PatternExcerpt(bound).c_str(), why.c_str()));
       return false;
     }
     *value = resolved.value;

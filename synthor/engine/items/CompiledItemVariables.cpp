@@ -3,6 +3,7 @@
 #include "synthor/engine/items/CompiledItem.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/EngineErrors.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 using namespace engine_errors;
 
@@ -54,8 +55,9 @@ int CompiledItem::Variables(DGValue* out, DSynthor* eng) {
         }
       }
       if (!found) {
-        result += L"@'" + name + L"'";
-        eng->SetError(kColumnNotFound, platform::Format(kVarsColumnNotFoundText, name.c_str()));
+        eng->SetError(kColumnNotFound,
+                      platform::Format(kVarsColumnNotFoundText, PatternExcerpt(name).c_str()));
+        failed = true;
       }
       i = close + 1;
     } else if ((c == L'@' || c == L'#') && IsNameChar(next)) {

@@ -86,6 +86,20 @@ TEST_P(CompilerErrors, ReportCodeAndText) {
 INSTANTIATE_TEST_SUITE_P(Syntax, CompilerErrors, ::testing::ValuesIn(kSyntaxCases),
                          testsupport::NameBy<&SyntaxCase::pattern>());
 
+// However long a pattern, an error quotes at most its first 200 characters and "…", at each level
+// of nesting that quotes it.
+TEST_F(EngineFixture, ErrorsQuoteLongPatternsShortened) {
+  const std::wstring name = L"nosuch" + std::wstring(100000, L'x');
+  EXPECT_EQ(RenderError(L"$" + name + L"(1)"), 100);
+  EXPECT_EQ(engine.Error(), L"Function: could not recognize '" + name.substr(0, 200) +
+                                L"\u2026' as correct function name.");
+  EXPECT_EQ(RenderError(L"$$(1 + $$(2 / $" + name + L"(1)))"), 82);
+  EXPECT_LT(engine.Error().size(), 1000u) << platform::ToUtf8(engine.Error().substr(0, 1000));
+  EXPECT_EQ(RenderError(L"$$(" + std::wstring(100000, L'7') + L" / 0)"), 86);
+  EXPECT_EQ(engine.Error(),
+            L"Expression: division by zero in '" + std::wstring(200, L'7') + L"\u2026'");
+}
+
 // Texts that look odd but are valid.
 const wchar_t* const kValidPatterns[] = {
     L"",           L"x>]|{} 9",

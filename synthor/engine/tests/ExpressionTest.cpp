@@ -2,11 +2,17 @@
 // table by operand kind, every error, and independence of the process locale.
 #include <gtest/gtest.h>
 
+#include <langinfo.h>
+#include <locale.h>
+
 #include <clocale>
+#include <cstdlib>
 #include <string>
 
 #include "platform/Text.h"
+#include "synthor/engine/expressions/ExpressionOperand.h"
 #include "synthor/engine/expressions/ExpressionProgram.h"
+#include "synthor/engine/expressions/LocaleDateOrder.h"
 #include "synthor/engine/expressions/MExpression.h"
 
 namespace {
@@ -51,9 +57,8 @@ TEST(ExpressionLevels, TwoLevelsEachLeftToRight) {
 
 TEST(ExpressionNumbers, IntegersDoublesAndSigns) {
   const Case cases[] = {
-      {L"7 / 0", L"7"},        {L"7 / 2", L"3"},       {L"-7 / 2", L"-3"},
-      {L"7.0 / 2", L"3.5"},    {L"7 / 2.0", L"3.5"},   {L"7.5 / 0", L"7.5"},
-      {L"7 / 0.0", L"7"},      {L"5.5 - 2", L"3.5"},   {L"2 - 0.5", L"1.5"},
+      {L"7 / 2", L"3"},        {L"-7 / 2", L"-3"},     {L"7.0 / 2", L"3.5"},
+      {L"7 / 2.0", L"3.5"},    {L"5.5 - 2", L"3.5"},   {L"2 - 0.5", L"1.5"},
       {L"3 * 0.5", L"1.5"},    {L"0.1 + 0.2", L"0.3"}, {L"1 / 3.0", L"0.333333"},
       {L"+5", L"5"},           {L"-5", L"-5"},         {L"3 - -2", L"5"},
       {L"1E5", L"100000"},     {L"1e5", L"100000"},    {L"2.5e-1", L"0.25"},
@@ -131,6 +136,12 @@ TEST(ExpressionErrors, EveryCodeWithItsText) {
       // The evaluation goes on after an error; the last one is reported.
       {L"(1 2", 80, L"Expression: factor error: expect ')'"},
       {L"(] + 1)", 81, L"Expression: Factor error: expect value instead of ']'"},
+      // A division by zero has no value, whether of ints or of floating-point numbers.
+      {L"7 / 0", 86, L"Expression: division by zero in '7 / 0'"},
+      {L"7.5 / 0", 86, L"Expression: division by zero in '7.5 / 0'"},
+      {L"7 / 0.0", 86, L"Expression: division by zero in '7 / 0.0'"},
+      {L"1 + 7 / (2 - 2)", 86, L"Expression: division by zero in '1 + 7 / (2 - 2)'"},
+      {L"7 / 'x'", 86, L"Expression: division by zero in '7 / 'x''"},  // a text counts as 0
   };
   MExpression expression;
   for (const ErrorCase& c : cases) {
@@ -245,6 +256,68 @@ class DecimalCommaLocale {
  private:
   bool active_ = false;
 };
+
+// A nested date without a format: day and month in the order given, unless a part above 12 shows
+// which one is the day; a year that comes first and a month name stay where they are.
+TEST(ExpressionDates, ValuesWithoutAFormatReadInTheDateOrder) {
+  struct OrderCase {
+    const wchar_t* value;
+    DateOrder order;
+    const wchar_t* format;
+    int day, month;
+  };
+  const OrderCase cases[] = {
+      {L"02/03/2001", DateOrder::kMonthFirst, L"MM/DD/YYYY", 3, 2},
+      {L"02/03/2001", DateOrder::kDayFirst, L"DD/MM/YYYY", 2, 3},
+      {L"2.3.01", DateOrder::kMonthFirst, L"MM.DD.YY", 3, 2},
+      {L"13/03/2001", DateOrder::kMonthFirst, L"DD/MM/YYYY", 13, 3},
+      {L"03/13/2001", DateOrder::kDayFirst, L"MM/DD/YYYY", 13, 3},
+      {L"2001-02-03", DateOrder::kMonthFirst, L"YYYY-MM-DD", 3, 2},
+      {L"02-mar-99", DateOrder::kMonthFirst, L"DD-mon-YY", 2, 3},
+      {L"02/03/2001 10:30", DateOrder::kMonthFirst, L"MM/DD/YYYY HH:mm", 3, 2},
+  };
+  for (const OrderCase& c : cases) {
+    const ExpOperand date = expression_operand::FromValue(c.value, L"", c.order);
+    const std::string at = Show(c.value) + (c.order == DateOrder::kMonthFirst ? " MDY" : " DMY");
+    EXPECT_EQ(date.format, c.format) << at;
+    EXPECT_EQ(date.day, c.day) << at;
+    EXPECT_EQ(date.month, c.month) << at;
+  }
+}
+
+bool HaveLocale(const char* name) {
+  const locale_t locale = newlocale(LC_TIME_MASK, name, static_cast<locale_t>(nullptr));
+  if (locale == static_cast<locale_t>(nullptr)) return false;
+  freelocale(locale);
+  return true;
+}
+
+// The date order is the locale's own; "./dev test" builds both locales into LOCPATH and then
+// requires them.
+TEST(ExpressionLocale, DateOrderIsTheLocales) {
+  for (const char* name : {"en_US.UTF-8", "de_DE.UTF-8"}) {
+    if (HaveLocale(name)) continue;
+    const char* required = std::getenv("BRUNOX_TEST_LOCALES_REQUIRED");
+    if (required && std::string(required) == "1") FAIL() << "no " << name << " locale (LOCPATH)";
+    GTEST_SKIP() << "no " << name << " locale (./dev test provides one through LOCPATH)";
+  }
+  EXPECT_EQ(DateOrderOfLocale("en_US.UTF-8"), DateOrder::kMonthFirst);
+  EXPECT_EQ(DateOrderOfLocale("de_DE.UTF-8"), DateOrder::kDayFirst);
+  // No locale of the user's own: the engine's day first.
+  for (const char* name : {"C", "POSIX", "C.UTF-8", "xx_NOSUCH.UTF-8"})
+    EXPECT_EQ(DateOrderOfLocale(name), DateOrder::kDayFirst) << name;
+  // The user's locale is the one the environment names, LC_ALL before LC_TIME and LANG.
+  const char* was = std::getenv("LC_ALL");
+  const std::string saved = was ? was : "";
+  setenv("LC_ALL", "en_US.UTF-8", 1);
+  EXPECT_EQ(DateOrderOfLocale(""), DateOrder::kMonthFirst);
+  setenv("LC_ALL", "de_DE.UTF-8", 1);
+  EXPECT_EQ(DateOrderOfLocale(""), DateOrder::kDayFirst);
+  if (was)
+    setenv("LC_ALL", saved.c_str(), 1);
+  else
+    unsetenv("LC_ALL");
+}
 
 TEST(ExpressionLocale, NumbersIgnoreTheProcessLocale) {
   DecimalCommaLocale locale;

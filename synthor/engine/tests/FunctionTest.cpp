@@ -130,9 +130,9 @@ TEST_F(EngineFixture, VariablesSubstituteColumnsAndNames) {
   EXPECT_EQ(RenderError(L"$vars(#bad)"), 109);
   EXPECT_EQ(engine.Error(), L"Variable access: incorrect modifier for '#bad'.");
   EXPECT_EQ(RenderError(L"$vars(#nope)"), 110);
-  // An unknown column name stays as written; the error is noted, the value still made.
-  EXPECT_EQ(Render(L"$vars(@'P9')"), L"@'P9'");
-  EXPECT_EQ(engine.ErrorCode(), 705);
+  // An unknown column name fails the value, as an unknown reference in an expression does.
+  EXPECT_EQ(RenderError(L"x$vars(@'P9')y"), 705);
+  EXPECT_EQ(engine.Error(), L"Specified column 'P9' not found or forward reference.");
   EXPECT_EQ(engine.ResolveVars(L"#city"), L"Oslo");
   engine.Initialize(L"", kSeed, nullptr);
   EXPECT_EQ(engine.ResolveVars(L"#city"), L"#city");

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 IfData::IfData(const std::vector<std::wstring>* params, DSynthor* engine, std::wstring* errorText,
                int* errorCode)
@@ -28,16 +29,16 @@ void IfData::CompileBranches(const std::vector<std::wstring>& params, std::wstri
   patternB_ = params[2];
   handleA_ = engine_->Compile(patternA_, 0, -1, nullptr);
   if (!handleA_) {
-    ReportConstructionError(
-        errorText, errorCode, kFirstPattern,
-        platform::Format(kFirstPatternText, patternA_.c_str(), engine_->Error().c_str()));
+    ReportConstructionError(errorText, errorCode, kFirstPattern,
+                            platform::Format(kFirstPatternText, PatternExcerpt(patternA_).c_str(),
+                                             engine_->Error().c_str()));
     return;
   }
   handleB_ = engine_->Compile(patternB_, 0, -1, nullptr);
   if (!handleB_) {
-    ReportConstructionError(
-        errorText, errorCode, kSecondPattern,
-        platform::Format(kSecondPatternText, patternB_.c_str(), engine_->Error().c_str()));
+    ReportConstructionError(errorText, errorCode, kSecondPattern,
+                            platform::Format(kSecondPatternText, PatternExcerpt(patternB_).c_str(),
+                                             engine_->Error().c_str()));
     return;
   }
   ready = 1;

@@ -6,6 +6,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ bool ListData::ReadWeightedItems(const std::vector<std::wstring>& params,
     const int weight = weightText.empty() ? share : platform::ToInt(weightText);
     if (weight <= 0) {
       ReportConstructionError(errorText, errorCode, kWeight,
-                              platform::Format(kWeightText, weightText.c_str()));
+                              platform::Format(kWeightText, PatternExcerpt(weightText).c_str()));
       return false;
     }
     DSynthor::CheckForQuotes(item, pattern);
@@ -88,8 +89,8 @@ std::wstring ListData::Value(std::wstring* format) {
   if (literal_) return item;
   DGValue v;
   if (!engine_->Value(item, &v)) {
-    engine_->SetError(kCalculate,
-                      platform::Format(kCalculateText, item.c_str(), engine_->Error().c_str()));
+    engine_->SetError(kCalculate, platform::Format(kCalculateText, PatternExcerpt(item).c_str(),
+                                                   engine_->Error().c_str()));
     return std::wstring();
   }
   if (format) *format = v.format;

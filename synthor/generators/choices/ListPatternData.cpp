@@ -7,6 +7,7 @@
 #include "synthor/engine/CompiledPattern.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/choices/ChoiceGenerators.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 ListPatternData::ListPatternData(const std::vector<std::wstring>* params,
                                  CompiledPattern* pattern, std::wstring* errorText,
@@ -34,7 +35,8 @@ ListPatternData::ListPatternData(const std::vector<std::wstring>* params,
       DGValue v;
       if (!engine_->Value(source, &v)) {
         code = kPattern;
-        text = platform::Format(kPatternText, source.c_str(), engine_->Error().c_str());
+        text = platform::Format(kPatternText, PatternExcerpt(source).c_str(),
+                                engine_->Error().c_str());
         break;
       }
       if (held.insert(v.value).second) {

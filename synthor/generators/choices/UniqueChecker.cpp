@@ -16,8 +16,17 @@ constexpr std::array<uint32_t, 256> MakeCrcTable() {
 
 constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
 
+inline uint32_t AddByte(uint32_t crc, uint32_t byte) {
+  return kCrcTable[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
+}
+
+// The low byte always, the high byte only when it is not zero: texts below U+0100 keep the
+// checksum of their bytes, and the rest of Unicode is told apart instead of folding every
+// character onto its low byte (all of CJK onto 256 values).
 inline uint32_t AddUnit(uint32_t crc, uint32_t unit) {
-  return kCrcTable[(crc ^ unit) & 0xFFu] ^ (crc >> 8);
+  crc = AddByte(crc, unit);
+  const uint32_t high = (unit >> 8) & 0xFFu;
+  return high != 0 ? AddByte(crc, high) : crc;
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 
 #include "synthor/engine/SynthorExport.h"
 
-// CRC-32 (the reflected IEEE 802.3 polynomial) over the low byte of each UTF-16 unit of `text`;
-// for text below U+0100 it is the usual CRC-32 of those bytes ("abc" gives 0x352441C2).
+// CRC-32 (the reflected IEEE 802.3 polynomial) over each UTF-16 unit of `text`: its low byte,
+// then its high byte when that is not zero. For text below U+0100 it is the usual CRC-32 of
+// those bytes ("abc" gives 0x352441C2).
 SYNTHOR_API uint32_t StringCRC32(const std::wstring& text);
 
 class SYNTHOR_API UniqueChecker {

@@ -5,6 +5,7 @@
 #include "synthor/engine/DGValue.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/base/CDB_API.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 namespace counters {
 
@@ -28,7 +29,7 @@ std::wstring Resolve(DSynthor* engine, const std::wstring& text, int code, const
   if (text.empty() || text[0] != L'$') return text;
   std::wstring result, why;
   if (!Evaluate(engine, text, &result, &why) && error)
-    error->Set(code, platform::Format(format, text.c_str(), why.c_str()));
+    error->Set(code, platform::Format(format, PatternExcerpt(text).c_str(), why.c_str()));
   return result;
 }
 
@@ -69,7 +70,8 @@ bool ReadStartText(DSynthor* engine, CDB_API* connection, const std::vector<std:
   if (!from.empty() && from[0] == L'$') {
     std::wstring why;
     if (!Evaluate(engine, from, startText, &why))
-      error->Set(fromCall, platform::Format(fromCallText, from.c_str(), why.c_str()));
+      error->Set(fromCall,
+                 platform::Format(fromCallText, PatternExcerpt(from).c_str(), why.c_str()));
     return false;
   }
   if (from.empty() || (from[0] >= L'0' && from[0] <= L'9')) return false;

@@ -8,6 +8,7 @@
 #include "synthor/engine/QuoteOptions.h"
 #include "synthor/generators/base/GeneratorSupport.h"
 #include "synthor/generators/json/JsonGenerators.h"
+#include "synthor/engine/PatternExcerpt.h"
 
 MakeJSData::MakeJSData(const std::vector<std::wstring>* params, DSynthor* engine,
                        std::wstring* errorText, int* errorCode)
@@ -26,7 +27,7 @@ MakeJSData::MakeJSData(const std::vector<std::wstring>* params, DSynthor* engine
     const uint32_t handle = engine_->Compile(call, 0, -1, this);
     if (!handle) {
       ReportConstructionError(errorText, errorCode, kSubitem,
-                              L"Could not compile subitem '" + call + L"'");
+                              L"Could not compile subitem '" + PatternExcerpt(call) + L"'");
       return;
     }
     if (!nested) topLevel_.push_back(static_cast<int>(handles_.size()));

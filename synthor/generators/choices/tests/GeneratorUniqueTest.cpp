@@ -12,9 +12,12 @@ TEST(StringCrc32, IsTheStandardCrcOfTheLowBytes) {
       {L"", 0u},
       {L"abc", 0x352441C2u},
       {L"123456789", 0xCBF43926u},
-      {L"\u0141", StringCRC32(L"A")},  // the high byte takes no part
+      {L"\u00E9t\u00E9", 0xCBF7D413u},  // Latin-1: the CRC of those bytes
   };
   for (const auto& [text, crc] : cases) EXPECT_EQ(StringCRC32(text), crc) << platform::ToUtf8(text);
+  // A high byte that is not zero takes part: characters that share their low byte differ.
+  EXPECT_NE(StringCRC32(L"\u0141"), StringCRC32(L"A"));
+  EXPECT_NE(StringCRC32(L"\u4E00"), StringCRC32(L"\u5000"));
   // Beyond the BMP a character counts as its two surrogate units.
   EXPECT_EQ(StringCRC32(L"\U0001F600"), StringCRC32(std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}));
 }
@@ -23,7 +26,8 @@ TEST(UniqueCheckerTest, RemembersUntilReset) {
   UniqueChecker checker;
   const std::wstring a = L"A", lA = L"\u0141", empty;
   EXPECT_EQ(checker.IsUnique(&a), 1);
-  EXPECT_EQ(checker.IsUnique(&lA), 0);  // same CRC: the same value
+  EXPECT_EQ(checker.IsUnique(&lA), 1);
+  EXPECT_EQ(checker.IsUnique(&lA), 0);
   EXPECT_EQ(checker.IsUnique(&empty), 1);
   EXPECT_EQ(checker.IsUnique(nullptr), 0);
   UniqueChecker copy(checker);
@@ -41,6 +45,18 @@ TEST_F(UniqueGenerator, GivesEachValueOnceThenFailsForGood) {
   EXPECT_EQ(RenderError(L"$unique($rint(1,4))"), 2102);
   EXPECT_EQ(engine.Error(), L"UniqueData: could not find unique value provided by nested pattern.");
   EXPECT_EQ(RenderError(L"$unique($rint(1,4))"), 2102);
+}
+
+TEST_F(UniqueGenerator, TellsCharactersBeyondLatin1Apart) {
+  // One CJK character a value: far more than the 256 values a checksum of low bytes tells apart.
+  std::set<std::wstring> seen;
+  for (int i = 0; i < 2000; ++i) {
+    DGValue v;
+    ASSERT_EQ(engine.Value(-1, L"$unique($rstring(1,1,0,0,0,CJK))", &v, nullptr), 1)
+        << i << " values: " << platform::ToUtf8(engine.Error());
+    seen.insert(v.value);
+  }
+  EXPECT_EQ(seen.size(), 2000u);
 }
 
 TEST_F(UniqueGenerator, ForgetsTheDryRunValue) {
