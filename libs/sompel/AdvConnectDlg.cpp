@@ -1,7 +1,5 @@
 #include "sompel/AdvConnectDlg.h"
 
-#include <optional>
-
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -16,6 +14,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "kavra/CDB.h"
 #include "kavra/ConnString.h"
@@ -320,11 +319,14 @@ void CAdvConnectDlg::InsertDriver(const QString& driver) {
   // A server's host, port, user and password mean nothing to a database in a file, nor a file to
   // a server: another kind of database starts its string afresh.
   const std::optional<bool> before = IsFileDatabaseString(c.connStringTyped, c.catalog);
-  c.connStringTyped = before && *before != fileDatabase
-                          ? FreshConnString(chosen, fileDatabase)
-                          : WithDriver(c.connStringTyped, chosen);
+  const bool fresh = before && *before != fileDatabase;
+  c.connStringTyped =
+      fresh ? FreshConnString(chosen, fileDatabase) : WithDriver(c.connStringTyped, chosen);
   ShowConnString();
-  controls_->connString->setFocus();
+  c.connString->setFocus();
+  // Ready to type the first value a fresh string needs (the file, or the server).
+  if (fresh)
+    c.connString->setCursorPosition(c.connString->text().indexOf(QStringLiteral("=;")) + 1);
 }
 
 bool CAdvConnectDlg::TestConnection() {

@@ -55,7 +55,8 @@ constexpr int kCancelRepeatMs = 100;
 // says "selected" until the next click.
 QString ScriptToRun(const QsciScintilla& editor) {
   if (editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEMPTY) != 0) return editor.text();
-  const auto from = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART));
+  const auto from =
+      static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART));
   const auto to = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND));
   return editor.text(from, to);
 }

@@ -92,8 +92,7 @@ PagePackage::RunModeValues PagePackage::RememberedValues() {
   RunModeValues remembered;
   for (int i = 0; i < kLimitCount; ++i) remembered.limits[i] = kLimits[i].fallback;
   if (!g_settings) return remembered;
-  remembered.doType =
-      std::clamp(g_settings->getInt(kStoreMain, L"DoType"), 0, kRunModeCount - 1);
+  remembered.doType = std::clamp(g_settings->getInt(kStoreMain, L"DoType"), 0, kRunModeCount - 1);
   for (int i = 0; i < kLimitCount; ++i) {
     const std::wstring text = g_settings->getStr(kStoreMain, kLimits[i].setting);
     if (!text.empty()) remembered.limits[i] = platform::ToInt(text);

@@ -1,13 +1,12 @@
 #include "brunox/ui/run/PageConsole.h"
 
-#include <cmath>
-
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "brunox/engine/app/BrunoxApp.h"
 #include "brunox/engine/run/BrunoxRunner.h"

@@ -267,8 +267,9 @@ TEST_F(AdvConnectDlgTest, ASuccessfulTestTakesAwayTheFailureOfAnEarlierOk) {
   ASSERT_TRUE(error->isVisibleTo(&dialog_)) << "the premise: OK could not connect";
 
   // Put right in the field, as a person does, and tested.
-  Child<QLineEdit>("connString")->setText(QString::fromStdWString(
-      testsupport::SqliteConnString(testsupport::NewScratchPath(L"fixed.db"))));
+  const std::wstring fixed =
+      testsupport::SqliteConnString(testsupport::NewScratchPath(L"fixed.db"));
+  Child<QLineEdit>("connString")->setText(QString::fromStdWString(fixed));
   bool connected = false;
   RunTest(&connected);
   ASSERT_TRUE(connected) << dialog_.LastTestText.toStdString();

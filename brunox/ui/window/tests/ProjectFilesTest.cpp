@@ -248,8 +248,8 @@ TEST_F(ProjectFilesTest, NewProjectStartsCleanAndUnmodified) {
   EXPECT_EQ(fresh.DoType, g_project.DoType);
   // The limits of a start without a project: "seconds" chosen now runs for 10 seconds.
   EXPECT_EQ((std::vector<std::wstring>{L"10", L"10", L"50", L"5"}),
-            (std::vector<std::wstring>{g_project.Seconds, g_project.EachTasks,
-                                       g_project.AllTasks, g_project.AtLeast}));
+            (std::vector<std::wstring>{g_project.Seconds, g_project.EachTasks, g_project.AllTasks,
+                                       g_project.AtLeast}));
   EXPECT_EQ(fresh.OpenReport, g_project.OpenReport);
   EXPECT_EQ(L"", g_project.ReportFile);
   EXPECT_EQ(QStringLiteral(" Ovra DB Brunox [untitled]"), window->windowTitle());
