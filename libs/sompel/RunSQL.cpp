@@ -55,6 +55,9 @@ constexpr int kCancelRepeatMs = 100;
 // says "selected" until the next click.
 QString ScriptToRun(const QsciScintilla& editor) {
   if (editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEMPTY) != 0) return editor.text();
+  // A rectangular selection is its lines' pieces, which only the selected text gives.
+  const QString selected = editor.selectedText();
+  if (!selected.isEmpty()) return selected;
   const auto from =
       static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART));
   const auto to = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND));
