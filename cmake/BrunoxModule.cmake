@@ -15,6 +15,8 @@ function(brunox_tests name)
   endif()
   # Parameterised tests carry their own names; the value dump gtest would add is no name.
   # The executable's name is each test's label: `ctest -L brunox_engine_tests` runs one module.
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+  # A test named *Screenshot* only draws pictures for people to look at: `./dev screenshots`
+  # runs those, the test suite does not.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES TEST_FILTER "-*Screenshot*"
                        PROPERTIES TIMEOUT 600 LABELS ${name})
 endfunction()

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "kavra/CDB.h"
 #include "kavra/ConnString.h"
@@ -44,6 +45,32 @@ std::wstring WithDriver(const std::wstring& connString, const std::wstring& driv
     return connString.substr(0, part.ValueBegin) + braced + connString.substr(part.ValueEnd);
   }
   return L"Driver=" + braced + L";" + connString;
+}
+
+// Whether a driver reaches a database in a file (SQLite) rather than a server, by its name and
+// its description in the catalogue.
+bool IsFileDatabaseDriver(const std::wstring& driver, const OdbcCatalog& catalog) {
+  std::wstring said = driver;
+  for (const OdbcDriver& listed : catalog.Drivers)
+    if (platform::EqualsNoCase(listed.Name, driver)) said += L" " + listed.Description;
+  return platform::ToLower(said).find(L"sqlite") != std::wstring::npos;
+}
+
+// Whether `connString` is for a file database (true) or a server (false): by the driver it
+// names, else by attributes only a server has; nullopt when it does not tell.
+std::optional<bool> IsFileDatabaseString(const std::wstring& connString,
+                                         const OdbcCatalog& catalog) {
+  const std::wstring driver = ConnStringValue(connString, L"Driver");
+  if (!driver.empty()) return IsFileDatabaseDriver(driver, catalog);
+  for (const wchar_t* key : {L"Server", L"Servername", L"Host", L"Port"})
+    if (!ConnStringValue(connString, key).empty()) return false;
+  return std::nullopt;
+}
+
+// A new connection string for `driver` with the attributes its kind of database needs, empty.
+std::wstring FreshConnString(const std::wstring& driver, bool fileDatabase) {
+  return WithDriver(L"", driver) +
+         (fileDatabase ? L"Database=;" : L"Server=;Port=;Database=;Uid=;Pwd=;");
 }
 
 void Warn(const std::wstring& text) {
@@ -286,9 +313,20 @@ void CAdvConnectDlg::ShowConnString() {
 }
 
 void CAdvConnectDlg::InsertDriver(const QString& driver) {
-  controls_->connStringTyped = WithDriver(controls_->connStringTyped, driver.toStdWString());
+  Controls& c = *controls_;
+  const std::wstring chosen = driver.toStdWString();
+  const bool fileDatabase = IsFileDatabaseDriver(chosen, c.catalog);
+  // A server's host, port, user and password mean nothing to a database in a file, nor a file to
+  // a server: another kind of database starts its string afresh.
+  const std::optional<bool> before = IsFileDatabaseString(c.connStringTyped, c.catalog);
+  const bool fresh = before && *before != fileDatabase;
+  c.connStringTyped =
+      fresh ? FreshConnString(chosen, fileDatabase) : WithDriver(c.connStringTyped, chosen);
   ShowConnString();
-  controls_->connString->setFocus();
+  c.connString->setFocus();
+  // Ready to type the first value a fresh string needs (the file, or the server).
+  if (fresh)
+    c.connString->setCursorPosition(c.connString->text().indexOf(QStringLiteral("=;")) + 1);
 }
 
 bool CAdvConnectDlg::TestConnection() {
@@ -306,10 +344,13 @@ bool CAdvConnectDlg::TestConnection() {
       WaitCursor busy;
       connected = CDB::isOK(scratch->OpenConnection(&info));
     }
-    if (connected)
+    if (connected) {
       text = L"Connection succeeded.";
-    else
+      // Why an earlier OK could not connect no longer holds.
+      controls_->connectError->setVisible(false);
+    } else {
       text = scratch->ErrorText.empty() ? L"The connection failed." : scratch->ErrorText;
+    }
   }
   LastTestText = QString::fromStdWString(text);
   if (connected)

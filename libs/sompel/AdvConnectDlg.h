@@ -33,7 +33,8 @@ class CAdvConnectDlg : public CSmDialog {
   QString LastConnectError;
 
   // Connects a scratch connection with the controls' description; true on success. The result
-  // (the driver's text on failure) is shown in a message box and kept in LastTestText.
+  // (the driver's text on failure) is shown in a message box and kept in LastTestText; success
+  // also takes away the text of a connect that failed on OK.
   bool TestConnection();
   QString LastTestText;
 
@@ -43,7 +44,8 @@ class CAdvConnectDlg : public CSmDialog {
   bool LoadProfile(const QString& path);
 
   // Makes the connection string name `driver`: its Driver attribute is replaced, or one is put
-  // in front when it has none.
+  // in front when it has none. A driver of another kind of database (a file such as SQLite's
+  // against a server) starts a new string with that kind's attributes, empty.
   void InsertDriver(const QString& driver);
   // Lists the data sources and drivers again (done each time the dialog opens).
   void RefreshCatalog();

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -49,6 +50,20 @@ void AddMessage(QPlainTextEdit& messages, const QString& text, MessageKind kind 
 // the statement reached the driver finds nothing to stop.
 constexpr int kCancelRepeatMs = 100;
 
+// The selection, or the whole text when nothing is selected. Asked of the editing component
+// itself: QsciScintilla's own selection flag lags behind when typing replaces a selection, and
+// says "selected" until the next click.
+QString ScriptToRun(const QsciScintilla& editor) {
+  if (editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEMPTY) != 0) return editor.text();
+  // A rectangular selection is its lines' pieces, which only the selected text gives.
+  const QString selected = editor.selectedText();
+  if (!selected.isEmpty()) return selected;
+  const auto from =
+      static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART));
+  const auto to = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND));
+  return editor.text(from, to);
+}
+
 QString RowsText(int n, const char* what) {
   return n == 1 ? QStringLiteral("1 row %1.").arg(QLatin1String(what))
                 : QStringLiteral("%1 rows %2.").arg(n).arg(QLatin1String(what));
@@ -84,7 +99,11 @@ CRunSQL::CRunSQL(QWidget* parent)
   Init(4, 4, QString(), 0, nullptr);
 }
 
-CRunSQL::~CRunSQL() { CancelAndWait(); }
+CRunSQL::~CRunSQL() {
+  CancelAndWait();
+  // The editor outlives the handles the filter reads (it goes with the base class).
+  parts_->editor->removeEventFilter(this);
+}
 
 void CRunSQL::BuildWidgets() {
   auto* layout = new QVBoxLayout(this);
@@ -135,6 +154,7 @@ void CRunSQL::BuildWidgets() {
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->setChildrenCollapsible(false);
   parts_->editor = new QsciScintilla(splitter);
+  parts_->editor->installEventFilter(this);
   parts_->editor->setUtf8(true);
   parts_->editor->setAutoIndent(true);
   parts_->editor->setMarginLineNumbers(0, true);
@@ -210,6 +230,8 @@ bool CRunSQL::Run() {
   if (running_->busy) return false;
   QPlainTextEdit& messages = *parts_->messages;
   messages.clear();
+  // What the grid shows answered the run before: it must not pass for this run's answer.
+  sompel::ClearResultGrid(*parts_->grid);
   ShowConnectionState();
   if (!db_ || !db_->IsConnected()) {
     // The console's connection follows the window's: none there, none here.
@@ -217,8 +239,7 @@ bool CRunSQL::Run() {
     AddMessage(messages, tr("No connection: connect to a database first."), MessageKind::Error);
     return false;
   }
-  const QsciScintilla& editor = *parts_->editor;
-  const QString script = editor.hasSelectedText() ? editor.selectedText() : editor.text();
+  const QString script = ScriptToRun(*parts_->editor);
   CParse parser;
   const int count = parser.Parse(script.toStdWString());
   if (count == 0) {
@@ -239,7 +260,6 @@ bool CRunSQL::Run() {
   }
   if (!r.db->IsConnected() || !(r.db->Info == db_->Info)) work.connectFirst = db_->Info;
 
-  sompel::ClearResultGrid(*parts_->grid);
   statementCount_ = count;
   const int id = ++r.id;
   r.busy = true;
@@ -288,6 +308,17 @@ void CRunSQL::CancelAndWait() {
 void CRunSQL::closeEvent(QCloseEvent* event) {
   CancelAndWait();
   QWidget::closeEvent(event);
+}
+
+bool CRunSQL::eventFilter(QObject* watched, QEvent* event) {
+  // The editing component claims Esc before shortcuts are looked at (it has a command bound to
+  // it). While a statement runs, the key is left to the Cancel shortcut instead.
+  if (watched == parts_->editor && event->type() == QEvent::ShortcutOverride &&
+      parts_->cancel->isEnabled()) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void CRunSQL::ShowBusy(bool busy) {

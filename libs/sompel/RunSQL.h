@@ -68,6 +68,8 @@ class CRunSQL : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Esc cancels a running statement from the editor too, which would otherwise keep the key.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWidgets();

@@ -84,17 +84,20 @@ PagePackage::PagePackage(PageHost& window, const CColorizer& colorizer, QWidget*
   BuildBottomLine();
 
   // The user's last run mode carries over into a project that was not loaded.
-  if (g_project.Path.empty() && g_settings) {
-    RunModeValues remembered;
-    remembered.doType = std::clamp(g_settings->getInt(kStoreMain, L"DoType"), 0,
-                                   kRunModeCount - 1);
-    for (int i = 0; i < kLimitCount; ++i) {
-      const std::wstring text = g_settings->getStr(kStoreMain, kLimits[i].setting);
-      remembered.limits[i] = text.empty() ? kLimits[i].fallback : platform::ToInt(text);
-    }
-    PutIntoProject(remembered);
-  }
+  if (g_project.Path.empty() && g_settings) PutIntoProject(RememberedValues());
   LoadFromProject();
+}
+
+PagePackage::RunModeValues PagePackage::RememberedValues() {
+  RunModeValues remembered;
+  for (int i = 0; i < kLimitCount; ++i) remembered.limits[i] = kLimits[i].fallback;
+  if (!g_settings) return remembered;
+  remembered.doType = std::clamp(g_settings->getInt(kStoreMain, L"DoType"), 0, kRunModeCount - 1);
+  for (int i = 0; i < kLimitCount; ++i) {
+    const std::wstring text = g_settings->getStr(kStoreMain, kLimits[i].setting);
+    if (!text.empty()) remembered.limits[i] = platform::ToInt(text);
+  }
+  return remembered;
 }
 
 PagePackage::~PagePackage() = default;
@@ -260,8 +263,10 @@ void PagePackage::ShowProjectPath() {
 bool PagePackage::NewProject() {
   if (g_project.SaveIfModified()) return false;
   // A new project starts clean, without the run mode, comparison list or report switches of the
-  // project before (Project::Clear keeps some of those for callers that want them).
+  // project before (Project::Clear keeps some of those for callers that want them), and with
+  // the run mode a start without a project has: a limit of 0 would make a run that never starts.
   g_project = Project();
+  PutIntoProject(RememberedValues());
   LoadFromProject();
   return true;
 }

@@ -84,6 +84,9 @@ class PagePackage : public CTitledPage {
   RunModeValues ShownValues() const;
   void ShowValues(const RunModeValues& values);
   static RunModeValues ProjectValues();
+  // What a project that was not loaded starts with: the settings' run mode and limits, else
+  // 10, 10, 50 and 5.
+  static RunModeValues RememberedValues();
   static void PutIntoProject(const RunModeValues& values);
   // A radio click or an arrow click: into the project at once, and the project counts as edited.
   void RunModeEdited();

@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "brunox/engine/app/BrunoxApp.h"
 #include "brunox/engine/run/BrunoxRunner.h"
@@ -105,13 +106,13 @@ void PageConsole::BuildButtons() {
   connect(AddButton(kBtnVisualizeSql, QStringLiteral("Visualize It")), &QPushButton::clicked,
           this, &PageConsole::OnVisualizeSqlReport);
   connect(AddButton(kBtnHtmlReport, QStringLiteral("&HTML Report")), &QPushButton::clicked, this,
-          [this] { OpenReport(false, ExReport::kHtmlReport); });
+          [this] { OpenReport(ExReport::kHtmlReport); });
   connect(AddButton(kBtnVisualizeIni, QStringLiteral("Visualize It")), &QPushButton::clicked,
           this, &PageConsole::OnVisualizeIniReport);
   connect(AddButton(kBtnTextReport, QStringLiteral("&Text Report")), &QPushButton::clicked, this,
-          [this] { OpenReport(false, ExReport::kTextReport); });
+          [this] { OpenReport(ExReport::kTextReport); });
   connect(AddButton(kBtnCounters, QStringLiteral("&Counters")), &QPushButton::clicked, this,
-          [this] { OpenReport(true, ExReport::kCountersReport); });
+          &PageConsole::OnCounters);
   reportLine->addWidget(buttons_[kBtnSqlReport]);
   reportLine->addWidget(buttons_[kBtnVisualizeSql]);
   reportLine->addSpacing(12);
@@ -151,19 +152,21 @@ void PageConsole::ShowButtons(bool running) {
   CLog::State(nullptr);
 }
 
-void PageConsole::SetProgress(int seconds, long long executions) {
-  if (!finalTotalsShown_) ShowTotals(seconds, executions);
+void PageConsole::SetProgress(int seconds, double elapsed, long long executions) {
+  if (!finalTotalsShown_) ShowTotals(seconds, elapsed, executions);
 }
 
-void PageConsole::ShowFinalTotals(int seconds, long long executions) {
-  ShowTotals(seconds, executions);
+void PageConsole::ShowFinalTotals(double elapsed, long long executions) {
+  ShowTotals(static_cast<int>(std::lround(elapsed)), elapsed, executions);
   finalTotalsShown_ = true;
 }
 
-void PageConsole::ShowTotals(int seconds, long long executions) {
-  const float rate = static_cast<float>(executions) / static_cast<float>(seconds + 1);
+void PageConsole::ShowTotals(int seconds, double elapsed, long long executions) {
+  // The rate over the time the run really took: whole seconds would misstate a short run, and a
+  // run that has not taken any measurable time yet has no rate.
+  const double rate = elapsed > 0 ? static_cast<double>(executions) / elapsed : 0.0;
   SetCaption(QString::asprintf("     %d seconds, %lld threads executed, %.1f per second", seconds,
-                               executions, static_cast<double>(rate)));
+                               executions, rate));
 }
 
 void PageConsole::Refresh() { model_->Refresh(); }
@@ -235,10 +238,26 @@ void PageConsole::RequestCommand(int id) {
                             Qt::QueuedConnection);
 }
 
-void PageConsole::OpenReport(bool counters, int kind) {
-  if (!reports_) return;
-  ExReport* report = counters ? reports_->counters.get() : reports_->execution.get();
+void PageConsole::OpenReport(int kind) {
+  ExReport* report = reports_ ? reports_->execution.get() : nullptr;
   if (report) report->OpenInShell(kind);
+}
+
+void PageConsole::OnCounters() {
+  ExReport* report = reports_ ? reports_->counters.get() : nullptr;
+  if (!report) return;
+  // The report object's own message speaks of the execution report and its settings.
+  const std::wstring& file = report->CountersName();
+  if (file.empty() || !platform::FileExists(file)) {
+    platform::Ui().MessageBox(
+        file.empty() ? L"The last run wrote no counters report. A run writes one when the "
+                       L"project's Counters page names its file (\"Save performance counters "
+                       L"HTML report to\")."
+                     : L"The counters report '" + file + L"' is not there.",
+        L"View Counters Report", platform::MsgButtons::Ok, platform::MsgIcon::Error);
+    return;
+  }
+  report->OpenInShell(ExReport::kCountersReport);
 }
 
 std::wstring PageConsole::SqlReportPath() {

@@ -35,11 +35,13 @@ class PageConsole : public CTitledPage {
   // While running: Pause and Stop, no Run and no report buttons; idle: the reverse. Running starts
   // the refresh timer; idle stops it and shows the final states.
   void ShowButtons(bool running);
-  // The progress caption of a run: `seconds` elapsed, `executions` done in all.
-  void SetProgress(int seconds, long long executions);
-  // The caption once the run has ended: its final totals, in the same words. Progress texts the
-  // run posted earlier and that arrive after it change nothing until the rows are cleared.
-  void ShowFinalTotals(int seconds, long long executions);
+  // The progress caption of a run: `seconds` elapsed (whole), `executions` done in all, and the
+  // rate over the exact `elapsed` seconds.
+  void SetProgress(int seconds, double elapsed, long long executions);
+  // The caption once the run has ended, `elapsed` seconds after it began: its final totals, in
+  // the same words. Progress texts the run posted earlier and that arrive after it change
+  // nothing until the rows are cleared.
+  void ShowFinalTotals(double elapsed, long long executions);
   // Shows the rows as they are now (the timer calls it).
   void Refresh();
 
@@ -72,7 +74,9 @@ class PageConsole : public CTitledPage {
   QPushButton* AddButton(int id, const QString& text);
   void RequestCommand(int id);
   void ShowPauseState();
-  void OpenReport(bool counters, int kind);
+  // The HTML or text report of the last run (ExReport's kinds).
+  void OpenReport(int kind);
+  void OnCounters();
   // The executed-statement log of the last run, or the project's name for it before any run.
   static std::wstring SqlReportPath();
   void OnSqlReport();
@@ -80,7 +84,7 @@ class PageConsole : public CTitledPage {
   void OnVisualizeIniReport();
   void OnDoubleClick();
   void StoreColumnWidths();
-  void ShowTotals(int seconds, long long executions);
+  void ShowTotals(int seconds, double elapsed, long long executions);
 
   RunRows rows_;
   RunRowsModel* model_;

@@ -17,6 +17,7 @@ namespace {
 
 constexpr const wchar_t* kWidthKeys[StatementLogModel::kColumnCount] = {
     L"sl_W1", L"sl_W2", L"sl_W3", L"sl_W4", L"sl_W5", L"sl_W6", L"sl_W7", L"sl_W8"};
+constexpr int kSqlColumn = 3;
 
 }  // namespace
 
@@ -27,6 +28,11 @@ PageSQLLog::PageSQLLog(QWidget* parent)
   setObjectName(QStringLiteral("PageSQLLog"));
   list_->setModel(model_);
   SetUpRowList(*list_);
+  // The statements are what the page is read for: their column takes the width the others
+  // leave, rather than the last column.
+  QHeaderView* columns = list_->horizontalHeader();
+  columns->setStretchLastSection(false);
+  columns->setSectionResizeMode(kSqlColumn, QHeaderView::Stretch);
   LoadColumnWidths();
   Body()->addWidget(list_, 1);
 }

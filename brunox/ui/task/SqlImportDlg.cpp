@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "kavra/CDB.h"
+#include "kavra/DbmsCodes.h"
 #include "kavra/SqlLiteral.h"
 #include "platform/UiServices.h"
 
@@ -20,6 +21,18 @@ const wchar_t* const kCaption = L"Import SQL Script From";
 
 std::wstring TraceTable(const std::wstring& path) {
   return L"fn_trace_gettable(" + SqlStringLiteral(path) + L", default)";
+}
+
+// A server known to keep no trace tables: the query would only fail with a syntax error that
+// says nothing about why. An unrecognised server may be one that reads traces, and is asked.
+bool HasNoTraceReader(const CDB& db) {
+  return db.DBMS != DBMS_UNKNOWN && db.DBMS != DBMS_MSSQL && db.DBMS != DBMS_OTHER;
+}
+
+std::wstring NoTraceReaderText(const CDB& db) {
+  return L"The connected server (" + db.DbmsName +
+         L") has no trace tables: trace files are read by Microsoft SQL Server "
+         L"(fn_trace_gettable). Connect to the SQL Server that recorded the trace first.";
 }
 
 std::wstring ColumnText(CDB& db, int column) {
@@ -107,6 +120,10 @@ void CSqlImport::Browse() {
 
 void CSqlImport::UseTrace(const std::wstring& path) {
   path_->setText(QString::fromStdWString(path));
+  if (db_ && HasNoTraceReader(*db_)) {
+    SayFailed(NoTraceReaderText(*db_));
+    return;
+  }
   if (FillFilter(applications_, QStringLiteral("Applications"), L"ApplicationName", path))
     FillFilter(logins_, QStringLiteral("Logins"), L"LoginName", path);
   else
@@ -146,6 +163,10 @@ bool CSqlImport::ReadTrace(const std::wstring& path) {
   const std::wstring login = FilterOf(logins_);
   if (!db_) {
     SayFailed(kNoConnection);
+    return false;
+  }
+  if (HasNoTraceReader(*db_)) {
+    SayFailed(NoTraceReaderText(*db_));
     return false;
   }
   int rc = db_->Execute(L"select TextData,ApplicationName,LoginName FROM " + TraceTable(path) +

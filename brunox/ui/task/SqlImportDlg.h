@@ -5,8 +5,9 @@
 // statements can be restricted to one application and one login.
 //
 // Import reads the trace and ends the dialog with Accepted. When the trace cannot be read (no
-// connection, the query or a fetch fails) the dialog says why, imports nothing and stays open, so
-// the path can be corrected or the dialog cancelled.
+// connection, a server known to have no trace tables, the query or a fetch fails) the dialog
+// says why, imports nothing and stays open, so the path can be corrected or the dialog
+// cancelled.
 #include <string>
 #include <vector>
 

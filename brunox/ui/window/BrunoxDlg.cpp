@@ -95,7 +95,6 @@ CBrunoxDlg::CBrunoxDlg(CBrunoxApp& app, QWidget* parent)
   splitter_->setSizes({tree_->sizeHint().width(), 800});
   LoadLayout();
 
-  OpenStartProject();
   UpdateTitle();
   QTimer::singleShot(10, this, &CBrunoxDlg::OnStartTimer);
   CLog::State(nullptr);
@@ -258,10 +257,13 @@ void CBrunoxDlg::UpdateStatus() {
   if (Connected()) connectFailure_.clear();
   QString text =
       Connected() ? QString::fromStdWString(g_mainDB->ConInfo(1, 1)) : tr("Not connected");
-  // Why the last connect failed stays in view until the next connect or Disconnect.
+  // Why the last connect failed stays in view until the next connect, Disconnect or New
+  // Project; the status line then shows no failure of a connection that is gone.
   if (!connectFailure_.empty()) {
     text += QStringLiteral(" (%1)").arg(QString::fromStdWString(connectFailure_));
     statusBar()->showMessage(QString::fromStdWString(connectFailure_));
+  } else {
+    statusBar()->clearMessage();
   }
   if (PagePackage* page = ProjectPage()) page->SetConnectionText(text);
   ToolbarButtons(running_);

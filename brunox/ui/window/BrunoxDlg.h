@@ -37,8 +37,8 @@ class CBrunoxDlg : public QMainWindow, public PageHost {
   Q_OBJECT
 
  public:
-  // Builds the window, opens the start project (the command line's, else LastFile) and starts
-  // the one-shot start timer (reconnect, -r).
+  // Builds the window and starts the one-shot start timer, which opens the start project (the
+  // command line's, else LastFile) once the window is shown, reconnects and runs with -r.
   explicit CBrunoxDlg(CBrunoxApp& app, QWidget* parent = nullptr);
   ~CBrunoxDlg() override;
 
@@ -133,7 +133,10 @@ class CBrunoxDlg : public QMainWindow, public PageHost {
   void OnNewProject();
   void OnSave();
   void OnSaveAs();
+  // A recent project that is refused (missing, empty, no project) leaves the list.
   void OpenRecentFile(int slot);
+  static std::wstring RecentFileKey(int slot);
+  static void ForgetRecentFile(int slot);
   void OnConnect();
   // Keeps why connecting to `info` failed (the driver's message) for the status line.
   void NoteConnectFailure(const CONN_INFO& info);

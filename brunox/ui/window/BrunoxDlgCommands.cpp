@@ -243,8 +243,7 @@ void CBrunoxDlg::FillRecentFiles() {
   recentMenu_->clear();
   int shown = 0;
   for (int slot = 0; slot < kRecentFileCount && g_settings; ++slot) {
-    const std::wstring path =
-        g_settings->getStr(kStoreMain, platform::Format(L"PackageFile%d", slot));
+    const std::wstring path = g_settings->getStr(kStoreMain, RecentFileKey(slot));
     if (path.empty() || !platform::FileExists(path)) continue;
     QString text = QString::fromStdWString(path);
     text.replace(QLatin1Char('&'), QStringLiteral("&&"));

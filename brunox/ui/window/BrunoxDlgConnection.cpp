@@ -1,4 +1,5 @@
-// The main window's connection: the start-up reconnect, Connect, Disconnect.
+// The main window's start (the start project, the reconnect, -r) and its connection: Connect,
+// Disconnect.
 #include <QMetaObject>
 #include <memory>
 
@@ -25,6 +26,10 @@ const std::wstring* UsableProfile(const CBrunoxApp& app) {
 
 void CBrunoxDlg::OnStartTimer() {
   CLog::State(L"CBrunoxDlg::OnStartTimer");
+  // Opened once the window is on the screen, so that a start file that is refused is told over
+  // the window rather than on an empty screen.
+  OpenStartProject();
+  UpdateTitle();
   if (!Connected() && !app_.NoConnect && g_settings) {
     if (UsableProfile(app_) || g_settings->getInt(kStoreMain, L"isConnected")) RestoreConnection();
   }

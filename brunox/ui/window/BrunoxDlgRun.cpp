@@ -3,7 +3,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -54,8 +53,7 @@ void CBrunoxDlg::OnRun(int runMode) {
     g_runner->Run(&g_project);
     if (PageConsole* console = ConsolePage()) {
       console->Refresh();
-      console->ShowFinalTotals(static_cast<int>(std::lround(g_runner->Timer.Seconds())),
-                               g_runner->TotalExecs.load());
+      console->ShowFinalTotals(g_runner->Timer.Seconds(), g_runner->TotalExecs.load());
     }
     unwritten = WriteRunReports(*g_runner, g_project, *reports_);
     const bool reportsWritten = unwritten.empty();

@@ -53,7 +53,8 @@ const std::vector<CommandSpec> kCommands = {
     {kCmdImportSettings, M::Tools, "Import Settings…", "Load all settings from an ini file", "",
      R::Always, false},
 
-    {kCmdHelpIndex, M::Help, "&Index…", "Open the help index", "", R::Always, false},
+    // F1 opens the help of the page shown, which is the index where a page has none of its own.
+    {kCmdHelpIndex, M::Help, "&Index…\tF1", "Open the help index", "", R::Always, false},
     {kCmdAbout, M::Help, "&About Ovra DB Brunox", "About Ovra DB Brunox (Ctrl+A)", "Ctrl+A",
      R::Always, true},
 };

@@ -8,6 +8,7 @@
 
 #include "brunox/engine/settings/SettingsStores.h"
 #include "mervis/Log.h"
+#include "platform/Folders.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
@@ -36,6 +37,13 @@ std::wstring ExistingLog() {
 // The desktop's opener; the setting LogViewer names it unless the user chose another program.
 const wchar_t* const kDesktopOpener = L"xdg-open";
 
+// Where the program that shows the log is set: no settings page has the field.
+std::wstring WhereToSetTheViewer() {
+  return L"Set the program as LogViewer= in the [General] section of " +
+         platform::JoinPath(platform::ConfigFolder(), L"settings.ini") +
+         L" while brunox is not running";
+}
+
 // Whether `program` can be started by name: an executable file in one of the PATH folders.
 bool InPath(const std::wstring& program) {
   const char* path = std::getenv("PATH");
@@ -57,14 +65,14 @@ void ViewLogFile() {
       g_settings ? platform::Trim(g_settings->getStr(kStoreMain, L"LogViewer"), L" \t") : L"";
   if (!viewer.empty() && viewer != kDesktopOpener) {
     if (!platform::Ui().StartProgram(viewer, {path}))
-      Tell(L"The log viewer '" + viewer + L"' could not be started to show " + path +
-           L".\nSet the program in Settings (LogViewer), or empty it to use the desktop's.");
+      Tell(L"The log viewer '" + viewer + L"' could not be started to show " + path + L".\n" +
+           WhereToSetTheViewer() + L", or empty it to use the desktop's.");
     return;
   }
   if (!InPath(kDesktopOpener)) {
     Tell(L"No desktop program is there to open " + path + L" (" + kDesktopOpener +
-         L" is not installed).\nSet the program that shows the log in Settings (LogViewer), for "
-         L"example gedit, kate or mousepad.");
+         L" is not installed).\n" + WhereToSetTheViewer() +
+         L", for example LogViewer=gedit, kate or mousepad.");
     return;
   }
   platform::Ui().OpenWithDesktop(path);

@@ -46,10 +46,12 @@ int RunEventRelay::OnEvent(int code, int a, int b, const std::wstring& p, const 
       return rows_ ? rows_->Add(p, a) : 0;
     case kRunProgress:
       if (console_) {
+        // The exact time for the rate, read here on the master thread as the counts are.
+        const double elapsed = runner_.Timer.Seconds();
         QMetaObject::invokeMethod(
             console_.data(),
-            [page = console_, a, b] {
-              if (page) page->SetProgress(a, b);
+            [page = console_, a, elapsed, b] {
+              if (page) page->SetProgress(a, elapsed, b);
             },
             Qt::QueuedConnection);
       }

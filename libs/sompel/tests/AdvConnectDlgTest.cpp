@@ -155,8 +155,15 @@ TEST_F(AdvConnectDlgTest, ChoosingADriverPutsItIntoTheConnectionString) {
       {QString(), sqlite, QStringLiteral("Driver={SQLite3};")},
       {QStringLiteral("Database=/tmp/a.db;"), pg,
        QStringLiteral("Driver={PostgreSQL Unicode};Database=/tmp/a.db;")},
-      {QStringLiteral("Server=h;driver = {Old; one};Port=5"), sqlite,
-       QStringLiteral("Server=h;driver ={SQLite3};Port=5")},
+      {QStringLiteral("Server=h;driver = {Old; one};Port=5"), pg,
+       QStringLiteral("Server=h;driver ={PostgreSQL Unicode};Port=5")},
+      // Another kind of database starts afresh: nothing of a server is kept for a file, and back.
+      {QStringLiteral("Driver={PostgreSQL Unicode};Server=db1;Port=5433;Uid=ann;Pwd=secret;"),
+       sqlite, QStringLiteral("Driver={SQLite3};Database=;")},
+      {QStringLiteral("Server=db1;Port=5433;Database=sales;"), sqlite,
+       QStringLiteral("Driver={SQLite3};Database=;")},
+      {QStringLiteral("Driver={SQLite3};Database=/tmp/a.db;"), pg,
+       QStringLiteral("Driver={PostgreSQL Unicode};Server=;Port=;Database=;Uid=;Pwd=;")},
   };
   for (const auto& c : cases) {
     dialog_.Show(StringInfo(c.before.toStdWString()));
@@ -167,6 +174,8 @@ TEST_F(AdvConnectDlgTest, ChoosingADriverPutsItIntoTheConnectionString) {
 }
 
 TEST_F(AdvConnectDlgTest, ThePasswordOfAConnectionStringIsMaskedAndKeptAsTyped) {
+  // The data source's password is typed unseen.
+  EXPECT_EQ(Child<QLineEdit>("password")->echoMode(), QLineEdit::Password);
   const std::wstring typed = L"Driver={PostgreSQL Unicode};Uid=ann;Pwd={s3cr;et}}};Port=5432";
   dialog_.show();  // opening shows the connector's description: the test's comes after
   dialog_.Show(StringInfo(typed));
@@ -192,13 +201,13 @@ TEST_F(AdvConnectDlgTest, ThePasswordOfAConnectionStringIsMaskedAndKeptAsTyped) 
   EXPECT_EQ(connString->text(), QStringLiteral("Driver={SQLite3};Password=********;"));
   EXPECT_EQ(dialog_.Chosen().ConnString, L"Driver={SQLite3};Password=fresh;");
 
-  // Choosing a driver keeps the password as well.
-  dialog_.Show(StringInfo(typed));
+  // Choosing a driver of the same kind keeps the password as well.
+  dialog_.Show(StringInfo(L"Driver={Old one};Uid=ann;Pwd={s3cr;et}}};Port=5432"));
   auto* drivers = Child<QComboBox>("drivers");
-  const int sqlite = drivers->findText(QString::fromStdWString(testsupport::kSqliteDriver));
-  ASSERT_GE(sqlite, 0);
-  emit drivers->activated(sqlite);
-  EXPECT_EQ(dialog_.Chosen().ConnString, L"Driver={SQLite3};Uid=ann;Pwd={s3cr;et}}};Port=5432");
+  const int pg = drivers->findText(QString::fromStdWString(testsupport::kPostgresDriver));
+  ASSERT_GE(pg, 0);
+  emit drivers->activated(pg);
+  EXPECT_EQ(dialog_.Chosen().ConnString, typed);
   EXPECT_FALSE(connString->text().contains(QStringLiteral("s3cr")));
   dialog_.hide();
 }
@@ -246,6 +255,25 @@ TEST_F(AdvConnectDlgTest, TestConnectsToSqliteByConnectionStringWithoutTouchingT
   EXPECT_EQ(dialog_.LastTestText, QStringLiteral("Connection succeeded."));
   EXPECT_TRUE(said.endsWith(QStringLiteral("\nConnection succeeded.")));
   EXPECT_EQ(connector_.Info, mainConnection);
+}
+
+TEST_F(AdvConnectDlgTest, ASuccessfulTestTakesAwayTheFailureOfAnEarlierOk) {
+  std::unique_ptr<CDB> target(CDB::newDB(0));
+  ASSERT_TRUE(target);
+  dialog_.ConnectOnOk(target.get());
+  dialog_.Show(StringInfo(L"Driver={No Such Driver};Database=x;"));
+  dialog_.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  auto* error = Child<QLabel>("connectError");
+  ASSERT_TRUE(error->isVisibleTo(&dialog_)) << "the premise: OK could not connect";
+
+  // Put right in the field, as a person does, and tested.
+  const std::wstring fixed =
+      testsupport::SqliteConnString(testsupport::NewScratchPath(L"fixed.db"));
+  Child<QLineEdit>("connString")->setText(QString::fromStdWString(fixed));
+  bool connected = false;
+  RunTest(&connected);
+  ASSERT_TRUE(connected) << dialog_.LastTestText.toStdString();
+  EXPECT_FALSE(error->isVisibleTo(&dialog_)) << error->text().toStdString();
 }
 
 TEST_F(AdvConnectDlgTest, TestFailuresShowTheDriversTextAsAWarning) {
@@ -424,7 +452,6 @@ TEST_F(AdvConnectDlgTest, Screenshot) {
       L"Database=postgres;Uid=brunox;Pwd=secret;");
   info.ManualCommit = 1;
   connector_.Info = info;
-  EXPECT_EQ(Child<QLineEdit>("password")->echoMode(), QLineEdit::Password);
   EXPECT_FALSE(testsupport::SaveScreenshot(dialog_, QStringLiteral("AdvConnectDlg")).isEmpty());
   connector_.Info = DsnInfo(testsupport::kSqliteDsn);
   dialog_.hide();

@@ -189,6 +189,27 @@ TEST_P(RunSQLConsole, F5AndCtrlReturnRunTheScript) {
   EXPECT_EQ(console.Text(), "select 8 as eight") << "the key reached the editor as well";
 }
 
+TEST_P(RunSQLConsole, F5AfterTypingOverTheWholeTextRunsWhatWasTypedAndEmptiesTheGridAtOnce) {
+  console.SetText(QStringLiteral("select 1 as one"));
+  console.show();
+  console.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&console));
+  console.Editor()->setFocus();
+  QSignalSpy finished(&console, &CRunSQL::RunFinished);
+  QTest::keyClick(console.Editor(), Qt::Key_F5);
+  ASSERT_TRUE(finished.wait(30000));
+  ASSERT_EQ(Cell(*console.Grid(), 0, 0), "1");
+
+  QTest::keyClick(console.Editor(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(console.Editor(), QStringLiteral("select 2 as two"));
+  ASSERT_EQ(console.Text(), "select 2 as two");
+  QTest::keyClick(console.Editor(), Qt::Key_F5);
+  EXPECT_EQ(console.Grid()->columnCount(), 0) << "the last run's rows pass for this run's answer";
+  ASSERT_TRUE(finished.wait(30000)) << Messages().toStdString();
+  EXPECT_EQ(Headers(*console.Grid()), QStringList{"two"});
+  EXPECT_EQ(Cell(*console.Grid(), 0, 0), "2");
+}
+
 INSTANTIATE_TEST_SUITE_P(RunSQL, RunSQLConsole, ::testing::Values(Server::Sqlite, Server::Postgres),
                          [](const ::testing::TestParamInfo<Server>& info) {
                            return info.param == Server::Sqlite ? "Sqlite" : "Postgres";
@@ -268,6 +289,19 @@ TEST_F(RunSQLLongStatement, RunsOffTheWindowThreadAndCancelStopsIt) {
   console.SetText(QStringLiteral("select 5 as five"));
   EXPECT_EQ(RunAndWait(console), 0);
   EXPECT_EQ(Cell(*console.Grid(), 0, 0), "5");
+}
+
+TEST_F(RunSQLLongStatement, EscInTheEditorCancelsTheRunningStatement) {
+  console.show();
+  console.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&console));
+  console.Editor()->setFocus();
+  QSignalSpy finished(&console, &CRunSQL::RunFinished);
+  ASSERT_TRUE(console.Run());
+  QTest::qWait(300);  // the statement has reached the server
+  QTest::keyClick(console.Editor(), Qt::Key_Escape);
+  ASSERT_TRUE(finished.wait(8000)) << "Esc in the editor did not stop the statement";
+  EXPECT_TRUE(finished.takeFirst().at(1).toBool());
 }
 
 TEST_F(RunSQLLongStatement, ClosingTheConsoleCancelsAndWaits) {

@@ -140,10 +140,10 @@ TEST_F(PageConsoleTest, ClearEmptiesTheListAndItsChecksAndBringsBackTheCaption) 
   AddRows(4);
   page->Refresh();
   page->SetRowChecked(2, true);
-  page->SetProgress(9, 50);
-  EXPECT_EQ("     9 seconds, 50 threads executed, 5.0 per second", page->Caption());
+  page->SetProgress(9, 9.0, 50);
+  EXPECT_EQ("     9 seconds, 50 threads executed, 5.6 per second", page->Caption());
   page->ShowButtons(false);
-  EXPECT_EQ("     9 seconds, 50 threads executed, 5.0 per second", page->Caption())
+  EXPECT_EQ("     9 seconds, 50 threads executed, 5.6 per second", page->Caption())
       << "the last progress stays after the run";
 
   page->Rows().Clear();
@@ -155,10 +155,16 @@ TEST_F(PageConsoleTest, ClearEmptiesTheListAndItsChecksAndBringsBackTheCaption) 
   EXPECT_EQ(3, Model().rowCount());
   EXPECT_TRUE(page->CheckedRows().isEmpty()) << "a check belongs to its run";
 
-  page->SetProgress(0, 7);
-  EXPECT_EQ("     0 seconds, 7 threads executed, 7.0 per second", page->Caption());
-  page->SetProgress(2, 10);
-  EXPECT_EQ("     2 seconds, 10 threads executed, 3.3 per second", page->Caption());
+  // The rate is over the time the run took: not over one second more, and under a second
+  // over the part of a second.
+  page->SetProgress(12, 12.0, 2490);
+  EXPECT_EQ("     12 seconds, 2490 threads executed, 207.5 per second", page->Caption());
+  page->SetProgress(0, 0.25, 7);
+  EXPECT_EQ("     0 seconds, 7 threads executed, 28.0 per second", page->Caption());
+  page->SetProgress(0, 0.0, 0);
+  EXPECT_EQ("     0 seconds, 0 threads executed, 0.0 per second", page->Caption());
+  page->ShowFinalTotals(0.4, 10);
+  EXPECT_EQ("     0 seconds, 10 threads executed, 25.0 per second", page->Caption());
 }
 
 TEST_F(PageConsoleTest, ChecksFollowTheUserAndTheCallers) {
@@ -301,6 +307,19 @@ TEST_F(PageConsoleTest, ReportButtonsWarnWithoutAReportAndOpenOneThatExists) {
   EXPECT_EQ(2u, ui.messages.size());
 }
 
+TEST_F(PageConsoleTest, CountersButtonSaysUnderItsOwnTitleWhatIsMissing) {
+  RunReports reports;
+  reports.counters = std::make_unique<ExReport>(g_project);  // a run that wrote no counters
+  page->SetReports(&reports);
+  QTest::mouseClick(&Button(1406), Qt::LeftButton);
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_EQ(L"View Counters Report", ui.messages[0].caption);
+  EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(L"Counters page"))
+      << platform::ToUtf8(ui.messages[0].text);
+  EXPECT_TRUE(ui.started.empty());
+  page->SetReports(nullptr);
+}
+
 TEST_F(PageConsoleTest, DoubleClickPointsToTheProjectPage) {
   AddRows(2);
   page->Refresh();
@@ -370,7 +389,7 @@ TEST_F(PageConsoleTest, Screenshots) {
   page->SetRowChecked(2, true);
   page->SetRowChecked(5, true);
   page->OnPause();
-  page->SetProgress(12, 3540);
+  page->SetProgress(12, 12.0, 3540);
   EXPECT_FALSE(testsupport::SaveScreenshot(*page, QStringLiteral("PageConsole-running")).isEmpty());
   page->OnStop();
   page->ShowButtons(false);

@@ -273,16 +273,34 @@ TEST_F(PageSQLLogTest, ColumnWidthsAreKeptInTheSettings) {
   PageSQLLog& page = InstallLogPage();
   g_project.SQLFile = WriteUtf16Log(L"widths.txt", std::wstring(kHeader) + L"\r\n");
   ShowPage(PageIndex::PageSQLLog);
-  page.List()->setColumnWidth(3, 432);
+  page.List()->setColumnWidth(1, 132);
   page.List()->setColumnWidth(5, 99);
   ShowPage(PageIndex::PagePackage);
-  EXPECT_EQ(L"432", StoredSetting(L"sl_W4"));
+  EXPECT_EQ(L"132", StoredSetting(L"sl_W2"));
   EXPECT_EQ(L"99", StoredSetting(L"sl_W6"));
   PageSQLLog later;
-  EXPECT_EQ(432, later.List()->columnWidth(3));
-  g_settings->setInt(kStoreMain, L"sl_W4", 300);  // as an import of settings does
+  EXPECT_EQ(132, later.List()->columnWidth(1));
+  g_settings->setInt(kStoreMain, L"sl_W2", 100);  // as an import of settings does
   later.LoadColumnWidths();
-  EXPECT_EQ(300, later.List()->columnWidth(3));
+  EXPECT_EQ(100, later.List()->columnWidth(1));
+}
+
+TEST_F(PageSQLLogTest, TheStatementsTakeTheWidthTheOtherColumnsLeave) {
+  OpenConnectedWindow();
+  PageSQLLog& page = InstallLogPage();
+  g_project.SQLFile = WriteUtf16Log(
+      L"wide.txt", std::wstring(kHeader) +
+                       L"\r\n1\titems\t1\tinsert into items values (1, 'a statement')\t0\t0.001"
+                       L"\t0\t10:00:00.000\r\n");
+  window->resize(1000, 680);
+  ShowPage(PageIndex::PageSQLLog);
+  const QTableView& list = *page.List();
+  int others = 0;
+  for (int column = 0; column < StatementLogModel::kColumnCount; ++column)
+    if (column != 3) others += list.columnWidth(column);
+  EXPECT_GE(list.columnWidth(3), list.viewport()->width() - others - 1);
+  EXPECT_GT(list.columnWidth(3), 300);
+  EXPECT_EQ(75, list.columnWidth(7)) << "the timestamps keep their width";
 }
 
 }  // namespace

@@ -271,6 +271,9 @@ TEST_F(CommandTest, HelpOpensThePagesTopicOrSaysWhereItLooked) {
   EXPECT_EQ(folder + L"/stat.html", ui.started[0].second.at(0));
   EXPECT_EQ(folder + L"/index.html", ui.started[1].second.at(0));
   CSmApp::SetHelpFolder(L"");
+  // The menu names the key, as it does for the other commands.
+  EXPECT_TRUE(window->Action(kCmdHelpIndex)->text().endsWith(QStringLiteral("\tF1")))
+      << window->Action(kCmdHelpIndex)->text().toStdString();
 }
 
 TEST_F(CommandTest, ToolbarFollowsTheTableWithTheRecentFilesDropDown) {

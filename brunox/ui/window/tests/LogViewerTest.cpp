@@ -62,7 +62,10 @@ TEST_F(LogViewerTest, WithoutADesktopOpenerTheMessageNamesTheSetting) {
     View();
     EXPECT_TRUE(ui.started.empty());
     ASSERT_EQ(1u, ui.messages.size());
-    EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(L"(LogViewer)"))
+    // No settings page has the field: the message names the file and the key to set.
+    EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(L"LogViewer="))
+        << platform::ToUtf8(ui.messages[0].text);
+    EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(configFolder + L"/settings.ini"))
         << platform::ToUtf8(ui.messages[0].text);
     EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(log));
   }

@@ -2,6 +2,7 @@
 // project whose database cannot be reached, and New Project after a full project.
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QStatusBar>
 
 #include "brunox/engine/project/Project.h"
@@ -77,18 +78,32 @@ TEST_F(ProjectFilesTest, OpeningAFileThatIsNoProjectIsRefusedAndSaveLeavesItAlon
   EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
-TEST_F(ProjectFilesTest, ARecentFileThatIsNoLongerAProjectIsRefusedToo) {
+TEST_F(ProjectFilesTest, ARecentFileThatIsNoLongerAProjectIsRefusedAndLeavesTheList) {
   OpenWindow();
-  const NotAProject values = FilesThatAreNoProjects().front();
-  g_settings->setStr(kStoreMain, L"PackageFile0", values.path);
-  EXPECT_EQ(CBrunoxDlg::CommandResult::Done, window->OnCommand(kCmdRecentFirst));
-  ASSERT_EQ(1u, ui.messages.size());
-  EXPECT_EQ(ProjectFileProblem(values.path), ui.messages[0].text);
-  EXPECT_EQ(L"", g_project.Path);
+  const std::wstring kept = WriteSqliteProject(L"kept.bxp");
+  const std::vector<NotAProject> files = FilesThatAreNoProjects();
+  std::vector<std::wstring> refused;
+  for (const NotAProject& file : files) refused.push_back(file.path);
+  refused.push_back(testsupport::NewScratchPath(L"gone.bxp"));
+  for (const std::wstring& path : refused) {
+    SCOPED_TRACE(platform::ToUtf8(path));
+    ui.messages.clear();
+    for (int slot = 0; slot < kRecentFileCount; ++slot)
+      g_settings->setStr(kStoreMain, platform::Format(L"PackageFile%d", slot), L"");
+    g_settings->setStr(kStoreMain, L"PackageFile0", path);
+    g_settings->setStr(kStoreMain, L"PackageFile1", kept);
+    EXPECT_EQ(CBrunoxDlg::CommandResult::Done, window->OnCommand(kCmdRecentFirst));
+    ASSERT_EQ(1u, ui.messages.size());
+    EXPECT_EQ(ProjectFileProblem(path), ui.messages[0].text);
+    EXPECT_EQ(L"", g_project.Path);
+    EXPECT_EQ(kept, g_settings->getStr(kStoreMain, L"PackageFile0"));
+    EXPECT_EQ(L"", g_settings->getStr(kStoreMain, L"PackageFile1"));
+    EXPECT_EQ(kept, StoredSetting(L"PackageFile0"));
+  }
   window->SetModified();
   ui.fileChoices = {L""};  // Save of the untitled project asks for a name: cancelled
   window->OnCommand(kCmdSave);
-  EXPECT_EQ(values.content, Bytes(values.path));
+  EXPECT_EQ(files.front().content, Bytes(files.front().path));
 }
 
 TEST_F(ProjectFilesTest, NamedStartProjectThatIsMissingGivesAnUntitledProjectNotTheLastOne) {
@@ -103,6 +118,29 @@ TEST_F(ProjectFilesTest, NamedStartProjectThatIsMissingGivesAnUntitledProjectNot
   EXPECT_EQ(QStringLiteral(" Ovra DB Brunox [untitled]"), window->windowTitle());
   ASSERT_EQ(1u, ui.messages.size());
   EXPECT_EQ(L"Project file '" + missing + L"' not found.", ui.messages[0].text);
+}
+
+// Records whether the main window was on the screen when each message came.
+class WindowWatchingUi : public testsupport::RecordingUi {
+ public:
+  platform::MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
+                                  platform::MsgButtons buttons, platform::MsgIcon icon,
+                                  platform::MsgAnswer defaultAnswer) override {
+    bool shown = false;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      shown = shown || (qobject_cast<CBrunoxDlg*>(top) && top->isVisible());
+    overTheWindow.push_back(shown);
+    return RecordingUi::ShowMessage(text, caption, buttons, icon, defaultAnswer);
+  }
+  std::vector<bool> overTheWindow;
+};
+
+TEST_F(ProjectFilesTest, AStartFileThatIsRefusedIsToldOverTheWindow) {
+  WindowWatchingUi watching;
+  app->ProjectArgument = testsupport::NewScratchPath(L"missing-at-start.bxp");
+  OpenWindow();
+  ASSERT_EQ(1u, watching.messages.size());
+  EXPECT_EQ(std::vector<bool>{true}, watching.overTheWindow) << "told on an empty screen";
 }
 
 TEST_F(ProjectFilesTest, NamedStartFileThatIsNoProjectIsRefused) {
@@ -166,6 +204,21 @@ TEST_F(ProjectFilesTest, FailedConnectAtStartKeepsTheProjectsConnectionAndSaysWh
   ExpectConnectionKeptAndFailureShown(*window, path);
 }
 
+TEST_F(ProjectFilesTest, ASuccessfulConnectOrNewProjectReplacesTheFailureInTheStatusLine) {
+  OpenWindow();
+  const std::wstring path = UnreachableProject(L"unreachable-then-not.bxp");
+  ASSERT_TRUE(window->OpenProject(path, false));
+  ASSERT_FALSE(window->statusBar()->currentMessage().isEmpty());
+  EXPECT_EQ(CBrunoxDlg::CommandResult::Done, window->OnCommand(kCmdNewProject));
+  EXPECT_EQ(QString(), window->statusBar()->currentMessage());
+
+  ASSERT_TRUE(window->OpenProject(path, false));
+  ASSERT_FALSE(window->statusBar()->currentMessage().isEmpty());
+  ConnectSqlite();
+  EXPECT_EQ(QString(), window->statusBar()->currentMessage());
+  EXPECT_NE(-1, window->ProjectPage()->ConnectionText().indexOf(QStringLiteral("SQLite3")));
+}
+
 TEST_F(ProjectFilesTest, NothingToReconnectToAtStartIsNoFailure) {
   g_settings->setInt(kStoreMain, L"isConnected", 1);
   OpenWindow();
@@ -193,7 +246,10 @@ TEST_F(ProjectFilesTest, NewProjectStartsCleanAndUnmodified) {
   EXPECT_TRUE(g_project.Tasks.empty());
   EXPECT_TRUE(g_project.IniReports.empty());
   EXPECT_EQ(fresh.DoType, g_project.DoType);
-  EXPECT_EQ(fresh.Seconds, g_project.Seconds);
+  // The limits of a start without a project: "seconds" chosen now runs for 10 seconds.
+  EXPECT_EQ((std::vector<std::wstring>{L"10", L"10", L"50", L"5"}),
+            (std::vector<std::wstring>{g_project.Seconds, g_project.EachTasks, g_project.AllTasks,
+                                       g_project.AtLeast}));
   EXPECT_EQ(fresh.OpenReport, g_project.OpenReport);
   EXPECT_EQ(L"", g_project.ReportFile);
   EXPECT_EQ(QStringLiteral(" Ovra DB Brunox [untitled]"), window->windowTitle());

@@ -522,10 +522,10 @@ TEST_F(RunInWindowTest, CaptionShowsTheFinalTotalsOfTheRun) {
   Settle(200);  // progress texts the run posted last arrive now
   const long long total = g_runner->TotalExecs.load();
   EXPECT_EQ(3000, total);
-  const int seconds = static_cast<int>(std::lround(g_runner->Timer.Seconds()));
-  const float rate = static_cast<float>(total) / static_cast<float>(seconds + 1);
-  EXPECT_EQ(QString::asprintf("     %d seconds, %lld threads executed, %.1f per second", seconds,
-                              total, static_cast<double>(rate)),
+  const double elapsed = g_runner->Timer.Seconds();  // stopped when the run ended
+  ASSERT_GT(elapsed, 0);
+  EXPECT_EQ(QString::asprintf("     %d seconds, %lld threads executed, %.1f per second",
+                              static_cast<int>(std::lround(elapsed)), total, total / elapsed),
             Console().Caption());
 }
 
