@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/Confinement.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
 
@@ -92,8 +93,24 @@ std::wstring PostgresConnString() {
          PostgresUser() + L";Pwd=;";
 }
 
+std::wstring FixtureShell() {
+  static const std::wstring shell = [] {
+    const std::wstring folder = g_scratch + L"/fixture-bin";
+    std::error_code failed;
+    std::filesystem::create_directories(platform::ToUtf8(folder), failed);
+    // A copy, not a link: the confinement follows a link to where it leads.
+    std::filesystem::copy_file("/bin/sh", platform::ToUtf8(folder + L"/sh"),
+                               std::filesystem::copy_options::overwrite_existing, failed);
+    return folder + L"/sh";
+  }();
+  return shell;
+}
+
 // Called once from the test main before any test runs.
 void SetUpProcess() {
+  // Nothing a test names reaches past this machine, and plug-ins, interpreters and scripts come
+  // from the scratch folder only.
+  platform::ConfineToThisMachine();
   g_scratch = platform::MakePrivateTempFolder(L"brunox-test");
   const std::string root = platform::ToUtf8(g_scratch);
   for (const char* sub : {"config", "state", "data", "odbc", "cache"})
@@ -107,6 +124,7 @@ void SetUpProcess() {
   setenv("ODBCSYSINI", (root + "/odbc").c_str(), 1);
   setenv("ODBCINI", (root + "/odbc/odbc.ini").c_str(), 1);
   std::atexit(RemoveScratch);
+  platform::AddFixtureFolder(g_scratch);
 }
 
 }  // namespace testsupport

@@ -1,7 +1,8 @@
 #pragma once
 // What every test executable shares: a private scratch folder, private settings and XDG folders,
 // and a private ODBC set-up (odbcinst.ini / odbc.ini written by the test main), so that tests never
-// depend on the machine's own DSNs or settings.
+// depend on the machine's own DSNs or settings. The test main also confines the process to this
+// machine (platform/Confinement.h) with the scratch folder as its fixture folder.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@ namespace testsupport {
 std::wstring ScratchFolder();
 // A path to a file named `name` inside a fresh sub-folder of the scratch folder.
 std::wstring NewScratchPath(const std::wstring& name);
+// A copy of the system shell in the scratch folder: the interpreter a confined process may start.
+std::wstring FixtureShell();
 
 // ODBC driver names registered in the private odbcinst.ini.
 inline constexpr const wchar_t* kSqliteDriver = L"SQLite3";

@@ -12,6 +12,7 @@
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
+#include "synthor/generators/base/DsnReach.h"
 #include "synthor/generators/base/SQLiteConn.h"
 
 namespace {
@@ -145,6 +146,11 @@ int CDB_API::Connect(const std::wstring& dsn, const std::wstring& user,
   if (!connection_) {
     lastError_ = kNoConnection;
     return CDB::kNotConnected;
+  }
+  if (const platform::Verdict verdict = datasource::JudgeDsn(dsn); !verdict.Allowed()) {
+    connection_->CloseConnection();
+    lastError_ = verdict.reason;
+    return CDB::kBadArgument;
   }
   CONN_INFO info;
   info.Kind = CONN_DSN;

@@ -59,7 +59,8 @@ class SYNTHOR_API CDB_API {
   CDB_API& operator=(const CDB_API&) = delete;
 
   // Connects by data-source name with a connection object of the wrapper's own (a borrowed one is
-  // let go first). Kind becomes -1 (unknown). The result is the connection's (0 success).
+  // let go first). Kind becomes -1 (unknown). The result is the connection's (0 success). A
+  // process confined to this machine first judges where the data source leads (DsnReach.h).
   int Connect(const std::wstring& dsn, const std::wstring& user, const std::wstring& password);
   // Opens a data file: kind 15 an SQLite file, 3 an Access file, 4 an Excel workbook. Non-zero
   // when the source is open; 0 with the last error set when not.

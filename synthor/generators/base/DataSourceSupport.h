@@ -23,7 +23,9 @@ SYNTHOR_API std::unique_ptr<CDB_API> ConnectOwn(const std::vector<std::wstring>*
                                                 std::size_t first, std::wstring* why);
 
 // A wrapper on a data file read-only: `file` with its path macros expanded, `kind` as
-// CDB_API::Open. Null with `why` set to the wrapper's error when it cannot be opened.
+// CDB_API::Open. Null with `why` set to the wrapper's error when it cannot be opened. A data file
+// is read from this machine's file system whoever reads it, so a process confined to this
+// machine has nothing to judge here (a data source by DSN is judged by CDB_API::Connect).
 SYNTHOR_API std::unique_ptr<CDB_API> OpenFile(const std::wstring& file, int kind,
                                               std::wstring* why);
 

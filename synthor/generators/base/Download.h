@@ -3,7 +3,9 @@
 // followed (also across redirects); a transfer has a connect and a total time limit, a size cap
 // (the file loaders' cap) and a limited number of redirects. An HTTP error status is a failure,
 // never data. TLS certificates are verified (chain and host name) unless the caller asks
-// otherwise for that one call.
+// otherwise for that one call. In a process confined to this machine (platform/Confinement.h)
+// every address, each redirect's too, is judged before its host is looked up, and no proxy is
+// used.
 #include <cstddef>
 #include <string>
 

@@ -9,6 +9,7 @@
 
 #include "mervis/Log.h"
 #include "mervis/Macros.h"
+#include "platform/Confinement.h"
 #include "platform/Folders.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
@@ -62,9 +63,24 @@ bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& ar
                                              form.name, script.c_str()));
     return false;
   }
+  // A bare name is looked up in PATH; one with a folder in it is a path.
+  const std::wstring program =
+      interpreter.find(L'/') == std::wstring::npos ? interpreter : Whole(interpreter);
+  const std::wstring wholeScript = Whole(script);
+  // A confined process starts nothing its fixture folders do not hold, and decides so before any
+  // argument is evaluated.
+  for (const std::wstring& file : {program, wholeScript}) {
+    if (const platform::Verdict verdict = platform::JudgeFixturePath(file); !verdict.Allowed()) {
+      ReportConstructionError(errorText, errorCode, form.codes + 3,
+                              std::wstring(form.name) +
+                                  L": could not load data provided by script. (" + verdict.reason +
+                                  L")");
+      return false;
+    }
+  }
   // The script path goes over as one argument as it stands: blanks and quotes in it are no
   // concern of anybody's, as no shell reads it.
-  std::vector<std::wstring> argv{Whole(script)};
+  std::vector<std::wstring> argv{wholeScript};
   for (std::size_t k = first + 2; k < args.size(); ++k) {
     if (!IsPatternArgument(args[k]) || !engine) {
       argv.push_back(args[k]);
@@ -80,8 +96,7 @@ bool ScriptData::RunScript(const Form& form, const std::vector<std::wstring>& ar
     argv.push_back(value.value);
   }
   platform::ProcessRequest request;
-  // A bare name is looked up in PATH; one with a folder in it is a path.
-  request.program = interpreter.find(L'/') == std::wstring::npos ? interpreter : Whole(interpreter);
+  request.program = program;
   request.args = std::move(argv);
   request.workingFolder = platform::TempFolder();
   request.timeout = Timeout();

@@ -4,6 +4,8 @@
 // no standard input; standard error kept apart for the log; killed with whatever it started when
 // it outlives Timeout().
 // Arguments longer than two characters that begin with "@" or "$" are patterns, evaluated first.
+// A process confined to this machine (platform/Confinement.h) starts an interpreter and a script
+// only from its fixture folders.
 #include <chrono>
 #include <functional>
 #include <string>

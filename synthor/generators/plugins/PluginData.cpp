@@ -6,6 +6,7 @@
 #include <new>
 
 #include "mervis/Log.h"
+#include "platform/Confinement.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -64,6 +65,13 @@ PluginData::PluginData(const std::vector<std::wstring>* args, std::wstring* erro
   if (path.empty()) {
     ReportConstructionError(errorText, errorCode, kCannotLoad,
                             L"DLLData: DLL not found or inaccesible");
+    return;
+  }
+  // A confined process loads no library its fixture folders do not hold.
+  if (const platform::Verdict verdict = platform::JudgeFixturePath(platform::FromUtf8(path));
+      !verdict.Allowed()) {
+    ReportConstructionError(errorText, errorCode, kCannotLoad,
+                            L"DLLData: DLL not found or inaccesible (" + verdict.reason + L")");
     return;
   }
   module_.reset(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));

@@ -1,7 +1,8 @@
 #pragma once
 // `$dll(plug-in)`: values a plug-in library returns (its interface: PluginInterface.h). The
 // plug-in is looked for at the path given, then beside the program; it is loaded and installed
-// when the pattern is compiled.
+// when the pattern is compiled. A process confined to this machine (platform/Confinement.h) loads
+// one only from its fixture folders.
 #include <memory>
 #include <string>
 #include <vector>

@@ -2,7 +2,6 @@
 // through ODBC, and the PostgreSQL test server by DSN. Identifier quoting is checked by running
 // the statements it builds.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <fstream>
@@ -17,6 +16,7 @@
 #include "synthor/engine/DGValue.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/generators/base/CDB_API.h"
+#include "synthor/generators/base/DsnReach.h"
 #include "testsupport/TestEnv.h"
 
 namespace {
@@ -385,6 +385,49 @@ TEST(Connection, ConnectsByDsnAndOwnsWhatItMade) {
   source.Close();
   EXPECT_FALSE(source.HasConnection());
   EXPECT_EQ(source.GetQuery(L"select 1", &values), -1);
+}
+
+// The test process is confined to this machine: a data source is judged by where its definition
+// leads before anything connects. The far ones are judged as definitions only, never connected.
+TEST(Connection, ConfinedDataSourcesAreJudgedByWhereTheyLead) {
+  const datasource::DsnDefinition sqlite = datasource::ReadDsn(testsupport::kSqliteDsn);
+  EXPECT_TRUE(sqlite.defined);
+  EXPECT_NE(sqlite.driverLibrary.find("libsqlite3odbc.so"), std::string::npos)
+      << sqlite.driverLibrary;
+  EXPECT_TRUE(datasource::JudgeDsn(testsupport::kSqliteDsn).Allowed());
+  if (testsupport::HavePostgres()) {
+    EXPECT_TRUE(datasource::JudgeDsn(testsupport::kPostgresDsn).Allowed())
+        << Utf8(datasource::JudgeDsn(testsupport::kPostgresDsn).reason);
+  }
+  const std::wstring prefix = L"refused in a process confined to this machine: data source ";
+  EXPECT_EQ(datasource::JudgeDsn(L"NoSuchDsn").reason,
+            prefix + L"'NoSuchDsn' is not defined in the ODBC set-up");
+  CDB_API source;
+  EXPECT_NE(source.Connect(L"NoSuchDsn", L"", L""), 0);
+  EXPECT_EQ(source.LastError(), datasource::JudgeDsn(L"NoSuchDsn").reason);
+
+  datasource::DsnDefinition server;
+  server.defined = true;
+  server.driverLibrary = "/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so";
+  server.attributes = {{L"Driver", L"PostgreSQL Unicode"}, {L"Servername", L"192.0.2.1"}};
+  EXPECT_EQ(datasource::JudgeDsnDefinition(L"Far", server).reason,
+            prefix +
+                L"'Far' leads to '192.0.2.1', which is not a loopback host (127.0.0.0/8, "
+                L"::1 or localhost)");
+  server.attributes[1].second = L"localhost";
+  EXPECT_TRUE(datasource::JudgeDsnDefinition(L"Near", server).Allowed());
+  server.attributes.emplace_back(L"Server", L"db.example.invalid");
+  EXPECT_FALSE(datasource::JudgeDsnDefinition(L"Both", server).Allowed());
+  server.attributes = {{L"pqopt", L"host=192.0.2.1"}, {L"Servername", L"127.0.0.1"}};
+  EXPECT_EQ(datasource::JudgeDsnDefinition(L"Opts", server).reason,
+            prefix + L"'Opts' passes libpq options of its own");
+  server.attributes = {{L"Port", L"5432"}};
+  EXPECT_EQ(datasource::JudgeDsnDefinition(L"Bare", server).reason,
+            prefix + L"'Bare' names no server");
+  server.driverLibrary = "libtdsodbc.so";
+  server.attributes = {{L"Server", L"127.0.0.1"}};
+  EXPECT_EQ(datasource::JudgeDsnDefinition(L"Tds", server).reason,
+            prefix + L"'Tds' uses the driver 'libtdsodbc.so', whose target cannot be told");
 }
 
 // Without a provider for the workbook, the ODBC stand-in is looked for among the installed

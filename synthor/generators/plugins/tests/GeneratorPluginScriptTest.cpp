@@ -1,5 +1,7 @@
 // $dll with the test plug-ins built beside the tests, and $script / $scriptgroup running small
-// shell scripts from a private folder.
+// shell scripts from a private folder. The test process is confined to this machine: the
+// plug-ins' folder is named a fixture folder here, and the scripts and their shell lie in the
+// scratch folder, which the test main names one.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,13 +12,15 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Confinement.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "synthor/engine/DSynthor.h"
 #include "synthor/engine/tests/EngineFixture.h"
-#include "synthor/generators/plugins/PluginData.h"
 #include "synthor/generators/files/ScriptData.h"
+#include "synthor/generators/plugins/PluginData.h"
+#include "testsupport/TestEnv.h"
 
 namespace {
 
@@ -31,7 +35,8 @@ class GeneratorPluginScriptTest : public EngineFixture {
  protected:
   void SetUp() override {
     EngineFixture::SetUp();
-    folder = platform::MakePrivateTempFolder(L"genscript");
+    platform::AddFixtureFolder(platform::FolderPart(kPlugin));
+    folder = platform::FolderPart(testsupport::NewScratchPath(L"genscript"));
     ASSERT_FALSE(folder.empty());
   }
   void TearDown() override {
@@ -54,6 +59,7 @@ class GeneratorPluginScriptTest : public EngineFixture {
   }
 
   std::wstring folder;
+  const std::wstring sh = testsupport::FixtureShell();
 };
 
 TEST_F(GeneratorPluginScriptTest, PluginGivesValuesOnSeveralThreads) {
@@ -113,46 +119,47 @@ TEST_F(GeneratorPluginScriptTest, PluginFailuresNameTheirCause) {
 TEST_F(GeneratorPluginScriptTest, ScriptLinesAndEvaluatedArguments) {
   const std::wstring lines =
       Write(L"lines.sh", "printf 'red\\ngreen\\nblue\\n\\nafter empty\\n'\n");
-  EXPECT_EQ(Distinct(L"$script(sh, " + lines + L")", 60),
+  EXPECT_EQ(Distinct(L"$script(" + sh + L", " + lines + L")", 60),
             (std::set<std::wstring>{L"red", L"green", L"blue"}));
 
   // Output is read as the file loaders read files: UTF-8 when valid, else a byte a character.
   const std::wstring odd = Write(L"odd.sh", "printf 'caf\\303\\251\\r\\nbad\\377\\n'\n");
-  EXPECT_EQ(Distinct(L"$script(sh, " + odd + L")", 30),
+  EXPECT_EQ(Distinct(L"$script(" + sh + L", " + odd + L")", 30),
             (std::set<std::wstring>{L"caf\u00E9", L"bad\u00FF"}));
 
   const std::wstring echo = Write(L"echo.sh", "echo \"n$1\"\n");
-  EXPECT_TRUE(Matches(Render(L"$script(sh, " + echo + L", $rint(1,9))"), "n[1-9]"));
-  EXPECT_EQ(RenderError(L"$script(sh, " + echo + L", $nosuchfunction(1))"), 4104);
+  EXPECT_TRUE(Matches(Render(L"$script(" + sh + L", " + echo + L", $rint(1,9))"), "n[1-9]"));
+  EXPECT_EQ(RenderError(L"$script(" + sh + L", " + echo + L", $nosuchfunction(1))"), 4104);
 }
 
 TEST_F(GeneratorPluginScriptTest, ScriptGroupSharesTheRowWithGroupColumns) {
   const std::wstring rows = Write(L"rows.sh", "printf 'a\\t1\\tx\\nb\\t2\\ty\\n'\n");
-  EXPECT_EQ(Distinct(L"$scriptgroup(1, 2, sh, " + rows + L")-$group(1, 1)$group(1, 3)", 40),
-            (std::set<std::wstring>{L"1-ax", L"2-by"}));
-  EXPECT_EQ(RenderError(L"$scriptgroup(1, 2, sh)"), 4200);
-  EXPECT_EQ(RenderError(L"$scriptgroup(1, 2, sh, " + folder + L"/none.sh)"), 4202);
+  EXPECT_EQ(
+      Distinct(L"$scriptgroup(1, 2, " + sh + L", " + rows + L")-$group(1, 1)$group(1, 3)", 40),
+      (std::set<std::wstring>{L"1-ax", L"2-by"}));
+  EXPECT_EQ(RenderError(L"$scriptgroup(1, 2, " + sh + L")"), 4200);
+  EXPECT_EQ(RenderError(L"$scriptgroup(1, 2, " + sh + L", " + folder + L"/none.sh)"), 4202);
 }
 
 TEST_F(GeneratorPluginScriptTest, ScriptFailuresAreErrorsWithTheirText) {
-  EXPECT_EQ(RenderError(L"$script(sh)"), 4100);
-  EXPECT_EQ(RenderError(L"$script(sh, " + folder + L"/none.sh)"), 4102);
+  EXPECT_EQ(RenderError(L"$script(" + sh + L")"), 4100);
+  EXPECT_EQ(RenderError(L"$script(" + sh + L", " + folder + L"/none.sh)"), 4102);
   EXPECT_EQ(engine.Error(),
             L"ScriptData: script file '" + folder + L"/none.sh' not found or inaccessible.");
 
   const std::wstring failing = Write(L"fail.sh", "echo partial\necho oops >&2\nexit 3\n");
-  EXPECT_EQ(RenderError(L"$script(sh, " + failing + L")"), 4103);
+  EXPECT_EQ(RenderError(L"$script(" + sh + L", " + failing + L")"), 4103);
   EXPECT_EQ(engine.Error(),
             L"ScriptData: could not load data provided by script. (the script exited with "
             L"status 3)");
 
   const std::wstring silent = Write(L"silent.sh", "exit 0\n");
-  EXPECT_EQ(RenderError(L"$script(sh, " + silent + L")"), 4103);
-  EXPECT_EQ(RenderError(L"$scriptgroup(1, 1, sh, " + silent + L")"), 4203);
+  EXPECT_EQ(RenderError(L"$script(" + sh + L", " + silent + L")"), 4103);
+  EXPECT_EQ(RenderError(L"$scriptgroup(1, 1, " + sh + L", " + silent + L")"), 4203);
 
-  EXPECT_EQ(RenderError(L"$script(no-such-interpreter-here, " + silent + L")"), 4103);
-  EXPECT_NE(engine.Error().find(L"cannot start no-such-interpreter-here: No such file"),
-            std::wstring::npos)
+  const std::wstring missing = folder + L"/no-such-interpreter-here";
+  EXPECT_EQ(RenderError(L"$script(" + missing + L", " + silent + L")"), 4103);
+  EXPECT_NE(engine.Error().find(L"cannot start " + missing + L": No such file"), std::wstring::npos)
       << platform::ToUtf8(engine.Error());
 }
 
@@ -161,7 +168,7 @@ TEST_F(GeneratorPluginScriptTest, HangingScriptIsKilledAtItsTimeout) {
   const std::wstring hang = Write(L"hang.sh", "sleep 30 &\nsleep 30\necho late\n");
   ScriptData::SetTimeout(std::chrono::milliseconds(300));
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(RenderError(L"$script(sh, " + hang + L")"), 4103);
+  EXPECT_EQ(RenderError(L"$script(" + sh + L", " + hang + L")"), 4103);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_NE(engine.Error().find(L"did not finish within 300 ms"), std::wstring::npos)
       << platform::ToUtf8(engine.Error());
@@ -174,7 +181,7 @@ TEST_F(GeneratorPluginScriptTest, PathsAndArgumentsReachTheScriptUnchanged) {
   ASSERT_TRUE(platform::WriteFileBytes(script, "printf '%s|%s\\n' \"$0\" \"$1\"\n"));
   const std::wstring argument = L"a b; echo injected `id` \"q\"";
   int code = 0;
-  EXPECT_EQ(RunDirect({L"sh", script, argument}, &code), script + L"|" + argument);
+  EXPECT_EQ(RunDirect({sh, script, argument}, &code), script + L"|" + argument);
   EXPECT_EQ(code, 0);
 }
 
@@ -183,13 +190,14 @@ TEST_F(GeneratorPluginScriptTest, ScriptRunsInTheTemporaryFolder) {
   const std::wstring where = Write(L"where.sh", "pwd -P\n");
   const std::string temp =
       std::filesystem::canonical(platform::NativePath(platform::TempFolder())).string();
-  EXPECT_EQ(Render(L"$script(sh, " + where + L")"), platform::FromUtf8(temp));
+  EXPECT_EQ(Render(L"$script(" + sh + L", " + where + L")"), platform::FromUtf8(temp));
   const std::wstring relative = platform::FromUtf8(
       std::filesystem::relative(platform::NativePath(where)).string());
   ASSERT_FALSE(relative.empty());
   ASSERT_NE(relative.front(), L'/');
-  EXPECT_EQ(Render(L"$script(sh, " + relative + L")"), platform::FromUtf8(temp));
-  EXPECT_EQ(Render(L"$scriptgroup(1, 1, sh, " + relative + L")"), platform::FromUtf8(temp));
+  EXPECT_EQ(Render(L"$script(" + sh + L", " + relative + L")"), platform::FromUtf8(temp));
+  EXPECT_EQ(Render(L"$scriptgroup(1, 1, " + sh + L", " + relative + L")"),
+            platform::FromUtf8(temp));
 }
 
 TEST_F(GeneratorPluginScriptTest, SyntaxCheckRunsNothing) {
@@ -198,11 +206,11 @@ TEST_F(GeneratorPluginScriptTest, SyntaxCheckRunsNothing) {
       Write(L"touch.sh", "touch '" + platform::ToUtf8(marker) + "'\necho done\n");
   DSynthor::SetCheckSyntaxMode(1);
   int code = 0;
-  RunDirect({L"sh", touch}, &code);
+  RunDirect({sh, touch}, &code);
   DSynthor::SetCheckSyntaxMode(0);
   EXPECT_EQ(code, 0);
   EXPECT_FALSE(std::filesystem::exists(platform::NativePath(marker)));
-  EXPECT_EQ(RunDirect({L"sh", touch}, &code), L"done");
+  EXPECT_EQ(RunDirect({sh, touch}, &code), L"done");
   EXPECT_TRUE(std::filesystem::exists(platform::NativePath(marker)));
 }
 
