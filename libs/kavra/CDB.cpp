@@ -349,6 +349,13 @@ int CDB::BeginTransaction() {
   return kOk;
 }
 
+bool CDB::ConnectionDead() const {
+  if (!dbc_) return false;
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  const SQLRETURN rc = SQLGetConnectAttr(dbc_, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+  return SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE;
+}
+
 int CDB::Cancel() {
   std::lock_guard lock(stmtMutex_);
   if (!stmt_) return kNotConnected;

@@ -62,6 +62,9 @@ class CDB {
   // those from AllocStatement, and disconnects. 0 also when not connected.
   virtual int CloseConnection();
   virtual bool IsConnected() const { return dbc_ != nullptr; }
+  // The driver's own word that the connection to the server is gone (SQL_ATTR_CONNECTION_DEAD),
+  // for instance after the server closed it; false while it is alive or the driver cannot tell.
+  bool ConnectionDead() const;
   // Asks the driver to cancel what runs on the own statement (SQLCancel). Safe to call from
   // another thread while the owner is inside Execute or Fetch, and before or after a connect;
   // leaves ErrorText alone, since the owner may be writing it. Only a call under way is

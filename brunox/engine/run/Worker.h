@@ -61,12 +61,19 @@ class Worker {
   void BackOff();
   void SleepUnlessStopped(int ms);
   bool StopRequested() const;
+  // The run ended without this worker while it was inside a call that blocks (ThreadInfo::
+  // Abandoned). Once back, the worker touches nothing of the run but its own connection, engine
+  // and files: its task may have been changed or deleted since, and the window has moved on.
+  bool LeftBehind() const;
+  // Tells the window how the thread ended, then Release.
   void Finish(bool endedByLimit);
+  // Closes the result file, the value file, the engine and the connection.
+  void Release();
 
   // ---- WorkerRound.cpp ----
   RoundOutcome RunRound(const std::vector<std::wstring>& statements, bool firstRound);
-  // After a failure on the connection: true when the connection is gone, that is, closed, or
-  // the failure carries a state of class 08 (the driver's connection-failure states).
+  // After a failure on the connection: true when the connection is gone, that is, closed, dead
+  // by the driver's word, or the failure carries a state of class 08 (connection failures).
   bool ConnectionLost() const;
   // Executes one statement and reads its rows; false when it failed (logged).
   bool RunStatement(const std::wstring& text, std::size_t index);

@@ -38,8 +38,9 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
     db_->BeginTransaction();
   }
   bool failed = false;
-  for (std::size_t k = 0; k < statements.size() && !failed; ++k)
+  for (std::size_t k = 0; k < statements.size() && !failed && !LeftBehind(); ++k)
     failed = !RunStatement(statements[k], k);
+  if (LeftBehind()) return RoundOutcome::kCancelled;
   // Judged before the rollback, whose own failure would replace the statement's error.
   bool lost = failed && ConnectionLost();
 
@@ -54,6 +55,7 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
       failed = true;
       lost = ConnectionLost();
     }
+    if (LeftBehind()) return RoundOutcome::kCancelled;
   }
   if (failed && StopRequested()) return RoundOutcome::kCancelled;
   if (failed) {
@@ -67,7 +69,7 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
 }
 
 bool Worker::ConnectionLost() const {
-  if (!db_->IsConnected()) return true;
+  if (!db_->IsConnected() || db_->ConnectionDead()) return true;
   // ErrorText: "[SQLSTATE] message" records joined with "; ".
   const std::wstring& error = db_->ErrorText;
   for (std::size_t at = 0; at != std::wstring::npos;) {
@@ -99,6 +101,7 @@ bool Worker::RunStatement(const std::wstring& text, std::size_t index) {
   const int rc = db_->Execute(statement, nullptr);
   const double execEnd = runner_.Timer.Seconds();
   record_.StmtTime += execEnd - execStart;
+  if (LeftBehind()) return false;
   if (!CDB::isOK(rc)) {
     StatementFailed(L"Wrong stmt:", statement + L" " + db_->ErrorText);
     return false;
@@ -107,7 +110,7 @@ bool Worker::RunStatement(const std::wstring& text, std::size_t index) {
   const bool fetched = FetchRows(&rows);
   const double fetchTime = runner_.Timer.Seconds() - execEnd;
   record_.FetchTime += fetchTime;
-  if (!fetched) return false;
+  if (!fetched || LeftBehind()) return false;
   runner_.LogStatement(record_, statement, rows, execEnd - execStart, fetchTime);
   return true;
 }

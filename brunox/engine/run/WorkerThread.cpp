@@ -48,7 +48,12 @@ void Worker::Run() {
   if (!SetCurrentThreadPriority(record_.Priority, runner_.baseNice_) && project_.LogLevel == 1)
     CLog::State2(
         platform::Format(L"ExecThread: priority %d not permitted, kept", record_.Priority));
-  switch (Connect()) {
+  const ConnectResult connected = Connect();
+  if (LeftBehind()) {
+    Release();
+    return;
+  }
+  switch (connected) {
     case ConnectResult::kConnected:
       break;
     case ConnectResult::kStopped:
@@ -143,11 +148,13 @@ bool Worker::RunRounds() {
     if (!rules_.RoundAllowed(task_, round_)) return true;
 
     const std::optional<std::vector<std::wstring>> values = NextValues();
+    // A value can come from a query of its own, on a server that stopped answering.
+    if (LeftBehind()) return false;
     const std::vector<std::wstring>& statements = script_->Fill(values ? &*values : nullptr);
     const bool first = round_ == 1;
     if (first && task_.SQLDelay > 0) SleepUnlessStopped(task_.SQLDelay);
     const RoundOutcome outcome = RunRound(statements, first);
-    if (outcome == RoundOutcome::kCancelled) return false;
+    if (outcome == RoundOutcome::kCancelled || LeftBehind()) return false;
     if (outcome != RoundOutcome::kNothingExecuted)
       runner_.Notify(kRunThreadState, record_.ConsoleRow,
                      static_cast<int>(std::min<std::int64_t>(round_, INT32_MAX)));
@@ -210,11 +217,16 @@ void Worker::SleepUnlessStopped(int ms) {
 
 bool Worker::StopRequested() const { return RunStopRules::StopRequested(runner_.Stop, record_); }
 
+bool Worker::LeftBehind() const { return record_.Abandoned.load(); }
+
 void Worker::Finish(bool endedByLimit) {
   int finalState = endedByLimit ? kThreadFinished : kThreadStopped;
   if (record_.State != kWorkerRunning) finalState = kThreadEndedFailed;
-  runner_.Notify(kRunThreadState, record_.ConsoleRow, finalState);
+  if (!LeftBehind()) runner_.Notify(kRunThreadState, record_.ConsoleRow, finalState);
+  Release();
+}
 
+void Worker::Release() {
   resultFile_.reset();
   ownValueFile_.reset();
   valueFile_ = nullptr;
@@ -224,6 +236,7 @@ void Worker::Finish(bool endedByLimit) {
   record_.Engine.reset();
   record_.EngineReady = false;
   record_.SetConnection(nullptr);
+  if (!db_) return;
   // Under the connect gate: some drivers add and remove connections in one list without a lock
   // of their own (ConnectGate.h).
   const ConnectGate::Hold hold = runner_.connectGate_.ForDisconnect();

@@ -134,7 +134,9 @@ void PageCompare::OnCompare() {
     } else if (!writer.CompareName().empty()) {
       // Without a name the reports were refused (different task counts), and the writer has
       // told the user why.
-      Warn(L"Could not create requested report.", L"Warning!");
+      std::wstring text = L"Could not create requested report.";
+      for (const ReportFailure& failure : writer.Failures()) text += L"\n\n" + failure.text;
+      Warn(text, L"Warning!");
     }
   }
   CLog::State(nullptr);

@@ -160,6 +160,19 @@ TEST(ConnectionFailure, PostgresOnAClosedPortGivesTheDriversMessage) {
       << testing::PrintToString(db->ErrorText);
 }
 
+TEST(ConnectionFailure, AConnectionTheServerEndedIsDead) {
+  REQUIRE_POSTGRES();
+  std::unique_ptr<CDB> db(CDB::newDB(0));
+  CONN_INFO info;
+  info.Kind = CONN_STRING;
+  info.ConnString = testsupport::PostgresConnString();
+  ASSERT_EQ(db->OpenConnection(&info), 0) << platform::ToUtf8(db->ErrorText);
+  EXPECT_FALSE(db->ConnectionDead());
+  // The first failure after the loss carries no connection state of its own with this driver.
+  EXPECT_FALSE(CDB::isOK(db->Execute(L"select pg_terminate_backend(pg_backend_pid())")));
+  EXPECT_TRUE(db->ConnectionDead()) << platform::ToUtf8(db->ErrorText);
+}
+
 TEST(ConnectionFailure, EmptyDescriptionAndUnconnectedUse) {
   std::unique_ptr<CDB> db(CDB::newDB(0));
   CONN_INFO empty;

@@ -190,10 +190,12 @@ TEST_F(OnServer, WorkersOfAServerThatAnswersNothingAreLeftBehind) {
       << platform::ToUtf8(runner_->RunErrors()[0]);
   EXPECT_EQ(rows, recorder_.Count(kRunAddThreadRow)) << "no thread was started";
 
+  const int states = recorder_.Count(kRunThreadState);
   frozen.Thaw();
   for (int tries = 0; tries < 600 && runner_->LeftBehindStillRunning() > 0; ++tries)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   ASSERT_EQ(0, runner_->LeftBehindStillRunning()) << "the cancel is served once the server answers";
+  EXPECT_EQ(states, recorder_.Count(kRunThreadState)) << "back, a worker left behind tells nothing";
   project_.DoType = kRunByTaskCounts;
   project_.Tasks[0].SQL = L"select 1";
   project_.Tasks[0].ExecCntr = 3;

@@ -129,6 +129,26 @@ TEST_F(PageCompareTest, ReportsOfDifferentTaskCountsAreRefusedWithTheEnginesReas
   EXPECT_EQ(0, ui.fileDialogs - 2);  // no save dialog after the two add dialogs
 }
 
+TEST_F(PageCompareTest, AComparisonThatCannotBeWrittenSaysWhereAndWhy) {
+  OpenConnectedWindow();
+  const std::wstring one =
+      RunWithInternalReport(L"one.bnxrep", {NamedTask(L"single", L"SELECT 1", 1, 1)});
+  const std::wstring two =
+      RunWithInternalReport(L"two.bnxrep", {NamedTask(L"single", L"SELECT 2", 1, 1)});
+  PageCompare& page = InstallComparePage();
+  ShowPage(PageIndex::PageCompare);
+  Add(page, one);
+  Add(page, two);
+  pageFolder = folder + L"/gone";
+  page.OnCompare();
+  ASSERT_EQ(1u, ui.messages.size());
+  const std::wstring& text = ui.messages[0].text;
+  EXPECT_TRUE(platform::StartsWith(text, L"Could not create requested report.")) << platform::ToUtf8(text);
+  EXPECT_NE(std::wstring::npos, text.find(pageFolder + L"/cmpreport.html")) << platform::ToUtf8(text);
+  EXPECT_NE(std::wstring::npos, text.find(L"No such file or directory")) << platform::ToUtf8(text);
+  EXPECT_TRUE(page.LastReport().empty());
+}
+
 TEST_F(PageCompareTest, EditingTheListMarksTheProjectModified) {
   OpenWindow();
   g_project.IniReports = {L"/reports/A.bnxrep", L"", L"/reports/b.bnxrep"};
