@@ -49,7 +49,10 @@ FuzzEngine& Fuzz() {
   return fuzz;
 }
 
-bool IsEvaluatorCode(int code) { return code == 0 || (code >= 80 && code <= 85); }
+bool IsEvaluatorCode(int code) {
+  return code == 0 ||
+         (code >= MExpression::kErrorCloseParenthesis && code <= MExpression::kErrorDivisionByZero);
+}
 
 }  // namespace
 
