@@ -19,6 +19,7 @@
 #include "kavra/CDB.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "testsupport/FrozenProcesses.h"
 #include "testsupport/ProgramRun.h"
 #include "testsupport/TestEnv.h"
 
@@ -360,25 +361,7 @@ std::vector<pid_t> SleepingBackends(CDB& admin, const std::wstring& tag) {
   return pids;
 }
 
-// Server processes stopped with SIGSTOP, so that they answer nothing, not even a cancel; they go
-// on again when the test ends, whatever happened, so that the server can stop.
-class FrozenProcesses {
- public:
-  FrozenProcesses() = default;
-  ~FrozenProcesses() {
-    for (const pid_t pid : pids_) ::kill(pid, SIGCONT);
-  }
-  FrozenProcesses(const FrozenProcesses&) = delete;
-  FrozenProcesses& operator=(const FrozenProcesses&) = delete;
-  bool Freeze(pid_t pid) {
-    if (::kill(pid, SIGSTOP) != 0) return false;
-    pids_.push_back(pid);
-    return true;
-  }
-
- private:
-  std::vector<pid_t> pids_;
-};
+using testsupport::FrozenProcesses;
 
 // A server that stops answering in the middle of a run, even the cancel of a statement: the run
 // still ends soon after its time rule, names the threads it left inside their database call,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "RunnerTestSupport.h"
+#include "testsupport/FrozenProcesses.h"
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "testsupport/TestEnv.h"
@@ -117,28 +118,7 @@ TEST_F(OnServer, AStatementStillRunningAfterTheStopIsCancelled) {
   EXPECT_TRUE(runner_->RunErrors().empty());
 }
 
-// Server processes stopped with SIGSTOP answer nothing, not even a cancel; they go on again when
-// the test ends, whatever happened, so that the server can stop.
-class FrozenProcesses {
- public:
-  FrozenProcesses() = default;
-  ~FrozenProcesses() { Thaw(); }
-  FrozenProcesses(const FrozenProcesses&) = delete;
-  FrozenProcesses& operator=(const FrozenProcesses&) = delete;
-  bool Freeze(pid_t pid) {
-    if (::kill(pid, SIGSTOP) != 0) return false;
-    pids_.push_back(pid);
-    return true;
-  }
-  void Thaw() {
-    for (const pid_t pid : pids_) ::kill(pid, SIGCONT);
-    pids_.clear();
-  }
-  bool Any() const { return !pids_.empty(); }
-
- private:
-  std::vector<pid_t> pids_;
-};
+using testsupport::FrozenProcesses;
 
 // The server stops answering while the workers sleep in their statements: the run ends without
 // them long after its time rule and names them, its statement log is closed whole, and no run
