@@ -356,6 +356,17 @@ bool CDB::ConnectionDead() const {
   return SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE;
 }
 
+bool CDB::ConnectionLost() const {
+  if (!IsConnected() || ConnectionDead()) return true;
+  // ErrorText: "[SQLSTATE] message" records joined with "; ".
+  for (std::size_t at = 0; at != std::wstring::npos;) {
+    if (ErrorText.compare(at, 3, L"[08") == 0) return true;
+    at = ErrorText.find(L"; [", at);
+    if (at != std::wstring::npos) at += 2;
+  }
+  return false;
+}
+
 int CDB::Cancel() {
   std::lock_guard lock(stmtMutex_);
   if (!stmt_) return kNotConnected;

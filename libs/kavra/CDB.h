@@ -65,6 +65,9 @@ class CDB {
   // The driver's own word that the connection to the server is gone (SQL_ATTR_CONNECTION_DEAD),
   // for instance after the server closed it; false while it is alive or the driver cannot tell.
   bool ConnectionDead() const;
+  // After a failed call: the connection is gone, that is, closed, dead by the driver's word, or
+  // the failure (ErrorText) carries a state of class 08, the connection failures.
+  bool ConnectionLost() const;
   // Asks the driver to cancel what runs on the own statement (SQLCancel). Safe to call from
   // another thread while the owner is inside Execute or Fetch, and before or after a connect;
   // leaves ErrorText alone, since the owner may be writing it. Only a call under way is

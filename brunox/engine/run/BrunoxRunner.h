@@ -248,6 +248,11 @@ class BrunoxRunner {
   bool LeaveLateWorkersBehind();
   // Joins the workers an earlier run left behind that have ended since; false while any has not.
   bool JoinLeftBehind();
+  // Frees what a joined worker's record owns.
+  static void ReleaseRecord(ThreadInfo& record);
+  // Frees what the workers of a run share (their stacks, the shared value files): only once none
+  // of them runs any more.
+  void ReleaseWorkersShared();
   // Records of the current step that exist: [StepFirst, StepFirst + count).
   int StepRecordCount() const;
   // Called by a worker as the last thing it does with its record.

@@ -148,15 +148,9 @@ void BrunoxRunner::CleanUpRun() {
       pthread_join(record.Thread, nullptr);
       record.Joinable = false;
     }
-    // The records stay readable for the reports; only what they own goes.
-    record.Engine.reset();
-    record.EngineReady = false;
-    record.SharedFile = nullptr;
+    ReleaseRecord(record);
   }
-  if (!workersRemain) {
-    sharedFiles_.clear();
-    workerStacks_.Release();
-  }
+  if (!workersRemain) ReleaseWorkersShared();
   {
     // A worker left behind that returns writes no line (LogStatement): the log is whole up to here.
     std::lock_guard lock(locks_[kLockStatementLog]);
@@ -183,14 +177,23 @@ bool BrunoxRunner::JoinLeftBehind() {
     }
     pthread_join(record.Thread, nullptr);
     record.Joinable = false;
-    record.Engine.reset();
-    record.EngineReady = false;
-    record.SharedFile = nullptr;
+    ReleaseRecord(record);
   }
   if (workersRemain) return false;
+  ReleaseWorkersShared();
+  return true;
+}
+
+void BrunoxRunner::ReleaseRecord(ThreadInfo& record) {
+  // The records stay readable for the reports; only what they own goes.
+  record.Engine.reset();
+  record.EngineReady = false;
+  record.SharedFile = nullptr;
+}
+
+void BrunoxRunner::ReleaseWorkersShared() {
   sharedFiles_.clear();
   workerStacks_.Release();
-  return true;
 }
 
 std::vector<int> BrunoxRunner::LeftBehind() const {

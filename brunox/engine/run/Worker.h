@@ -34,8 +34,8 @@ class Worker {
   void Run();
 
  private:
-  // kLostConnection: a failed round whose connection is gone (ConnectionLost), the one failure
-  // that waits before the next round. kCancelled: a statement failed after the run or the
+  // kLostConnection: a failed round whose connection is gone (CDB::ConnectionLost), the one
+  // failure that waits before the next round. kCancelled: a statement failed after the run or the
   // thread was told to stop, that is, the stop cut it short (the cancel of a statement that
   // outlasts a stop): neither an execution nor a failed round, and the thread ends as stopped.
   enum class RoundOutcome { kExecuted, kFailed, kLostConnection, kNothingExecuted, kCancelled };
@@ -72,9 +72,6 @@ class Worker {
 
   // ---- WorkerRound.cpp ----
   RoundOutcome RunRound(const std::vector<std::wstring>& statements, bool firstRound);
-  // After a failure on the connection: true when the connection is gone, that is, closed, dead
-  // by the driver's word, or the failure carries a state of class 08 (connection failures).
-  bool ConnectionLost() const;
   // Executes one statement and reads its rows; false when it failed (logged).
   bool RunStatement(const std::wstring& text, std::size_t index);
   // Fetches the rows of the open result set into the result file; false on a fetch or column

@@ -42,7 +42,7 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
     failed = !RunStatement(statements[k], k);
   if (LeftBehind()) return RoundOutcome::kCancelled;
   // Judged before the rollback, whose own failure would replace the statement's error.
-  bool lost = failed && ConnectionLost();
+  bool lost = failed && db_->ConnectionLost();
 
   if (task_.AsTransaction) {
     // A failed round is undone, so that a later round's commit does not carry its first half.
@@ -53,7 +53,7 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
     } else if (!CDB::isOK(db_->EndTransaction(0))) {
       CLog::Bug(L"Commit failed:", db_->ErrorText, __FILE__, __LINE__);
       failed = true;
-      lost = ConnectionLost();
+      lost = db_->ConnectionLost();
     }
     if (LeftBehind()) return RoundOutcome::kCancelled;
   }
@@ -66,18 +66,6 @@ Worker::RoundOutcome Worker::RunRound(const std::vector<std::wstring>& statement
   }
   TimeRound(firstRound);
   return RoundOutcome::kExecuted;
-}
-
-bool Worker::ConnectionLost() const {
-  if (!db_->IsConnected() || db_->ConnectionDead()) return true;
-  // ErrorText: "[SQLSTATE] message" records joined with "; ".
-  const std::wstring& error = db_->ErrorText;
-  for (std::size_t at = 0; at != std::wstring::npos;) {
-    if (error.compare(at, 3, L"[08") == 0) return true;
-    at = error.find(L"; [", at);
-    if (at != std::wstring::npos) at += 2;
-  }
-  return false;
 }
 
 bool Worker::RunStatement(const std::wstring& text, std::size_t index) {

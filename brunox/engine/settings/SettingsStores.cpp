@@ -107,10 +107,6 @@ void Register(_Settings& store, const KeyDef (&keys)[N]) {
   for (const KeyDef& k : keys) store.Add(k.key, k.type, k.flags, k.def);
 }
 
-constexpr int kRecentFiles = 10;
-
-std::wstring RecentKey(int i) { return L"PackageFile" + platform::FromInt(i); }
-
 }  // namespace
 
 CSettingsPage::CSettingsPage(const std::wstring& storeName) : _Settings(storeName) {}
@@ -205,13 +201,24 @@ void CSettings::Import(const std::wstring& iniFile) {
     if (page) page->Import(iniFile);
 }
 
+std::wstring CSettings::RecentFileKey(int slot) { return L"PackageFile" + platform::FromInt(slot); }
+
 void CSettings::AddRecentFile(const std::wstring& path) {
   CSettingsPage* main = Page(kStoreMain);
   if (!main) return;
   for (int i = 0; i < kRecentFiles; ++i)
-    if (main->getStr(RecentKey(i)) == path) return;
+    if (main->getStr(RecentFileKey(i)) == path) return;
   for (int i = kRecentFiles - 1; i > 0; --i)
-    main->setStr(RecentKey(i), main->getStr(RecentKey(i - 1)));
-  main->setStr(RecentKey(0), path);
+    main->setStr(RecentFileKey(i), main->getStr(RecentFileKey(i - 1)));
+  main->setStr(RecentFileKey(0), path);
+  main->SaveData();
+}
+
+void CSettings::RemoveRecentFile(int slot) {
+  CSettingsPage* main = Page(kStoreMain);
+  if (!main || slot < 0 || slot >= kRecentFiles) return;
+  for (int i = slot; i + 1 < kRecentFiles; ++i)
+    main->setStr(RecentFileKey(i), main->getStr(RecentFileKey(i + 1)));
+  main->setStr(RecentFileKey(kRecentFiles - 1), L"");
   main->SaveData();
 }

@@ -69,9 +69,16 @@ class CSettings {
   void Export(const std::wstring& iniFile) const;
   void Import(const std::wstring& iniFile);
 
-  // Puts `path` first in the recent-projects list (PackageFile0..9) unless it is already in it,
-  // and saves the general store.
+  // The recent-projects list: kRecentFiles keys PackageFile0..9 of the general store, newest
+  // first.
+  static constexpr int kRecentFiles = 10;
+  static std::wstring RecentFileKey(int slot);
+  // Puts `path` first in the recent-projects list unless it is already in it, and saves the
+  // general store.
   void AddRecentFile(const std::wstring& path);
+  // Takes entry `slot` out of the list (the later ones move up, so no gap is left) and saves
+  // the general store.
+  void RemoveRecentFile(int slot);
 
  private:
   std::unique_ptr<CSettingsPage> pages_[kStoreCount];

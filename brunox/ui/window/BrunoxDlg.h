@@ -135,8 +135,6 @@ class CBrunoxDlg : public QMainWindow, public PageHost {
   void OnSaveAs();
   // A recent project that is refused (missing, empty, no project) leaves the list.
   void OpenRecentFile(int slot);
-  static std::wstring RecentFileKey(int slot);
-  static void ForgetRecentFile(int slot);
   void OnConnect();
   // Keeps why connecting to `info` failed (the driver's message) for the status line.
   void NoteConnectFailure(const CONN_INFO& info);

@@ -239,11 +239,13 @@ CBrunoxDlg::CommandResult CBrunoxDlg::OnCommand(int id) {
 
 void CBrunoxDlg::ForwardTo(int page, int id) { pages_[page]->HandleCommand(id); }
 
+static_assert(kRecentFileCount == CSettings::kRecentFiles, "a menu entry for each recent project");
+
 void CBrunoxDlg::FillRecentFiles() {
   recentMenu_->clear();
   int shown = 0;
   for (int slot = 0; slot < kRecentFileCount && g_settings; ++slot) {
-    const std::wstring path = g_settings->getStr(kStoreMain, RecentFileKey(slot));
+    const std::wstring path = g_settings->getStr(kStoreMain, CSettings::RecentFileKey(slot));
     if (path.empty() || !platform::FileExists(path)) continue;
     QString text = QString::fromStdWString(path);
     text.replace(QLatin1Char('&'), QStringLiteral("&&"));

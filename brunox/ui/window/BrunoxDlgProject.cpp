@@ -6,7 +6,6 @@
 #include "brunox/engine/project/ProjectFileCheck.h"
 #include "brunox/engine/settings/SettingsStores.h"
 #include "brunox/ui/window/BrunoxDlg.h"
-#include "brunox/ui/common/CommandIds.h"
 #include "brunox/ui/project/PagePackage.h"
 #include "brunox/ui/common/TitledPage.h"
 #include "sompel/WaitCursor.h"
@@ -89,29 +88,15 @@ bool CBrunoxDlg::OpenProject(const std::wstring& path, bool atStart) {
 
 void CBrunoxDlg::OpenRecentFile(int slot) {
   if (!g_settings) return;
-  const std::wstring path = g_settings->getStr(kStoreMain, RecentFileKey(slot));
+  const std::wstring path = g_settings->getStr(kStoreMain, CSettings::RecentFileKey(slot));
   if (path.empty()) return;
   // Missing, empty or no project: the entry would only be refused again next time.
   if (RefusedAsProject(path)) {
-    ForgetRecentFile(slot);
+    g_settings->RemoveRecentFile(slot);
     return;
   }
   // The same steps as File > Open: the save question and the reconnect.
   OpenProject(path, false);
-}
-
-std::wstring CBrunoxDlg::RecentFileKey(int slot) {
-  return platform::Format(L"PackageFile%d", slot);
-}
-
-void CBrunoxDlg::ForgetRecentFile(int slot) {
-  if (!g_settings || slot < 0 || slot >= kRecentFileCount) return;
-  // The later entries move up, so the list stays newest first without a gap.
-  for (int i = slot; i + 1 < kRecentFileCount; ++i)
-    g_settings->setStr(kStoreMain, RecentFileKey(i),
-                       g_settings->getStr(kStoreMain, RecentFileKey(i + 1)));
-  g_settings->setStr(kStoreMain, RecentFileKey(kRecentFileCount - 1), L"");
-  g_settings->GetMainSettings()->SaveData();
 }
 
 void CBrunoxDlg::OnNewProject() {

@@ -69,6 +69,16 @@ bool IsNullCell(const QTableWidget& grid, int row, int column) {
   return item && item->data(sompel::kNullRole).toBool();
 }
 
+// The console on screen and active, its editor holding the keyboard focus, as for a person who
+// types.
+bool ShowForTyping(CRunSQL& console) {
+  console.show();
+  console.activateWindow();
+  if (!QTest::qWaitForWindowActive(&console)) return false;
+  console.Editor()->setFocus();
+  return true;
+}
+
 // The console on SQLite and on the PostgreSQL test server. Tables are temporary, so runs that
 // share the server do not see each other's.
 class RunSQLConsole : public ::testing::TestWithParam<Server> {
@@ -173,10 +183,7 @@ TEST_P(RunSQLConsole, LongValuesAreCutInTheGrid) {
 
 TEST_P(RunSQLConsole, F5AndCtrlReturnRunTheScript) {
   console.SetText(QStringLiteral("select 7 as seven"));
-  console.show();
-  console.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&console));
-  console.Editor()->setFocus();
+  ASSERT_TRUE(ShowForTyping(console));
   QSignalSpy finished(&console, &CRunSQL::RunFinished);
   QTest::keyClick(console.Editor(), Qt::Key_F5);
   ASSERT_TRUE(finished.wait(30000));
@@ -191,10 +198,7 @@ TEST_P(RunSQLConsole, F5AndCtrlReturnRunTheScript) {
 
 TEST_P(RunSQLConsole, F5AfterTypingOverTheWholeTextRunsWhatWasTypedAndEmptiesTheGridAtOnce) {
   console.SetText(QStringLiteral("select 1 as one"));
-  console.show();
-  console.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&console));
-  console.Editor()->setFocus();
+  ASSERT_TRUE(ShowForTyping(console));
   QSignalSpy finished(&console, &CRunSQL::RunFinished);
   QTest::keyClick(console.Editor(), Qt::Key_F5);
   ASSERT_TRUE(finished.wait(30000));
@@ -292,10 +296,7 @@ TEST_F(RunSQLLongStatement, RunsOffTheWindowThreadAndCancelStopsIt) {
 }
 
 TEST_F(RunSQLLongStatement, EscInTheEditorCancelsTheRunningStatement) {
-  console.show();
-  console.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&console));
-  console.Editor()->setFocus();
+  ASSERT_TRUE(ShowForTyping(console));
   QSignalSpy finished(&console, &CRunSQL::RunFinished);
   ASSERT_TRUE(console.Run());
   QTest::qWait(300);  // the statement has reached the server

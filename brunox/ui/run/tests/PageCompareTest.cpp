@@ -143,8 +143,10 @@ TEST_F(PageCompareTest, AComparisonThatCannotBeWrittenSaysWhereAndWhy) {
   page.OnCompare();
   ASSERT_EQ(1u, ui.messages.size());
   const std::wstring& text = ui.messages[0].text;
-  EXPECT_TRUE(platform::StartsWith(text, L"Could not create requested report.")) << platform::ToUtf8(text);
-  EXPECT_NE(std::wstring::npos, text.find(pageFolder + L"/cmpreport.html")) << platform::ToUtf8(text);
+  EXPECT_TRUE(platform::StartsWith(text, L"Could not create requested report."))
+      << platform::ToUtf8(text);
+  EXPECT_NE(std::wstring::npos, text.find(pageFolder + L"/cmpreport.html"))
+      << platform::ToUtf8(text);
   EXPECT_NE(std::wstring::npos, text.find(L"No such file or directory")) << platform::ToUtf8(text);
   EXPECT_TRUE(page.LastReport().empty());
 }
