@@ -151,11 +151,16 @@ TEST_P(RoundCountingRule, EndsWhenEveryRoundFails) {
   EXPECT_LT(seconds, 8.0);
   EXPECT_EQ(0, runner_->TotalExecs);
   EXPECT_GE(runner_->FailedRounds, 6);
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(0, runner_->Record(i).Execs);
-    EXPECT_GE(runner_->Record(i).FailedRounds, GetParam() == kRunEachAtLeast ? 3 : 1);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(0, runner_->Record(i).Execs);
+  if (GetParam() == kRunEachAtLeast) {
+    for (int i = 0; i < 2; ++i) EXPECT_GE(runner_->Record(i).FailedRounds, 3);
+    EXPECT_EQ((std::map<int, int>{{kThreadEndedFailed, 2}}), FinalStates(recorder_));
+  } else {
+    // Failing rounds take microseconds and connects are taken one at a time: the first thread
+    // can reach the total alone before the second has connected, which then ends as stopped.
+    const std::map<int, int> states = FinalStates(recorder_);
+    EXPECT_GE(states.count(kThreadEndedFailed) ? states.at(kThreadEndedFailed) : 0, 1);
   }
-  EXPECT_EQ((std::map<int, int>{{kThreadEndedFailed, 2}}), FinalStates(recorder_));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, RoundCountingRule,
