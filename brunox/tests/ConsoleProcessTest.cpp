@@ -247,9 +247,37 @@ TEST(ConsoleProcess, ErrorsOfTheRunGoToStandardError) {
   });
   Brunox b({"-c", Utf8(path)});
   EXPECT_EQ(1, b.Run()) << b.Both();
-  EXPECT_TRUE(Has(b.Err(), "[Error] The run reported errors:\n  ")) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "[Warning!] The stop rule ")) << b.Both();
   EXPECT_TRUE(Has(b.Err(), "Seconds")) << b.Both();
   EXPECT_FALSE(Has(b.Out(), "statement log")) << "nothing ran, so no log to speak of";
+}
+
+// A DoType that is not a whole number from 0 to 5 is refused before the run, quoted as written;
+// neither the run's start nor its end is announced, and nothing is logged.
+TEST(ConsoleProcess, RunModeThatIsNoWholeNumberIsRefusedBeforeTheRun) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 1, 3));
+  const std::wstring path = WriteSqliteProject(L"mode.bxp", p);
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  std::string saved;
+  ASSERT_TRUE(platform::ReadFileBytes(path, saved));
+  ASSERT_TRUE(Has(saved, "\nDoType=1\n"));
+  for (const std::string written : {"2x", "1.5", "99999999999", "", "abc"}) {
+    SCOPED_TRACE(written);
+    ASSERT_TRUE(platform::WriteFileBytes(
+        path, Utf8(platform::ReplaceAll(platform::FromUtf8(saved), L"\nDoType=1\n",
+                                        L"\nDoType=" + platform::FromUtf8(written) + L"\n"))));
+    Brunox b({"-c", Utf8(path)});
+    b.Start();
+    EXPECT_EQ(1, b.Wait(seconds(20))) << b.Both();
+    EXPECT_TRUE(Has(b.Err(), "[Warning!] The run mode in DoType must be a number from 0 to 5; it "
+                             "is \"" + written + "\". The run did not start.\n"))
+        << b.Both();
+    EXPECT_FALSE(Has(b.Out(), "Running")) << b.Both();
+    EXPECT_FALSE(Has(b.Out(), "Run finished")) << b.Both();
+    EXPECT_FALSE(platform::FileExists(log)) << "nothing ran";
+  }
 }
 
 TEST(ConsoleProcess, StatementLogThatCouldNotBeWrittenFailsTheRun) {
