@@ -280,6 +280,69 @@ TEST(ConsoleProcess, RunModeThatIsNoWholeNumberIsRefusedBeforeTheRun) {
   }
 }
 
+// A statement log or report whose name, after links and "..", is the project file or a file the
+// tasks read is refused before the run, naming both; neither file changes.
+TEST(ConsoleProcess, OutputThatWouldReplaceTheProjectOrAFileItReadsIsRefused) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select '?1'", 1, 2));
+  p.Tasks.back().Name = L"reader";
+  p.Tasks.back().ParamType = kParamsFromFile;
+  p.Tasks.push_back(MakeTask(L"", 1, 2));
+  p.Tasks.back().Name = L"scripted";
+  p.Tasks.back().UseFileSQL = 1;
+  const std::wstring path = WriteSqliteProject(L"target.bxp", p);
+  const std::wstring folder = platform::FolderPart(path);
+  const std::wstring values = folder + L"/values.txt";
+  const std::wstring script = folder + L"/script.sql";
+  ASSERT_TRUE(platform::WriteFileBytes(values, "a\nb\n"));
+  ASSERT_TRUE(platform::WriteFileBytes(script, "select 2"));
+  ASSERT_EQ(0, ::mkdir(Utf8(folder + L"/sub").c_str(), 0700));
+  ASSERT_EQ(0, ::symlink(Utf8(folder).c_str(), Utf8(folder + L"/link").c_str()));
+  apptest::EditProject(path, [&](Project& q) {
+    q.Tasks[0].File = values;
+    q.Tasks[1].sqlFile = script;
+  });
+
+  struct Case {
+    void (*setName)(Project&, const std::wstring&);  // names the output
+    std::wstring written;
+    std::wstring replaced;
+    std::string message;
+  };
+  const std::string kNotStarted = ". The run did not start.\n";
+  for (const Case& c : {
+           Case{[](Project& q, const std::wstring& n) { q.SQLFile = n; },
+                folder + L"/sub/../target.bxp", path,
+                "The executed-statement log '" + Utf8(folder) +
+                    "/sub/../target.bxp' (SQLFile) would replace the project file '" +
+                    Utf8(path) + "'" + kNotStarted},
+           Case{[](Project& q, const std::wstring& n) { q.ReportTxtFile = n; },
+                folder + L"/link/values.txt", values,
+                "The text report '" + Utf8(folder) +
+                    "/link/values.txt' (ReportTxtFile) would replace the value file '" +
+                    Utf8(values) + "' of task 'reader' (File)" + kNotStarted},
+           Case{[](Project& q, const std::wstring& n) { q.CountersReport = n; }, script, script,
+                "The counters report '" + Utf8(script) +
+                    "' (CountersReport) would replace the script file '" + Utf8(script) +
+                    "' of task 'scripted' (sqlFile)" + kNotStarted},
+       }) {
+    SCOPED_TRACE(c.message);
+    apptest::EditProject(path, [&](Project& q) {
+      q.SQLFile = q.ReportTxtFile = q.CountersReport = L"";
+      c.setName(q, c.written);
+    });
+    std::string before;
+    ASSERT_TRUE(platform::ReadFileBytes(c.replaced, before));
+    Brunox b({"-c", Utf8(path)});
+    EXPECT_EQ(1, b.Run()) << b.Both();
+    EXPECT_TRUE(Has(b.Err(), "[Warning!] " + c.message)) << b.Both();
+    EXPECT_FALSE(Has(b.Out(), "Running")) << b.Both();
+    std::string after;
+    EXPECT_TRUE(platform::ReadFileBytes(c.replaced, after));
+    EXPECT_EQ(before, after);
+  }
+}
+
 TEST(ConsoleProcess, StatementLogThatCouldNotBeWrittenFailsTheRun) {
   Project p;
   p.Tasks.push_back(MakeTask(L"select 1", 2, 2));

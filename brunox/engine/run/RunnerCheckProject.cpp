@@ -3,14 +3,15 @@
 
 #include "brunox/engine/run/BrunoxRunner.h"
 #include "brunox/engine/project/Project.h"
+#include "brunox/engine/run/RunOutputCheck.h"
 #include "brunox/engine/run/RunStopRules.h"
 #include "kavra/CDB.h"
 #include "platform/UiServices.h"
 
 namespace {
 
-// What the run itself would refuse, told before a run is announced or anything of it is
-// prepared.
+// What the run itself would refuse, or what it would destroy, told before a run is announced or
+// anything of it is prepared.
 std::wstring RunRefusal(const Project& project, int runMode) {
   RunStopRules rules;
   rules.Load(project, runMode);
@@ -20,7 +21,7 @@ std::wstring RunRefusal(const Project& project, int runMode) {
       text += (text.empty() ? L"" : L"\n") + problem;
     return text;
   }
-  return {};
+  return RunOutputReplacingInput(project);
 }
 
 }  // namespace
