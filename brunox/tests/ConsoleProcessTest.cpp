@@ -359,6 +359,27 @@ TEST(ConsoleProcess, StatementLogThatCouldNotBeWrittenFailsTheRun) {
   EXPECT_FALSE(Has(b.Out(), "statements.txt")) << b.Both();
 }
 
+// A file-size limit (ulimit -f) acts as a full disk: the statement log ends with its last whole
+// line, the summary says it is incomplete, and the run failed.
+TEST(ConsoleProcess, FileSizeLimitEndsTheStatementLogWithItsLastWholeLine) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 2, 1000));
+  const std::wstring path = WriteSqliteProject(L"limited.bxp", p);
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  constexpr rlim_t kLimit = 64 * 1024;  // a third of the log, far more than the other files
+  Brunox b({"-c", Utf8(path)});
+  b.LimitFileSize(kLimit);
+  EXPECT_EQ(2, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), " s: 2 threads, 2000 executions")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "The executed-statement log could not be written whole.")) << b.Both();
+  const std::string bytes = ReadAll(Utf8(log));
+  EXPECT_LE(bytes.size(), kLimit);
+  EXPECT_GT(bytes.size(), kLimit - 200) << "every whole line that fitted is kept";
+  ASSERT_GE(bytes.size(), 4u);
+  EXPECT_EQ(std::string("\r\0\n\0", 4), bytes.substr(bytes.size() - 4));
+}
+
 // A connection to the PostgreSQL test server as its superuser; null after a failed assertion.
 std::unique_ptr<CDB> PostgresAdmin() {
   std::unique_ptr<CDB> admin(CDB::newDB(0));
@@ -521,6 +542,25 @@ TEST(ConsoleProcess, InterruptStopsTheRunCleanly) {
   EXPECT_EQ(0, b.Wait(seconds(30))) << b.Both();
   EXPECT_TRUE(Has(b.Err(), "Stopping the run")) << b.Both();
   EXPECT_TRUE(Has(b.Out(), "Run finished in ")) << b.Both();
+}
+
+// A reader of standard output that has gone (`brunox -c p.bxp | head -1`) does not end the run:
+// what is written to it is dropped, and the run ends as it would have.
+TEST(ConsoleProcess, ClosedStandardOutputDoesNotEndTheRun) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 2, 50));
+  const std::wstring path = WriteSqliteProject(L"piped.bxp", p);
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  Brunox b({"-c", Utf8(path)});
+  b.OutputToClosedPipe();
+  EXPECT_EQ(0, b.Run()) << b.Both();
+  EXPECT_EQ("", b.Err());
+  const std::string bytes = ReadAll(Utf8(log));
+  ASSERT_GE(bytes.size(), 2u) << "the run did not get as far as its log";
+  const std::vector<std::wstring> lines =
+      platform::Split(platform::FromUtf16Le(bytes.substr(2)), L'\n');
+  EXPECT_EQ(1u + 100u + 1u, lines.size()) << "the header, a line per execution, the last end";
 }
 
 // The quit writes out the statement log's lines that the run has gathered but not yet written.
