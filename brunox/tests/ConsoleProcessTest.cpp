@@ -247,9 +247,100 @@ TEST(ConsoleProcess, ErrorsOfTheRunGoToStandardError) {
   });
   Brunox b({"-c", Utf8(path)});
   EXPECT_EQ(1, b.Run()) << b.Both();
-  EXPECT_TRUE(Has(b.Err(), "[Error] The run reported errors:\n  ")) << b.Both();
+  EXPECT_TRUE(Has(b.Err(), "[Warning!] The stop rule ")) << b.Both();
   EXPECT_TRUE(Has(b.Err(), "Seconds")) << b.Both();
   EXPECT_FALSE(Has(b.Out(), "statement log")) << "nothing ran, so no log to speak of";
+}
+
+// A DoType that is not a whole number from 0 to 5 is refused before the run, quoted as written;
+// neither the run's start nor its end is announced, and nothing is logged.
+TEST(ConsoleProcess, RunModeThatIsNoWholeNumberIsRefusedBeforeTheRun) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 1, 3));
+  const std::wstring path = WriteSqliteProject(L"mode.bxp", p);
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  std::string saved;
+  ASSERT_TRUE(platform::ReadFileBytes(path, saved));
+  ASSERT_TRUE(Has(saved, "\nDoType=1\n"));
+  for (const std::string written : {"2x", "1.5", "99999999999", "", "abc"}) {
+    SCOPED_TRACE(written);
+    ASSERT_TRUE(platform::WriteFileBytes(
+        path, Utf8(platform::ReplaceAll(platform::FromUtf8(saved), L"\nDoType=1\n",
+                                        L"\nDoType=" + platform::FromUtf8(written) + L"\n"))));
+    Brunox b({"-c", Utf8(path)});
+    b.Start();
+    EXPECT_EQ(1, b.Wait(seconds(20))) << b.Both();
+    EXPECT_TRUE(Has(b.Err(), "[Warning!] The run mode in DoType must be a number from 0 to 5; it "
+                             "is \"" + written + "\". The run did not start.\n"))
+        << b.Both();
+    EXPECT_FALSE(Has(b.Out(), "Running")) << b.Both();
+    EXPECT_FALSE(Has(b.Out(), "Run finished")) << b.Both();
+    EXPECT_FALSE(platform::FileExists(log)) << "nothing ran";
+  }
+}
+
+// A statement log or report whose name, after links and "..", is the project file or a file the
+// tasks read is refused before the run, naming both; neither file changes.
+TEST(ConsoleProcess, OutputThatWouldReplaceTheProjectOrAFileItReadsIsRefused) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select '?1'", 1, 2));
+  p.Tasks.back().Name = L"reader";
+  p.Tasks.back().ParamType = kParamsFromFile;
+  p.Tasks.push_back(MakeTask(L"", 1, 2));
+  p.Tasks.back().Name = L"scripted";
+  p.Tasks.back().UseFileSQL = 1;
+  const std::wstring path = WriteSqliteProject(L"target.bxp", p);
+  const std::wstring folder = platform::FolderPart(path);
+  const std::wstring values = folder + L"/values.txt";
+  const std::wstring script = folder + L"/script.sql";
+  ASSERT_TRUE(platform::WriteFileBytes(values, "a\nb\n"));
+  ASSERT_TRUE(platform::WriteFileBytes(script, "select 2"));
+  ASSERT_EQ(0, ::mkdir(Utf8(folder + L"/sub").c_str(), 0700));
+  ASSERT_EQ(0, ::symlink(Utf8(folder).c_str(), Utf8(folder + L"/link").c_str()));
+  apptest::EditProject(path, [&](Project& q) {
+    q.Tasks[0].File = values;
+    q.Tasks[1].sqlFile = script;
+  });
+
+  struct Case {
+    void (*setName)(Project&, const std::wstring&);  // names the output
+    std::wstring written;
+    std::wstring replaced;
+    std::string message;
+  };
+  const std::string kNotStarted = ". The run did not start.\n";
+  for (const Case& c : {
+           Case{[](Project& q, const std::wstring& n) { q.SQLFile = n; },
+                folder + L"/sub/../target.bxp", path,
+                "The executed-statement log '" + Utf8(folder) +
+                    "/sub/../target.bxp' (SQLFile) would replace the project file '" +
+                    Utf8(path) + "'" + kNotStarted},
+           Case{[](Project& q, const std::wstring& n) { q.ReportTxtFile = n; },
+                folder + L"/link/values.txt", values,
+                "The text report '" + Utf8(folder) +
+                    "/link/values.txt' (ReportTxtFile) would replace the value file '" +
+                    Utf8(values) + "' of task 'reader' (File)" + kNotStarted},
+           Case{[](Project& q, const std::wstring& n) { q.CountersReport = n; }, script, script,
+                "The counters report '" + Utf8(script) +
+                    "' (CountersReport) would replace the script file '" + Utf8(script) +
+                    "' of task 'scripted' (sqlFile)" + kNotStarted},
+       }) {
+    SCOPED_TRACE(c.message);
+    apptest::EditProject(path, [&](Project& q) {
+      q.SQLFile = q.ReportTxtFile = q.CountersReport = L"";
+      c.setName(q, c.written);
+    });
+    std::string before;
+    ASSERT_TRUE(platform::ReadFileBytes(c.replaced, before));
+    Brunox b({"-c", Utf8(path)});
+    EXPECT_EQ(1, b.Run()) << b.Both();
+    EXPECT_TRUE(Has(b.Err(), "[Warning!] " + c.message)) << b.Both();
+    EXPECT_FALSE(Has(b.Out(), "Running")) << b.Both();
+    std::string after;
+    EXPECT_TRUE(platform::ReadFileBytes(c.replaced, after));
+    EXPECT_EQ(before, after);
+  }
 }
 
 TEST(ConsoleProcess, StatementLogThatCouldNotBeWrittenFailsTheRun) {
@@ -266,6 +357,27 @@ TEST(ConsoleProcess, StatementLogThatCouldNotBeWrittenFailsTheRun) {
                            "for details: " + b.LogPath() + "\n"))
       << b.Both();
   EXPECT_FALSE(Has(b.Out(), "statements.txt")) << b.Both();
+}
+
+// A file-size limit (ulimit -f) acts as a full disk: the statement log ends with its last whole
+// line, the summary says it is incomplete, and the run failed.
+TEST(ConsoleProcess, FileSizeLimitEndsTheStatementLogWithItsLastWholeLine) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 2, 1000));
+  const std::wstring path = WriteSqliteProject(L"limited.bxp", p);
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  constexpr rlim_t kLimit = 64 * 1024;  // a third of the log, far more than the other files
+  Brunox b({"-c", Utf8(path)});
+  b.LimitFileSize(kLimit);
+  EXPECT_EQ(2, b.Run()) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), " s: 2 threads, 2000 executions")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "The executed-statement log could not be written whole.")) << b.Both();
+  const std::string bytes = ReadAll(Utf8(log));
+  EXPECT_LE(bytes.size(), kLimit);
+  EXPECT_GT(bytes.size(), kLimit - 200) << "every whole line that fitted is kept";
+  ASSERT_GE(bytes.size(), 4u);
+  EXPECT_EQ(std::string("\r\0\n\0", 4), bytes.substr(bytes.size() - 4));
 }
 
 // A connection to the PostgreSQL test server as its superuser; null after a failed assertion.
@@ -430,6 +542,25 @@ TEST(ConsoleProcess, InterruptStopsTheRunCleanly) {
   EXPECT_EQ(0, b.Wait(seconds(30))) << b.Both();
   EXPECT_TRUE(Has(b.Err(), "Stopping the run")) << b.Both();
   EXPECT_TRUE(Has(b.Out(), "Run finished in ")) << b.Both();
+}
+
+// A reader of standard output that has gone (`brunox -c p.bxp | head -1`) does not end the run:
+// what is written to it is dropped, and the run ends as it would have.
+TEST(ConsoleProcess, ClosedStandardOutputDoesNotEndTheRun) {
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 2, 50));
+  const std::wstring path = WriteSqliteProject(L"piped.bxp", p);
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  Brunox b({"-c", Utf8(path)});
+  b.OutputToClosedPipe();
+  EXPECT_EQ(0, b.Run()) << b.Both();
+  EXPECT_EQ("", b.Err());
+  const std::string bytes = ReadAll(Utf8(log));
+  ASSERT_GE(bytes.size(), 2u) << "the run did not get as far as its log";
+  const std::vector<std::wstring> lines =
+      platform::Split(platform::FromUtf16Le(bytes.substr(2)), L'\n');
+  EXPECT_EQ(1u + 100u + 1u, lines.size()) << "the header, a line per execution, the last end";
 }
 
 // The quit writes out the statement log's lines that the run has gathered but not yet written.

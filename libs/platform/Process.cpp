@@ -74,7 +74,8 @@ class EnvironmentBlock {
 };
 
 // Spawn attributes that give the child a clean start: no blocked signals, and the signals this
-// process may ignore (a broken pipe, for one) back at their default actions.
+// process may ignore (a broken pipe, a file grown past its size limit) back at their default
+// actions, as ignored signals otherwise stay ignored across exec.
 class CleanSpawnAttributes {
  public:
   enum class Group { Ours, OwnGroup, OwnSession };
@@ -86,7 +87,8 @@ class CleanSpawnAttributes {
     posix_spawnattr_setsigmask(&attr_, &none);
     sigset_t defaults;
     sigemptyset(&defaults);
-    for (int sig : {SIGPIPE, SIGCHLD, SIGINT, SIGQUIT, SIGTERM, SIGHUP}) sigaddset(&defaults, sig);
+    for (int sig : {SIGPIPE, SIGXFSZ, SIGCHLD, SIGINT, SIGQUIT, SIGTERM, SIGHUP})
+      sigaddset(&defaults, sig);
     posix_spawnattr_setsigdefault(&attr_, &defaults);
     short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
     // A detached program must survive the terminal's Ctrl+C aimed at us.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -75,16 +76,46 @@ void ProgramRun::Start() {
   for (auto& a : argv) argvp.push_back(a.data());
   argvp.push_back(nullptr);
 
+  int closedPipe[2] = {-1, -1};
+  if (outputToClosedPipe_) {
+    ASSERT_EQ(0, ::pipe2(closedPipe, O_CLOEXEC));
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (outputToClosedPipe_)
+    posix_spawn_file_actions_adddup2(&actions, closedPipe[1], STDOUT_FILENO);
+  else
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  sigaddset(&defaults, SIGXFSZ);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  // The child inherits the limit; the test's own files are limited only while the spawn lasts,
+  // during which this thread writes nothing.
+  rlimit ownLimit{};
+  const bool limited = fileSizeLimit_ != RLIM_INFINITY && ::getrlimit(RLIMIT_FSIZE, &ownLimit) == 0;
+  if (limited) {
+    rlimit childLimit = ownLimit;
+    childLimit.rlim_cur = fileSizeLimit_;
+    EXPECT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &childLimit));
+  }
   const int rc =
-      posix_spawn(&pid_, program_.c_str(), &actions, nullptr, argvp.data(), envp.data());
+      posix_spawn(&pid_, program_.c_str(), &actions, &attributes, argvp.data(), envp.data());
+  if (limited) ::setrlimit(RLIMIT_FSIZE, &ownLimit);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
+  if (outputToClosedPipe_) {
+    ::close(closedPipe[0]);
+    ::close(closedPipe[1]);
+  }
   ASSERT_EQ(0, rc) << "could not start " << program_;
 }
 

@@ -2,6 +2,7 @@
 // One run of a program as a user starts it, for tests that judge the program by what it prints
 // and by its exit status: its own process, private settings and log folders in the scratch
 // folder, standard input from /dev/null, standard output and error kept in files.
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -21,7 +22,14 @@ class ProgramRun {
   ProgramRun(const ProgramRun&) = delete;
   ProgramRun& operator=(const ProgramRun&) = delete;
 
-  // Fails the current test when the program cannot be started.
+  // Before Start: standard output is a pipe whose reading end is closed already, as a reader
+  // such as `head -1` leaves it once it has what it wants. Out() is then empty.
+  void OutputToClosedPipe() { outputToClosedPipe_ = true; }
+  // Before Start: the largest file the program may write, in bytes, as `ulimit -f` sets it.
+  void LimitFileSize(rlim_t bytes) { fileSizeLimit_ = bytes; }
+
+  // Fails the current test when the program cannot be started. The program starts with the
+  // default actions of the signals a shell leaves at their defaults, whatever the test ignores.
   void Start();
   // The exit status; 128 + the signal number when a signal ended it; -1 when it still ran after
   // `limit` (the process is then killed).
@@ -51,6 +59,8 @@ class ProgramRun {
   std::vector<std::string> args_;
   std::vector<std::string> environment_;
   std::string config_, state_, out_, err_;
+  bool outputToClosedPipe_ = false;
+  rlim_t fileSizeLimit_ = RLIM_INFINITY;
   pid_t pid_ = -1;
   int status_ = 0;
 };

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <climits>
 
+const std::wstring* Project::UnreadDoType() const {
+  return DoTypeText && DoType == kDoTypeNotANumber ? &*DoTypeText : nullptr;
+}
+
 void Project::Clear() {
   Path.clear();
   Tasks.clear();

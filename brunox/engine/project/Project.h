@@ -2,6 +2,7 @@
 // The load-test project: run mode and limits, report file names, counter slots, the default
 // connection and the tasks; kept in a ".bxp" project file. The window edits one Project in place.
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ class Project {
   static constexpr int kCounterSlots = 5;
 
   int DoType = kRunUntilStopped;
+  // DoType as the project file wrote it when that was no whole number ("abc", "1.5", "", one past
+  // the range of int); DoType is then kDoTypeNotANumber. Kept so that no run starts in a mode the
+  // user did not write and a save gives the file back its text until a run mode is picked.
+  std::optional<std::wstring> DoTypeText;
+  static constexpr int kDoTypeNotANumber = -1;
   std::wstring SQLFile;         // file-name pattern of the executed-statement log; "" = no log
   std::wstring ReportFile;      // HTML execution report
   std::wstring ReportTxtFile;   // tab-separated report
@@ -65,6 +71,10 @@ class Project {
   static int MaxBlobBytesOf(long long kilobytes);
   CDB* MainDB = nullptr;  // not owned
   RunCallback Callback;
+
+  // DoTypeText while DoType is still the mode that text stood for (no run mode has been picked
+  // since the file was read); null otherwise.
+  const std::wstring* UnreadDoType() const;
 
   // A new, empty project that keeps the run mode, its limits, the plan and report switches and
   // which counters are sampled where, so the user's habits carry over.

@@ -1,5 +1,7 @@
 #include "brunox/engine/project/ProjectCompare.h"
 
+#include <optional>
+
 #include "brunox/engine/project/Project.h"
 #include "platform/Text.h"
 
@@ -80,11 +82,18 @@ void CompareTask(Differ& d, const Task& a, const Task& b) {
   d.Field(L"TaskCon", a.TaskCon, b.TaskCon);
 }
 
+// The file's text of a DoType that was no whole number: the file keeps it, not the number.
+std::optional<std::wstring> DoTypeTextInFile(const Project& p) {
+  const std::wstring* text = p.UnreadDoType();
+  return text ? std::optional<std::wstring>(*text) : std::nullopt;
+}
+
 }  // namespace
 
 std::wstring SavedFieldDifference(const Project& a, const Project& b) {
   Differ d;
   d.Field(L"DoType", a.DoType, b.DoType);
+  d.Field(L"DoType", DoTypeTextInFile(a), DoTypeTextInFile(b));
   d.Field(L"Seconds", a.Seconds, b.Seconds);
   d.Field(L"EachTasks", a.EachTasks, b.EachTasks);
   d.Field(L"AllTasks", a.AllTasks, b.AllTasks);

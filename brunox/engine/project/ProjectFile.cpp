@@ -2,6 +2,7 @@
 // then "DefConnection". Missing keys read as defaults that are not always those of a new record
 // (a file from before a key existed must keep its old behaviour).
 #include <algorithm>
+#include <limits>
 
 #include "brunox/engine/project/Project.h"
 #include "brunox/engine/settings/SettingsStores.h"
@@ -27,6 +28,23 @@ std::wstring TaskConSection(int index) { return platform::Format(L"TaskCon%d", i
 const wchar_t* const kParamKeys[] = {L"PropMethod", L"PropTempl",   L"PropFrom",
                                      L"PropTo",     L"PropLenFrom", L"PropLenTo",
                                      L"PropDateFormat", L"PropStrType"};
+
+// A DoType that is not a whole number is kept as text rather than read like _wtoi: "abc" would
+// run until stopped, "2x" as 2, a number past the range of int as another number.
+void ReadDoType(const CSysReg& f, Project& project) {
+  project.DoType = kRunUntilStopped;
+  project.DoTypeText.reset();
+  if (!f.HasKey(L"DoType")) return;
+  const std::wstring text = f.Read(L"DoType", L"");
+  long long number = 0;
+  if (platform::ParseInt64(text, number) && number >= std::numeric_limits<int>::min() &&
+      number <= std::numeric_limits<int>::max()) {
+    project.DoType = static_cast<int>(number);
+    return;
+  }
+  project.DoType = Project::kDoTypeNotANumber;
+  project.DoTypeText = text;
+}
 
 }  // namespace
 
@@ -140,7 +158,7 @@ void Project::Load(const std::wstring& path) {
 
   CSysReg f(path, 0);
   f.Section(L"Package", 0);
-  DoType = f.Read(L"DoType", 0);
+  ReadDoType(f, *this);
   Seconds = f.Read(L"Seconds", L"");
   EachTasks = f.Read(L"EachTasks", L"");
   AllTasks = f.Read(L"AllTasks", L"");
@@ -202,7 +220,10 @@ int Project::Save(const std::wstring& path) {
   CSysReg f(Path, 0);
   f.Clear();  // sections of a file that held more tasks must not survive
   f.Section(L"Package", 0);
-  f.Save(L"DoType", DoType);
+  if (const std::wstring* text = UnreadDoType())
+    f.Save(L"DoType", *text);
+  else
+    f.Save(L"DoType", DoType);
   f.Save(L"Seconds", Seconds);
   f.Save(L"EachTasks", EachTasks);
   f.Save(L"AllTasks", AllTasks);

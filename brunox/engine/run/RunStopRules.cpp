@@ -61,12 +61,15 @@ void RunStopRules::Load(const Project& project, int runMode) {
     case kRunUntilStopped:
     case kRunByTaskCounts:
       break;  // until stopped, or each task's own count
-    default:
+    default: {
       // A mode without a rule would run until stopped, which no one who wrote it asked for.
+      const std::wstring* text = project.UnreadDoType();
+      const std::wstring written = text ? L"\"" + *text + L"\"" : platform::FromInt(doType_);
       problems_.push_back(platform::Format(
-          L"The run mode in DoType must be a number from 0 to 5; it is %d. The run did not start.",
-          doType_));
+          L"The run mode in DoType must be a number from 0 to 5; it is %ls. The run did not start.",
+          written.c_str()));
       break;
+    }
   }
   canRun_ = problems_.size() == before;
 }

@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,6 +130,23 @@ TEST(RunProcess, StreamsApartOrMergedAndStandardInputEmpty) {
   EXPECT_EQ(merged.output, "out\nerr\nout2\n");
   EXPECT_EQ(merged.errors, "");
   EXPECT_EQ(merged.exitCode, 7);
+}
+
+// Ignored signals stay ignored across exec: a program we start must not inherit the broken pipe
+// and file-size signals the program ignores for itself.
+TEST(RunProcess, SignalsIgnoredHereStartAtTheirDefaultsInTheChild) {
+  struct sigaction ignore {}, oldPipe {}, oldSize {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(0, sigaction(SIGPIPE, &ignore, &oldPipe));
+  ASSERT_EQ(0, sigaction(SIGXFSZ, &ignore, &oldSize));
+  std::string status;
+  const int exitCode = RunAndWait(L"/bin/grep", {L"^SigIgn:", L"/proc/self/status"}, &status);
+  sigaction(SIGPIPE, &oldPipe, nullptr);
+  sigaction(SIGXFSZ, &oldSize, nullptr);
+  ASSERT_EQ(0, exitCode) << status;
+  const unsigned long long ignored = std::stoull(status.substr(status.find(':') + 1), nullptr, 16);
+  EXPECT_EQ(0u, ignored & (1ull << (SIGPIPE - 1))) << status;
+  EXPECT_EQ(0u, ignored & (1ull << (SIGXFSZ - 1))) << status;
 }
 
 TEST(RunProcess, OutputBeyondTheLimitIsReadAndDropped) {

@@ -371,6 +371,36 @@ TEST_F(RunInWindowTest, EmptyProjectIsRefusedAndTheNextRunIsConcurrent) {
   EXPECT_EQ(0, modeDuringRun);
 }
 
+// A DoType that is no run mode is refused here as in console mode, and the project saved again
+// keeps what its file said.
+TEST_F(RunInWindowTest, RunModeThatIsNoNumberIsRefusedAndSavedAsWritten) {
+  Project p;
+  p.Tasks.push_back(Counted(L"one", 1, 5));
+  const std::wstring path = apptest::WriteSqliteProject(L"mode.bxp", p);
+  std::string bytes;
+  ASSERT_TRUE(platform::ReadFileBytes(path, bytes));
+  bytes = platform::ToUtf8(platform::ReplaceAll(platform::FromUtf8(bytes), L"\nDoType=1\n",
+                                                L"\nDoType=abc\n"));
+  ASSERT_TRUE(platform::WriteFileBytes(path, bytes));
+  ASSERT_TRUE(window->OpenProject(path, false));
+  // Should the run start after all, it is stopped, so that the test fails rather than waits.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { g_runner->Stop = 1; });
+  guard.start(3000);
+  EXPECT_EQ(CBrunoxDlg::CommandResult::Done, window->OnCommand(kCmdRun));
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_EQ(L"The run mode in DoType must be a number from 0 to 5; it is \"abc\". The run did "
+            L"not start.",
+            ui.messages[0].text);
+  EXPECT_EQ(0, g_runner->ThreadsOfLastRun);
+  ExpectIdleAgain();
+
+  EXPECT_EQ(CBrunoxDlg::CommandResult::Done, window->OnCommand(kCmdSave));
+  ASSERT_TRUE(platform::ReadFileBytes(path, bytes));
+  EXPECT_NE(std::string::npos, bytes.find("\nDoType=abc\n")) << bytes;
+}
+
 TEST_F(RunInWindowTest, EmptyReportNamesGetPrivateTemporaryFiles) {
   ConnectScratchSqlite();
   UseTasks({Counted(L"logged", 2, 3)});
