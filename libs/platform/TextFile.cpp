@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/Text.h"
 #include "platform/UserFile.h"
@@ -229,6 +231,14 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty()) return name;
   if (folder.back() == L'/') return folder + name;
   return folder + L'/' + name;
+}
+
+std::wstring AbsolutePath(const std::wstring& path) {
+  if (path.empty()) return path;
+  std::error_code failed;
+  const std::filesystem::path whole = std::filesystem::absolute(NativePath(path), failed);
+  if (failed) return path;
+  return FromUtf8(whole.lexically_normal().string());
 }
 
 }  // namespace platform

@@ -74,5 +74,9 @@ bool RenameNoReplace(const std::wstring& from, const std::wstring& to);
 std::wstring FileNamePart(const std::wstring& path);    // after the last '/'
 std::wstring FolderPart(const std::wstring& path);      // before the last '/', "" when none
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+// `path` against the current folder, with "." and ".." worked out on the letters alone: links are
+// not followed, so a link the user chose stays a link. "" stays "", and so does a path when the
+// current folder cannot be found.
+std::wstring AbsolutePath(const std::wstring& path);
 
 }  // namespace platform

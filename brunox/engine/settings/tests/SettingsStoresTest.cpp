@@ -1,5 +1,7 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -302,6 +304,27 @@ TEST_F(EngineTest, AddRecentFileFillsAnEmptyList) {
   EXPECT_EQ(s.getStr(kStoreMain, L"PackageFile0"), L"/b.bxp");
   EXPECT_EQ(s.getStr(kStoreMain, L"PackageFile1"), L"/a.bxp");
   EXPECT_EQ(s.getStr(kStoreMain, L"PackageFile2"), L"");
+}
+
+// Stored project paths name the same file whatever folder the program starts in next; a link
+// the user chose stays a link.
+TEST_F(EngineTest, ProjectPathsAreStoredAbsolute) {
+  const std::wstring here = platform::FromUtf8(std::filesystem::current_path().string());
+  const std::wstring link = testsupport::NewScratchPath(L"link.bxp");
+  ASSERT_EQ(symlink("elsewhere.bxp", platform::NativePath(link).c_str()), 0);
+  CSettings s;
+  s.setStr(kStoreMain, L"PackageFile0", L"older.bxp");  // stored so before: it stays
+  s.AddRecentFile(L"p.bxp");
+  s.AddRecentFile(L"./sub/../p.bxp");
+  s.AddRecentFile(here + L"/p.bxp");
+  s.AddRecentFile(here + L"/older.bxp");
+  s.AddRecentFile(link);
+  EXPECT_EQ(RecentList(s), std::vector<std::wstring>({link, here + L"/p.bxp", L"older.bxp", L"",
+                                                      L"", L"", L"", L"", L"", L""}));
+  s.SetLastFile(L"sub/./p.bxp");
+  EXPECT_EQ(s.getStr(kStoreMain, L"LastFile"), here + L"/sub/p.bxp");
+  s.SetLastFile(L"");
+  EXPECT_EQ(s.getStr(kStoreMain, L"LastFile"), L"");
 }
 
 TEST(RegisteredTaskDefault, MatchesTheTaskStore) {
