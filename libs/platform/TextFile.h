@@ -57,6 +57,13 @@ ByteOrderMark FindByteOrderMark(std::string_view head);
 // Decodes text that follows `mark` in its file: all of it, or one line cut out of it.
 std::wstring DecodeMarkedText(std::string_view bytes, const ByteOrderMark& mark);
 
+// The bytes of a text file in `encoding` that DecodeText reads back as `text`, with the encoding's
+// byte-order mark when `withMark` (always for UTF-16, which a reader knows by nothing else, and for
+// UTF-8 text that starts with U+FEFF; never for Latin-1, which has none). False when Latin-1 cannot
+// give the text back: a character above U+00FF, or bytes that a reader would take for UTF-8 (valid
+// UTF-8, or a start that looks like a byte-order mark).
+bool EncodeText(std::wstring_view text, TextEncoding encoding, bool withMark, std::string& bytes);
+
 // Reads a text file decoded by its byte-order mark. `encoding` (optional) receives what was found.
 bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding = nullptr);
 // Decodes a file's bytes as ReadTextFile does.
