@@ -1,6 +1,6 @@
 // Loads arbitrary bytes as an ini file, writes what was understood to a second file and loads
-// that again: every value must read back exactly, whatever the input was. The files live on the
-// memory file system (ScratchFiles.h).
+// that again, then changes one value in the input file itself: every value must read back
+// exactly, whatever the input was. The files live on the memory file system (ScratchFiles.h).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -60,6 +60,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     reloaded.Section(v.section);
     if (!reloaded.HasKey(v.key)) std::abort();
     if (reloaded.Read(v.key, std::wstring()) != v.value) std::abort();
+  }
+
+  // One value changed in the input itself, which is written back in the form it was read in:
+  // that value and every other one read back, including a character its encoding may lack.
+  if (original.empty()) return 0;
+  const Value& first = original.front();
+  const std::wstring changed = first.value + (size % 2 ? L"\u00e9" : L"\u00e9\u4e2d");
+  {
+    CSysReg in(input);
+    in.Section(first.section);
+    in.Save(first.key, changed);
+    if (!in.Flush()) std::abort();
+  }
+  CSysReg back(input);
+  if (ReadEverything(back).size() != original.size()) std::abort();
+  for (const Value& v : original) {
+    back.Section(v.section);
+    if (back.Read(v.key, std::wstring()) != (&v == &first ? changed : v.value)) std::abort();
   }
   return 0;
 }

@@ -68,21 +68,29 @@ std::wstring SettingsFilePath() {
   return platform::JoinPath(platform::ConfigFolder(), L"settings.ini");
 }
 
-// A settings file that cannot be read is never written over: it moves aside to "<name>.bak"
-// (an older one there gives way), and the log says so. False when it cannot be moved.
+// A settings file that cannot be read, or holds no text, is never written over: it moves aside to
+// "<name>.bak" (an older one there gives way), and the log says so. False when it cannot be moved.
 bool KeepUnreadableFile(const std::wstring& path, const std::wstring& why) {
   const std::wstring backup = path + L".bak";
   if (std::rename(platform::NativePath(path).c_str(), platform::NativePath(backup).c_str()) != 0) {
     const int code = errno;
     std::wstring reason;
     CLog::FormatLastError(&reason, code);
-    CLog::Bug2(L"The settings file could not be read (" + why + L") nor kept as '" + backup +
+    CLog::Bug2(L"The settings file could not be used (" + why + L") nor kept as '" + backup +
                L"' (" + reason + L"); the settings were not saved.");
     return false;
   }
-  CLog::Bug2(L"The settings file could not be read (" + why + L"); it was kept as '" + backup +
+  CLog::Bug2(L"The settings file could not be used (" + why + L"); it was kept as '" + backup +
              L"' and a new '" + path + L"' written.");
   return true;
+}
+
+// Why nothing of the file at hand counts as settings; empty when it does.
+std::wstring WhyNotSettings(const CSysReg& reg) {
+  if (!reg.LoadError().empty()) return reg.LoadError();
+  if (!reg.IsText())
+    return L"it holds a NUL byte or another control character: it is no settings text";
+  return std::wstring();
 }
 
 }  // namespace
@@ -186,6 +194,7 @@ bool _Settings::LoadData() {
   const std::wstring path = SettingsFilePath();
   if (!platform::FileExists(path)) return true;  // nothing saved yet: the defaults stand
   CSysReg reg(path);
+  if (!reg.IsText()) return true;  // nothing in it was written as settings: the defaults stand
   reg.Section(d->storeName);
   std::lock_guard lock(d->mutex);
   d->ReadSection(reg);
@@ -197,11 +206,12 @@ bool _Settings::SaveData() {
   const std::wstring path = SettingsFilePath();
   CSysReg reg(path);
   std::lock_guard lock(d->mutex);
-  if (!reg.LoadError().empty()) {
-    // Nothing of the file could be read, so every stored value counts as its default; while none
+  if (const std::wstring why = WhyNotSettings(reg); !why.empty()) {
+    // Nothing of the file counts, so every stored value counts as its default; while none
     // differs there is nothing to write, and the file stays for the user to look at.
     if (!d->DiffersFromDefaults()) return true;
-    if (!KeepUnreadableFile(path, reg.LoadError())) return false;
+    if (!KeepUnreadableFile(path, why)) return false;
+    reg.Clear();  // a new file: nothing of the old one is carried into it
   }
   d->WriteChanges(reg);
   if (!platform::MakeDirectories(platform::ConfigFolder())) return false;

@@ -25,10 +25,13 @@ class _Settings {
   void setStr(const std::wstring& key, const std::wstring& value);
   void setInt(const std::wstring& key, int value);
 
-  bool LoadData();  // replaces values by those stored; keys not stored keep their value
+  // Replaces values by those stored; keys not stored keep their value, and so do all keys when
+  // the file holds no text (a NUL byte or another control character: CSysReg::IsText).
+  bool LoadData();
   // Writes the values that differ from what the file holds (a key it lacks holds its default),
-  // and nothing when none does; every other line of the file stays as it is. A file that cannot
-  // be read is moved to "settings.ini.bak" first, and the program log names it.
+  // and nothing when none does; every other line of the file stays as it is, byte for byte
+  // (CSysReg). A file that cannot be read or holds no text is moved to "settings.ini.bak" first,
+  // the program log names it, and a new file is started.
   bool SaveData();
   // The store's values as the section named after the store in an ini file (other sections of
   // that file are kept), and back. Import sets only registered keys.

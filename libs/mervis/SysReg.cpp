@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 
 #include "mervis/AsciiFold.h"
+#include "mervis/Log.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/UserFile.h"
@@ -20,6 +22,11 @@ namespace {
 constexpr std::wstring_view kNameBlanks = L" \t\r\uFEFF";
 // Blanks around a value; a blank that belongs to the value is written as "\s".
 constexpr std::wstring_view kValueBlanks = L" \t\r";
+
+// No one types these into a text: a file that holds one is something else under an ini name.
+bool IsForeignControl(wchar_t c) {
+  return (c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r') || c == 0x7F;
+}
 
 std::wstring EscapeValue(const std::wstring& value) {
   std::wstring out;
@@ -133,6 +140,13 @@ struct CSysReg::Data {
   std::wstring current;
   std::wstring loadError;
   bool modified = false;
+  // How the file is written, so that writing it back changes only the lines that changed.
+  platform::TextEncoding encoding = platform::TextEncoding::Utf8;
+  bool marked = false;           // it starts with a byte-order mark
+  std::wstring lineEnd = L"\n";  // of the lines written here; a line read keeps its own
+  size_t lastFileLine = 0;       // the file's last line; 0 when it has none
+  bool lastLineEnded = true;     // false: that line has no line end, and gets none while it is last
+  bool isText = true;            // false: the file holds a NUL or another control character
 
   Data() : lines(1) {}
 
@@ -207,8 +221,28 @@ struct CSysReg::Data {
   }
 
   void Parse(std::wstring_view text);
+  void NoteForm(std::wstring_view text);
   std::wstring Compose() const;
+  // Forgets how the file was written: what is written next is a new file, UTF-8 with LF lines.
+  void ResetForm() {
+    encoding = platform::TextEncoding::Utf8;
+    marked = false;
+    lineEnd = L"\n";
+    lastFileLine = 0;
+    lastLineEnded = true;
+    isText = true;
+  }
 };
+
+void CSysReg::Data::NoteForm(std::wstring_view content) {
+  const size_t firstEnd = content.find(L'\n');
+  lineEnd = firstEnd != std::wstring_view::npos && firstEnd > 0 && content[firstEnd - 1] == L'\r'
+                ? L"\r\n"
+                : L"\n";
+  lastFileLine = lines.size() - 1;
+  lastLineEnded = content.empty() || content.back() == L'\n';
+  isText = std::none_of(content.begin(), content.end(), IsForeignControl);
+}
 
 // Anything that is not a section header or a key line is kept as it stands and means nothing,
 // so a damaged or foreign file loads as far as it makes sense and never stops the program.
@@ -262,15 +296,25 @@ void CSysReg::Data::Parse(std::wstring_view text) {
 
 std::wstring CSysReg::Data::Compose() const {
   std::wstring out;
+  const Line* lastWritten = nullptr;
   for (const Line& line : lines) {
     if (line.dropped) continue;
     if (&line != &lines.front()) {
-      out +=
-          line.composed && !line.key.empty() ? line.key + L'=' + EscapeValue(line.value) : line.raw;
-      out += L'\n';
+      if (!line.composed)
+        out += line.raw + L'\n';  // a line read keeps its CR, if it had one
+      else if (line.key.empty())
+        out += line.raw + lineEnd;
+      else
+        out += line.key + L'=' + EscapeValue(line.value) + lineEnd;
+      lastWritten = &line;
     }
-    for (const auto& [key, value] : line.after) out += key + L'=' + EscapeValue(value) + L'\n';
+    for (const auto& [key, value] : line.after) {
+      out += key + L'=' + EscapeValue(value) + lineEnd;
+      lastWritten = nullptr;
+    }
   }
+  if (!lastLineEnded && lastWritten == &lines[lastFileLine] && !lastWritten->composed)
+    out.pop_back();
   return out;
 }
 
@@ -278,13 +322,20 @@ CSysReg::CSysReg(const std::wstring& path, int) : d(std::make_unique<Data>()) {
   d->path = path;
   std::wstring text;
   std::wstring error;
-  if (platform::ReadUserTextFile(path, text, &error)) {
-    d->Parse(text);
-    return;
+  {
+    std::string bytes;
+    if (!platform::ReadUserFileBytes(path, bytes, &error)) {
+      // A file that is not there yet is the normal start; anything else in its place is worth a
+      // word.
+      struct stat st {};
+      if (::stat(platform::NativePath(path).c_str(), &st) == 0) d->loadError = error;
+      return;
+    }
+    d->marked = platform::FindByteOrderMark(bytes).length > 0;
+    text = platform::DecodeText(bytes, &d->encoding);
   }
-  // A file that is not there yet is the normal start; anything else in its place is worth a word.
-  struct stat st {};
-  if (::stat(platform::NativePath(path).c_str(), &st) == 0) d->loadError = error;
+  d->Parse(text);
+  d->NoteForm(text);
 }
 
 CSysReg::~CSysReg() { Flush(); }
@@ -362,15 +413,31 @@ void CSysReg::Clear() {
   d->lines.assign(1, Line());
   d->sections.clear();
   d->lookup.clear();
+  d->ResetForm();
   d->modified = true;
 }
 
 bool CSysReg::Flush() {
   if (!d->modified) return true;
-  if (!platform::WriteFileBytes(d->path, platform::ToUtf8(d->Compose()))) return false;
+  const std::wstring text = d->Compose();
+  std::string bytes;
+  bool nowUtf8 = false;
+  if (!platform::EncodeText(text, d->encoding, d->marked, bytes)) {
+    // Latin-1 cannot give back a value saved to the file. Rather than lose or mangle it, the whole
+    // file becomes UTF-8, in which every line keeps its text (though not its bytes).
+    nowUtf8 = true;
+    platform::EncodeText(text, platform::TextEncoding::Utf8, false, bytes);
+  }
+  if (!platform::WriteFileBytes(d->path, bytes)) return false;
+  if (nowUtf8) {
+    d->encoding = platform::TextEncoding::Utf8;
+    CLog::State2(L"'" + d->path +
+                 L"' was Latin-1 text, which cannot hold a value saved to it; it is UTF-8 now.");
+  }
   d->modified = false;
   return true;
 }
 
 const std::wstring& CSysReg::Path() const { return d->path; }
 const std::wstring& CSysReg::LoadError() const { return d->loadError; }
+bool CSysReg::IsText() const { return d->isText; }

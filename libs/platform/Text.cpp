@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <limits>
+#include <utility>
 
 #include "platform/CLocale.h"
 
@@ -579,6 +580,16 @@ std::wstring FromLatin1(std::string_view s) {
   return out;
 }
 
+bool ToLatin1(std::wstring_view s, std::string* out) {
+  out->clear();
+  out->reserve(s.size());
+  for (wchar_t c : s) {
+    if (c < 0 || c > 0xFF) return false;
+    *out += static_cast<char>(c);
+  }
+  return true;
+}
+
 std::wstring FromUnknown8Bit(std::string_view s) {
   return IsValidUtf8(s) ? FromUtf8(s) : FromLatin1(s);
 }
@@ -610,6 +621,12 @@ void AppendUtf16Le(std::string& out, std::wstring_view s) {
 std::string ToUtf16Le(std::wstring_view s) {
   std::string out;
   AppendUtf16Le(out, s);
+  return out;
+}
+
+std::string ToUtf16Be(std::wstring_view s) {
+  std::string out = ToUtf16Le(s);
+  for (size_t i = 0; i + 1 < out.size(); i += 2) std::swap(out[i], out[i + 1]);
   return out;
 }
 

@@ -60,10 +60,13 @@ std::wstring FromUtf8(std::string_view s);
 void FromUtf8(std::string_view s, std::wstring* out);
 bool IsValidUtf8(std::string_view s);
 std::wstring FromLatin1(std::string_view s);
+// False (and `out` unspecified) when a character lies above U+00FF, which Latin-1 cannot hold.
+bool ToLatin1(std::wstring_view s, std::string* out);
 // "ANSI" text of unknown encoding: UTF-8 when it is valid UTF-8, else byte by byte (Latin-1).
 std::wstring FromUnknown8Bit(std::string_view s);
 std::string ToUtf16Le(std::wstring_view s);  // bytes, surrogate pairs above U+FFFF
 std::wstring FromUtf16Le(std::string_view bytes);
+std::string ToUtf16Be(std::wstring_view s);  // bytes, surrogate pairs above U+FFFF
 std::wstring FromUtf16Be(std::string_view bytes);
 std::u16string ToUtf16(std::wstring_view s);
 void ToUtf16(std::wstring_view s, std::u16string* out);

@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/Text.h"
 #include "platform/UserFile.h"
@@ -158,6 +161,29 @@ std::wstring DecodeText(std::string_view b, TextEncoding* encoding) {
   return DecodeMarkedText(text, mark);
 }
 
+bool EncodeText(std::wstring_view text, TextEncoding encoding, bool withMark, std::string& bytes) {
+  switch (encoding) {
+    case TextEncoding::Latin1: {
+      if (!ToLatin1(text, &bytes) || FindByteOrderMark(bytes).length > 0) return false;
+      const bool plainAscii = std::all_of(
+          bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+      return plainAscii || !IsValidUtf8(bytes);
+    }
+    case TextEncoding::Utf16Le:
+      bytes = "\xFF\xFE" + ToUtf16Le(text);
+      return true;
+    case TextEncoding::Utf16Be:
+      bytes = "\xFE\xFF" + ToUtf16Be(text);
+      return true;
+    case TextEncoding::Utf8:
+      break;
+  }
+  // A reader would take a leading U+FEFF for the mark and drop it; behind a mark it stays.
+  if (text.starts_with(L'\uFEFF')) withMark = true;
+  bytes = withMark ? "\xEF\xBB\xBF" + ToUtf8(text) : ToUtf8(text);
+  return true;
+}
+
 bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding) {
   return ReadUserTextFile(path, text, nullptr, kUserFileMaxBytes, encoding);
 }
@@ -229,6 +255,14 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty()) return name;
   if (folder.back() == L'/') return folder + name;
   return folder + L'/' + name;
+}
+
+std::wstring AbsolutePath(const std::wstring& path) {
+  if (path.empty()) return path;
+  std::error_code failed;
+  const std::filesystem::path whole = std::filesystem::absolute(NativePath(path), failed);
+  if (failed) return path;
+  return FromUtf8(whole.lexically_normal().string());
 }
 
 }  // namespace platform

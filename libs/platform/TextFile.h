@@ -57,6 +57,13 @@ ByteOrderMark FindByteOrderMark(std::string_view head);
 // Decodes text that follows `mark` in its file: all of it, or one line cut out of it.
 std::wstring DecodeMarkedText(std::string_view bytes, const ByteOrderMark& mark);
 
+// The bytes of a text file in `encoding` that DecodeText reads back as `text`, with the encoding's
+// byte-order mark when `withMark` (always for UTF-16, which a reader knows by nothing else, and for
+// UTF-8 text that starts with U+FEFF; never for Latin-1, which has none). False when Latin-1 cannot
+// give the text back: a character above U+00FF, or bytes that a reader would take for UTF-8 (valid
+// UTF-8, or a start that looks like a byte-order mark).
+bool EncodeText(std::wstring_view text, TextEncoding encoding, bool withMark, std::string& bytes);
+
 // Reads a text file decoded by its byte-order mark. `encoding` (optional) receives what was found.
 bool ReadTextFile(const std::wstring& path, std::wstring& text, TextEncoding* encoding = nullptr);
 // Decodes a file's bytes as ReadTextFile does.
@@ -74,5 +81,9 @@ bool RenameNoReplace(const std::wstring& from, const std::wstring& to);
 std::wstring FileNamePart(const std::wstring& path);    // after the last '/'
 std::wstring FolderPart(const std::wstring& path);      // before the last '/', "" when none
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+// `path` against the current folder, with "." and ".." worked out on the letters alone: links are
+// not followed, so a link the user chose stays a link. "" stays "", and so does a path when the
+// current folder cannot be found.
+std::wstring AbsolutePath(const std::wstring& path);
 
 }  // namespace platform

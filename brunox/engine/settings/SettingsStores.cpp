@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 
 CSettings* g_settings = nullptr;
 
@@ -206,12 +207,17 @@ std::wstring CSettings::RecentFileKey(int slot) { return L"PackageFile" + platfo
 void CSettings::AddRecentFile(const std::wstring& path) {
   CSettingsPage* main = Page(kStoreMain);
   if (!main) return;
+  const std::wstring entry = platform::AbsolutePath(path);
   for (int i = 0; i < kRecentFiles; ++i)
-    if (main->getStr(RecentFileKey(i)) == path) return;
+    if (platform::AbsolutePath(main->getStr(RecentFileKey(i))) == entry) return;
   for (int i = kRecentFiles - 1; i > 0; --i)
     main->setStr(RecentFileKey(i), main->getStr(RecentFileKey(i - 1)));
-  main->setStr(RecentFileKey(0), path);
+  main->setStr(RecentFileKey(0), entry);
   main->SaveData();
+}
+
+void CSettings::SetLastFile(const std::wstring& path) {
+  setStr(kStoreMain, L"LastFile", platform::AbsolutePath(path));
 }
 
 void CSettings::RemoveRecentFile(int slot) {

@@ -73,9 +73,13 @@ class CSettings {
   // first.
   static constexpr int kRecentFiles = 10;
   static std::wstring RecentFileKey(int slot);
-  // Puts `path` first in the recent-projects list unless it is already in it, and saves the
-  // general store.
+  // Project paths are kept absolute (platform::AbsolutePath), so that they name the same file
+  // whatever folder the program starts in next; entries stored otherwise before stay as they are.
+  // Puts `path` first in the recent-projects list unless it is already in it (compared in the
+  // absolute form of both), and saves the general store.
   void AddRecentFile(const std::wstring& path);
+  // Sets LastFile, the project the next start opens; "" for none.
+  void SetLastFile(const std::wstring& path);
   // Takes entry `slot` out of the list (the later ones move up, so no gap is left) and saves
   // the general store.
   void RemoveRecentFile(int slot);

@@ -283,7 +283,7 @@ void PagePackage::RememberInSettings() const {
   if (!g_settings) return;
   StoreColumnWidths(*list_, kWidthKeys);
   g_settings->setInt(kStoreMain, L"isConnected", g_mainDB && g_mainDB->IsConnected() ? 1 : 0);
-  g_settings->setStr(kStoreMain, L"LastFile", g_project.Path);
+  g_settings->SetLastFile(g_project.Path);
   const RunModeValues shown = ShownValues();
   for (int i = 0; i < kLimitCount; ++i)
     g_settings->setStr(kStoreMain, kLimits[i].setting, platform::FromInt(shown.limits[i]));

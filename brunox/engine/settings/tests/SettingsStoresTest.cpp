@@ -1,7 +1,10 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,6 +19,7 @@
 namespace {
 
 using enginetest::EngineTest;
+using namespace std::string_literals;
 
 struct ExpectedKey {
   int store;
@@ -195,6 +199,60 @@ TEST_F(EngineTest, SettingsFileKeepsWhatTheUserWrote) {
   EXPECT_NE(enginetest::ReadBytes(log).find(platform::ToUtf8(file) + ".bak"), std::string::npos);
 }
 
+// Written back in the encoding, with the byte-order mark and the line end it was read with, the
+// file changes only in the lines of changed values. Latin-1 that cannot hold a value gives way to
+// UTF-8; a file that is no text is kept whole aside. The log names the file either time.
+TEST_F(EngineTest, SettingsFileKeepsItsEncodingAndLineEnds) {
+  const std::wstring file = configFolder_ + L"/settings.ini";
+  const std::wstring log = configFolder_ + L"/brunox.log";
+  const std::string junk = "[General]\nStatPeriod=20\n\x01\x02\0\xFF\xFE\x7F junk\n"s;
+  const auto utf16 = [](std::wstring_view text) {
+    return "\xFF\xFE" + platform::ToUtf16Le(text);
+  };
+  struct Case {
+    const char* name;
+    std::string before;
+    const wchar_t* lastFile;
+    std::string after;
+  };
+  const Case cases[] = {
+      {"Latin-1", "; caf\xE9\n[General]\nStatPeriod=20\n", L"/caf\u00e9.bxp",
+       "; caf\xE9\n[General]\nStatPeriod=30\nLastFile=/caf\xE9.bxp\n"},
+      {"Latin-1 without room", "; caf\xE9\n[General]\nStatPeriod=20\n", L"/\u4e2d.bxp",
+       "; caf\xC3\xA9\n[General]\nStatPeriod=30\nLastFile=/\xE4\xB8\xAD.bxp\n"},
+      {"CR LF", "; notes\r\n[General]\r\nStatPeriod=20\r\n", L"/p.bxp",
+       "; notes\r\n[General]\r\nStatPeriod=30\r\nLastFile=/p.bxp\r\n"},
+      {"UTF-16", utf16(L"; caf\u00e9\r\n[General]\r\nStatPeriod=20\r\n"), L"/\u4e2d.bxp",
+       utf16(L"; caf\u00e9\r\n[General]\r\nStatPeriod=30\r\nLastFile=/\u4e2d.bxp\r\n")},
+      {"UTF-8 with mark", "\xEF\xBB\xBF[General]\nStatPeriod=20", L"/p.bxp",
+       "\xEF\xBB\xBF[General]\nStatPeriod=30\nLastFile=/p.bxp\n"},
+      {"junk", junk, L"/p.bxp", "[General]\nLastFile=/p.bxp\nStatPeriod=30\n\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::RemoveFile(file + L".bak");
+    platform::RemoveFile(log);
+    enginetest::WriteBytes(file, c.before);
+    CLog::Open(log, 0);
+    {
+      CSettings s;
+      s.LoadData();
+      s.setInt(kStoreMain, L"StatPeriod", 30);
+      s.setStr(kStoreMain, L"LastFile", c.lastFile);
+      s.SaveData(0);
+    }
+    CLog::Close();
+    EXPECT_EQ(enginetest::ReadBytes(file), c.after);
+    const bool movedAside = c.before == junk;
+    EXPECT_EQ(platform::FileExists(file + L".bak"), movedAside);
+    if (movedAside) {
+      EXPECT_EQ(enginetest::ReadBytes(file + L".bak"), junk);
+    }
+    const bool logged = movedAside || std::string_view(c.name) == "Latin-1 without room";
+    EXPECT_EQ(enginetest::ReadBytes(log).find(platform::ToUtf8(file)) != std::string::npos, logged);
+  }
+}
+
 TEST_F(EngineTest, ExportThenImportRestoresAllThreeStores) {
   const std::wstring ini = testsupport::NewScratchPath(L"exported.ini");
   {
@@ -302,6 +360,27 @@ TEST_F(EngineTest, AddRecentFileFillsAnEmptyList) {
   EXPECT_EQ(s.getStr(kStoreMain, L"PackageFile0"), L"/b.bxp");
   EXPECT_EQ(s.getStr(kStoreMain, L"PackageFile1"), L"/a.bxp");
   EXPECT_EQ(s.getStr(kStoreMain, L"PackageFile2"), L"");
+}
+
+// Stored project paths name the same file whatever folder the program starts in next; a link
+// the user chose stays a link.
+TEST_F(EngineTest, ProjectPathsAreStoredAbsolute) {
+  const std::wstring here = platform::FromUtf8(std::filesystem::current_path().string());
+  const std::wstring link = testsupport::NewScratchPath(L"link.bxp");
+  ASSERT_EQ(symlink("elsewhere.bxp", platform::NativePath(link).c_str()), 0);
+  CSettings s;
+  s.setStr(kStoreMain, L"PackageFile0", L"older.bxp");  // stored so before: it stays
+  s.AddRecentFile(L"p.bxp");
+  s.AddRecentFile(L"./sub/../p.bxp");
+  s.AddRecentFile(here + L"/p.bxp");
+  s.AddRecentFile(here + L"/older.bxp");
+  s.AddRecentFile(link);
+  EXPECT_EQ(RecentList(s), std::vector<std::wstring>({link, here + L"/p.bxp", L"older.bxp", L"",
+                                                      L"", L"", L"", L"", L"", L""}));
+  s.SetLastFile(L"sub/./p.bxp");
+  EXPECT_EQ(s.getStr(kStoreMain, L"LastFile"), here + L"/sub/p.bxp");
+  s.SetLastFile(L"");
+  EXPECT_EQ(s.getStr(kStoreMain, L"LastFile"), L"");
 }
 
 TEST(RegisteredTaskDefault, MatchesTheTaskStore) {
