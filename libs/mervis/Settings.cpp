@@ -11,6 +11,7 @@
 #include "platform/Folders.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/UserFile.h"
 
 namespace {
 
@@ -218,18 +219,34 @@ bool _Settings::SaveData() {
   return reg.Flush();
 }
 
-bool _Settings::Export(const std::wstring& iniFile) const {
+bool _Settings::Export(const std::wstring& iniFile, std::wstring* error) const {
   CSysReg reg(iniFile);
   {
     std::lock_guard lock(d->mutex);
     d->WriteSection(reg);
   }
-  return reg.Flush();
+  if (reg.Flush()) return true;
+  if (error) {
+    std::wstring reason;
+    CLog::FormatLastError(&reason, errno);
+    *error = L"Could not write '" + iniFile + L"': " + reason + L".";
+  }
+  return false;
 }
 
-bool _Settings::Import(const std::wstring& iniFile) {
-  if (!platform::FileExists(iniFile)) return false;
+bool _Settings::Import(const std::wstring& iniFile, std::wstring* error) {
+  // A missing file, a folder or one without read permission gives CSysReg no text to read, and
+  // says why only here.
+  std::wstring why;
+  if (!platform::OpenUserFile(iniFile, &why)) {
+    if (error) *error = why;
+    return false;
+  }
   CSysReg reg(iniFile);
+  if (!reg.LoadError().empty()) {
+    if (error) *error = reg.LoadError();
+    return false;
+  }
   reg.Section(d->storeName);
   std::lock_guard lock(d->mutex);
   d->ReadSection(reg);

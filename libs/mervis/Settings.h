@@ -34,9 +34,11 @@ class _Settings {
   // the program log names it, and a new file is started.
   bool SaveData();
   // The store's values as the section named after the store in an ini file (other sections of
-  // that file are kept), and back. Import sets only registered keys.
-  bool Export(const std::wstring& iniFile) const;
-  bool Import(const std::wstring& iniFile);
+  // that file are kept), and back. Import sets only registered keys. False when the file cannot
+  // be written or read, with the reason (naming the file) in `error` when given; the store is
+  // then as it was.
+  bool Export(const std::wstring& iniFile, std::wstring* error = nullptr) const;
+  bool Import(const std::wstring& iniFile, std::wstring* error = nullptr);
 
   const std::wstring& StoreName() const;
   std::vector<std::wstring> Keys() const;  // in registration order

@@ -315,20 +315,22 @@ ProcessResult RunProcess(const ProcessRequest& request) {
 }
 
 bool SpawnDetached(const std::wstring& program, const std::vector<std::wstring>& args,
-                   std::wstring* error) {
+                   std::wstring* error, std::function<void(int exitCode)> onExit) {
   // The thread that starts the child stays to reap it whenever it ends (when this process ends
   // first, init inherits and reaps it), so no zombie can stay. Starting from that thread means a
   // thread that cannot be created leaves no child behind either.
   auto started = std::make_shared<std::promise<int>>();
   std::future<int> result = started->get_future();
   try {
-    std::thread([program, args, started] {
+    std::thread([program, args, started, onExit = std::move(onExit)] {
       ArgumentVector argv(program, args);
       CleanSpawnAttributes attr(CleanSpawnAttributes::Group::OwnSession);
       pid_t pid = 0;
       const int rc = posix_spawnp(&pid, argv.file(), nullptr, attr.get(), argv.argv(), environ);
       started->set_value(rc);
-      if (rc == 0) WaitForExit(pid);
+      if (rc != 0) return;
+      const int exitCode = WaitForExit(pid);
+      if (onExit) onExit(exitCode);
     }).detach();
   } catch (const std::exception&) {
     if (error) *error = L"cannot start " + program + L": no thread available to watch it";

@@ -3,6 +3,7 @@
 // way to run a program and wait for it; SpawnDetached starts one and lets it go.
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,8 +42,10 @@ ProcessResult RunProcess(const ProcessRequest& request);
 
 // Starts `program` (a path, or a name looked up in PATH) with `args` and does not wait for it.
 // The child is reaped in the background so no zombie stays. False and `error` on failure.
+// `onExit` (optional) gets the program's exit code (128 + the signal number when a signal ended
+// it) once it has ended; it runs on the thread that reaps it, never on the caller's.
 bool SpawnDetached(const std::wstring& program, const std::vector<std::wstring>& args,
-                   std::wstring* error = nullptr);
+                   std::wstring* error = nullptr, std::function<void(int exitCode)> onExit = {});
 
 // Runs `program` with `args`, waits, and returns its exit code (-1 when it could not start,
 // 128 + the signal number when a signal ended it). Standard output and error are collected into

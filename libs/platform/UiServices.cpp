@@ -38,12 +38,12 @@ std::set<std::wstring>& Handed() {
 
 }  // namespace
 
-bool UiServices::OpenWithDesktop(const std::wstring& path) {
+bool UiServices::OpenWithDesktop(const std::wstring& path, const std::wstring& advice) {
   {
     std::lock_guard lock(g_handedMutex);
     Handed().insert(path);
   }
-  return OpenWithDesktopNow(path);
+  return OpenWithDesktopNow(path, advice);
 }
 
 bool HandedToDesktop(const std::wstring& path) {
@@ -83,7 +83,7 @@ bool ConsoleUi::FolderDialog(const std::wstring& /*title*/, std::wstring& /*path
 
 void ConsoleUi::PumpMessages() {}
 
-bool ConsoleUi::OpenWithDesktopNow(const std::wstring& path) {
+bool ConsoleUi::OpenWithDesktopNow(const std::wstring& path, const std::wstring& /*advice*/) {
   return SpawnDetached(L"xdg-open", {path});
 }
 

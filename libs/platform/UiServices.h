@@ -43,8 +43,10 @@ class UiServices {
   // Lets the window handle pending events inside a long loop on its thread.
   virtual void PumpMessages() = 0;
   // Opens a file with the desktop's default application. The file is remembered as one the user
-  // may still have open (HandedToDesktop), so that cleaning up leaves it alone.
-  bool OpenWithDesktop(const std::wstring& path);
+  // may still have open (HandedToDesktop), so that cleaning up leaves it alone. When the desktop
+  // has no way to open it, the window says so, naming the file, and adds `advice` (what the user
+  // can do instead), if any.
+  bool OpenWithDesktop(const std::wstring& path, const std::wstring& advice = {});
   virtual bool StartProgram(const std::wstring& program, const std::vector<std::wstring>& args) = 0;
   // Console output of console mode (banner, progress); the window ignores it.
   virtual void ConsoleWrite(const std::wstring& text) = 0;
@@ -52,7 +54,7 @@ class UiServices {
  protected:
   virtual MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
                                 MsgButtons buttons, MsgIcon icon, MsgAnswer defaultAnswer) = 0;
-  virtual bool OpenWithDesktopNow(const std::wstring& path) = 0;
+  virtual bool OpenWithDesktopNow(const std::wstring& path, const std::wstring& advice) = 0;
 };
 
 // Whether this process has handed `path` to the desktop's opener (any thread).
@@ -72,7 +74,7 @@ class ConsoleUi : public UiServices {
  protected:
   MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption, MsgButtons buttons,
                         MsgIcon icon, MsgAnswer defaultAnswer) override;
-  bool OpenWithDesktopNow(const std::wstring& path) override;
+  bool OpenWithDesktopNow(const std::wstring& path, const std::wstring& advice) override;
 };
 
 // The services in force: the console implementation until SetUi installs another.

@@ -9,6 +9,7 @@
 #include <atomic>
 
 #include "platform/Process.h"
+#include "platform/Text.h"
 #include "platform/TextFile.h"
 
 namespace {
@@ -72,6 +73,25 @@ platform::MsgAnswer Answer(int button, platform::MsgButtons offered) {
     case platform::MsgButtons::Ok: return platform::MsgAnswer::Ok;
     default: return platform::MsgAnswer::Cancel;
   }
+}
+
+// Why the desktop's opener gave up, from its exit status.
+std::wstring OpenerFailure(int exitCode) {
+  const std::wstring status = L"xdg-open ended with status " + platform::FromInt(exitCode);
+  switch (exitCode) {
+    case 1: return status + L" (it did not understand its command line)";
+    case 2: return status + L" (the file is not there)";
+    case 3: return status + L" (no program on this desktop is set up to open this kind of file)";
+    case 4: return status + L" (the program it chose could not open the file)";
+    default: return status;
+  }
+}
+
+std::wstring CannotOpen(const std::wstring& path, const std::wstring& why,
+                        const std::wstring& advice) {
+  std::wstring text = L"Could not open '" + path + L"' with the desktop: " + why + L".";
+  if (!advice.empty()) text += L"\n" + advice;
+  return text;
 }
 
 }  // namespace
@@ -167,11 +187,26 @@ void QtUiServices::PumpMessages() {
   if (app && QThread::currentThread() == app->thread()) QCoreApplication::processEvents();
 }
 
-bool QtUiServices::OpenWithDesktopNow(const std::wstring& path) {
+bool QtUiServices::OpenWithDesktopNow(const std::wstring& path, const std::wstring& advice) {
+  // The opener may run the chosen program in the foreground until the user closes it, so its
+  // end is awaited by the thread that reaps it; only a failure comes back to the GUI thread, as
+  // a queued call that does not wait. By then this object may be gone: the services in force
+  // then tell.
+  const auto onExit = [path, advice](int exitCode) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (exitCode == 0 || !app) return;
+    QMetaObject::invokeMethod(
+        app,
+        [text = CannotOpen(path, OpenerFailure(exitCode), advice)] {
+          platform::Ui().MessageBox(text, L"Warning!", platform::MsgButtons::Ok,
+                                    platform::MsgIcon::Error);
+        },
+        Qt::QueuedConnection);
+  };
   std::wstring error;
-  if (platform::SpawnDetached(L"xdg-open", {path}, &error)) return true;
-  MessageBox(L"Could not open '" + path + L"' with the desktop: " + error, L"Warning!",
-             platform::MsgButtons::Ok, platform::MsgIcon::Error);
+  if (platform::SpawnDetached(L"xdg-open", {path}, &error, onExit)) return true;
+  MessageBox(CannotOpen(path, error, advice), L"Warning!", platform::MsgButtons::Ok,
+             platform::MsgIcon::Error);
   return false;
 }
 

@@ -39,7 +39,9 @@ class QtUiServices : public platform::UiServices {
   platform::MsgAnswer ShowMessage(const std::wstring& text, const std::wstring& caption,
                                   platform::MsgButtons buttons, platform::MsgIcon icon,
                                   platform::MsgAnswer defaultAnswer) override;
-  bool OpenWithDesktopNow(const std::wstring& path) override;
+  // A failure of the desktop's opener (it is missing, or it ends with a status other than 0) is
+  // told in a message that names the file, without waiting for the opener.
+  bool OpenWithDesktopNow(const std::wstring& path, const std::wstring& advice) override;
 
  private:
   bool FileDialog(const platform::FileDialogRequest& request, std::wstring& path, bool save);

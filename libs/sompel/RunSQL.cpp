@@ -142,6 +142,7 @@ void CRunSQL::BuildWidgets() {
   spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   toolbar->addWidget(spacer);
   parts_->connection = new QLabel(toolbar);
+  parts_->connection->setObjectName(QStringLiteral("connection"));
   toolbar->addWidget(parts_->connection);
   layout->addWidget(toolbar);
 

@@ -39,7 +39,8 @@ class CRunSQL : public QWidget {
   void Init(int tabWidth, int indent, const QString& fontName, int fontSize,
             const CColorizer* colorizer);
   // The connection whose description statements run with (not owned; may be null or
-  // disconnected). Read on the window's thread only.
+  // disconnected). Read on the window's thread only. Also shows its state: call again when the
+  // connection has connected or disconnected.
   void SetConnection(CDB* db);
   void SetMaxRows(int maxRows) { maxRows_ = maxRows; }
 

@@ -62,7 +62,7 @@ class RecordingUi : public platform::UiServices {
     return true;
   }
   void PumpMessages() override {}
-  bool OpenWithDesktopNow(const std::wstring& path) override {
+  bool OpenWithDesktopNow(const std::wstring& path, const std::wstring& /*advice*/) override {
     started.push_back({L"xdg-open", {path}});
     return true;
   }

@@ -65,6 +65,9 @@ class ExReport {
   // `namePattern`. 0 written; -1 refused (the reports hold different numbers of active tasks;
   // the user is told) or the output not written (Failures()).
   int CompareReport(const std::vector<std::wstring>& reports, const std::wstring& namePattern);
+  // Whether `path` holds an internal report (a [Report] section with ActiveTasks), the only kind
+  // of file a comparison can put side by side. False with the reason, naming the file, in `why`.
+  static bool IsInternalReport(const std::wstring& path, std::wstring* why);
   // The counters report of the last run. 0 written or nothing to write (no CountersReport);
   // -1 when the file could not be written (Failures()).
   int CntReport();

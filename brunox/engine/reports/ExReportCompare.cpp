@@ -12,6 +12,7 @@
 #include "mervis/SysReg.h"
 #include "platform/Text.h"
 #include "platform/UiServices.h"
+#include "platform/UserFile.h"
 
 namespace {
 
@@ -25,6 +26,26 @@ std::wstring ExReport::ReadReportValue(CSysReg& file, const std::wstring& sectio
   std::wstring value = file.Read(key, L"");
   if (value.size() >= static_cast<size_t>(kReadBuffer)) value.resize(kReadBuffer - 1);
   return value;
+}
+
+bool ExReport::IsInternalReport(const std::wstring& path, std::wstring* why) {
+  std::wstring error;
+  if (!platform::OpenUserFile(path, &error)) {
+    if (why) *why = error;
+    return false;
+  }
+  CSysReg file(path);
+  if (!file.LoadError().empty()) {
+    if (why) *why = file.LoadError();
+    return false;
+  }
+  file.Section(kReportSection);
+  if (file.HasKey(L"ActiveTasks")) return true;
+  if (why)
+    *why = L"'" + path + L"' is not an internal report: it has no [Report] section with " +
+           L"ActiveTasks. A run writes one where Project Properties names a report \"in the " +
+           L"internal format for comparison purpose\".";
+  return false;
 }
 
 int ExReport::CompareReport(const std::vector<std::wstring>& reports,

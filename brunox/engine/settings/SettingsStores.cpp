@@ -192,14 +192,17 @@ void CSettings::SaveData(int pages) {
   }
 }
 
-void CSettings::Export(const std::wstring& iniFile) const {
+bool CSettings::Export(const std::wstring& iniFile, std::wstring* error) const {
   for (const auto& page : pages_)
-    if (page) page->Export(iniFile);
+    if (page && !page->Export(iniFile, error)) return false;
+  return true;
 }
 
-void CSettings::Import(const std::wstring& iniFile) {
+bool CSettings::Import(const std::wstring& iniFile, std::wstring* error) {
+  // The stores read the same file, so one that cannot read it is the first.
   for (auto& page : pages_)
-    if (page) page->Import(iniFile);
+    if (page && !page->Import(iniFile, error)) return false;
+  return true;
 }
 
 std::wstring CSettings::RecentFileKey(int slot) { return L"PackageFile" + platform::FromInt(slot); }

@@ -66,8 +66,11 @@ class CSettings {
   void LoadData();
   // pages non-zero: first take the values shown on the pages into the stores.
   void SaveData(int pages);
-  void Export(const std::wstring& iniFile) const;
-  void Import(const std::wstring& iniFile);
+  // All three stores into one ini file, and back. False at the first store that cannot write
+  // or read the file, with the reason (naming the file) in `error`; an import that cannot read
+  // the file changes no store.
+  bool Export(const std::wstring& iniFile, std::wstring* error = nullptr) const;
+  bool Import(const std::wstring& iniFile, std::wstring* error = nullptr);
 
   // The recent-projects list: kRecentFiles keys PackageFile0..9 of the general store, newest
   // first.

@@ -22,6 +22,8 @@ void CSqlConsolePage::LoadFromProject() {
   opened_ = true;
 }
 
+void CSqlConsolePage::ConnectionChanged() { console_->SetConnection(g_mainDB); }
+
 void CSqlConsolePage::StoreToProject() {
   if (opened_ && g_settings)
     g_settings->setStr(kStoreMain, L"ConsoleSQL", console_->Text().toStdWString());

@@ -15,6 +15,8 @@ class CSqlConsolePage : public CTitledPage {
 
   // Gives the console the main connection and the text kept in ConsoleSQL.
   void LoadFromProject() override;
+  // The main connection has connected or disconnected: the console shows so at once.
+  void ConnectionChanged();
   // Keeps the console's text in ConsoleSQL, once the console has been opened: a console never
   // shown must not overwrite the text kept from an earlier run.
   void StoreToProject() override;

@@ -25,6 +25,13 @@ void Warn(const std::wstring& text, const std::wstring& caption) {
   platform::Ui().MessageBox(text, caption, platform::MsgButtons::Ok, platform::MsgIcon::Error);
 }
 
+// False with the reason for the first of `reports` that is not an internal report.
+bool AllInternalReports(const std::vector<std::wstring>& reports, std::wstring* why) {
+  return std::all_of(reports.begin(), reports.end(), [why](const std::wstring& report) {
+    return ExReport::IsInternalReport(report, why);
+  });
+}
+
 }  // namespace
 
 PageCompare::PageCompare(std::function<std::wstring()> temporaryFolder, std::function<void()> modified,
@@ -113,6 +120,12 @@ void PageCompare::OnAddReport() {
   if (std::any_of(listed.begin(), listed.end(),
                   [&](const std::wstring& entry) { return platform::EqualsNoCase(entry, path); }))
     return;
+  // Kept in the project, a file of another kind would only fail every later comparison.
+  std::wstring why;
+  if (!ExReport::IsInternalReport(path, &why)) {
+    Warn(why, L"Warning!");
+    return;
+  }
   list_->addItem(QString::fromStdWString(path));
 }
 
@@ -121,8 +134,12 @@ void PageCompare::OnCompare() {
   const std::vector<std::wstring> reports = Reports();
   const std::wstring folder =
       reports.size() < 2 || !temporaryFolder_ ? std::wstring() : temporaryFolder_();
+  std::wstring notComparable;
   if (reports.size() < 2) {
     Warn(L"Please add at least two reports to be compared.", L"Warning!");
+  } else if (!AllInternalReports(reports, &notComparable)) {
+    // A list stored in the project may name files that have changed or gone since.
+    Warn(notComparable, L"Warning!");
   } else if (folder.empty()) {
     Warn(L"Could not create requested report.", L"Warning!");
   } else {

@@ -266,6 +266,7 @@ void CBrunoxDlg::UpdateStatus() {
     statusBar()->clearMessage();
   }
   if (PagePackage* page = ProjectPage()) page->SetConnectionText(text);
+  if (CSqlConsolePage* console = SqlConsolePage()) console->ConnectionChanged();
   ToolbarButtons(running_);
 }
 

@@ -27,6 +27,12 @@
 
 namespace {
 
+// In the program log too: the message is gone once answered.
+void TellSettingsFileFailure(const std::wstring& command, const std::wstring& error) {
+  CLog::Bug2(command + L": " + error);
+  platform::Ui().MessageBox(error, command, platform::MsgButtons::Ok, platform::MsgIcon::Error);
+}
+
 QStyle::StandardPixmap IconOf(int id) {
   switch (id) {
     case kCmdNewProject:
@@ -275,7 +281,8 @@ void CBrunoxDlg::ExportSettings() {
   std::wstring path;
   if (!g_settings || !platform::Ui().SaveFileDialog(request, path) || path.empty()) return;
   StoreSettingsPages();  // what the pages show is what is exported
-  g_settings->Export(path);
+  std::wstring error;
+  if (!g_settings->Export(path, &error)) TellSettingsFileFailure(L"Export Settings", error);
 }
 
 void CBrunoxDlg::ImportSettings() {
@@ -285,7 +292,11 @@ void CBrunoxDlg::ImportSettings() {
   request.filter = kSettingsFilter;
   std::wstring path;
   if (!g_settings || !platform::Ui().OpenFileDialog(request, path) || path.empty()) return;
-  g_settings->Import(path);
+  std::wstring error;
+  if (!g_settings->Import(path, &error)) {
+    TellSettingsFileFailure(L"Import Settings", error + L"\nThe settings were left as they were.");
+    return;
+  }
   // Kept at once: the imported values are what the user asked for, not an edit to undo.
   g_settings->SaveData(0);
   colorizer_.SetSettings(g_settings->GetMainSettings());

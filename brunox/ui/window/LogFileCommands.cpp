@@ -69,13 +69,14 @@ void ViewLogFile() {
            WhereToSetTheViewer() + L", or empty it to use the desktop's.");
     return;
   }
+  const std::wstring advice =
+      WhereToSetTheViewer() + L", for example LogViewer=gedit, kate or mousepad.";
   if (!InPath(kDesktopOpener)) {
     Tell(L"No desktop program is there to open " + path + L" (" + kDesktopOpener +
-         L" is not installed).\n" + WhereToSetTheViewer() +
-         L", for example LogViewer=gedit, kate or mousepad.");
+         L" is not installed).\n" + advice);
     return;
   }
-  platform::Ui().OpenWithDesktop(path);
+  platform::Ui().OpenWithDesktop(path, advice);
 }
 
 void TruncateLogFile() {

@@ -151,26 +151,58 @@ TEST_F(PageCompareTest, AComparisonThatCannotBeWrittenSaysWhereAndWhy) {
   EXPECT_TRUE(page.LastReport().empty());
 }
 
-TEST_F(PageCompareTest, EditingTheListMarksTheProjectModified) {
-  OpenWindow();
-  g_project.IniReports = {L"/reports/A.bnxrep", L"", L"/reports/b.bnxrep"};
+TEST_F(PageCompareTest, AFileThatIsNotAnInternalReportIsNamedWhenAddedAndWhenCompared) {
+  OpenConnectedWindow();
+  // The same run writes its text report too: a report of the run, but not one to compare.
+  const std::wstring text = folder + L"/run.txt";
+  g_project.ReportTxtFile = text;
+  const std::wstring internal =
+      RunWithInternalReport(L"run.bnxrep", {NamedTask(L"single", L"SELECT 1", 1, 1)});
+  ASSERT_TRUE(platform::FileExists(text));
   PageCompare& page = InstallComparePage();
   ShowPage(PageIndex::PageCompare);
-  EXPECT_EQ((std::vector<std::wstring>{L"/reports/A.bnxrep", L"/reports/b.bnxrep"}),
-            page.Reports());
+  Add(page, internal);
+  Add(page, text);
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_NE(std::wstring::npos,
+            ui.messages[0].text.find(L"'" + text + L"' is not an internal report"))
+      << platform::ToUtf8(ui.messages[0].text);
+  EXPECT_EQ(std::vector<std::wstring>{internal}, page.Reports());
+  ui.messages.clear();
+
+  // A project's list may hold one already.
+  ShowPage(PageIndex::PagePackage);
+  g_project.IniReports = {internal, text};
+  ShowPage(PageIndex::PageCompare);
+  page.OnCompare();
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_NE(std::wstring::npos,
+            ui.messages[0].text.find(L"'" + text + L"' is not an internal report"))
+      << platform::ToUtf8(ui.messages[0].text);
+  EXPECT_TRUE(page.LastReport().empty());
+}
+
+TEST_F(PageCompareTest, EditingTheListMarksTheProjectModified) {
+  OpenWindow();
+  const std::wstring r = folder;
+  // The one report added anew is checked as an internal report.
+  ASSERT_TRUE(platform::WriteFileBytes(r + L"/a.bnxrep", "[Report]\nActiveTasks=1\n"));
+  g_project.IniReports = {r + L"/A.bnxrep", L"", r + L"/b.bnxrep"};
+  PageCompare& page = InstallComparePage();
+  ShowPage(PageIndex::PageCompare);
+  EXPECT_EQ((std::vector<std::wstring>{r + L"/A.bnxrep", r + L"/b.bnxrep"}), page.Reports());
 
   // The same file in another letter case is listed once.
-  Add(page, L"/reports/a.BNXREP");
-  Add(page, L"/REPORTS/B.bnxrep");
+  Add(page, r + L"/a.BNXREP");
+  Add(page, r + L"/B.BNXREP");
   ui.fileChoices.push_back(L"");  // a cancelled dialog adds nothing
   page.OnAddReport();
   EXPECT_EQ(2, page.List()->count());
   // Leaving the page with a list that only differs in case keeps the project as it was.
-  g_project.IniReports = {L"/reports/a.bnxrep", L"/reports/B.BNXREP"};
+  g_project.IniReports = {r + L"/a.bnxrep", r + L"/B.BNXREP"};
   ShowPage(PageIndex::PagePackage);
   EXPECT_EQ(0, modifications);
-  EXPECT_EQ((std::vector<std::wstring>{L"/reports/a.bnxrep", L"/reports/B.BNXREP"}),
-            g_project.IniReports);
+  EXPECT_EQ((std::vector<std::wstring>{r + L"/a.bnxrep", r + L"/B.BNXREP"}), g_project.IniReports);
 
   // Removing and adding again moves a report to the end; leaving the page stores the order.
   ShowPage(PageIndex::PageCompare);
@@ -180,12 +212,11 @@ TEST_F(PageCompareTest, EditingTheListMarksTheProjectModified) {
   page.List()->setCurrentRow(0);
   page.OnRemove();
   EXPECT_EQ(1, modifications);
-  Add(page, L"/reports/a.bnxrep");
+  Add(page, r + L"/a.bnxrep");
   EXPECT_EQ(1, modifications);
   ShowPage(PageIndex::PagePackage);
   EXPECT_EQ(2, modifications);
-  EXPECT_EQ((std::vector<std::wstring>{L"/reports/B.BNXREP", L"/reports/a.bnxrep"}),
-            g_project.IniReports);
+  EXPECT_EQ((std::vector<std::wstring>{r + L"/B.BNXREP", r + L"/a.bnxrep"}), g_project.IniReports);
 
   ShowPage(PageIndex::PageCompare);
   page.OnClearList();

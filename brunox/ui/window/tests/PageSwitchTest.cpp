@@ -2,12 +2,14 @@
 // SQL console needs a connection.
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 
 #include "brunox/engine/settings/SettingsStores.h"
+#include "brunox/ui/common/CommandIds.h"
 #include "brunox/ui/window/PageIndex.h"
 #include "brunox/ui/project/SqlConsolePage.h"
 #include "brunox/ui/window/StrModes.h"
@@ -92,11 +94,31 @@ TEST_F(PageSwitchTest, SqlConsoleGetsTheConnectionAndTheKeptText) {
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(PageIndex::PageRunSQL, window->CurrentPage());
   CRunSQL* console = window->SqlConsolePage()->Console();
-  if (!console->Editor()) GTEST_SKIP() << "the SQL console has no editor in this build yet";
   EXPECT_EQ(QStringLiteral("select 42"), console->Text());
   console->SetText(QStringLiteral("select 43"));
   window->Tree()->SelectPage(PageIndex::PagePackage);
   EXPECT_EQ(L"select 43", g_settings->getStr(kStoreMain, L"ConsoleSQL"));
+}
+
+TEST_F(PageSwitchTest, SqlConsoleConnectionTextFollowsTheMainConnection) {
+  OpenWindow();
+  ConnectSqlite();
+  window->Tree()->SelectPage(PageIndex::PageRunSQL);
+  ASSERT_EQ(PageIndex::PageRunSQL, window->CurrentPage());
+  auto* shown =
+      window->SqlConsolePage()->Console()->findChild<QLabel*>(QStringLiteral("connection"));
+  ASSERT_NE(nullptr, shown);
+  const QString connected = shown->text();
+  EXPECT_TRUE(connected.startsWith(QStringLiteral("Connected to SQLite")))
+      << connected.toStdString();
+
+  window->OnCommand(kCmdDisconnect);
+  EXPECT_EQ(QStringLiteral("Not connected"), shown->text());
+  ConnectSqlite();
+  EXPECT_EQ(connected, shown->text());
+  window->OnCommand(kCmdNewProject);
+  EXPECT_FALSE(g_mainDB->IsConnected());
+  EXPECT_EQ(QStringLiteral("Not connected"), shown->text());
 }
 
 TEST_F(PageSwitchTest, ConsoleStatementsLeaveTheWindowFreeAndClosingItStopsThem) {

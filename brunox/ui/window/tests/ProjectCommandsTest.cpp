@@ -226,4 +226,32 @@ TEST_F(ProjectCommandsTest, ExportedSettingsComeBackOnImport) {
   EXPECT_EQ(2, ui.fileDialogs);
 }
 
+TEST_F(ProjectCommandsTest, SettingsFilesThatCannotBeWrittenOrReadAreNamedWithTheReason) {
+  OpenWindow();
+  g_settings->setStr(kStoreReport, L"ReportTitle", L"Night run");
+  const std::wstring folder = platform::FolderPart(testsupport::NewScratchPath(L"settings"));
+  const std::wstring nowhere = folder + L"/no such folder/exported.ini";
+  ui.fileChoices = {nowhere};
+  window->OnCommand(kCmdExportSettings);
+  ASSERT_EQ(1u, ui.messages.size());
+  EXPECT_EQ(L"Export Settings", ui.messages[0].caption);
+  EXPECT_EQ(platform::MsgIcon::Error, ui.messages[0].icon);
+  EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(L"'" + nowhere + L"'"))
+      << platform::ToUtf8(ui.messages[0].text);
+  EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(L"No such file or directory"))
+      << platform::ToUtf8(ui.messages[0].text);
+
+  for (const std::wstring& unreadable : {folder + L"/missing.ini", folder}) {
+    SCOPED_TRACE(platform::ToUtf8(unreadable));
+    ui.messages.clear();
+    ui.fileChoices = {unreadable};
+    window->OnCommand(kCmdImportSettings);
+    ASSERT_EQ(1u, ui.messages.size());
+    EXPECT_EQ(L"Import Settings", ui.messages[0].caption);
+    EXPECT_NE(std::wstring::npos, ui.messages[0].text.find(L"'" + unreadable + L"'"))
+        << platform::ToUtf8(ui.messages[0].text);
+    EXPECT_EQ(L"Night run", g_settings->getStr(kStoreReport, L"ReportTitle"));
+  }
+}
+
 }  // namespace
