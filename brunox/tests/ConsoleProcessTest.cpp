@@ -198,7 +198,9 @@ TEST(ConsoleProcess, RoundCountingRunModesEndWhenEveryRoundFails) {
     Brunox b({"-c", Utf8(path)});
     b.WriteSettings(L"StopOnError=0\n");
     EXPECT_EQ(2, b.Run()) << b.Both();
-    EXPECT_TRUE(Has(b.Out(), " s: 2 threads, 0 executions")) << b.Both();
+    // With the run-wide total, one thread may reach it before the other has had its connect.
+    EXPECT_TRUE(Has(b.Out(), " s: 2 threads")) << b.Both();
+    EXPECT_TRUE(Has(b.Out(), ", 0 executions")) << b.Both();
   }
 }
 
