@@ -4,13 +4,16 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <vector>
 
+#include "mervis/LogRepeats.h"
 #include "mervis/Macros.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
@@ -42,6 +45,7 @@ namespace {
 
 // The call trace of this thread, for the indentation and the names of exit lines.
 thread_local std::vector<std::wstring> t_calls;
+thread_local CLog::RepeatScope* t_repeatScope = nullptr;
 
 std::wstring Timestamp() {
   timeval tv{};
@@ -74,6 +78,26 @@ bool Logging() { return CLog::Level() < 2; }
 std::wstring SourceName(const char* sourceFile) {
   const char* slash = std::strrchr(sourceFile, '/');
   return platform::FromUtf8(slash ? slash + 1 : sourceFile);
+}
+
+// An error line after its "ERROR ".
+std::wstring BugText(const std::wstring& message, const std::wstring& detail,
+                     const char* sourceFile, int line) {
+  std::wstring text = message;
+  if (!detail.empty()) text += L": " + detail;
+  if (sourceFile && *sourceFile)
+    text += L" (" + SourceName(sourceFile) + L":" + platform::FromInt(line) + L")";
+  return text;
+}
+
+// "Repeated 12345 more times in the last 10 s (12355 in all): task#1 'x': Wrong stmt: ...", an
+// error line when the repeated line was one.
+std::wstring CountLine(const LogRepeats::Untold& untold, const std::wstring& when) {
+  return (untold.error ? L"ERROR " : L"") +
+         platform::Format(L"Repeated %lld more times %ls (%lld in all): ",
+                          static_cast<long long>(untold.count), when.c_str(),
+                          static_cast<long long>(untold.total)) +
+         untold.kind;
 }
 
 }  // namespace
@@ -123,22 +147,51 @@ void CLog::Trace(const wchar_t* function) {
   WriteLine(std::wstring(t_calls.size() * 2, L' ') + L"< " + name);
 }
 
+CLog::RepeatScope::RepeatScope(LogRepeats& repeats, std::wstring name)
+    : repeats_(repeats), name_(std::move(name)), outer_(t_repeatScope) {
+  t_repeatScope = this;
+}
+
+CLog::RepeatScope::~RepeatScope() { t_repeatScope = outer_; }
+
+bool CLog::Admitted(const std::wstring& kind, bool error) {
+  const RepeatScope* scope = t_repeatScope;
+  if (!scope) return true;
+  std::optional<LogRepeats::Untold> due;
+  const bool write = scope->repeats_.Admit(scope->name_, kind, error, &due);
+  if (due) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(due->since).count();
+    WriteLine(
+        CountLine(*due, platform::Format(L"in the last %lld s", static_cast<long long>(seconds))));
+  }
+  return write;
+}
+
+void CLog::TellRepeats(LogRepeats& repeats, const std::wstring& until) {
+  const std::vector<LogRepeats::Untold> counts = repeats.TakeUntold();
+  if (!Logging()) return;
+  for (const LogRepeats::Untold& untold : counts) WriteLine(CountLine(untold, L"until " + until));
+}
+
 void CLog::State2(const std::wstring& text) {
-  if (Logging()) WriteLine(text);
+  if (Logging() && Admitted(text, false)) WriteLine(text);
 }
 
 void CLog::Bug(const std::wstring& message, const std::wstring& detail, const char* sourceFile,
                int line) {
   if (!Logging()) return;
-  std::wstring text = L"ERROR " + message;
-  if (!detail.empty()) text += L": " + detail;
-  if (sourceFile && *sourceFile)
-    text += L" (" + SourceName(sourceFile) + L":" + platform::FromInt(line) + L")";
-  WriteLine(text);
+  const std::wstring text = BugText(message, detail, sourceFile, line);
+  if (Admitted(text, true)) WriteLine(L"ERROR " + text);
+}
+
+void CLog::BugOfKind(const std::wstring& kind, const std::wstring& message,
+                     const std::wstring& detail, const char* sourceFile, int line) {
+  if (Logging() && Admitted(kind, true))
+    WriteLine(L"ERROR " + BugText(message, detail, sourceFile, line));
 }
 
 void CLog::Bug2(const std::wstring& text) {
-  if (Logging()) WriteLine(L"ERROR " + text);
+  if (Logging() && Admitted(text, true)) WriteLine(L"ERROR " + text);
 }
 
 void CLog::BugWithMsg(const std::wstring& text) {

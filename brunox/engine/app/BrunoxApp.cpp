@@ -90,13 +90,15 @@ extern "C" void StopConsoleRun(int) {
   ::_exit(130);
 }
 
-// The thread a second interrupt wakes: it writes what the statement log holds, unless a thread
-// keeps the log's lock (one stuck in a write of its own), and ends the process.
+// The thread a second interrupt wakes: it writes the program log's last counts of repeated
+// failures and what the statement log holds, unless a thread keeps the log's lock (one stuck in a
+// write of its own), and ends the process.
 void QuitWhenAsked(int pipe) {
   char asked = 0;
   while (::read(pipe, &asked, 1) < 0 && errno == EINTR) {
   }
   if (asked != kQuitAsked) return;
+  g_runner->TellRepeatedFailuresBeforeQuit();
   const char* incomplete = nullptr;
   switch (g_runner->WriteStatementLogBeforeQuit(std::chrono::milliseconds(500))) {
     case BrunoxRunner::LogAtQuit::kNoLog:

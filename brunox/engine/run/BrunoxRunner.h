@@ -53,6 +53,7 @@
 #include "brunox/engine/run/StatementLog.h"
 #include "brunox/engine/run/ThreadInfo.h"
 #include "brunox/engine/run/WorkerStacks.h"
+#include "mervis/LogRepeats.h"
 #include "mervis/TimeCounter.h"
 #include "platform/AdaptiveMutex.h"
 
@@ -199,6 +200,9 @@ class BrunoxRunner {
   // after: the caller ends the process. kNoLog when no log is open.
   enum class LogAtQuit { kNoLog, kWritten, kBusy, kFailed };
   LogAtQuit WriteStatementLogBeforeQuit(std::chrono::milliseconds patience);
+  // A quit that does not wait for the run: writes to the program log how often the failures it
+  // only counted have repeated since their last line (see the workers' failures below).
+  void TellRepeatedFailuresBeforeQuit();
 
   // While a stop waits for workers that have not ended a second after it: how many (0 when the
   // run is not waiting for any), and whether their statements have been cancelled. Any thread.
@@ -294,6 +298,9 @@ class BrunoxRunner {
   mutable platform::AdaptiveMutex locks_[kLockCount];
   ConnectGate connectGate_;  // stands for the lock kLockConnect
   StatementLog statementLog_;
+  // The failures the workers log round after round: each task's first few of a kind are written,
+  // the rest counted, and the counts told at the end of the run (CLog::RepeatScope).
+  LogRepeats repeatedFailures_;
   std::vector<std::unique_ptr<ValueFile>> sharedFiles_;  // the tasks' shared value files
   // The workers' stacks, by record index; master thread only, released once all are joined.
   WorkerStacks workerStacks_{kWorkerStackBytes};

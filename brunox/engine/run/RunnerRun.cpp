@@ -121,6 +121,8 @@ int BrunoxRunner::Run(Project* project) {
   }
   master_.join();
   CleanUpRun();
+  // Before anything reports on the run, so that the log's counts of its failures are whole.
+  CLog::TellRepeats(repeatedFailures_, L"the run ended");
   stopWaitsFor_ = 0;
   running_ = false;
   CLog::State(nullptr);
@@ -246,6 +248,10 @@ BrunoxRunner::LogAtQuit BrunoxRunner::WriteStatementLogBeforeQuit(
   // may cut in half.
   if (!statementLog_.IsOpen()) return LogAtQuit::kNoLog;
   return statementLog_.Flush() ? LogAtQuit::kWritten : LogAtQuit::kFailed;
+}
+
+void BrunoxRunner::TellRepeatedFailuresBeforeQuit() {
+  CLog::TellRepeats(repeatedFailures_, L"the program quit");
 }
 
 void BrunoxRunner::MasterThreadProc() {

@@ -65,23 +65,31 @@ void AppendSeconds(std::string& bytes, double v) {
   if (result.ec == std::errc()) AppendAscii(bytes, digits, result.ptr);
 }
 
-// Calls piece(text) for the runs of the statement between its CR LF pairs and tabs, and blank()
-// for each pair or tab, after trailing blanks, CR and LF are cut off. A tab would start a field of
-// its own and shift every later field of the line.
+// Calls piece(text) for the runs of `text` between the characters a field cannot hold, and
+// blank() for each of them: a tab would start a field of its own and shift every later field of
+// the line, a CR LF pair would end the line. With `oneLine` a lone CR or LF counts as a line break
+// too; a statement keeps its lone line feeds, as the log's readers split lines at CR LF only.
 template <typename Piece, typename Blank>
-void ForEachSqlPiece(std::wstring_view sql, Piece piece, Blank blank) {
-  const std::size_t last = sql.find_last_not_of(L" \r\n");
-  sql = sql.substr(0, last == std::wstring_view::npos ? 0 : last + 1);
+void ForEachFieldPiece(std::wstring_view text, bool oneLine, Piece piece, Blank blank) {
   std::size_t start = 0;
-  for (std::size_t i = 0; i < sql.size(); ++i) {
-    const bool pair = sql[i] == L'\r' && i + 1 < sql.size() && sql[i + 1] == L'\n';
-    if (sql[i] != L'\t' && !pair) continue;
-    piece(sql.substr(start, i - start));
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool pair = text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n';
+    const bool lone = oneLine && (text[i] == L'\r' || text[i] == L'\n');
+    if (text[i] != L'\t' && !pair && !lone) continue;
+    piece(text.substr(start, i - start));
     blank();
     if (pair) ++i;
     start = i + 1;
   }
-  piece(sql.substr(start));
+  piece(text.substr(start));
+}
+
+// The statement's pieces, after trailing blanks, CR and LF are cut off.
+template <typename Piece, typename Blank>
+void ForEachSqlPiece(std::wstring_view sql, Piece piece, Blank blank) {
+  const std::size_t last = sql.find_last_not_of(L" \r\n");
+  ForEachFieldPiece(sql.substr(0, last == std::wstring_view::npos ? 0 : last + 1), false, piece,
+                    blank);
 }
 
 }  // namespace
@@ -129,7 +137,10 @@ void AppendStatementLogFields(std::string& bytes, int taskIndex, const std::wstr
                               double fetchTime, const LogClock& clock) {
   AppendInt(bytes, static_cast<long long>(taskIndex) + 1);
   AppendUnit(bytes, '\t');
-  platform::AppendUtf16Le(bytes, taskName);
+  // A task name is one line of text, whatever was typed or pasted into it.
+  ForEachFieldPiece(
+      taskName, true, [&](std::wstring_view piece) { platform::AppendUtf16Le(bytes, piece); },
+      [&] { AppendUnit(bytes, ' '); });
   AppendUnit(bytes, '\t');
   AppendInt(bytes, static_cast<long long>(threadNo) + 1);
   AppendUnit(bytes, '\t');

@@ -3,9 +3,10 @@
 // CR LF line ends. A header line at the start of every step of the run:
 //   TaskNo TaskName Thread SQL RowsFetched ExecTime FetchTime Timestamp [counter titles]
 // then one line per executed statement (a failed statement writes none), fields separated by tabs:
-//   task number from 1, task name, thread number from 1, the statement on one line, rows fetched,
-//   execution and fetch seconds ("%.3f"), local time "hh:mm:ss.mmm", and with the project's
-//   pcIsSQL the latest sample of each enabled counter that has one.
+//   task number from 1, task name (its tabs and line breaks written as blanks), thread number
+//   from 1, the statement on one line, rows fetched, execution and fetch seconds ("%.3f"), local
+//   time "hh:mm:ss.mmm", and with the project's pcIsSQL the latest sample of each enabled counter
+//   that has one.
 //
 // Every worker writes a line per statement, so a line is built in two halves: its fields, by the
 // worker in a buffer of its own without any lock (AppendStatementLogFields), and its end, the

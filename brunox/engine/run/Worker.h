@@ -78,7 +78,10 @@ class Worker {
   // read error (logged). *rows: rows counted.
   bool FetchRows(int* rows);
   // Logs why a statement failed: as an error, or, once a stop was asked for, as the stop's doing.
-  void StatementFailed(const std::wstring& what, const std::wstring& detail);
+  // Its repeats are judged by `kind`, which names the failure by the driver's message: the
+  // statement in `detail` carries generated values that differ from one round to the next.
+  void StatementFailed(const std::wstring& what, const std::wstring& detail,
+                       const std::wstring& kind);
   void TimeRound(bool firstRound);
   void ThinkTime();
   int RandomDelay(int low, int high);

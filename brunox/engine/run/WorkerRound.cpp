@@ -91,7 +91,8 @@ bool Worker::RunStatement(const std::wstring& text, std::size_t index) {
   record_.StmtTime += execEnd - execStart;
   if (LeftBehind()) return false;
   if (!CDB::isOK(rc)) {
-    StatementFailed(L"Wrong stmt:", statement + L" " + db_->ErrorText);
+    StatementFailed(L"Wrong stmt:", statement + L" " + db_->ErrorText,
+                    L"Wrong stmt: " + db_->ErrorText);
     return false;
   }
   int rows = 0;
@@ -117,7 +118,8 @@ bool Worker::FetchRows(int* rows) {
       int size = project_.MaxBlobBytes;
       if (!CDB::isOK(db_->GetColumnText(c, &value, &size, nullptr, 0))) {
         StatementFailed(platform::Format(L"Column %d of row %d could not be read", c, *rows),
-                        db_->ErrorText);
+                        db_->ErrorText,
+                        platform::Format(L"Column %d could not be read: ", c) + db_->ErrorText);
         return false;
       }
       if (c > 1) WriteResult(L"\t");
@@ -128,17 +130,19 @@ bool Worker::FetchRows(int* rows) {
     if (!task_.AllRows && *rows >= task_.Rows) return true;
   }
   if (frc != CDB::kNoData) {
-    StatementFailed(platform::Format(L"Fetch: frc=%d", frc), db_->ErrorText);
+    const std::wstring what = platform::Format(L"Fetch: frc=%d", frc);
+    StatementFailed(what, db_->ErrorText, what + L": " + db_->ErrorText);
     return false;
   }
   return true;
 }
 
-void Worker::StatementFailed(const std::wstring& what, const std::wstring& detail) {
+void Worker::StatementFailed(const std::wstring& what, const std::wstring& detail,
+                             const std::wstring& kind) {
   if (StopRequested())
     CLog::State2(L"Cancelled by the stop: " + what + L" " + detail);
   else
-    CLog::Bug(what, detail, __FILE__, __LINE__);
+    CLog::BugOfKind(kind, what, detail, __FILE__, __LINE__);
 }
 
 void Worker::TimeRound(bool firstRound) {

@@ -64,7 +64,14 @@ void Worker::Run() {
   }
   CLog::State2(
       platform::Format(L"ExecThread - start: %d/%d", record_.TaskIndex, record_.ConsoleRow));
-  const bool endedByLimit = SetUp() ? RunRounds() : true;
+  bool endedByLimit = true;
+  if (SetUp()) {
+    // A failure that repeats round after round would write a line each time, thousands a second.
+    const CLog::RepeatScope repeats(
+        runner_.repeatedFailures_,
+        platform::Format(L"task#%d '%ls'", record_.TaskIndex + 1, task_.Name.c_str()));
+    endedByLimit = RunRounds();
+  }
   Finish(endedByLimit);
 }
 

@@ -379,6 +379,10 @@ TEST(StatementLogFormat, CountersAfterTheTimestamp) {
   EXPECT_EQ(plain, LogLine(project, 1, L"Task", 4, L"select 1\r\n", 10, 0.1254, 0.9999, clock));
   EXPECT_EQ(plain, LogLine(project, 1, L"Task", 4, L"select\t1", 10, 0.1254, 0.9999, clock))
       << "a tab inside the statement would shift every later field";
+  EXPECT_EQ(L"2\tTa sk one two three\t5\tselect 1\t10\t0.125\t1.000\t09:05:03.007\r\n",
+            LogLine(project, 1, L"Ta\tsk\r\none\rtwo\nthree", 4, L"select 1", 10, 0.1254, 0.9999,
+                    clock))
+      << "a task name keeps its line to one line and its fields to eight";
   EXPECT_EQ(L"TaskNo\tTaskName\tThread\tSQL\tRowsFetched\tExecTime\tFetchTime\tTimestamp\r\n",
             StatementLogHeader(project));
   project.pcIsSQL = 1;

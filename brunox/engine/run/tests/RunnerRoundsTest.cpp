@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
+#include <regex>
+#include <sstream>
 #include <string>
 
 #include "RunnerTestSupport.h"
@@ -99,6 +102,33 @@ TEST_F(Rounds, AFailedStatementGoesOnWithTheNextRoundAtOnce) {
   RunProject();
   EXPECT_EQ(2 * 40, runner_->FailedRounds) << "the run was stopped before its rounds were through";
   EXPECT_EQ(0, runner_->TotalExecs);
+}
+
+// Failing round after round, thousands of times a second on every thread, must not fill the
+// disk: the program log writes a failure in full a few times, then counts it, and what it writes
+// and counts adds up to the failed rounds.
+TEST_F(Rounds, RepeatsOfAFailureAreCountedInsteadOfWrittenEachTime) {
+  const std::wstring logFile = folder_ + L"/brunox.log";
+  CLog::Open(logFile, 0);
+  project_.DoType = kRunByTaskCounts;
+  project_.StopOnError = 0;
+  AddTask(L"failing", L"select nosuch_column", 4, 1000);
+  RunProject();
+  CLog::Close();
+  ASSERT_EQ(4 * 1000, runner_->FailedRounds);
+  const std::string log = FileBytes(logFile);
+  EXPECT_LT(log.size(), 16u * 1024) << "a line for each failure is over half a megabyte";
+  static const std::regex counted(
+      R"(ERROR Repeated (\d+) more times .*: task#1 'failing': Wrong stmt: \[HY000\])");
+  std::int64_t lines = 0, counts = 0;
+  std::istringstream text(log);
+  for (std::string line; std::getline(text, line);) {
+    lines += line.find("ERROR Wrong stmt:: select nosuch_column") != std::string::npos;
+    std::smatch m;
+    if (std::regex_search(line, m, counted)) counts += std::stoll(m[1]);
+  }
+  EXPECT_GT(lines, 0) << log;
+  EXPECT_EQ(runner_->FailedRounds, lines + counts) << log;
 }
 
 TEST_F(Rounds, AStopDuringThePreparationEndsTheRunWithoutConnectingTheRest) {
