@@ -180,11 +180,15 @@ bool Worker::RunRounds() {
 }
 
 void Worker::WaitWhilePaused() {
+  double pausedSince = -1;
   while ((runner_.PauseAll || record_.Pause) && !StopRequested()) {
+    if (pausedSince < 0) pausedSince = runner_.Timer.Seconds();
     runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadPaused);
     shownRunning_ = false;
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
+  // Time spent paused is not the next round's, as think time is not (ThinkTime).
+  if (pausedSince >= 0) record_.ExecStart += runner_.Timer.Seconds() - pausedSince;
   // Told once, not every round: a state change moves the rows' version that every thread shares.
   if (!shownRunning_) runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadRunning);
   shownRunning_ = true;
