@@ -23,7 +23,8 @@ enum RunEvent {
   kRunScriptError = 7,
 };
 
-// The b of kRunThreadState. A positive b is the number of rounds a thread has done.
+// The b of kRunThreadState. A positive b is the number of executions a thread has done (its
+// failed rounds are not executions).
 enum ThreadRunState {
   kThreadPaused = -6,
   kThreadRunning = 0,

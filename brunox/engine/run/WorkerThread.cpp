@@ -155,9 +155,11 @@ bool Worker::RunRounds() {
     if (first && task_.SQLDelay > 0) SleepUnlessStopped(task_.SQLDelay);
     const RoundOutcome outcome = RunRound(statements, first);
     if (outcome == RoundOutcome::kCancelled || LeftBehind()) return false;
-    if (outcome != RoundOutcome::kNothingExecuted)
+    // The window's row shows the thread's executions, as the reports do: the count this round
+    // brings it to (it is counted after its think time).
+    if (outcome == RoundOutcome::kExecuted)
       runner_.Notify(kRunThreadState, record_.ConsoleRow,
-                     static_cast<int>(std::min<std::int64_t>(round_, INT32_MAX)));
+                     static_cast<int>(std::min<std::int64_t>(record_.Execs + 1, INT32_MAX)));
     const bool failed =
         outcome == RoundOutcome::kFailed || outcome == RoundOutcome::kLostConnection;
     if (failed && rules_.EndAfterFailedRound()) return true;
