@@ -445,7 +445,10 @@ CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
     const ThreadInfo& record = runner.Record(i);
     const int state = record.State;
     if (state == kWorkerRunning || state == kWorkerFailed) ++outcome.ran;
-    if (state == kWorkerFailed) ++outcome.failedThreads;
+    if (record.LostConnection)
+      ++outcome.lostConnection;
+    else if (state == kWorkerFailed)
+      ++outcome.failedThreads;
     // A thread left behind waiting for its turn never tried; one left inside its connect did not
     // fail to connect: it is named with the threads left behind.
     if (state == kWorkerStoppedBeforeConnect || (record.Abandoned && record.WaitingToConnect))
@@ -463,8 +466,8 @@ CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
 
 int CBrunoxApp::RunOutcome::ExitStatus() const {
   if (threads == 0) return kExitNotRun;
-  if (failedThreads > 0 || unconnected > 0 || leftBehind > 0 || failedRounds > 0 ||
-      failedValues > 0 || runErrors || !statementLogComplete)
+  if (failedThreads > 0 || lostConnection > 0 || unconnected > 0 || leftBehind > 0 ||
+      failedRounds > 0 || failedValues > 0 || runErrors || !statementLogComplete)
     return kExitRunFailed;
   return kExitOk;
 }
@@ -500,6 +503,9 @@ void CBrunoxApp::ReportConsoleRun() {
   text += L".\n";
   if (outcome.failedThreads > 0)
     text += L"Threads with a failing statement: " + platform::FromInt(outcome.failedThreads) +
+            L". " + SeeTheLog() + L"\n";
+  if (outcome.lostConnection > 0)
+    text += L"Threads that lost their connection: " + platform::FromInt(outcome.lostConnection) +
             L". " + SeeTheLog() + L"\n";
   if (outcome.unconnected > 0)
     text += L"Threads that could not connect: " + platform::FromInt(outcome.unconnected) + L". " +

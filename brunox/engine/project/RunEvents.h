@@ -30,7 +30,7 @@ enum ThreadRunState {
   kThreadRunning = 0,
   kThreadStopped = -1,      // a stop flag ended it
   kThreadFinished = -2,     // its execution limit, or StopOnError, ended it
-  kThreadEndedFailed = -4,  // it ended after a statement had failed
+  kThreadEndedFailed = -4,  // it ended after a statement had failed, or lost its connection
 };
 
 // ThreadInfo::State. A worker that could not connect stays kWorkerConnecting; one that saw the

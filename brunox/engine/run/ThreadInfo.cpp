@@ -13,6 +13,7 @@ void ThreadInfo::Reset() {
   ConsoleRow = -1;
   TaskIndex = -1;
   State = kWorkerRunning;
+  LostConnection = false;
   ThreadNo = -1;
   ValueLine.clear();
   HasValueLine = false;

@@ -160,20 +160,21 @@ bool Worker::RunRounds() {
     if (outcome == RoundOutcome::kExecuted)
       runner_.Notify(kRunThreadState, record_.ConsoleRow,
                      static_cast<int>(std::min<std::int64_t>(record_.Execs + 1, INT32_MAX)));
-    const bool failed =
-        outcome == RoundOutcome::kFailed || outcome == RoundOutcome::kLostConnection;
-    if (failed && rules_.EndAfterFailedRound()) return true;
+    if (outcome == RoundOutcome::kLostConnection) {
+      // A lost ODBC connection does not come back: every later round would fail on it.
+      record_.LostConnection = true;
+      return true;
+    }
+    if (outcome == RoundOutcome::kFailed && rules_.EndAfterFailedRound()) return true;
     ThinkTime();
-    if (outcome == RoundOutcome::kExecuted) {
+    if (outcome == RoundOutcome::kNothingExecuted)
+      BackOff();
+    else
       backOffMs_ = 0;
+    if (outcome == RoundOutcome::kExecuted) {
       runner_.TotalExecs.fetch_add(1);
       record_.Execs.fetch_add(1);
     } else {
-      // The server answered: should the connection go later, its wait starts short again.
-      if (outcome == RoundOutcome::kFailed)
-        backOffMs_ = 0;
-      else
-        BackOff();
       // The time of a round that did not execute belongs to no round.
       record_.ExecStart = runner_.Timer.Seconds();
     }
