@@ -473,11 +473,13 @@ int CBrunoxApp::RunOutcome::ExitStatus() const {
 }
 
 void CBrunoxApp::ReportConsoleRun() {
-  // Only what the run measured: threads that ran, executions counted, the run's own clock.
+  // Only what the run measured: threads that ran, executions counted, the run's own clock; the
+  // rate over the time the load ran, not over the waits of a stop.
   const RunOutcome outcome = OutcomeOf(*g_runner);
   const int threads = outcome.threads;
   const std::int64_t executions = g_runner->TotalExecs.load();
   const double seconds = g_runner->Timer.Seconds();
+  const double loadSeconds = g_runner->LoadSeconds();
 
   std::wstring text = L"Run finished in " + platform::FormatFixed(seconds, 1) + L" s: " +
                       platform::FromInt(threads) + L" threads";
@@ -494,8 +496,8 @@ void CBrunoxApp::ReportConsoleRun() {
     text += L")";
   }
   text += L", " + platform::FromInt(executions) + L" executions";
-  if (seconds > 0)
-    text += L" (" + platform::FormatFixed(static_cast<double>(executions) / seconds, 1) +
+  if (loadSeconds > 0)
+    text += L" (" + platform::FormatFixed(static_cast<double>(executions) / loadSeconds, 1) +
             L" per second)";
   text += L", " + platform::FromInt(outcome.failedRounds) + L" failed rounds";
   if (outcome.failedValues > 0)

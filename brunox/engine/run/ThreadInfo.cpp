@@ -14,6 +14,7 @@ void ThreadInfo::Reset() {
   TaskIndex = -1;
   State = kWorkerRunning;
   LostConnection = false;
+  CountedUntil = 0;
   ThreadNo = -1;
   ValueLine.clear();
   HasValueLine = false;

@@ -174,6 +174,7 @@ bool Worker::RunRounds() {
     if (outcome == RoundOutcome::kExecuted) {
       runner_.TotalExecs.fetch_add(1);
       record_.Execs.fetch_add(1);
+      record_.CountedUntil.store(runner_.Timer.Seconds(), std::memory_order_relaxed);
     } else {
       // The time of a round that did not execute belongs to no round.
       record_.ExecStart = runner_.Timer.Seconds();
