@@ -460,6 +460,63 @@ TEST(ConsoleProcess, TheSummaryTellsThreadsThatRanFailedToConnectAndNeverTriedAp
   admin->Execute(L"drop role brunox_two");
 }
 
+// Each thread's first round ends its own session. A lost connection does not come back: the
+// threads end after that round, the run once they all have, long before its time rule, and the
+// summary names them apart from threads whose statements failed.
+TEST(ConsoleProcess, ThreadsThatLoseTheirConnectionEndAndAreNamed) {
+  REQUIRE_POSTGRES();
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select pg_terminate_backend(pg_backend_pid())", 2, 0));
+  const std::wstring path = WriteSqliteProject(L"lost.bxp", p);
+  apptest::EditProject(path, [](Project& q) {
+    q.DefConnection.ConnString = testsupport::PostgresConnString();
+    q.DoType = kRunSeconds;
+    q.Seconds = L"20";
+  });
+  Brunox b({"-c", Utf8(path)});
+  b.WriteSettings(L"StopOnError=0\n");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(2, b.Run()) << b.Both();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, seconds(15)) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), " s: 2 threads, 0 executions")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), ", 2 failed rounds.\n")) << b.Both();
+  EXPECT_TRUE(Has(b.Out(), "\nThreads that lost their connection: 2. See the log for details: " +
+                               b.LogPath() + "\n"))
+      << b.Both();
+  EXPECT_FALSE(Has(b.Out(), "Threads with a failing statement")) << b.Both();
+}
+
+// A 1 s time rule while one thread sleeps in its statement: the run waits for the stop's cancel
+// of that statement, but its rate is over the second the load ran, not over that wait.
+TEST(ConsoleProcess, TheRateIsOverTheTimeTheLoadRanNotTheStopsWait) {
+  REQUIRE_POSTGRES();
+  Project p;
+  p.Tasks.push_back(MakeTask(L"select 1", 1, 0));
+  p.Tasks.push_back(MakeTask(L"select pg_sleep(30)", 1, 0));
+  const std::wstring path = WriteSqliteProject(L"sleeper.bxp", p);
+  apptest::EditProject(path, [](Project& q) {
+    q.DefConnection.ConnString = testsupport::PostgresConnString();
+    q.DoType = kRunSeconds;
+    q.Seconds = L"1";
+  });
+  Brunox b({"-c", Utf8(path)});
+  EXPECT_EQ(0, b.Run()) << b.Both();
+  std::smatch summary;
+  const std::string out = b.Out();
+  ASSERT_TRUE(std::regex_search(
+      out, summary,
+      std::regex("Run finished in ([0-9.]+) s: 2 threads, ([0-9]+) executions \\(([0-9.]+) per "
+                 "second\\)")))
+      << b.Both();
+  const double wall = std::stod(summary[1].str());
+  const double executions = std::stod(summary[2].str());
+  const double rate = std::stod(summary[3].str());
+  EXPECT_GE(wall, 1.0 + 5.0) << "the sleeping statement is cancelled 5 s after the stop";
+  ASSERT_GT(executions, 0) << b.Both();
+  ASSERT_GT(rate, 0) << b.Both();
+  EXPECT_LT(executions / rate, 3.0) << b.Both();
+}
+
 // The processes of the PostgreSQL test server that run a statement holding `tag` and sleep in it
 // (pg_sleep); they hold none of the server's locks then.
 std::vector<pid_t> SleepingBackends(CDB& admin, const std::wstring& tag) {

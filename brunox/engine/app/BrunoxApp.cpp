@@ -447,7 +447,10 @@ CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
     const ThreadInfo& record = runner.Record(i);
     const int state = record.State;
     if (state == kWorkerRunning || state == kWorkerFailed) ++outcome.ran;
-    if (state == kWorkerFailed) ++outcome.failedThreads;
+    if (record.LostConnection)
+      ++outcome.lostConnection;
+    else if (state == kWorkerFailed)
+      ++outcome.failedThreads;
     // A thread left behind waiting for its turn never tried; one left inside its connect did not
     // fail to connect: it is named with the threads left behind.
     if (state == kWorkerStoppedBeforeConnect || (record.Abandoned && record.WaitingToConnect))
@@ -465,18 +468,20 @@ CBrunoxApp::RunOutcome CBrunoxApp::OutcomeOf(const BrunoxRunner& runner) {
 
 int CBrunoxApp::RunOutcome::ExitStatus() const {
   if (threads == 0) return kExitNotRun;
-  if (failedThreads > 0 || unconnected > 0 || leftBehind > 0 || failedRounds > 0 ||
-      failedValues > 0 || runErrors || !statementLogComplete)
+  if (failedThreads > 0 || lostConnection > 0 || unconnected > 0 || leftBehind > 0 ||
+      failedRounds > 0 || failedValues > 0 || runErrors || !statementLogComplete)
     return kExitRunFailed;
   return kExitOk;
 }
 
 void CBrunoxApp::ReportConsoleRun() {
-  // Only what the run measured: threads that ran, executions counted, the run's own clock.
+  // Only what the run measured: threads that ran, executions counted, the run's own clock; the
+  // rate over the time the load ran, not over the waits of a stop.
   const RunOutcome outcome = OutcomeOf(*g_runner);
   const int threads = outcome.threads;
   const std::int64_t executions = g_runner->TotalExecs.load();
   const double seconds = g_runner->Timer.Seconds();
+  const double loadSeconds = g_runner->LoadSeconds();
 
   std::wstring text = L"Run finished in " + platform::FormatFixed(seconds, 1) + L" s: " +
                       platform::FromInt(threads) + L" threads";
@@ -493,8 +498,8 @@ void CBrunoxApp::ReportConsoleRun() {
     text += L")";
   }
   text += L", " + platform::FromInt(executions) + L" executions";
-  if (seconds > 0)
-    text += L" (" + platform::FormatFixed(static_cast<double>(executions) / seconds, 1) +
+  if (loadSeconds > 0)
+    text += L" (" + platform::FormatFixed(static_cast<double>(executions) / loadSeconds, 1) +
             L" per second)";
   text += L", " + platform::FromInt(outcome.failedRounds) + L" failed rounds";
   if (outcome.failedValues > 0)
@@ -502,6 +507,9 @@ void CBrunoxApp::ReportConsoleRun() {
   text += L".\n";
   if (outcome.failedThreads > 0)
     text += L"Threads with a failing statement: " + platform::FromInt(outcome.failedThreads) +
+            L". " + SeeTheLog() + L"\n";
+  if (outcome.lostConnection > 0)
+    text += L"Threads that lost their connection: " + platform::FromInt(outcome.lostConnection) +
             L". " + SeeTheLog() + L"\n";
   if (outcome.unconnected > 0)
     text += L"Threads that could not connect: " + platform::FromInt(outcome.unconnected) + L". " +

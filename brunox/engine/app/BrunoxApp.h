@@ -44,7 +44,8 @@ class CBrunoxApp : public CSmApp {
   struct RunOutcome {
     int threads = 0;        // threads the run started
     int ran = 0;            // threads that connected
-    int failedThreads = 0;  // threads with a failing statement
+    int failedThreads = 0;  // threads with a failing statement, but not those below
+    int lostConnection = 0;  // threads that ended because their connection was lost
     int unconnected = 0;    // threads that could not connect
     int neverTried = 0;     // threads the run ended while they waited for their turn to connect
     int leftBehind = 0;     // threads the run ended without, inside a database call

@@ -23,13 +23,14 @@ enum RunEvent {
   kRunScriptError = 7,
 };
 
-// The b of kRunThreadState. A positive b is the number of rounds a thread has done.
+// The b of kRunThreadState. A positive b is the number of executions a thread has done (its
+// failed rounds are not executions).
 enum ThreadRunState {
   kThreadPaused = -6,
   kThreadRunning = 0,
   kThreadStopped = -1,      // a stop flag ended it
   kThreadFinished = -2,     // its execution limit, or StopOnError, ended it
-  kThreadEndedFailed = -4,  // it ended after a statement had failed
+  kThreadEndedFailed = -4,  // it ended after a statement had failed, or lost its connection
 };
 
 // ThreadInfo::State. A worker that could not connect stays kWorkerConnecting; one that saw the

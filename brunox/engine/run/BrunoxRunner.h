@@ -178,6 +178,10 @@ class BrunoxRunner {
   int StatPeriod = 0;
   Project* RunProject = nullptr;
   int ThreadsOfLastRun = 0;  // records the last run used (ThreadsStarted is 0 after a run)
+  // The time the load of the last run ran, for its rate: seconds from its start to the end of its
+  // last counted execution. What a stop then waits for (statements to return or be cancelled)
+  // is not in it. The run's whole time when nothing was counted. Once the run has ended.
+  double LoadSeconds() const;
   // Rounds that failed (a statement, the commit, a fetch or a column read failed); they are not
   // executions and do not count in TotalExecs.
   std::atomic<std::int64_t> FailedRounds{0};

@@ -426,6 +426,13 @@ int BrunoxRunner::AskStop() {
   return 1;
 }
 
+double BrunoxRunner::LoadSeconds() const {
+  double last = 0;
+  for (int i = 0; i < std::min(ThreadsOfLastRun, kMaxThreads); ++i)
+    last = std::max(last, threadInfos_[i].CountedUntil.load(std::memory_order_relaxed));
+  return last > 0 ? last : Timer.Seconds();
+}
+
 std::vector<int> BrunoxRunner::TaskRecords(int taskIndex, int threads) const {
   std::vector<int> records(static_cast<size_t>(std::max(0, threads)), -1);
   const int used = std::min(ThreadsOfLastRun, kMaxThreads);

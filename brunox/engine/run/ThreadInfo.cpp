@@ -13,6 +13,8 @@ void ThreadInfo::Reset() {
   ConsoleRow = -1;
   TaskIndex = -1;
   State = kWorkerRunning;
+  LostConnection = false;
+  CountedUntil = 0;
   ThreadNo = -1;
   ValueLine.clear();
   HasValueLine = false;

@@ -4,10 +4,11 @@
 //
 // Who writes what: the master thread fills a record before the worker starts; after that only the
 // worker writes it, until it sets Ended. The fields that other threads read while the worker runs
-// (Execs, State, Stop, Pause, Ended) are atomics; the times are plain and may be read by others
-// once Ended is set (setting Ended publishes them). The worker's connection is reachable through
-// the record only under its connection lock, so the master thread can cancel a statement that
-// will not end while the worker may be closing that connection.
+// (Execs, State, LostConnection, CountedUntil, Stop, Pause, Ended) are atomics; the times are
+// plain and may be read by others once Ended is set (setting Ended publishes them). The worker's
+// connection is reachable through the record only under its connection lock, so the master
+// thread can cancel a statement that will not end while the worker may be closing that
+// connection.
 #include <pthread.h>
 
 #include <atomic>
@@ -46,6 +47,11 @@ struct ThreadInfo {
   int ConsoleRow = -1;        // from the kRunAddThreadRow callback
   int TaskIndex = -1;         // position of the task in the project, from 0
   std::atomic<int> State{kWorkerRunning};  // WorkerState; kWorkerFailed stays to the end
+  // The thread ended because its connection was lost (State is kWorkerFailed then too).
+  std::atomic<bool> LostConnection{false};
+  // Runner seconds at which the thread's last counted execution ended, its think time included;
+  // 0 before the first. The run's rate is over the latest of these (BrunoxRunner::LoadSeconds).
+  std::atomic<double> CountedUntil{0};
   int ThreadNo = -1;          // within the task, from 0
   std::wstring ValueLine;     // the one value-file line of this thread (one line per thread)
   bool HasValueLine = false;  // an empty line is a line too

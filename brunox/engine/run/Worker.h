@@ -34,8 +34,8 @@ class Worker {
   void Run();
 
  private:
-  // kLostConnection: a failed round whose connection is gone (CDB::ConnectionLost), the one
-  // failure that waits before the next round. kCancelled: a statement failed after the run or the
+  // kLostConnection: a failed round whose connection is gone (CDB::ConnectionLost), after which
+  // the thread ends. kCancelled: a statement failed after the run or the
   // thread was told to stop, that is, the stop cut it short (the cancel of a statement that
   // outlasts a stop): neither an execution nor a failed round, and the thread ends as stopped.
   enum class RoundOutcome { kExecuted, kFailed, kLostConnection, kNothingExecuted, kCancelled };
@@ -47,17 +47,16 @@ class Worker {
   // The script split into statements, the value source and the result file. False when the
   // thread cannot run (its script file cannot be read, or holds no statement).
   bool SetUp();
-  // Rounds until the thread is to end; true when a limit (or StopOnError) ended them, false when
-  // a stop flag did.
+  // Rounds until the thread is to end; true when a limit, StopOnError or a lost connection ended
+  // them, false when a stop flag did.
   bool RunRounds();
   void WaitWhilePaused();
   // The values of the next round: generated, the thread's own line, or the next line of the
   // value file; nothing when the task has none.
   std::optional<std::vector<std::wstring>> NextValues();
-  // After a round that lost its connection or executed nothing: a pause that doubles from 10 ms
-  // to 1 s with each such round in a row, so a lost server is not hammered and an empty round
-  // does not spin. A statement the server refused waits for nothing: an error-path load runs as
-  // fast as any other.
+  // After a round that executed nothing: a pause that doubles from 10 ms to 1 s with each such
+  // round in a row, so that an empty round does not spin. A statement the server refused waits
+  // for nothing: an error-path load runs as fast as any other.
   void BackOff();
   void SleepUnlessStopped(int ms);
   bool StopRequested() const;

@@ -162,23 +162,27 @@ bool Worker::RunRounds() {
     if (first && task_.SQLDelay > 0) SleepUnlessStopped(task_.SQLDelay);
     const RoundOutcome outcome = RunRound(statements, first);
     if (outcome == RoundOutcome::kCancelled || LeftBehind()) return false;
-    if (outcome != RoundOutcome::kNothingExecuted)
+    // The window's row shows the thread's executions, as the reports do: the count this round
+    // brings it to (it is counted after its think time).
+    if (outcome == RoundOutcome::kExecuted)
       runner_.Notify(kRunThreadState, record_.ConsoleRow,
-                     static_cast<int>(std::min<std::int64_t>(round_, INT32_MAX)));
-    const bool failed =
-        outcome == RoundOutcome::kFailed || outcome == RoundOutcome::kLostConnection;
-    if (failed && rules_.EndAfterFailedRound()) return true;
+                     static_cast<int>(std::min<std::int64_t>(record_.Execs + 1, INT32_MAX)));
+    if (outcome == RoundOutcome::kLostConnection) {
+      // A lost ODBC connection does not come back: every later round would fail on it.
+      record_.LostConnection = true;
+      return true;
+    }
+    if (outcome == RoundOutcome::kFailed && rules_.EndAfterFailedRound()) return true;
     ThinkTime();
-    if (outcome == RoundOutcome::kExecuted) {
+    if (outcome == RoundOutcome::kNothingExecuted)
+      BackOff();
+    else
       backOffMs_ = 0;
+    if (outcome == RoundOutcome::kExecuted) {
       runner_.TotalExecs.fetch_add(1);
       record_.Execs.fetch_add(1);
+      record_.CountedUntil.store(runner_.Timer.Seconds(), std::memory_order_relaxed);
     } else {
-      // The server answered: should the connection go later, its wait starts short again.
-      if (outcome == RoundOutcome::kFailed)
-        backOffMs_ = 0;
-      else
-        BackOff();
       // The time of a round that did not execute belongs to no round.
       record_.ExecStart = runner_.Timer.Seconds();
     }
@@ -187,11 +191,15 @@ bool Worker::RunRounds() {
 }
 
 void Worker::WaitWhilePaused() {
+  double pausedSince = -1;
   while ((runner_.PauseAll || record_.Pause) && !StopRequested()) {
+    if (pausedSince < 0) pausedSince = runner_.Timer.Seconds();
     runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadPaused);
     shownRunning_ = false;
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
+  // Time spent paused is not the next round's, as think time is not (ThinkTime).
+  if (pausedSince >= 0) record_.ExecStart += runner_.Timer.Seconds() - pausedSince;
   // Told once, not every round: a state change moves the rows' version that every thread shares.
   if (!shownRunning_) runner_.Notify(kRunThreadState, record_.ConsoleRow, kThreadRunning);
   shownRunning_ = true;

@@ -156,15 +156,15 @@ void PageConsole::SetProgress(int seconds, double elapsed, long long executions)
   if (!finalTotalsShown_) ShowTotals(seconds, elapsed, executions);
 }
 
-void PageConsole::ShowFinalTotals(double elapsed, long long executions) {
-  ShowTotals(static_cast<int>(std::lround(elapsed)), elapsed, executions);
+void PageConsole::ShowFinalTotals(double elapsed, double loadSeconds, long long executions) {
+  ShowTotals(static_cast<int>(std::lround(elapsed)), loadSeconds, executions);
   finalTotalsShown_ = true;
 }
 
-void PageConsole::ShowTotals(int seconds, double elapsed, long long executions) {
-  // The rate over the time the run really took: whole seconds would misstate a short run, and a
-  // run that has not taken any measurable time yet has no rate.
-  const double rate = elapsed > 0 ? static_cast<double>(executions) / elapsed : 0.0;
+void PageConsole::ShowTotals(int seconds, double rateSeconds, long long executions) {
+  // The rate over the exact time: whole seconds would misstate a short run, and a run that has
+  // not taken any measurable time yet has no rate.
+  const double rate = rateSeconds > 0 ? static_cast<double>(executions) / rateSeconds : 0.0;
   SetCaption(QString::asprintf("     %d seconds, %lld threads executed, %.1f per second", seconds,
                                executions, rate));
 }

@@ -39,9 +39,10 @@ class PageConsole : public CTitledPage {
   // rate over the exact `elapsed` seconds.
   void SetProgress(int seconds, double elapsed, long long executions);
   // The caption once the run has ended, `elapsed` seconds after it began: its final totals, in
-  // the same words. Progress texts the run posted earlier and that arrive after it change
-  // nothing until the rows are cleared.
-  void ShowFinalTotals(double elapsed, long long executions);
+  // the same words, the rate over the `loadSeconds` its load ran (BrunoxRunner::LoadSeconds).
+  // Progress texts the run posted earlier and that arrive after it change nothing until the rows
+  // are cleared.
+  void ShowFinalTotals(double elapsed, double loadSeconds, long long executions);
   // Shows the rows as they are now (the timer calls it).
   void Refresh();
 
@@ -84,7 +85,8 @@ class PageConsole : public CTitledPage {
   void OnVisualizeIniReport();
   void OnDoubleClick();
   void StoreColumnWidths();
-  void ShowTotals(int seconds, double elapsed, long long executions);
+  // The rate is over `rateSeconds`.
+  void ShowTotals(int seconds, double rateSeconds, long long executions);
 
   RunRows rows_;
   RunRowsModel* model_;

@@ -53,7 +53,8 @@ void CBrunoxDlg::OnRun(int runMode) {
     g_runner->Run(&g_project);
     if (PageConsole* console = ConsolePage()) {
       console->Refresh();
-      console->ShowFinalTotals(g_runner->Timer.Seconds(), g_runner->TotalExecs.load());
+      console->ShowFinalTotals(g_runner->Timer.Seconds(), g_runner->LoadSeconds(),
+                               g_runner->TotalExecs.load());
     }
     unwritten = WriteRunReports(*g_runner, g_project, *reports_);
     const bool reportsWritten = unwritten.empty();

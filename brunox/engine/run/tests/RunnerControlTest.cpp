@@ -68,17 +68,18 @@ TEST_F(RunnerTest, CheckProjectNamesWhatIsMissing) {
 TEST_F(RunnerTest, PausedThreadsWaitAndReportItAThreadStopFlagEndsOneThread) {
   project_.Console = 0;  // console runs cannot be paused
   AddTask(L"pausing", L"select 1", 2, 4);
-  std::atomic<int> paused{0};  // both workers report their pauses
+  std::atomic<int> paused{0};  // both workers report their pauses, every 25 ms
   recorder_.react = [&](const RunEventRecord& e) {
     if (e.code != kRunThreadState) return 0;
     if (e.a == 0 && e.b == 1) runner_->PauseAll = 1;  // first round of the first thread
-    if (e.b == kThreadPaused && ++paused == 6) runner_->PauseAll = 0;
+    if (e.b == kThreadPaused && ++paused == 20) runner_->PauseAll = 0;
     if (e.a == 1 && e.b == 1) runner_->Record(1).Stop = 1;
     return 0;
   };
   RunProject();
-  EXPECT_GE(paused.load(), 6);
+  EXPECT_GE(paused.load(), 20);
   EXPECT_EQ(4, runner_->Record(0).Execs) << "a pause only delays";
+  EXPECT_LT(runner_->Record(0).MaxTime, 0.1) << "the time paused is no round's time";
   EXPECT_LE(runner_->Record(1).Execs, 1);
   std::map<int, int> finals;  // row -> final state
   for (const RunEventRecord& e : recorder_.Events(kRunThreadState))

@@ -163,7 +163,7 @@ TEST_F(PageConsoleTest, ClearEmptiesTheListAndItsChecksAndBringsBackTheCaption) 
   EXPECT_EQ("     0 seconds, 7 threads executed, 28.0 per second", page->Caption());
   page->SetProgress(0, 0.0, 0);
   EXPECT_EQ("     0 seconds, 0 threads executed, 0.0 per second", page->Caption());
-  page->ShowFinalTotals(0.4, 10);
+  page->ShowFinalTotals(0.4, 0.4, 10);
   EXPECT_EQ("     0 seconds, 10 threads executed, 25.0 per second", page->Caption());
 }
 
