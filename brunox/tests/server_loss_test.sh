@@ -90,8 +90,14 @@ env ODBCSYSINI="$work/odbc" ODBCINI="$work/odbc/odbc.ini" BRUNOX_CONFIG_DIR="$wo
   XDG_STATE_HOME="$work/state" "$exe" -c "$work/project.bxp" >"$work/out.txt" 2>&1 &
 brunox_pid=$!
 
-sleep 3
-kill -0 "$brunox_pid" 2>/dev/null || { cat "$work/out.txt" >&2; fail "brunox ended before the server went away"; }
+# The server goes once the load is under way: statements are being logged. A fixed wait would let a
+# busy machine stop the server before brunox had even connected.
+started_at=$SECONDS
+while (($(stat -c %s "$log" 2>/dev/null || echo 0) < 8192)); do
+  kill -0 "$brunox_pid" 2>/dev/null || { cat "$work/out.txt" >&2; fail "brunox ended before the server went away"; }
+  ((SECONDS - started_at <= 60)) || { cat "$work/out.txt" >&2; fail "no statement was logged within 60 s"; }
+  sleep 0.2
+done
 testpg_as_owner "$TESTPG_BIN/pg_ctl" -D "$TESTPG_DIR/data" -m immediate -w -t 30 stop >/dev/null 2>&1 ||
   fail "could not stop the server"
 stopped_at=$SECONDS
