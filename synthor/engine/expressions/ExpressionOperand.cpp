@@ -8,7 +8,6 @@
 #include "platform/Text.h"
 #include "synthor/engine/MaskStatic.h"
 #include "synthor/engine/MonthNames.h"
-#include "synthor/engine/NumberChars.h"
 
 namespace expression_operand {
 
@@ -266,7 +265,7 @@ bool FromValueInto(const std::wstring& value, const std::wstring& format, DateOr
 void RenderInto(const ExpOperand& op, std::wstring* out) {
   switch (op.kind) {
     case ExpOperand::kInt:
-      NumberChars::Decimal(op.intValue).AssignTo(*out);
+      out->assign(IntText(op.intValue).View());
       return;
     case ExpOperand::kDouble:
       *out = platform::FormatGeneral(op.doubleValue);

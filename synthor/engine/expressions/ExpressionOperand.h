@@ -1,5 +1,7 @@
 #pragma once
 // Making expression operands from texts and writing them back as text.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -7,6 +9,28 @@
 #include "synthor/engine/expressions/MExpression.h"
 
 namespace expression_operand {
+
+// The decimal text of an int as "%lld" writes it, built backwards in place: the commonest result
+// goes into a value without a narrow text in between.
+class IntText {
+ public:
+  explicit IntText(int64_t value) {
+    // The magnitude in unsigned arithmetic, so that INT64_MIN has one too.
+    uint64_t magnitude =
+        value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    do {
+      text_[--start_] = static_cast<wchar_t>(L'0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) text_[--start_] = L'-';
+  }
+  std::wstring_view View() const { return {text_ + start_, kCapacity - start_}; }
+
+ private:
+  static constexpr std::size_t kCapacity = 20;  // "-9223372036854775808"
+  wchar_t text_[kCapacity];
+  std::size_t start_ = kCapacity;
+};
 
 // A literal token: 'text' (a string whose number values are its inside read as numbers, the int
 // one saturated like _wtoi64), a 64-bit integer (no ".", "e" or "E"; a text that does not start

@@ -3,7 +3,6 @@
 #include "mervis/Log.h"
 #include "platform/Text.h"
 #include "synthor/engine/DSynthor.h"
-#include "synthor/engine/NumberChars.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
 #include "synthor/engine/expressions/ExpressionMachine.h"
 #include "synthor/engine/expressions/ExpressionProgram.h"
@@ -62,10 +61,10 @@ int MExpression::EvaluateAppending(ExpressionProgram& program, DSynthor* engine,
     if (errorCode_ != 0) return;
     // An int, the usual result, goes straight from the stack into the value.
     if (result.kind == ExpOperand::kInt) {
-      const NumberChars text = NumberChars::Decimal(result.intValue);
-      fits = engine->CanGrow(out->value.size(), text.size());
+      const expression_operand::IntText text(result.intValue);
+      fits = engine->CanGrow(out->value.size(), text.View().size());
       if (!fits) return;
-      text.AppendTo(out->value);
+      out->value.append(text.View());
     } else {
       expression_operand::RenderInto(result, &rendering_);
       fits = engine->CanGrow(out->value.size(), rendering_.size());
