@@ -51,7 +51,7 @@ FuzzEngine& Fuzz() {
 
 bool IsEvaluatorCode(int code) {
   return code == 0 ||
-         (code >= MExpression::kErrorCloseParenthesis && code <= MExpression::kErrorDivisionByZero);
+         (code >= MExpression::kErrorCloseParenthesis && code <= MExpression::kErrorIntegerOverflow);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ class SYNTHOR_API DSynthor {
   // `value` holds only the format Value would have put in; 1: the text is in `value`; 0: failed,
   // as Value.
   int NumberOrValue(const std::wstring& text, PatternLookup* lookup, DGValue* value,
-                    int32_t* number);
+                    int64_t* number);
   // Renders a compiled pattern; `append` non-zero keeps what `value` holds.
   int Value(int column, uint32_t handle, DGValue* value, QuoteOptions* options, int append);
   int Value(const std::wstring& text, DGValue* value);

@@ -112,7 +112,7 @@ int DSynthor::Value(int column, const std::wstring& text, PatternLookup* lookup,
 }
 
 int DSynthor::NumberOrValue(const std::wstring& text, PatternLookup* lookup, DGValue* value,
-                            int32_t* number) {
+                            int64_t* number) {
   if (!value) return 0;
   // A fresh value, as far as the rendering can tell: the pattern's format goes only into a value
   // that has none.

@@ -11,12 +11,15 @@ namespace expression_dates {
 
 int DaysInMonth(int month, long long year);  // month 1..12
 
-// Moves the date part of `date` by `days` (negative: back).
-void AddDays(ExpOperand& date, long long days);
+// Moves the date part of `date` by `days` (negative: back), any count: a date that would fall
+// beyond the years kept stops at their first or last day.
+void AddDays(ExpOperand& date, int64_t days);
+void SubtractDays(ExpOperand& date, int64_t days);
 // Moves the time part of `time` by `seconds` around the clock (hours wrap at 24).
-void AddSeconds(ExpOperand& time, long long seconds);
+void AddSeconds(ExpOperand& time, int64_t seconds);
+void SubtractSeconds(ExpOperand& time, int64_t seconds);
 // The number of calendar days from `earlier` to `later` (negative when `later` is earlier), so
 // that earlier + (later - earlier) is later again.
-int32_t DayDifference(const ExpOperand& later, const ExpOperand& earlier);
+int64_t DayDifference(const ExpOperand& later, const ExpOperand& earlier);
 
 }  // namespace expression_dates

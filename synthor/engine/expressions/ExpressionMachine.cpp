@@ -7,6 +7,8 @@
 #include "synthor/engine/PatternExcerpt.h"
 #include "synthor/engine/expressions/ExpressionOperand.h"
 
+using expression_operators::Outcome;
+
 void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
   size_ = 0;
   errorCode_ = 0;
@@ -17,10 +19,10 @@ void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
         Literal(step);
         break;
       case ExpressionStep::kNested:
-        Nested(step, engine);
+        if (!Nested(step, engine)) Report(Outcome::kOverflow, program);
         break;
       case ExpressionStep::kApply:
-        if (!Apply(step.op)) DivisionByZero(program);
+        Report(Apply(step.op), program);
         break;
       case ExpressionStep::kApplyLiteral:
         // Int arithmetic on the top operand, the commonest step, without a call.
@@ -29,7 +31,7 @@ void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
           stack_[size_ - 1].staleText = true;
           break;
         }
-        if (!ApplyLiteral(step)) DivisionByZero(program);
+        Report(ApplyLiteral(step), program);
         break;
       case ExpressionStep::kError:
         errorCode_ = step.errorCode;
@@ -67,9 +69,9 @@ void ExpressionMachine::Literal(const ExpressionStep& step) {
   stack_[size_ - 1].staleText = true;
 }
 
-void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
-  if (!engine) return;
-  int32_t number = 0;
+bool ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
+  if (!engine) return true;
+  int64_t number = 0;
   const int result = engine->NumberOrValue(step.text, &step.lookup, &nested_, &number);
   if (result == 2) {
     // The int the text would have read as; the text itself is written only if a string reads it.
@@ -78,16 +80,18 @@ void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
       stack_[size_ - 1].staleText = true;
     }
   } else if (result == 1) {
+    // A value no slot takes is not read at all, as it never was.
     if (ExpOperand* slot = PushSlot())
-      expression_operand::FromValueInto(nested_.value, nested_.format, dateOrder_, slot);
+      return expression_operand::FromValueInto(nested_.value, nested_.format, dateOrder_, slot);
   } else {
     errorCode_ = MExpression::kErrorNestedCall;
     errorText_ = L"Expression: could not evaluate nested call '" + PatternExcerpt(step.text) +
                  L"': " + engine->Error();
   }
+  return true;
 }
 
-void ExpressionMachine::SetInt(ExpOperand* slot, int32_t value) {
+void ExpressionMachine::SetInt(ExpOperand* slot, int64_t value) {
   slot->kind = ExpOperand::kInt;
   slot->intValue = value;
   slot->day = slot->month = slot->year = 0;
@@ -97,12 +101,17 @@ void ExpressionMachine::SetInt(ExpOperand* slot, int32_t value) {
   slot->format.clear();
 }
 
-void ExpressionMachine::DivisionByZero(const ExpressionProgram& program) {
-  errorCode_ = MExpression::kErrorDivisionByZero;
-  errorText_ = L"Expression: division by zero in '" + PatternExcerpt(program.Text()) + L"'";
+void ExpressionMachine::Report(Outcome outcome, const ExpressionProgram& program) {
+  if (outcome == Outcome::kDivisionByZero) {
+    errorCode_ = MExpression::kErrorDivisionByZero;
+    errorText_ = L"Expression: division by zero in '" + PatternExcerpt(program.Text()) + L"'";
+  } else if (outcome == Outcome::kOverflow) {
+    errorCode_ = MExpression::kErrorIntegerOverflow;
+    errorText_ = IntegerOverflowText(program.Text());
+  }
 }
 
-bool ExpressionMachine::ApplyLiteral(const ExpressionStep& step) {
+Outcome ExpressionMachine::ApplyLiteral(const ExpressionStep& step) {
   // With a left operand on the stack and room for the literal, the push and the pop cancel out;
   // the literal's own text is up to date.
   if (size_ == 0 || size_ + 1 >= static_cast<std::size_t>(MExpression::MY_STACK_SIZE)) {
@@ -110,12 +119,12 @@ bool ExpressionMachine::ApplyLiteral(const ExpressionStep& step) {
     return Apply(step.op);
   }
   Slot& left = stack_[size_ - 1];
-  const bool done = expression_operators::Apply(step.op, left.operand, step.literal);
+  const Outcome outcome = expression_operators::Apply(step.op, left.operand, step.literal);
   left.staleText = left.operand.kind != ExpOperand::kString;
-  return done;
+  return outcome;
 }
 
-bool ExpressionMachine::Apply(expression_operators::Operator op) {
+Outcome ExpressionMachine::Apply(expression_operators::Operator op) {
   using expression_operators::ReadsRightText;
   if (size_ >= 2) {
     Slot& left = stack_[size_ - 2];
@@ -124,22 +133,22 @@ bool ExpressionMachine::Apply(expression_operators::Operator op) {
       expression_operand::RenderInto(right.operand, &right.operand.text);
       right.staleText = false;
     }
-    bool done = true;
+    Outcome outcome = Outcome::kDone;
     if (!expression_operators::ApplyToInts(op, left.operand, right.operand))
-      done = expression_operators::Apply(op, left.operand, right.operand);
+      outcome = expression_operators::Apply(op, left.operand, right.operand);
     left.staleText = left.operand.kind != ExpOperand::kString;
     --size_;
-    return done;
+    return outcome;
   }
   // Fewer than two operands: the missing ones are zero, as popping an empty stack gives. The left
   // is then the int 0, which never reads the right operand's text.
   ExpOperand left;
   ExpOperand right;
   if (size_ == 1) right = std::move(stack_[--size_].operand);
-  const bool done = expression_operators::Apply(op, left, right);
+  const Outcome outcome = expression_operators::Apply(op, left, right);
   if (ExpOperand* slot = PushSlot()) {
     *slot = std::move(left);
     stack_[size_ - 1].staleText = true;
   }
-  return done;
+  return outcome;
 }

@@ -39,12 +39,13 @@ class ExpressionMachine {
   }
   void Grow();  // one more slot; the first runs only
   void Literal(const ExpressionStep& step);
-  void Nested(ExpressionStep& step, DSynthor* engine);
-  static void SetInt(ExpOperand* slot, int32_t value);  // all else as a new operand, text aside
-  // Both false for a division by zero, which the caller reports.
-  bool Apply(expression_operators::Operator op);
-  bool ApplyLiteral(const ExpressionStep& step);
-  void DivisionByZero(const ExpressionProgram& program);
+  // False for a value that is an int too wide, which the caller reports.
+  bool Nested(ExpressionStep& step, DSynthor* engine);
+  static void SetInt(ExpOperand* slot, int64_t value);  // all else as a new operand, text aside
+  // Both say why there is no result, which the caller reports.
+  expression_operators::Outcome Apply(expression_operators::Operator op);
+  expression_operators::Outcome ApplyLiteral(const ExpressionStep& step);
+  void Report(expression_operators::Outcome outcome, const ExpressionProgram& program);
 
   struct Slot {
     ExpOperand operand;

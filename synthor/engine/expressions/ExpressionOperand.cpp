@@ -1,5 +1,6 @@
 #include "synthor/engine/expressions/ExpressionOperand.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -28,6 +29,19 @@ bool LooksNumeric(std::wstring_view s) {
   const std::wstring_view rest = s.substr(start);
   if (IsDigit(rest[0])) return true;
   return rest[0] == L'.' && rest.size() > 1 && IsDigit(rest[1]);
+}
+
+// The leading integer of `s` as _wtoi64 reads it (blanks, a sign, digits; 0 without digits);
+// false when the digits go past the 64-bit limits, where it saturates.
+bool LeadingInt64(std::wstring_view s, int64_t* value) {
+  *value = platform::ToInt64(s);
+  if (*value != INT64_MAX && *value != INT64_MIN) return true;
+  // A limit read exactly, or digits beyond it: the strict reading of the same digits tells.
+  std::size_t end = std::min(s.find_first_not_of(L" \t\n\v\f\r"), s.size());
+  if (end < s.size() && (s[end] == L'+' || s[end] == L'-')) ++end;
+  end += LeadingDigits(s.substr(end));
+  long long exact = 0;
+  return platform::ParseInt64(s.substr(0, end), exact);
 }
 
 bool Has(const std::wstring& s, std::wstring_view token) {
@@ -155,7 +169,7 @@ void RenderTime(std::wstring& s, const ExpOperand& op) {
 
 }  // namespace
 
-void FromLiteralInto(std::wstring_view token, ExpOperand* op) {
+bool FromLiteralInto(std::wstring_view token, ExpOperand* op) {
   op->kind = ExpOperand::kInt;
   op->intValue = 0;
   op->day = op->month = op->year = 0;
@@ -166,23 +180,22 @@ void FromLiteralInto(std::wstring_view token, ExpOperand* op) {
   if (token.size() > 1 && token.front() == L'\'' && token.back() == L'\'') {
     op->kind = ExpOperand::kString;
     op->text.assign(token.substr(1, token.size() - 2));
-    op->intValue = platform::ToInt(op->text);
+    op->intValue = platform::ToInt64(op->text);
     op->doubleValue = platform::ToDouble(op->text);
-    return;
+    return true;
   }
   op->text.assign(token);
-  if (token.empty()) return;
+  if (token.empty()) return true;
   // A word is a string even when it holds an "e" or a ".": it must not turn into the number 0.
   if (!LooksNumeric(token)) {
     op->kind = ExpOperand::kString;
-    return;
+    return true;
   }
-  if (token.find_first_of(L".eE") == std::wstring_view::npos) {
-    op->intValue = platform::ToInt(token);
-  } else {
-    op->kind = ExpOperand::kDouble;
-    op->doubleValue = platform::ToDouble(token);
-  }
+  if (token.find_first_of(L".eE") == std::wstring_view::npos)
+    return LeadingInt64(token, &op->intValue);
+  op->kind = ExpOperand::kDouble;
+  op->doubleValue = platform::ToDouble(token);
+  return true;
 }
 
 ExpOperand FromLiteral(const std::wstring& token) {
@@ -219,17 +232,17 @@ ExpOperand FromValue(const std::wstring& value, const std::wstring& format, Date
   return op;
 }
 
-void FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
+bool FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
                    ExpOperand* op) {
   // Most nested values are numbers without a telling format: read straight as literals. The test
   // mirrors FromValue: no format worth reading, and nothing GuessMask would take for a date or a
   // time.
   const bool formatSaysNothing = format.empty() || format[0] == L'%' || !HasAnyField(format);
   // The commonest of all, a short run of digits, is read in one pass: an int whatever the rest
-  // of the classification would look at.
-  if (formatSaysNothing && !value.empty() && value.size() <= 9 &&
+  // of the classification would look at. Eighteen digits always fit.
+  if (formatSaysNothing && !value.empty() && value.size() <= 18 &&
       LeadingDigits(value) == value.size()) {
-    int32_t number = 0;
+    int64_t number = 0;
     for (const wchar_t c : value) number = number * 10 + (c - L'0');
     op->kind = ExpOperand::kInt;
     op->intValue = number;
@@ -239,16 +252,14 @@ void FromValueInto(const std::wstring& value, const std::wstring& format, DateOr
     op->fourDigitYear = 0;
     op->format.clear();
     op->text.assign(value);
-    return;
+    return true;
   }
   const bool looksPlain = value.empty() || !IsDigit(value[0]) ||
                           (!HasTwo(value, L'/') && !HasTwo(value, L'-') && !HasTwo(value, L'.') &&
                            value.find(L':') == std::wstring::npos);
-  if (formatSaysNothing && looksPlain) {
-    FromLiteralInto(value, op);
-    return;
-  }
+  if (formatSaysNothing && looksPlain) return FromLiteralInto(value, op);
   *op = FromValue(value, format, order);
+  return true;
 }
 
 void RenderInto(const ExpOperand& op, std::wstring* out) {
@@ -282,14 +293,6 @@ std::wstring Render(const ExpOperand& op) {
   std::wstring s;
   RenderInto(op, &s);
   return s;
-}
-
-void Negate(ExpOperand& op) {
-  if (op.kind == ExpOperand::kInt) {
-    op.intValue = static_cast<int32_t>(0u - static_cast<uint32_t>(op.intValue));
-  } else if (op.kind == ExpOperand::kDouble) {
-    op.doubleValue = -op.doubleValue;
-  }
 }
 
 }  // namespace expression_operand

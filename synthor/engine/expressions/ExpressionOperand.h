@@ -10,14 +10,14 @@
 
 namespace expression_operand {
 
-// The decimal text of an int as "%d" writes it, built backwards in place: the commonest result
+// The decimal text of an int as "%lld" writes it, built backwards in place: the commonest result
 // goes into a value without a narrow text in between.
 class IntText {
  public:
-  explicit IntText(int32_t value) {
-    // The magnitude in unsigned arithmetic, so that INT32_MIN has one too.
-    uint32_t magnitude =
-        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  explicit IntText(int64_t value) {
+    // The magnitude in unsigned arithmetic, so that INT64_MIN has one too.
+    uint64_t magnitude =
+        value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     do {
       text_[--start_] = static_cast<wchar_t>(L'0' + magnitude % 10);
       magnitude /= 10;
@@ -27,17 +27,18 @@ class IntText {
   std::wstring_view View() const { return {text_ + start_, kCapacity - start_}; }
 
  private:
-  static constexpr std::size_t kCapacity = 11;  // "-2147483648"
+  static constexpr std::size_t kCapacity = 20;  // "-9223372036854775808"
   wchar_t text_[kCapacity];
   std::size_t start_ = kCapacity;
 };
 
-// A literal token: 'text' (a string whose number values are its inside read as numbers), an
-// integer (no ".", "e" or "E"; a text that does not start with a digit is a string), else a
-// double.
+// A literal token: 'text' (a string whose number values are its inside read as numbers, the int
+// one saturated like _wtoi64), a 64-bit integer (no ".", "e" or "E"; a text that does not start
+// with a digit is a string), else a double.
 ExpOperand FromLiteral(const std::wstring& token);
-// The same into `op`, which is reset first; its texts keep their memory.
-void FromLiteralInto(std::wstring_view token, ExpOperand* op);
+// The same into `op`, which is reset first; its texts keep their memory. False when the token is
+// an integer whose digits do not fit in 64 bits (its value is then saturated).
+bool FromLiteralInto(std::wstring_view token, ExpOperand* op);
 
 // A value that a nested call or a column reference gave, with the format it carries. The format
 // says how to read a date, time or date-time; a printf format, or one without any date or time
@@ -49,17 +50,15 @@ void FromLiteralInto(std::wstring_view token, ExpOperand* op);
 // anything else is a literal.
 SYNTHOR_API ExpOperand FromValue(const std::wstring& value, const std::wstring& format,
                                  DateOrder order);
-// The same into `op`; a value that reads as a plain literal costs no allocation.
-void FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
+// The same into `op`; a value that reads as a plain literal costs no allocation. False as
+// FromLiteralInto for such a literal.
+bool FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
                    ExpOperand* op);
 
-// The operand's value as text: "%d", "%g", the text, or the format with the date and time fields
+// The operand's value as text: "%lld", "%g", the text, or the format with the date and time fields
 // filled in.
 std::wstring Render(const ExpOperand& operand);
 // The same into `out` (which may be the operand's own text), reusing its memory.
 void RenderInto(const ExpOperand& operand, std::wstring* out);
-
-// Unary minus: changes the sign of numbers (integers wrap), leaves other kinds alone.
-void Negate(ExpOperand& operand);
 
 }  // namespace expression_operand

@@ -13,6 +13,8 @@ namespace {
 
 using expression_dates::AddDays;
 using expression_dates::AddSeconds;
+using expression_dates::SubtractDays;
+using expression_dates::SubtractSeconds;
 
 bool IsDate(const ExpOperand& op) {
   return op.kind == ExpOperand::kDate || op.kind == ExpOperand::kDateTime;
@@ -23,7 +25,7 @@ double NumberOf(const ExpOperand& op) {
   return op.kind == ExpOperand::kInt ? static_cast<double>(op.intValue) : op.doubleValue;
 }
 
-void BecomeInt(ExpOperand& op, int32_t value) {
+void BecomeInt(ExpOperand& op, int64_t value) {
   op.kind = ExpOperand::kInt;
   op.intValue = value;
   op.format.clear();
@@ -34,20 +36,29 @@ void BecomeDouble(ExpOperand& op, double value) {
   op.doubleValue = value;
 }
 
-void Plus(ExpOperand& left, const ExpOperand& right) {
+// The int arithmetic of + - * / with a right operand whose int value counts (an int, or a
+// string read as a number).
+Outcome ApplyIntArithmetic(Operator op, ExpOperand& left, int64_t right) {
+  int64_t result = 0;
+  const Outcome outcome = IntArithmetic(op, left.intValue, right, &result);
+  if (outcome == Outcome::kDone) left.intValue = result;
+  return outcome;
+}
+
+Outcome Plus(ExpOperand& left, const ExpOperand& right) {
   switch (left.kind) {
     case ExpOperand::kInt:
       if (right.kind == ExpOperand::kDouble) {
-        BecomeDouble(left, left.intValue + right.doubleValue);
+        BecomeDouble(left, static_cast<double>(left.intValue) + right.doubleValue);
       } else if (IsDate(right) || right.kind == ExpOperand::kTime) {
-        const int32_t n = left.intValue;
+        const int64_t n = left.intValue;
         left = right;
         if (IsDate(left))
           AddDays(left, n);
         else
           AddSeconds(left, n);
       } else {
-        left.intValue = WrappingAdd(left.intValue, right.intValue);
+        return ApplyIntArithmetic(Operator::kPlus, left, right.intValue);
       }
       break;
     case ExpOperand::kDouble:
@@ -64,15 +75,16 @@ void Plus(ExpOperand& left, const ExpOperand& right) {
       left.text += right.text;
       break;
   }
+  return Outcome::kDone;
 }
 
-void Minus(ExpOperand& left, const ExpOperand& right) {
+Outcome Minus(ExpOperand& left, const ExpOperand& right) {
   switch (left.kind) {
     case ExpOperand::kInt:
       if (right.kind == ExpOperand::kDouble)
-        BecomeDouble(left, left.intValue - right.doubleValue);
+        BecomeDouble(left, static_cast<double>(left.intValue) - right.doubleValue);
       else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString)
-        left.intValue = WrappingSubtract(left.intValue, right.intValue);
+        return ApplyIntArithmetic(Operator::kMinus, left, right.intValue);
       break;
     case ExpOperand::kDouble:
       left.doubleValue -= NumberOf(right);
@@ -80,46 +92,47 @@ void Minus(ExpOperand& left, const ExpOperand& right) {
     case ExpOperand::kDate:
     case ExpOperand::kDateTime:
       if (right.kind == ExpOperand::kInt)
-        AddDays(left, -static_cast<long long>(right.intValue));
+        SubtractDays(left, right.intValue);
       else if (IsDate(right))
         BecomeInt(left, expression_dates::DayDifference(left, right));
       break;
     case ExpOperand::kTime:
-      if (right.kind == ExpOperand::kInt) AddSeconds(left, -static_cast<long long>(right.intValue));
+      if (right.kind == ExpOperand::kInt) SubtractSeconds(left, right.intValue);
       break;
     default:
       break;
   }
+  return Outcome::kDone;
 }
 
-void Times(ExpOperand& left, const ExpOperand& right) {
+Outcome Times(ExpOperand& left, const ExpOperand& right) {
   if (left.kind == ExpOperand::kInt) {
     if (right.kind == ExpOperand::kDouble)
-      BecomeDouble(left, left.intValue * right.doubleValue);
+      BecomeDouble(left, static_cast<double>(left.intValue) * right.doubleValue);
     else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString)
-      left.intValue = WrappingMultiply(left.intValue, right.intValue);
+      return ApplyIntArithmetic(Operator::kTimes, left, right.intValue);
   } else if (left.kind == ExpOperand::kDouble) {
     left.doubleValue *= NumberOf(right);
   }
+  return Outcome::kDone;
 }
 
-// False when the divisor counts as zero: whether int or floating-point, such a division has no
-// value, and keeping the left operand would pass a wrong one off as right.
-bool Over(ExpOperand& left, const ExpOperand& right) {
+// Whether int or floating-point, a division by zero has no value, and keeping the left operand
+// would pass a wrong one off as right.
+Outcome Over(ExpOperand& left, const ExpOperand& right) {
   if (left.kind == ExpOperand::kInt) {
     if (right.kind == ExpOperand::kDouble) {
-      if (right.doubleValue == 0.0) return false;
-      BecomeDouble(left, left.intValue / right.doubleValue);
+      if (right.doubleValue == 0.0) return Outcome::kDivisionByZero;
+      BecomeDouble(left, static_cast<double>(left.intValue) / right.doubleValue);
     } else if (right.kind == ExpOperand::kInt || right.kind == ExpOperand::kString) {
-      if (right.intValue == 0) return false;
-      left.intValue = WrappingDivide(left.intValue, right.intValue);
+      return ApplyIntArithmetic(Operator::kOver, left, right.intValue);
     }
   } else if (left.kind == ExpOperand::kDouble) {
     const double divisor = NumberOf(right);
-    if (divisor == 0.0) return false;
+    if (divisor == 0.0) return Outcome::kDivisionByZero;
     left.doubleValue /= divisor;
   }
-  return true;
+  return Outcome::kDone;
 }
 
 bool SameDay(const ExpOperand& a, const ExpOperand& b) {
@@ -189,11 +202,11 @@ int Order(const ExpOperand& left, const ExpOperand& right) {
 
 }  // namespace
 
-bool Apply(Operator op, ExpOperand& left, const ExpOperand& right) {
+Outcome Apply(Operator op, ExpOperand& left, const ExpOperand& right) {
   switch (op) {
-    case Operator::kPlus: Plus(left, right); break;
-    case Operator::kMinus: Minus(left, right); break;
-    case Operator::kTimes: Times(left, right); break;
+    case Operator::kPlus: return Plus(left, right);
+    case Operator::kMinus: return Minus(left, right);
+    case Operator::kTimes: return Times(left, right);
     case Operator::kOver: return Over(left, right);
     case Operator::kEqual: BecomeInt(left, Equal(left, right) ? 1 : 0); break;
     case Operator::kNotEqual: BecomeInt(left, Equal(left, right) ? 0 : 1); break;
@@ -204,7 +217,7 @@ bool Apply(Operator op, ExpOperand& left, const ExpOperand& right) {
     case Operator::kAnd: left.intValue = left.intValue != 0 && right.intValue != 0 ? 1 : 0; break;
     case Operator::kOr: left.intValue = left.intValue != 0 || right.intValue != 0 ? 1 : 0; break;
   }
-  return true;
+  return Outcome::kDone;
 }
 
 }  // namespace expression_operators

@@ -10,9 +10,10 @@
 //   == != < > <= >=  give the int 0 or 1 (an int equals only an int);
 //   && ||            set the left's int value to 0 or 1 and keep its kind.
 //
-// "-" in the table: the left operand stays as it was. Integer results wrap around at 32 bits.
-// A division whose divisor counts as zero (the right's int value for an int left, its number for
-// a double left) has no value: Apply says so and leaves the left operand alone.
+// "-" in the table: the left operand stays as it was. Integers are 64-bit; an int result that
+// does not fit has no value, nor has a division whose divisor counts as zero (the right's int
+// value for an int left, its number for a double left): Apply says which, and leaves the left
+// operand alone.
 #include <cstdint>
 
 #include "synthor/engine/expressions/MExpression.h"
@@ -35,52 +36,44 @@ enum class Operator : uint8_t {
   kOr,            // ||
 };
 
-// 32-bit arithmetic that wraps around instead of overflowing. A zero divisor is the caller's to
-// refuse; here it only must not crash.
-inline int32_t WrappingAdd(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-inline int32_t WrappingSubtract(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
-inline int32_t WrappingMultiply(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
-}
-inline int32_t WrappingDivide(int32_t a, int32_t b) {
-  if (b == 0) return a;
-  if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));  // INT32_MIN / -1 wraps
-  return a / b;
+enum class Outcome : uint8_t { kDone, kDivisionByZero, kOverflow };
+
+// a + b, a - b, a * b or a / b (truncating) for op + - * /, into *result; otherwise why there is
+// no result. Any other operator is the caller's to keep away.
+inline Outcome IntArithmetic(Operator op, int64_t a, int64_t b, int64_t* result) {
+  bool overflow = false;
+  switch (op) {
+    case Operator::kPlus: overflow = __builtin_add_overflow(a, b, result); break;
+    case Operator::kMinus: overflow = __builtin_sub_overflow(a, b, result); break;
+    case Operator::kTimes: overflow = __builtin_mul_overflow(a, b, result); break;
+    default:
+      if (b == 0) return Outcome::kDivisionByZero;
+      overflow = a == INT64_MIN && b == -1;  // the one quotient that does not fit
+      if (!overflow) *result = a / b;
+      break;
+  }
+  return overflow ? Outcome::kOverflow : Outcome::kDone;
 }
 
 // Apply for the commonest case, + - * / of two ints, without its dispatch: true when done; false
-// (nothing changed) for any other operator or kind, and for a division by zero, which Apply
-// handles.
+// (nothing changed) for any other operator or kind, and for a result that Apply reports instead
+// (a division by zero, an overflow).
 inline bool ApplyToInts(Operator op, ExpOperand& left, const ExpOperand& right) {
   if (left.kind != ExpOperand::kInt || right.kind != ExpOperand::kInt) return false;
-  switch (op) {
-    case Operator::kPlus:
-      left.intValue = WrappingAdd(left.intValue, right.intValue);
-      return true;
-    case Operator::kMinus:
-      left.intValue = WrappingSubtract(left.intValue, right.intValue);
-      return true;
-    case Operator::kTimes:
-      left.intValue = WrappingMultiply(left.intValue, right.intValue);
-      return true;
-    case Operator::kOver:
-      if (right.intValue == 0) return false;  // Apply reports it
-      left.intValue = WrappingDivide(left.intValue, right.intValue);
-      return true;
-    default:
-      return false;
-  }
+  if (op != Operator::kPlus && op != Operator::kMinus && op != Operator::kTimes &&
+      op != Operator::kOver)
+    return false;
+  int64_t result = 0;
+  if (IntArithmetic(op, left.intValue, right.intValue, &result) != Outcome::kDone) return false;
+  left.intValue = result;
+  return true;
 }
 
 // The left operand's text is left as it was: for a result that is not a string, it is brought up
 // to date (expression_operand::RenderInto) only where it is read, as the right operand of a
-// string. A right operand read so must be up to date. False for a division by zero (the left
-// operand unchanged).
-bool Apply(Operator op, ExpOperand& left, const ExpOperand& right);
+// string. A right operand read so must be up to date. Anything but kDone leaves the left operand
+// unchanged.
+Outcome Apply(Operator op, ExpOperand& left, const ExpOperand& right);
 
 // Whether `op` with `left` as its left operand reads the right operand's text.
 inline bool ReadsRightText(const ExpOperand& left) { return left.kind == ExpOperand::kString; }

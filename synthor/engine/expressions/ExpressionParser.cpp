@@ -49,7 +49,7 @@ bool FactorOperator(const std::wstring& token, Operator* op) {
 }  // namespace
 
 ExpressionParser::ExpressionParser(std::wstring_view text, std::vector<ExpressionStep>* steps)
-    : lexer_(text), steps_(steps) {}
+    : text_(text), lexer_(text), steps_(steps) {}
 
 void ExpressionParser::Run() { Expr(); }
 
@@ -118,15 +118,18 @@ void ExpressionParser::Factor() {
   } else if (first == L'$' || first == L'@') {
     Nested(token);
   } else if (token == L"-" || token == L"+") {
-    // A sign applies to the literal that follows it, not to a whole factor.
-    ExpOperand operand = expression_operand::FromLiteral(lexer_.Next());
-    if (token == L"-") {
-      expression_operand::Negate(operand);
-      if (operand.kind != ExpOperand::kString) operand.text = expression_operand::Render(operand);
-    }
+    // A sign applies to the literal that follows it, not to a whole factor. A number is read
+    // with its minus, so that the least int, whose magnitude is no int, reads as well; other
+    // literals have no sign to change.
+    const std::wstring next = lexer_.Next();
+    const bool minus = token == L"-";
+    ExpOperand operand =
+        ReadLiteral(minus && !next.empty() && IsExpressionDigit(next[0]) ? L"-" + next : next);
+    if (minus && operand.kind != ExpOperand::kString)
+      operand.text = expression_operand::Render(operand);
     Literal(std::move(operand));
   } else if (IsExpressionDigit(first) || first == L'\'') {
-    Literal(expression_operand::FromLiteral(token));
+    Literal(ReadLiteral(token));
   } else {
     SetError(MExpression::kErrorExpectValue, ExpectValueText(token));
   }
@@ -144,6 +147,13 @@ void ExpressionParser::Parenthesis() {
   --depth_;
   if (stopped_) return;
   if (lexer_.Next() != L")") SetError(MExpression::kErrorCloseParenthesis, kCloseParenthesisText);
+}
+
+ExpOperand ExpressionParser::ReadLiteral(const std::wstring& token) {
+  ExpOperand operand;
+  if (!expression_operand::FromLiteralInto(token, &operand))
+    SetError(MExpression::kErrorIntegerOverflow, IntegerOverflowText(text_));
+  return operand;
 }
 
 void ExpressionParser::Literal(ExpOperand operand) {

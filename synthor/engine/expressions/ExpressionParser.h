@@ -25,10 +25,13 @@ class ExpressionParser {
   void Parenthesis();
   void Binary(expression_operators::Operator op, void (ExpressionParser::*operand)());
 
+  // The operand of a literal token; error 87 where it is an int too wide.
+  ExpOperand ReadLiteral(const std::wstring& token);
   void Literal(ExpOperand operand);
   void Nested(const std::wstring& token);
   void SetError(int code, const std::wstring& text);
 
+  std::wstring_view text_;  // the whole expression, which errors quote
   ExpressionLexer lexer_;
   std::vector<ExpressionStep>* steps_;
   int depth_ = 0;

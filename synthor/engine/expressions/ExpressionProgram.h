@@ -1,9 +1,10 @@
 #pragma once
 // An expression compiled once: the steps its evaluation takes, in the order the evaluator took
 // them when it read the text anew for every value. The reading itself (tokens, grammar, the
-// parse errors 80, 81, 83, 84, 85) never depends on a value, so it happens once; what remains
-// per value is pushing literals, evaluating nested calls and references (which may fail with 82),
-// applying operators and setting the errors where the reading met them. Running the steps in
+// parse errors 80, 81, 83, 84, 85, and 87 for a literal too wide for an int) never depends on a
+// value, so it happens once; what remains per value is pushing literals, evaluating nested calls
+// and references (which may fail with 82, or 87 for a value too wide), applying operators (86,
+// 87) and setting the errors where the reading met them. Running the steps in
 // order gives the same value, the same last error and the same nested calls in the same order
 // as reading the text did.
 #include <string>
@@ -34,6 +35,9 @@ struct ExpressionStep {
   std::wstring text;
   PatternLookup lookup;  // kNested: where the engine found `text` last
 };
+
+// The text of error 87 for `expression`.
+std::wstring IntegerOverflowText(std::wstring_view expression);
 
 class SYNTHOR_API ExpressionProgram {
  public:

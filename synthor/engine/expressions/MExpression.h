@@ -23,13 +23,17 @@
 //   84  "Expression: unexpected operation ot token '%s'"
 //   85  "Expression: parentheses nest deeper than 64 levels."
 //   86  "Expression: division by zero in '%s'" (the expression)
+//   87  "Expression: integer overflow in '%s'" (the expression)
 // Code 85 is a limit of this evaluator, not of the language: deeper parentheses would only exhaust
 // the stack. It ends the evaluation at once (the rest of the text is not read), so it is always
 // the error reported.
 //
-// Integer arithmetic wraps around at 32 bits instead of overflowing. A division by zero, of ints
-// or of floating-point numbers, fails the evaluation with code 86 rather than give a number that
-// looks right and is not. Dates follow the real calendar (leap years included). Numbers are
+// Integers are signed 64-bit, as the counters and `$rint` are. An integer that does not fit (a
+// literal, a value read from a nested call or a reference, or the result of + - * / or of a sign)
+// fails the evaluation with code 87, and a division by zero, of ints or of floating-point
+// numbers, with code 86, rather than give a number that looks right and is not. A text's number
+// value is read like _wtoi64 (saturated), and a count of days or seconds added to a date or time
+// moves it at most to the calendar's bounds (ExpressionDates.h). Dates follow the real calendar (leap years included). Numbers are
 // read and written with '.' as the decimal point whatever the process locale.
 //
 // An expression text can be compiled once into an ExpressionProgram and evaluated many times
@@ -56,7 +60,7 @@ struct SYNTHOR_API ExpOperand {
   enum Kind { kInt = 0, kDouble = 1, kDate = 2, kTime = 3, kString = 4, kDateTime = 5 };
 
   int kind = kInt;
-  int32_t intValue = 0;
+  int64_t intValue = 0;
   int day = 0, month = 0, year = 0;
   int hour = 0, minute = 0, second = 0, millisecond = 0;
   double doubleValue = 0.0;
@@ -84,6 +88,7 @@ class SYNTHOR_API MExpression {
   static constexpr int kErrorUnexpectedToken = 84;
   static constexpr int kErrorTooDeep = 85;
   static constexpr int kErrorDivisionByZero = 86;
+  static constexpr int kErrorIntegerOverflow = 87;
 
   MExpression();
   explicit MExpression(DSynthor* engine);

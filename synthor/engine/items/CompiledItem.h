@@ -30,12 +30,12 @@ class SYNTHOR_API CompiledItem {
   // text say why). `engine` is the engine rendering now; `options` may be null.
   virtual int Value(DGValue* out, DSynthor* engine, QuoteOptions* options);
   // Value for a caller that computes with the value rather than shows it (an expression operand).
-  // An item whose text would be the plain decimal of a 32-bit integer, under an empty or printf
+  // An item whose text would be the plain decimal of a 64-bit integer, under an empty or printf
   // format that says nothing about dates or times, may hand over the number instead: 2, the
   // number in *number, `out` untouched (the length limit still checked as if the text had been
   // appended). Otherwise what Value gives, the text appended.
   virtual int NumberOrValue(DGValue* out, DSynthor* engine, QuoteOptions* options,
-                            int32_t* /*number*/) {
+                            int64_t* /*number*/) {
     return Value(out, engine, options);
   }
   // How many distinct values the item can give.

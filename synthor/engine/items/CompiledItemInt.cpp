@@ -38,11 +38,11 @@ int CompiledItemInt::Value(DGValue* out, DSynthor* caller, QuoteOptions*) {
   return Render(out, caller, nullptr);
 }
 
-int CompiledItemInt::NumberOrValue(DGValue* out, DSynthor* caller, QuoteOptions*, int32_t* number) {
+int CompiledItemInt::NumberOrValue(DGValue* out, DSynthor* caller, QuoteOptions*, int64_t* number) {
   return Render(out, caller, number);
 }
 
-int CompiledItemInt::Render(DGValue* out, DSynthor* caller, int32_t* number) {
+int CompiledItemInt::Render(DGValue* out, DSynthor* caller, int64_t* number) {
   DSynthor* eng = Use(caller);
   if (!out || !eng) return 0;
   if (!constantBounds && !ResolveBounds(eng)) return 0;
@@ -57,18 +57,15 @@ int CompiledItemInt::Render(DGValue* out, DSynthor* caller, int32_t* number) {
   }
   lastValue = value;
   if (plainDecimal) {
-    // A wider value reads back saturated to 32 bits but keeps all its digits as text; only the
-    // text says both, so it is written.
-    if (number && (format.empty() || format[0] == L'%') && value >= INT32_MIN &&
-        value <= INT32_MAX) {
-      // No 32-bit decimal is longer than 11 characters; the exact length matters only near the
+    if (number && (format.empty() || format[0] == L'%')) {
+      // No 64-bit decimal is longer than 20 characters; the exact length matters only near the
       // limit.
-      constexpr std::size_t kLongest = 11;
+      constexpr std::size_t kLongest = 20;
       const std::size_t length = out->value.size();
       if ((length > eng->MaxValueLength() || eng->MaxValueLength() - length < kLongest) &&
           !eng->CanGrow(length, NumberChars::Decimal(value).size()))
         return 0;
-      *number = static_cast<int32_t>(value);
+      *number = value;
       return 2;
     }
     NumberChars::Decimal(value).AssignTo(output);

@@ -12,7 +12,7 @@ class SYNTHOR_API CompiledItemInt : public CompiledItemRandom {
   explicit CompiledItemInt(DSynthor* engine) : CompiledItemRandom(engine, MASK_RINT) {}
   int Value(DGValue* out, DSynthor* engine, QuoteOptions* options) override;
   int NumberOrValue(DGValue* out, DSynthor* engine, QuoteOptions* options,
-                    int32_t* number) override;
+                    int64_t* number) override;
 
   int64_t minimum = 0;
   int64_t maximum = 0;
@@ -24,7 +24,7 @@ class SYNTHOR_API CompiledItemInt : public CompiledItemRandom {
 
  private:
   // Value, or with `number` NumberOrValue.
-  int Render(DGValue* out, DSynthor* caller, int32_t* number);
+  int Render(DGValue* out, DSynthor* caller, int64_t* number);
   // Bounds that are nested calls or references, anew for every value; false after the engine's
   // error was set.
   bool ResolveBounds(DSynthor* eng);

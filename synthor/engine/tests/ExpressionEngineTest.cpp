@@ -174,10 +174,10 @@ TEST_F(ExpressionEngine, NestedNumbersActAsTheirTexts) {
   // An int equals only an int, so the nested value must be one.
   EXPECT_EQ(Render(L"$$($rint(3, 4) == 3)"), L"1");
   EXPECT_EQ(Render(L"$$($rint(3, 4) == 3.0)"), L"0");
-  // Wider than 32 bits: the number saturates as the text reads, the text keeps every digit.
-  EXPECT_EQ(Render(L"$$($rint(5000000000, 5000000001) + 0)"), L"2147483647");
+  // Wider than 32 bits: the number and the text keep every digit.
+  EXPECT_EQ(Render(L"$$($rint(5000000000, 5000000001) + 0)"), L"5000000000");
   EXPECT_EQ(Render(L"$$('' + $rint(5000000000, 5000000001))"), L"5000000000");
-  EXPECT_EQ(Render(L"$$($rint(-2147483648, -2147483647) - 1)"), L"2147483647");
+  EXPECT_EQ(Render(L"$$($rint(-2147483648, -2147483647) - 1)"), L"-2147483649");
   // A printf format makes a text that is read back as usual.
   EXPECT_EQ(Render(L"$$($rint(3, 4, %05d) + 1)"), L"4");
   EXPECT_EQ(Render(L"$$('' + $rint(3, 4, %05d))"), L"00003");
@@ -197,6 +197,39 @@ TEST_F(ExpressionEngine, IntResultsAreWrittenWhole) {
   EXPECT_EQ(Render(L"x$$(-2147483647 - 1)y"), L"x-2147483648y");
   EXPECT_EQ(Render(L"$$(2147483647)"), L"2147483647");
   EXPECT_EQ(Render(L"$$(0)$$(-1)$$(10)"), L"0-110");
+}
+
+// Integers are 64-bit wherever they come from; what does not fit fails instead of wrapping.
+TEST_F(ExpressionEngine, IntegersAre64BitAndOverflowFails) {
+  EXPECT_EQ(Render(L"$$(100000*100000)"), L"10000000000");
+  EXPECT_EQ(Render(L"$$(2147483647+1)"), L"2147483648");
+  EXPECT_EQ(Render(L"$$(3000000000)"), L"3000000000");
+  EXPECT_EQ(Render(L"$$($rint(3000000000,3000000005)+1)").size(), 10u);
+  EXPECT_EQ(Render(L"$$(-9223372036854775808)"), L"-9223372036854775808");
+  EXPECT_EQ(Render(L"$$(0 - (-4611686018427387904 * 2 + 1))"), L"9223372036854775807");
+  EXPECT_EQ(Render(L"$$($rint(-9223372036854775808, -9223372036854775807) / 2)"),
+            L"-4611686018427387904");
+  EXPECT_EQ(Render(L"$$(3000000000 > 2999999999)"), L"1");
+  EXPECT_EQ(Render(L"$$(4294967296 && 1)"), L"1");
+  EXPECT_EQ(Render(L"$$(4294967296 + 0.5)"), L"4.29497e+09");
+  EXPECT_EQ(Render(L"$$(1 + '4294967296')"), L"4294967297");
+  SetColumn(0, L"4294967296", L"");
+  EXPECT_EQ(Render(L"$$(@'P1' * 2)"), L"8589934592");
+  SetColumn(0, L"28.02.2001", L"DD.MM.YYYY");
+  EXPECT_EQ(Render(L"$$(@1 + 9000000000000000000)"), L"31.12.1000000");  // bounded
+  EXPECT_EQ(Render(L"$$(@1 - -9223372036854775808)"), L"31.12.1000000");
+  SetColumn(0, L"10:00:00", L"");
+  EXPECT_EQ(Render(L"$$(@1 - -9223372036854775808)"), L"01:30:08");
+  const wchar_t* overflows[] = {
+      L"9223372036854775807 + 1",   L"-9223372036854775808 - 1",
+      L"3037000500 * 3037000500",   L"-9223372036854775808 / -1",
+      L"0 - -9223372036854775808",  L"9223372036854775808",
+      L"$rint(9223372036854775807, 9223372036854775807) + 1",
+  };
+  for (const wchar_t* text : overflows) {
+    EXPECT_EQ(RenderError(L"$$(" + std::wstring(text) + L")"), 87) << platform::ToUtf8(text);
+    EXPECT_EQ(engine.Error(), L"Expression: integer overflow in '" + std::wstring(text) + L"'");
+  }
 }
 
 // Each nested call draws once per evaluation, in the order of the text, whichever way its value

@@ -67,14 +67,14 @@ TEST(ExpressionNumbers, IntegersDoublesAndSigns) {
   ExpectValues(cases, std::size(cases));
 }
 
-TEST(ExpressionNumbers, IntegerArithmeticWrapsInsteadOfTrapping) {
+TEST(ExpressionNumbers, IntegerArithmeticIs64Bit) {
   const Case cases[] = {
-      {L"2147483647 + 1", L"-2147483648"},
-      {L"-2147483647 - 2", L"2147483647"},
-      {L"65536 * 65536", L"0"},
+      {L"2147483647 + 1", L"2147483648"},
+      {L"-2147483647 - 2", L"-2147483649"},
+      {L"65536 * 65536", L"4294967296"},
       {L"(2147483647 + 1) / -1", L"-2147483648"},
       {L"(2147483647 + 1) * -1", L"-2147483648"},
-      {L"99999999999", L"2147483647"},  // read like _wtoi: saturated
+      {L"99999999999", L"99999999999"},
   };
   ExpectValues(cases, std::size(cases));
 }
