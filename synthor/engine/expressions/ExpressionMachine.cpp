@@ -19,7 +19,7 @@ void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
         Literal(step);
         break;
       case ExpressionStep::kNested:
-        if (!Nested(step, engine)) Report(Outcome::kOverflow, program);
+        Nested(step, engine);
         break;
       case ExpressionStep::kApply:
         Report(Apply(step.op), program);
@@ -69,8 +69,8 @@ void ExpressionMachine::Literal(const ExpressionStep& step) {
   stack_[size_ - 1].staleText = true;
 }
 
-bool ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
-  if (!engine) return true;
+void ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
+  if (!engine) return;
   int64_t number = 0;
   const int result = engine->NumberOrValue(step.text, &step.lookup, &nested_, &number);
   if (result == 2) {
@@ -82,13 +82,12 @@ bool ExpressionMachine::Nested(ExpressionStep& step, DSynthor* engine) {
   } else if (result == 1) {
     // A value no slot takes is not read at all, as it never was.
     if (ExpOperand* slot = PushSlot())
-      return expression_operand::FromValueInto(nested_.value, nested_.format, dateOrder_, slot);
+      expression_operand::FromValueInto(nested_.value, nested_.format, dateOrder_, slot);
   } else {
     errorCode_ = MExpression::kErrorNestedCall;
     errorText_ = L"Expression: could not evaluate nested call '" + PatternExcerpt(step.text) +
                  L"': " + engine->Error();
   }
-  return true;
 }
 
 void ExpressionMachine::SetInt(ExpOperand* slot, int64_t value) {

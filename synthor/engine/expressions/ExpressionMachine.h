@@ -39,8 +39,7 @@ class ExpressionMachine {
   }
   void Grow();  // one more slot; the first runs only
   void Literal(const ExpressionStep& step);
-  // False for a value that is an int too wide, which the caller reports.
-  bool Nested(ExpressionStep& step, DSynthor* engine);
+  void Nested(ExpressionStep& step, DSynthor* engine);
   static void SetInt(ExpOperand* slot, int64_t value);  // all else as a new operand, text aside
   // Both say why there is no result, which the caller reports.
   expression_operators::Outcome Apply(expression_operators::Operator op);

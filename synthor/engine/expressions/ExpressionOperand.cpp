@@ -232,7 +232,7 @@ ExpOperand FromValue(const std::wstring& value, const std::wstring& format, Date
   return op;
 }
 
-bool FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
+void FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
                    ExpOperand* op) {
   // Most nested values are numbers without a telling format: read straight as literals. The test
   // mirrors FromValue: no format worth reading, and nothing GuessMask would take for a date or a
@@ -252,14 +252,24 @@ bool FromValueInto(const std::wstring& value, const std::wstring& format, DateOr
     op->fourDigitYear = 0;
     op->format.clear();
     op->text.assign(value);
-    return true;
+    return;
   }
   const bool looksPlain = value.empty() || !IsDigit(value[0]) ||
                           (!HasTwo(value, L'/') && !HasTwo(value, L'-') && !HasTwo(value, L'.') &&
                            value.find(L':') == std::wstring::npos);
-  if (formatSaysNothing && looksPlain) return FromLiteralInto(value, op);
+  if (formatSaysNothing && looksPlain) {
+    // Data may hold digits past 64 bits (an account number, say): such a value keeps its text for
+    // the strings it is joined to and takes part in arithmetic as the floating-point number it
+    // is, rather than failing the whole pattern. A number written in the expression itself is
+    // refused instead (ExpressionParser).
+    if (!FromLiteralInto(value, op)) {
+      op->kind = ExpOperand::kDouble;
+      op->intValue = 0;
+      op->doubleValue = platform::ToDouble(value);
+    }
+    return;
+  }
   *op = FromValue(value, format, order);
-  return true;
 }
 
 void RenderInto(const ExpOperand& op, std::wstring* out) {

@@ -50,9 +50,9 @@ bool FromLiteralInto(std::wstring_view token, ExpOperand* op);
 // anything else is a literal.
 SYNTHOR_API ExpOperand FromValue(const std::wstring& value, const std::wstring& format,
                                  DateOrder order);
-// The same into `op`; a value that reads as a plain literal costs no allocation. False as
-// FromLiteralInto for such a literal.
-bool FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
+// The same into `op`; a value that reads as a plain literal costs no allocation. An integer too
+// wide for 64 bits is a double that keeps its text.
+void FromValueInto(const std::wstring& value, const std::wstring& format, DateOrder order,
                    ExpOperand* op);
 
 // The operand's value as text: "%lld", "%g", the text, or the format with the date and time fields

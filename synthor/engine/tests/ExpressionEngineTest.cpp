@@ -215,6 +215,10 @@ TEST_F(ExpressionEngine, IntegersAre64BitAndOverflowFails) {
   EXPECT_EQ(Render(L"$$(1 + '4294967296')"), L"4294967297");
   SetColumn(0, L"4294967296", L"");
   EXPECT_EQ(Render(L"$$(@'P1' * 2)"), L"8589934592");
+  // Data wider than 64 bits keeps its digits in a text and counts as the double it is.
+  SetColumn(0, L"1234567890123456789012345", L"");
+  EXPECT_EQ(Render(L"$$('no ' + @'P1')"), L"no 1234567890123456789012345");
+  EXPECT_EQ(Render(L"$$(@'P1' * 2)"), L"2.46914e+24");
   SetColumn(0, L"28.02.2001", L"DD.MM.YYYY");
   EXPECT_EQ(Render(L"$$(@1 + 9000000000000000000)"), L"31.12.1000000");  // bounded
   EXPECT_EQ(Render(L"$$(@1 - -9223372036854775808)"), L"31.12.1000000");
