@@ -11,7 +11,6 @@
 #include "platform/Folders.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
-#include "platform/UserFile.h"
 
 namespace {
 
@@ -235,16 +234,9 @@ bool _Settings::Export(const std::wstring& iniFile, std::wstring* error) const {
 }
 
 bool _Settings::Import(const std::wstring& iniFile, std::wstring* error) {
-  // A missing file, a folder or one without read permission gives CSysReg no text to read, and
-  // says why only here.
-  std::wstring why;
-  if (!platform::OpenUserFile(iniFile, &why)) {
-    if (error) *error = why;
-    return false;
-  }
   CSysReg reg(iniFile);
-  if (!reg.LoadError().empty()) {
-    if (error) *error = reg.LoadError();
+  if (!reg.ReadError().empty()) {
+    if (error) *error = reg.ReadError();
     return false;
   }
   reg.Section(d->storeName);

@@ -139,6 +139,7 @@ struct CSysReg::Data {
   int nextId = 1;
   std::wstring current;
   std::wstring loadError;
+  std::wstring readError;  // loadError, or that the file is not there
   bool modified = false;
   // How the file is written, so that writing it back changes only the lines that changed.
   platform::TextEncoding encoding = platform::TextEncoding::Utf8;
@@ -329,6 +330,7 @@ CSysReg::CSysReg(const std::wstring& path, int) : d(std::make_unique<Data>()) {
       // word.
       struct stat st {};
       if (::stat(platform::NativePath(path).c_str(), &st) == 0) d->loadError = error;
+      d->readError = error;
       return;
     }
     d->marked = platform::FindByteOrderMark(bytes).length > 0;
@@ -440,4 +442,5 @@ bool CSysReg::Flush() {
 
 const std::wstring& CSysReg::Path() const { return d->path; }
 const std::wstring& CSysReg::LoadError() const { return d->loadError; }
+const std::wstring& CSysReg::ReadError() const { return d->readError; }
 bool CSysReg::IsText() const { return d->isText; }

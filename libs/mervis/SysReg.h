@@ -51,6 +51,9 @@ class CSysReg {
   // Why the file could not be loaded when something is at its path (a folder, a FIFO, a device,
   // a file too large or not readable); empty when it loaded or does not exist yet.
   const std::wstring& LoadError() const;
+  // LoadError, and for a file that is not there that it does not exist: for a file the user chose
+  // to read, which must be there.
+  const std::wstring& ReadError() const;
   // False when the file holds a NUL or another control character besides tab, CR and LF (or DEL):
   // no one typed that, so what loaded from it is no text of named values. (The bytes of a UTF-16
   // file are not judged, its characters are.)

@@ -12,7 +12,6 @@
 #include "mervis/SysReg.h"
 #include "platform/Text.h"
 #include "platform/UiServices.h"
-#include "platform/UserFile.h"
 
 namespace {
 
@@ -29,14 +28,9 @@ std::wstring ExReport::ReadReportValue(CSysReg& file, const std::wstring& sectio
 }
 
 bool ExReport::IsInternalReport(const std::wstring& path, std::wstring* why) {
-  std::wstring error;
-  if (!platform::OpenUserFile(path, &error)) {
-    if (why) *why = error;
-    return false;
-  }
   CSysReg file(path);
-  if (!file.LoadError().empty()) {
-    if (why) *why = file.LoadError();
+  if (!file.ReadError().empty()) {
+    if (why) *why = file.ReadError();
     return false;
   }
   file.Section(kReportSection);
