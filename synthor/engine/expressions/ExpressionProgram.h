@@ -3,10 +3,9 @@
 // them when it read the text anew for every value. The reading itself (tokens, grammar, the
 // parse errors 80, 81, 83, 84, 85, and 87 for a literal too wide for an int) never depends on a
 // value, so it happens once; what remains per value is pushing literals, evaluating nested calls
-// and references (which may fail with 82, or 87 for a value too wide), applying operators (86,
-// 87) and setting the errors where the reading met them. Running the steps in
-// order gives the same value, the same last error and the same nested calls in the same order
-// as reading the text did.
+// and references (which may fail with 82), applying operators (86, 87) and setting the errors
+// where the reading met them. Running the steps in order gives the same value, the same last
+// error and the same nested calls in the same order as reading the text did.
 #include <string>
 #include <string_view>
 #include <vector>

@@ -29,12 +29,14 @@
 // the error reported.
 //
 // Integers are signed 64-bit, as the counters and `$rint` are. An integer that does not fit (a
-// literal, a value read from a nested call or a reference, or the result of + - * / or of a sign)
-// fails the evaluation with code 87, and a division by zero, of ints or of floating-point
-// numbers, with code 86, rather than give a number that looks right and is not. A text's number
+// literal written in the expression, or the result of + - * /) fails the evaluation with code 87,
+// and a division by zero, of ints or of floating-point numbers, with code 86, rather than give a
+// number that looks right and is not. A value read from a nested call or a reference whose digits
+// pass 64 bits keeps its text and counts as the floating-point number it is. A text's number
 // value is read like _wtoi64 (saturated), and a count of days or seconds added to a date or time
-// moves it at most to the calendar's bounds (ExpressionDates.h). Dates follow the real calendar (leap years included). Numbers are
-// read and written with '.' as the decimal point whatever the process locale.
+// moves it at most to the calendar's bounds (ExpressionDates.h). Dates follow the real calendar
+// (leap years included). Numbers are read and written with '.' as the decimal point whatever the
+// process locale.
 //
 // An expression text can be compiled once into an ExpressionProgram and evaluated many times
 // (Evaluate); calc compiles the text and evaluates it in one go. Both give the same values and
