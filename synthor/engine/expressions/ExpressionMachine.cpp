@@ -33,6 +33,9 @@ void ExpressionMachine::Run(ExpressionProgram& program, DSynthor* engine) {
         }
         Report(ApplyLiteral(step), program);
         break;
+      case ExpressionStep::kNegate:
+        Report(Negate(), program);
+        break;
       case ExpressionStep::kError:
         errorCode_ = step.errorCode;
         errorText_ = step.text;
@@ -120,6 +123,18 @@ Outcome ExpressionMachine::ApplyLiteral(const ExpressionStep& step) {
   Slot& left = stack_[size_ - 1];
   const Outcome outcome = expression_operators::Apply(step.op, left.operand, step.literal);
   left.staleText = left.operand.kind != ExpOperand::kString;
+  return outcome;
+}
+
+Outcome ExpressionMachine::Negate() {
+  if (size_ == 0) {
+    // Nothing was pushed: the sign applies to the zero operand an empty stack gives.
+    if (ExpOperand* slot = PushSlot()) SetInt(slot, 0);
+    return Outcome::kDone;
+  }
+  Slot& top = stack_[size_ - 1];
+  const Outcome outcome = expression_operators::Negate(top.operand);
+  if (top.operand.kind != ExpOperand::kString) top.staleText = true;
   return outcome;
 }
 

@@ -44,6 +44,7 @@ class ExpressionMachine {
   // Both say why there is no result, which the caller reports.
   expression_operators::Outcome Apply(expression_operators::Operator op);
   expression_operators::Outcome ApplyLiteral(const ExpressionStep& step);
+  expression_operators::Outcome Negate();
   void Report(expression_operators::Outcome outcome, const ExpressionProgram& program);
 
   struct Slot {

@@ -75,6 +75,18 @@ inline bool ApplyToInts(Operator op, ExpOperand& left, const ExpOperand& right) 
 // unchanged.
 Outcome Apply(Operator op, ExpOperand& left, const ExpOperand& right);
 
+// A sign before a factor: an int or a double changes its sign, any other kind stays as it is.
+// The least int has no negative: kOverflow, and the operand is left alone.
+inline Outcome Negate(ExpOperand& operand) {
+  if (operand.kind == ExpOperand::kInt) {
+    if (operand.intValue == INT64_MIN) return Outcome::kOverflow;
+    operand.intValue = -operand.intValue;
+  } else if (operand.kind == ExpOperand::kDouble) {
+    operand.doubleValue = -operand.doubleValue;
+  }
+  return Outcome::kDone;
+}
+
 // Whether `op` with `left` as its left operand reads the right operand's text.
 inline bool ReadsRightText(const ExpOperand& left) { return left.kind == ExpOperand::kString; }
 

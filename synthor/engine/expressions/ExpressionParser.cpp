@@ -118,21 +118,39 @@ void ExpressionParser::Factor() {
   } else if (first == L'$' || first == L'@') {
     Nested(token);
   } else if (token == L"-" || token == L"+") {
-    // A sign applies to the literal that follows it, not to a whole factor. A number is read
-    // with its minus, so that the least int, whose magnitude is no int, reads as well; other
-    // literals have no sign to change.
-    const std::wstring next = lexer_.Next();
-    const bool minus = token == L"-";
-    ExpOperand operand =
-        ReadLiteral(minus && !next.empty() && IsExpressionDigit(next[0]) ? L"-" + next : next);
-    if (minus && operand.kind != ExpOperand::kString)
-      operand.text = expression_operand::Render(operand);
-    Literal(std::move(operand));
+    Signed(token == L"-");
   } else if (IsExpressionDigit(first) || first == L'\'') {
     Literal(ReadLiteral(token));
   } else {
     SetError(MExpression::kErrorExpectValue, ExpectValueText(token));
   }
+}
+
+// A sign before a literal belongs to the literal: a number is read with its minus, so that the
+// least int, whose magnitude is no int, reads as well, and other literals have no sign to change.
+// Before a parenthesis, a nested call or a reference it applies to that factor's value. Signs in a
+// row combine (read in a loop, so that no run of them deepens the reading).
+void ExpressionParser::Signed(bool minus) {
+  std::wstring next = lexer_.Next();
+  while (next == L"-" || next == L"+") {
+    if (next == L"-") minus = !minus;
+    next = lexer_.Next();
+  }
+  const wchar_t first = next.empty() ? L'\0' : next[0];
+  if (next == L"(" || first == L'$' || first == L'@') {
+    lexer_.PushBack();
+    Factor();
+    if (minus && !stopped_) {
+      ExpressionStep step;
+      step.kind = ExpressionStep::kNegate;
+      steps_->push_back(std::move(step));
+    }
+    return;
+  }
+  ExpOperand operand = ReadLiteral(minus && IsExpressionDigit(first) ? L"-" + next : next);
+  if (minus && operand.kind != ExpOperand::kString)
+    operand.text = expression_operand::Render(operand);
+  Literal(std::move(operand));
 }
 
 void ExpressionParser::Parenthesis() {

@@ -22,6 +22,7 @@ class ExpressionParser {
   void MoreTerms();
   void MoreFactors();
   void Factor();
+  void Signed(bool minus);  // the factor after a sign
   void Parenthesis();
   void Binary(expression_operators::Operator op, void (ExpressionParser::*operand)());
 

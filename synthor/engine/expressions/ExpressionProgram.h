@@ -21,6 +21,7 @@ struct ExpressionStep {
     kNested,   // evaluate `text` through the engine; push its value, or set error 82
     kApply,    // pop the right and the left operand, push `op` applied to them
     kApplyLiteral,  // kLiteral then kApply in one: `op` with `literal` as the right operand
+    kNegate,   // change the sign of the top operand (a zero operand is pushed when none is)
     kError,    // set error `errorCode` with `text`
   };
 

@@ -215,6 +215,7 @@ TEST_F(ExpressionEngine, IntegersAre64BitAndOverflowFails) {
   EXPECT_EQ(Render(L"$$(1 + '4294967296')"), L"4294967297");
   SetColumn(0, L"4294967296", L"");
   EXPECT_EQ(Render(L"$$(@'P1' * 2)"), L"8589934592");
+  EXPECT_EQ(Render(L"$$(-@'P1')$$(-$rint(7, 8))"), L"-4294967296-7");  // not the call's text
   // Data wider than 64 bits keeps its digits in a text and counts as the double it is.
   SetColumn(0, L"1234567890123456789012345", L"");
   EXPECT_EQ(Render(L"$$('no ' + @'P1')"), L"no 1234567890123456789012345");

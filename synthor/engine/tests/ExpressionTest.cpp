@@ -79,6 +79,22 @@ TEST(ExpressionNumbers, IntegerArithmeticIs64Bit) {
   ExpectValues(cases, std::size(cases));
 }
 
+// A sign before a parenthesis applies to its value (it used to read "(" as a text); signs in a
+// row combine, however many there are.
+TEST(ExpressionNumbers, SignsApplyToParenthesesAndCombine) {
+  const Case cases[] = {
+      {L"-(5)", L"-5"},   {L"-(2 + 3) * 2", L"-10"}, {L"-(-5)", L"5"},  {L"+(5)", L"5"},
+      {L"--5", L"5"},     {L"-+5", L"-5"},           {L"- -(4)", L"4"}, {L"-(7.5)", L"-7.5"},
+      {L"1 - -(2)", L"3"}, {L"-('ab')", L"ab"},
+  };
+  ExpectValues(cases, std::size(cases));
+  MExpression expression;
+  expression.calc(L"-(-9223372036854775807 - 1)", nullptr);
+  EXPECT_EQ(expression.ErrorCode(), 87);
+  EXPECT_EQ(expression.calc(std::wstring(1000000, L'-') + L"5", nullptr).value, L"5");
+  EXPECT_EQ(expression.ErrorCode(), 0);
+}
+
 TEST(ExpressionComparisons, IntDoubleAndLogic) {
   const Case cases[] = {
       // An int equals only an int; a double compares with the number of either kind.
