@@ -82,12 +82,20 @@ void StagedFile::Drop() {
 
 bool StagedFile::Stage(const std::wstring& path, std::string_view bytes) {
   Drop();
-  const std::string target = NativePath(path);
+  std::string target = NativePath(path);
   if (target.empty() || target.back() == '/') {
     errno = target.empty() ? ENOENT : EISDIR;
     return false;
   }
+  // A file reached through a link is written where the link leads, and the link stays: renaming
+  // over the link would leave the file it names as it was.
   struct stat st {};
+  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* resolved = realpath(target.c_str(), nullptr)) {
+      target = resolved;
+      free(resolved);
+    }
+  }
   const bool exists = stat(target.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {
     errno = EISDIR;

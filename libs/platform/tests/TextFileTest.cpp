@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
@@ -88,6 +89,20 @@ TEST(TextFile, WriteReplacesTheFileKeepsItsModeAndLeavesNoTemporaries) {
   ASSERT_EQ(stat(NativePath(path).c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(FolderEntries(FolderPart(path)), std::vector<std::string>{"data.bin"});
+}
+
+TEST(TextFile, WriteThroughALinkChangesTheFileItNames) {
+  const std::wstring path = testsupport::NewScratchPath(L"real.bxp");
+  const std::wstring link = JoinPath(FolderPart(path), L"link.bxp");
+  ASSERT_TRUE(WriteFileBytes(path, "old"));
+  ASSERT_EQ(symlink("real.bxp", NativePath(link).c_str()), 0);
+  ASSERT_TRUE(WriteFileBytes(link, "new"));
+  struct stat st {};
+  ASSERT_EQ(lstat(NativePath(link).c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(path, bytes));
+  EXPECT_EQ(bytes, "new");
 }
 
 TEST(TextFile, WriteIntoAMissingFolderFailsCleanly) {
