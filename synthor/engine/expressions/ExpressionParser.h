@@ -1,8 +1,9 @@
 #pragma once
 // The recursive descent over one expression text, writing the steps of an ExpressionProgram: a
 // literal where a value was pushed, a nested step for each call or reference, an apply step where
-// an operator combined its two operands, an error step where the reading met an error (none after
-// the depth limit, which ends the reading and is always the error reported).
+// an operator combined its two operands, a negate step where a minus applied to a factor that is
+// no literal, an error step where the reading met an error (none after the depth limit, which ends
+// the reading and is always the error reported).
 #include <string>
 #include <string_view>
 #include <vector>
