@@ -82,20 +82,14 @@ void StagedFile::Drop() {
 
 bool StagedFile::Stage(const std::wstring& path, std::string_view bytes) {
   Drop();
-  std::string target = NativePath(path);
+  // A file reached through a link is written where the link leads, and the link stays: renaming
+  // over the link would leave the file it names as it was.
+  const std::string target = NativePath(LinkTarget(path));
   if (target.empty() || target.back() == '/') {
     errno = target.empty() ? ENOENT : EISDIR;
     return false;
   }
-  // A file reached through a link is written where the link leads, and the link stays: renaming
-  // over the link would leave the file it names as it was.
   struct stat st {};
-  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* resolved = realpath(target.c_str(), nullptr)) {
-      target = resolved;
-      free(resolved);
-    }
-  }
   const bool exists = stat(target.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {
     errno = EISDIR;
@@ -271,6 +265,17 @@ std::wstring AbsolutePath(const std::wstring& path) {
   const std::filesystem::path whole = std::filesystem::absolute(NativePath(path), failed);
   if (failed) return path;
   return FromUtf8(whole.lexically_normal().string());
+}
+
+std::wstring LinkTarget(const std::wstring& path) {
+  const std::string native = NativePath(path);
+  struct stat st {};
+  if (lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* resolved = realpath(native.c_str(), nullptr);
+  if (!resolved) return path;
+  std::wstring target = FromUtf8(resolved);
+  free(resolved);
+  return target;
 }
 
 }  // namespace platform

@@ -85,5 +85,8 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // not followed, so a link the user chose stays a link. "" stays "", and so does a path when the
 // current folder cannot be found.
 std::wstring AbsolutePath(const std::wstring& path);
+// The file a link leads to, for writing or replacing that file and keeping the link; any other
+// path (a link to nothing included) as it is.
+std::wstring LinkTarget(const std::wstring& path);
 
 }  // namespace platform

@@ -211,13 +211,16 @@ int Project::Save(const std::wstring& path) {
   }
   Path = target;
 
-  // The previous version stays as the backup unless an older backup is already there.
-  const std::wstring backup = ProjectBackupPath(Path);
-  if (!backup.empty()) platform::RenameNoReplace(Path, backup);
+  // A project opened through a link is saved where the link leads, with its backup beside it,
+  // and the link stays. The previous version stays as the backup unless an older backup is
+  // already there.
+  const std::wstring written = platform::LinkTarget(Path);
+  const std::wstring backup = ProjectBackupPath(written);
+  if (!backup.empty()) platform::RenameNoReplace(written, backup);
 
   if (g_settings) g_settings->AddRecentFile(Path);
 
-  CSysReg f(Path, 0);
+  CSysReg f(written, 0);
   f.Clear();  // sections of a file that held more tasks must not survive
   f.Section(L"Package", 0);
   if (const std::wstring* text = UnreadDoType())

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -239,6 +241,25 @@ TEST_F(EngineTest, BackupRenamesOnlyTheEndingOfTheFileName) {
   Project loaded;
   loaded.Load(path);
   EXPECT_EQ(loaded.Note, L"third version");
+}
+
+TEST_F(EngineTest, SavingThroughALinkChangesTheLinkedFileAndKeepsTheLink) {
+  const std::wstring real = testsupport::NewScratchPath(L"real.bxp");
+  const std::wstring dir = platform::FolderPart(real);
+  const std::wstring link = dir + L"/link.bxp";
+  enginetest::WriteBytes(real, "[Package]\nNote=first version\n");
+  ASSERT_EQ(symlink("real.bxp", platform::NativePath(link).c_str()), 0);
+
+  Project p;
+  p.Load(link);
+  p.Note = L"second version";
+  ASSERT_EQ(p.Save(link), 1);
+  EXPECT_EQ(platform::LinkTarget(link), real);
+  EXPECT_EQ(enginetest::ReadBytes(dir + L"/real.bak"), "[Package]\nNote=first version\n");
+  EXPECT_FALSE(platform::FileExists(dir + L"/link.bak"));
+  Project loaded;
+  loaded.Load(real);
+  EXPECT_EQ(loaded.Note, L"second version");
 }
 
 TEST(ProjectBackupPath, Cases) {
