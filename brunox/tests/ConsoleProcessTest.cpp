@@ -66,13 +66,18 @@ std::wstring WriteFile(const std::wstring& name, const std::string& bytes) {
   return path;
 }
 
+// Names "statements.txt" beside the project at `path` as its statement log; returns that path.
+std::wstring LogStatementsBeside(const std::wstring& path) {
+  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
+  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  return log;
+}
+
 TEST(ConsoleProcess, GoodProjectRunsAndSucceeds) {
   Project p;
   p.Tasks.push_back(MakeTask(L"select 1", 2, 5));
   const std::wstring path = WriteSqliteProject(L"good.bxp", p);
-  apptest::EditProject(path, [&](Project& q) {
-    q.SQLFile = platform::FolderPart(path) + L"/statements.txt";
-  });
+  LogStatementsBeside(path);
   Brunox b({"-c", Utf8(path)});
   EXPECT_EQ(0, b.Run()) << b.Both();
   EXPECT_TRUE(Has(b.Out(), "(console mode)...")) << b.Both();
@@ -260,8 +265,7 @@ TEST(ConsoleProcess, RunModeThatIsNoWholeNumberIsRefusedBeforeTheRun) {
   Project p;
   p.Tasks.push_back(MakeTask(L"select 1", 1, 3));
   const std::wstring path = WriteSqliteProject(L"mode.bxp", p);
-  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
-  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  const std::wstring log = LogStatementsBeside(path);
   std::string saved;
   ASSERT_TRUE(platform::ReadFileBytes(path, saved));
   ASSERT_TRUE(Has(saved, "\nDoType=1\n"));
@@ -367,8 +371,7 @@ TEST(ConsoleProcess, FileSizeLimitEndsTheStatementLogWithItsLastWholeLine) {
   Project p;
   p.Tasks.push_back(MakeTask(L"select 1", 2, 1000));
   const std::wstring path = WriteSqliteProject(L"limited.bxp", p);
-  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
-  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  const std::wstring log = LogStatementsBeside(path);
   constexpr rlim_t kLimit = 64 * 1024;  // a third of the log, far more than the other files
   Brunox b({"-c", Utf8(path)});
   b.LimitFileSize(kLimit);
@@ -548,8 +551,7 @@ TEST(ConsoleProcess, ARunOnAServerThatStopsAnsweringEndsWithoutTheThreadsLeftIns
   p.Tasks.push_back(MakeTask(L"select pg_sleep(0.5) as " + tag, 3, 0));
   p.Tasks.back().Name = L"Sleepers";
   const std::wstring path = WritePostgresProject(L"frozen.bxp", p, L"2");
-  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
-  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  const std::wstring log = LogStatementsBeside(path);
   Brunox b({"-c", Utf8(path)});
   b.Start();
   FrozenProcesses frozen;
@@ -606,8 +608,7 @@ TEST(ConsoleProcess, ClosedStandardOutputDoesNotEndTheRun) {
   Project p;
   p.Tasks.push_back(MakeTask(L"select 1", 2, 50));
   const std::wstring path = WriteSqliteProject(L"piped.bxp", p);
-  const std::wstring log = platform::FolderPart(path) + L"/statements.txt";
-  apptest::EditProject(path, [&](Project& q) { q.SQLFile = log; });
+  const std::wstring log = LogStatementsBeside(path);
   Brunox b({"-c", Utf8(path)});
   b.OutputToClosedPipe();
   EXPECT_EQ(0, b.Run()) << b.Both();
